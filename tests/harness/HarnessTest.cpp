@@ -1,0 +1,60 @@
+// Checks the ground every other test stands on: windows exist, the Wine prefix is new for each
+// run, and a program copy made for another Windows version is told that version.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::wstring ProgramName() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring full(path, n);
+  return full.substr(full.find_last_of(L"\\/") + 1);
+}
+
+TEST(Harness, WindowKeepsCaptionOutsideCodePage) {
+  // Greek omega and a CJK character have no form in code page 1252.
+  const wchar_t* caption = L"\u03C9 \u4E2D \u0416";
+  HWND wnd = CreateWindowExW(0, L"STATIC", caption, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(wnd, nullptr) << "no display: the suite must run under Xvfb";
+  wchar_t back[64] = {};
+  GetWindowTextW(wnd, back, 64);
+  EXPECT_STREQ(back, caption);
+  DestroyWindow(wnd);
+}
+
+TEST(Harness, PrefixIsFreshForEachRun) {
+  // Each program copy uses its own value, so copies running side by side do not meet.
+  const std::wstring key = L"Software\\VeilgateHarness";
+  const std::wstring value = ProgramName();
+  HKEY h = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &h, nullptr),
+            ERROR_SUCCESS);
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueExW(h, value.c_str(), nullptr, &type, nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND)
+      << "a value from an earlier run is still there: the prefix was not made anew";
+  DWORD one = 1;
+  RegSetValueExW(h, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  RegCloseKey(h);
+}
+
+TEST(Harness, ProgramCopySeesItsWindowsVersion) {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExW(&info));
+  const char* wanted = std::getenv("VGT_WINVER");
+  if (wanted && std::string(wanted) == "win98") {
+    EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+    EXPECT_EQ(info.dwMajorVersion, 4u);
+  } else {
+    EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+  }
+}
+
+}  // namespace
