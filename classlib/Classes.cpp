@@ -1,0 +1,199 @@
+#include "classlib/Classes.h"
+
+#include <algorithm>
+
+namespace {
+
+AnsiString Narrow(const WideString& s) {
+  if (s.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  AnsiString a(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), a.data(), n, nullptr, nullptr);
+  return a;
+}
+
+}  // namespace
+
+// ---- TPersistent ----
+
+void TPersistent::Assign(TPersistent* Source) {
+  if (Source) {
+    Source->AssignTo(this);
+    return;
+  }
+  AssignTo(this);  // nil source: report as the class library does
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) {
+  const WideString source = ClassName();
+  const WideString dest = Dest ? Dest->ClassName() : WideString(L"nil");
+  throw EConvertError(Narrow(source + L" kann nicht zu " + dest + L" zugewiesen werden"));
+}
+
+void TPersistent::DefineProperties(TFiler*) {}
+
+WideString TPersistent::GetNamePath() const {
+  return ClassName();
+}
+
+// ---- TComponent ----
+
+bool IsValidIdent(const WideString& Name) {
+  if (Name.empty()) return false;
+  auto alpha = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_'; };
+  if (!alpha(Name[0])) return false;
+  return std::all_of(Name.begin() + 1, Name.end(),
+                     [&](wchar_t c) { return alpha(c) || (c >= L'0' && c <= L'9'); });
+}
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  Destroying();
+  // Tell everyone who asked; each may remove itself from our list while we walk it.
+  while (!FFreeNotifies.empty()) {
+    TComponent* other = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    auto& theirs = other->FFreeNotifies;
+    theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+    other->Notification(this, TOperation::opRemove);
+  }
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+TComponent* TComponent::Components(int Index) const {
+  if (Index < 0 || Index >= ComponentCount())
+    throw EListError(Narrow(L"Listenindex überschreitet das Maximum (" + std::to_wstring(Index) + L")"));
+  return FComponents[static_cast<size_t>(Index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  auto& list = FOwner->FComponents;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+TComponent* TComponent::FindComponent(const WideString& AName) const {
+  if (AName.empty()) return nullptr;
+  for (TComponent* c : FComponents)
+    if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, c->FName.c_str(), -1, AName.c_str(), -1) ==
+        CSTR_EQUAL)
+      return c;
+  return nullptr;
+}
+
+void TComponent::SetName(const WideString& NewName) {
+  if (FName == NewName) return;
+  if (!NewName.empty() && !IsValidIdent(NewName))
+    throw EComponentError(Narrow(L"'" + NewName + L"' ist kein gültiger Komponentenname"));
+  if (FOwner)
+    FOwner->ValidateRename(this, FName, NewName);
+  else
+    ValidateRename(nullptr, FName, NewName);
+  FName = NewName;
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const WideString&, const WideString& NewName) {
+  if (!AComponent || NewName.empty()) return;
+  TComponent* other = FindComponent(NewName);
+  if (other && other != AComponent)
+    throw EComponentError(Narrow(L"Eine Komponente mit der Bezeichnung " + NewName + L" existiert bereits"));
+}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  if (!AComponent) return;
+  ValidateInsert(AComponent);
+  if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
+  ValidateRename(AComponent, WideString(), AComponent->FName);
+  Insert(AComponent);
+  if (HasState(csDesigning)) AComponent->SetDesigning(true);
+  Notification(AComponent, TOperation::opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (!AComponent || AComponent->FOwner != this) return;
+  Notification(AComponent, TOperation::opRemove);
+  Remove(AComponent);
+}
+
+void TComponent::Insert(TComponent* AComponent) {
+  FComponents.push_back(AComponent);
+  AComponent->FOwner = this;
+}
+
+void TComponent::Remove(TComponent* AComponent) {
+  FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent), FComponents.end());
+  AComponent->FOwner = nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* AComponent) {
+  if (!AComponent || AComponent == this) return;
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end())
+    FFreeNotifies.push_back(AComponent);
+  auto& theirs = AComponent->FFreeNotifies;
+  if (std::find(theirs.begin(), theirs.end(), this) == theirs.end()) theirs.push_back(this);
+  SetStateBits(csFreeNotification, true);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  if (!AComponent) return;
+  FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent), FFreeNotifies.end());
+  auto& theirs = AComponent->FFreeNotifies;
+  theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == TOperation::opRemove && AComponent)
+    RemoveFreeNotification(AComponent);
+  // Owned components hear of every insertion and removal below their owner.
+  for (size_t i = FComponents.size(); i-- > 0;) {
+    if (i < FComponents.size()) FComponents[i]->Notification(AComponent, Operation);
+  }
+}
+
+void TComponent::DestroyComponents() {
+  while (!FComponents.empty()) {
+    TComponent* c = FComponents.back();
+    Remove(c);
+    delete c;
+  }
+}
+
+void TComponent::Destroying() {
+  if (HasState(csDestroying)) return;
+  SetStateBits(csDestroying, true);
+  for (TComponent* c : FComponents) c->Destroying();
+}
+
+WideString TComponent::GetNamePath() const {
+  return FName;
+}
+
+void TComponent::Loaded() {
+  SetStateBits(csLoading, false);
+}
+
+void TComponent::SetLoading(bool On) {
+  SetStateBits(csLoading, On);
+}
+
+void TComponent::SetReading(bool On) {
+  SetStateBits(csReading, On);
+}
+
+void TComponent::SetDesigning(bool On, bool SetChildren) {
+  SetStateBits(csDesigning, On);
+  if (SetChildren)
+    for (TComponent* c : FComponents) c->SetDesigning(On, true);
+}
+
+void TComponent::SetInline(bool On) {
+  SetStateBits(csInline, On);
+}
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent*) {}
