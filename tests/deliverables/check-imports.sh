@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Fails unless every file given is a PE32 (not PE32+) image whose imported DLLs are all system DLLs.
+set -u
+declare -A system_dll
+for d in kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comdlg32 uxtheme winmm \
+         version urlmon wininet shlwapi msvcrt ws2_32 bcrypt msimg32 rpcrt4 imm32; do
+  system_dll[$d.dll]=1
+done
+system_dll[winspool.drv]=1
+status=0
+for f in "$@"; do
+  dump=$(i686-w64-mingw32-objdump -p "$f") || { echo "$f: not readable"; status=1; continue; }
+  if ! grep -q '^Magic[[:space:]]*010b' <<<"$dump"; then
+    echo "$f: not a PE32 image"; status=1
+  fi
+  while read -r dll; do
+    lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+    if [ -z "${system_dll[$lower]:-}" ]; then
+      echo "$f: imports $dll, which is not a Windows system DLL"; status=1
+    fi
+  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+  echo "$f: $(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '\n' ' ')"
+done
+exit $status
