@@ -2,18 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-AnsiString Narrow(const WideString& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString a(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), a.data(), n, nullptr, nullptr);
-  return a;
-}
-
-}  // namespace
+#include "classlib/ResStrings.h"
 
 // ---- TPersistent ----
 
@@ -28,7 +17,7 @@ void TPersistent::Assign(TPersistent* Source) {
 void TPersistent::AssignTo(TPersistent* Dest) {
   const WideString source = ClassName();
   const WideString dest = Dest ? Dest->ClassName() : WideString(L"nil");
-  throw EConvertError(Narrow(source + L" kann nicht zu " + dest + L" zugewiesen werden"));
+  throw EConvertError(FmtResStringA(SAssignError, {source, dest}));
 }
 
 void TPersistent::DefineProperties(TFiler*) {}
@@ -67,7 +56,7 @@ TComponent::~TComponent() {
 
 TComponent* TComponent::Components(int Index) const {
   if (Index < 0 || Index >= ComponentCount())
-    throw EListError(Narrow(L"Listenindex überschreitet das Maximum (" + std::to_wstring(Index) + L")"));
+    throw EListError(FmtResStringA(SListIndexError, {Index}));
   return FComponents[static_cast<size_t>(Index)];
 }
 
@@ -90,7 +79,7 @@ TComponent* TComponent::FindComponent(const WideString& AName) const {
 void TComponent::SetName(const WideString& NewName) {
   if (FName == NewName) return;
   if (!NewName.empty() && !IsValidIdent(NewName))
-    throw EComponentError(Narrow(L"'" + NewName + L"' ist kein gültiger Komponentenname"));
+    throw EComponentError(FmtResStringA(SInvalidName, {NewName}));
   if (FOwner)
     FOwner->ValidateRename(this, FName, NewName);
   else
@@ -102,7 +91,7 @@ void TComponent::ValidateRename(TComponent* AComponent, const WideString&, const
   if (!AComponent || NewName.empty()) return;
   TComponent* other = FindComponent(NewName);
   if (other && other != AComponent)
-    throw EComponentError(Narrow(L"Eine Komponente mit der Bezeichnung " + NewName + L" existiert bereits"));
+    throw EComponentError(FmtResStringA(SDuplicateName, {NewName}));
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {

@@ -1,0 +1,123 @@
+#include "classlib/ResStrings.h"
+
+#include <string>
+#include <utility>
+
+namespace {
+
+std::function<WideString(const WideString&)>& Translator() {
+  static std::function<WideString(const WideString&)> translator;
+  return translator;
+}
+
+WideString WidenAnsi(const char* s, size_t len) {
+  if (len == 0) return {};
+  int n = MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(len), nullptr, 0);
+  WideString w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(len), w.data(), n);
+  return w;
+}
+
+}  // namespace
+
+HINSTANCE ClassLibInstance() {
+  static HINSTANCE instance = [] {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&ClassLibInstance), &module))
+      module = GetModuleHandleW(nullptr);
+    return static_cast<HINSTANCE>(module);
+  }();
+  return instance;
+}
+
+WideString LoadResStringW(UINT Id, HINSTANCE Instance) {
+  if (!Instance) Instance = ClassLibInstance();
+  // Strings live in blocks of 16; the block's resource name is (Id / 16) + 1. The 8-bit lookup
+  // exists on every platform family and the block is UTF-16 on all of them.
+  const UINT block = ((Id >> 4) & 0xFFFF) + 1;
+  HRSRC res = FindResourceA(Instance, MAKEINTRESOURCEA(block), MAKEINTRESOURCEA(6));
+  if (!res) return {};
+  HGLOBAL mem = LoadResource(Instance, res);
+  if (!mem) return {};
+  const auto* p = static_cast<const WCHAR*>(LockResource(mem));
+  const DWORD bytes = SizeofResource(Instance, res);
+  if (!p) return {};
+  // Each entry is a length word and that many characters; every step is checked against the
+  // block's size so a damaged block reads as "".
+  const size_t words = bytes / sizeof(WCHAR);
+  size_t pos = 0;
+  for (UINT i = 0; i < (Id & 15); ++i) {
+    if (pos >= words) return {};
+    pos += 1 + static_cast<size_t>(p[pos]);
+  }
+  if (pos >= words) return {};
+  const size_t len = p[pos];
+  if (pos + 1 + len > words) return {};
+  return WideString(reinterpret_cast<const wchar_t*>(p + pos + 1), len);
+}
+
+void SetResStringTranslator(std::function<WideString(const WideString&)> T) {
+  Translator() = std::move(T);
+}
+
+WideString LoadResStringTranslated(UINT Id) {
+  WideString text = LoadResStringW(Id);
+  const auto& translate = Translator();
+  if (!translate || text.empty()) return text;
+  try {
+    WideString translated = translate(text);
+    if (!translated.empty()) return translated;
+  } catch (...) {
+    // An error message must still come out when the translation fails.
+  }
+  return text;
+}
+
+TResArg::TResArg(const char* V) : IsText(true), Text(V ? WidenAnsi(V, strlen(V)) : WideString()) {}
+TResArg::TResArg(const AnsiString& V) : IsText(true), Text(WidenAnsi(V.data(), V.size())) {}
+
+WideString FormatResText(const WideString& Format, std::initializer_list<TResArg> Args) {
+  WideString result;
+  result.reserve(Format.size() + 16);
+  auto next = Args.begin();
+  for (size_t i = 0; i < Format.size(); ++i) {
+    const wchar_t c = Format[i];
+    if (c != L'%' || i + 1 >= Format.size()) {
+      result += c;
+      continue;
+    }
+    const wchar_t kind = Format[i + 1];
+    if (kind == L'%') {
+      result += L'%';
+      ++i;
+    } else if ((kind == L'd' || kind == L's') && next != Args.end()) {
+      result += next->IsText ? next->Text : std::to_wstring(next->Int);
+      ++next;
+      ++i;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+WideString FmtResString(UINT Id, std::initializer_list<TResArg> Args) {
+  return FormatResText(LoadResStringTranslated(Id), Args);
+}
+
+AnsiString ResTextToAnsi(const WideString& Text) {
+  if (Text.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
+  AnsiString a(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), a.data(), n, nullptr, nullptr);
+  return a;
+}
+
+AnsiString LoadResStringA(UINT Id) {
+  return ResTextToAnsi(LoadResStringTranslated(Id));
+}
+
+AnsiString FmtResStringA(UINT Id, std::initializer_list<TResArg> Args) {
+  return ResTextToAnsi(FmtResString(Id, Args));
+}

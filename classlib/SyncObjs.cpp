@@ -1,0 +1,9 @@
+#include "classlib/SyncObjs.h"
+
+TCriticalSection::TCriticalSection() {
+  InitializeCriticalSection(&FSection);
+}
+
+TCriticalSection::~TCriticalSection() {
+  DeleteCriticalSection(&FSection);
+}
