@@ -75,12 +75,16 @@ TEST_P(UtxWrapper, ModuleFileNameTruncatesAsTheWideCall) {
   wmemset(buffer, L'#', MAX_PATH + 2);
   EXPECT_EQ(WideGetModuleFileName(nullptr, buffer, len), len);
   EXPECT_EQ(WideString(buffer, len), WideString(expected, len));
-  if (!GetParam()) EXPECT_EQ(buffer[len], L'#');
+  if (!GetParam()) {
+    EXPECT_EQ(buffer[len], L'#');
+  }
 
   wmemset(buffer, L'#', MAX_PATH + 2);
   EXPECT_EQ(WideGetModuleFileName(nullptr, buffer, 5), 5u);
   EXPECT_EQ(WideString(buffer, 5), WideString(expected, 5));
-  if (!GetParam()) EXPECT_EQ(buffer[5], L'#');
+  if (!GetParam()) {
+    EXPECT_EQ(buffer[5], L'#');
+  }
 }
 
 TEST_P(UtxWrapper, LoadStringKeepsUtf16AndReportsLengths) {
