@@ -1,0 +1,514 @@
+// The zone services against the platform's real urlmon: every change made through them must be
+// seen by the platform's own managers, made fresh with CoInternetCreate*Manager.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <urlmon.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "common/trvZoneServices.h"
+#include "platform/CompletedZoneManagers.h"
+#include "platform/ZoneRegistry.h"
+#include "platform/ZoneTemplates.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+class TComEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { CoInitialize(nullptr); }
+  void TearDown() override { CoUninitialize(); }
+};
+const auto* const ComEnvironment = ::testing::AddGlobalTestEnvironment(new TComEnvironment);
+
+// The platform's own answers, never through our completion.
+DWORD PlatformZoneOf(const wchar_t* Url) {
+  ComPtr<IInternetSecurityManager> manager;
+  EXPECT_EQ(CoInternetCreateSecurityManager(nullptr, &manager, 0), S_OK);
+  DWORD zone = 99;
+  EXPECT_EQ(manager->MapUrlToZone(Url, &zone, 0), S_OK) << Url;
+  return zone;
+}
+
+DWORD PlatformPolicy(DWORD Zone, DWORD Action) {
+  ComPtr<IInternetZoneManager> manager;
+  EXPECT_EQ(CoInternetCreateZoneManager(nullptr, &manager, 0), S_OK);
+  DWORD policy = 0xDEAD;
+  EXPECT_EQ(manager->GetZoneActionPolicy(Zone, Action, reinterpret_cast<BYTE*>(&policy),
+                                         sizeof policy, URLZONEREG_DEFAULT),
+            S_OK);
+  return policy;
+}
+
+DWORD PlatformFlags(DWORD Zone) {
+  ComPtr<IInternetZoneManager> manager;
+  EXPECT_EQ(CoInternetCreateZoneManager(nullptr, &manager, 0), S_OK);
+  ZONEATTRIBUTES a{};
+  a.cbSize = sizeof a;
+  EXPECT_EQ(manager->GetZoneAttributes(Zone, &a), S_OK);
+  return a.dwFlags;
+}
+
+// ---- moving sites between zones ----
+
+TEST(ZoneMapping, MovedIntoTrustedThenRestrictedThenRemoved) {
+  auto sm = CreateSecurityManager();
+  const WideString url = L"https://www.mover.vgt-test.example";
+  ASSERT_EQ(PlatformZoneOf(url.c_str()), 3u);
+
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 2, url), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"https://www.mover.vgt-test.example/a/page.html?q=1"), 2u);
+  EXPECT_EQ(MapUrlToZone(sm.Get(), url), 2u);
+
+  // The dialog's move: out of the current zone, into the chosen one.
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 2, url), S_OK);
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 4, url), S_OK);
+  EXPECT_EQ(PlatformZoneOf(url.c_str()), 4u);
+
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, url), S_OK);
+  EXPECT_EQ(PlatformZoneOf(url.c_str()), 3u);
+}
+
+TEST(ZoneMapping, RemovalLeavesOtherSitesAndSchemesAlone) {
+  auto sm = CreateSecurityManager();
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 2, L"http://a.keep-vgt.example"), S_OK);
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 4, L"https://a.keep-vgt.example"), S_OK);
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 4, L"http://b.keep-vgt.example"), S_OK);
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 2, L"http://keep-vgt.example"), S_OK);
+
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 2, L"http://a.keep-vgt.example"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"https://a.keep-vgt.example"), 4u);
+  EXPECT_EQ(PlatformZoneOf(L"http://b.keep-vgt.example"), 4u);
+  EXPECT_EQ(PlatformZoneOf(L"http://keep-vgt.example"), 2u);
+
+  // Once a sub-domain has no mapping left its key goes, and the domain's own mapping reaches it
+  // again (the platform stops at a sub-domain key it finds, mapped or not).
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, L"https://a.keep-vgt.example"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://a.keep-vgt.example"), 2u);
+  EXPECT_EQ(PlatformZoneOf(L"http://b.keep-vgt.example"), 4u);
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, L"http://b.keep-vgt.example"), S_OK);
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 2, L"http://keep-vgt.example"), S_OK);
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER,
+                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\"
+                          L"Domains\\keep-vgt.example",
+                          0, KEY_READ, &key),
+            ERROR_FILE_NOT_FOUND)
+      << "a domain without mappings leaves no key behind";
+}
+
+TEST(ZoneMapping, RemovalFromAnotherZoneChangesNothing) {
+  auto sm = CreateSecurityManager();
+  const WideString url = L"http://wrongzone.vgt-test.example";
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 4, url), S_OK);
+  EXPECT_TRUE(FAILED(RemoveZoneMapping(sm.Get(), 2, url)));
+  EXPECT_EQ(PlatformZoneOf(url.c_str()), 4u);
+  EXPECT_TRUE(FAILED(RemoveZoneMapping(sm.Get(), 4, L"http://never.vgt-test.example")));
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, url), S_OK);
+  EXPECT_EQ(PlatformZoneOf(url.c_str()), 3u);
+}
+
+TEST(ZoneMapping, AddingAgainMovesTheSite) {
+  auto sm = CreateSecurityManager();
+  const WideString url = L"http://Again.VGT-Test.example";
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 2, url), S_OK);
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 4, L"http://again.vgt-test.example:8080/path"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://again.vgt-test.example/"), 4u);
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, url), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://again.vgt-test.example/"), 3u);
+}
+
+TEST(ZoneMapping, CountryDomainsIpAddressesAndSingleLabels) {
+  auto sm = CreateSecurityManager();
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 4, L"http://www.vgttest.co.uk"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://www.vgttest.co.uk"), 4u);
+  EXPECT_EQ(PlatformZoneOf(L"http://news.vgttest.co.uk"), 3u);
+  EXPECT_EQ(PlatformZoneOf(L"http://other.co.uk"), 3u);
+
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 2, L"http://10.20.30.40"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://10.20.30.40/x"), 2u);
+  EXPECT_EQ(PlatformZoneOf(L"http://10.20.30.41/x"), 3u);
+
+  ASSERT_EQ(AddZoneMapping(sm.Get(), 2, L"ftp://vgtintranethost"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"ftp://vgtintranethost/pub"), 2u);
+  EXPECT_EQ(PlatformZoneOf(L"http://vgtintranethost/"), 3u);
+
+  EXPECT_EQ(RemoveZoneMapping(sm.Get(), 4, L"http://www.vgttest.co.uk"), S_OK);
+  EXPECT_EQ(RemoveZoneMapping(sm.Get(), 2, L"http://10.20.30.40"), S_OK);
+  EXPECT_EQ(RemoveZoneMapping(sm.Get(), 2, L"ftp://vgtintranethost"), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://www.vgttest.co.uk"), 3u);
+  EXPECT_EQ(PlatformZoneOf(L"http://10.20.30.40/x"), 3u);
+}
+
+TEST(ZoneMapping, PatternsWithoutHostOrZoneAreRefused) {
+  auto sm = CreateSecurityManager();
+  EXPECT_EQ(AddZoneMapping(sm.Get(), 2, L"about:blank"), E_INVALIDARG);
+  EXPECT_EQ(AddZoneMapping(sm.Get(), 2, L""), E_INVALIDARG);
+  EXPECT_EQ(AddZoneMapping(sm.Get(), 2, L"http://"), E_INVALIDARG);
+  EXPECT_EQ(AddZoneMapping(sm.Get(), 2, L"://host"), E_INVALIDARG);
+  EXPECT_EQ(AddZoneMapping(sm.Get(), 77, L"http://zone77.vgt-test.example"), E_INVALIDARG);
+  EXPECT_EQ(sm->SetZoneMapping(2, L"http://flags.vgt-test.example", 5), E_INVALIDARG);
+  EXPECT_EQ(PlatformZoneOf(L"http://flags.vgt-test.example"), 3u);
+}
+
+TEST(ZoneMapping, HostKeysFollowTheDomainLayout) {
+  auto k = ZoneMapKeyOfHost(L"www.example.com");
+  EXPECT_EQ(k.Domain, L"example.com");
+  EXPECT_EQ(k.SubDomain, L"www");
+  k = ZoneMapKeyOfHost(L"a.b.example.com");
+  EXPECT_EQ(k.Domain, L"example.com");
+  EXPECT_EQ(k.SubDomain, L"a.b");
+  k = ZoneMapKeyOfHost(L"www.bbc.co.uk");
+  EXPECT_EQ(k.Domain, L"bbc.co.uk");
+  EXPECT_EQ(k.SubDomain, L"www");
+  k = ZoneMapKeyOfHost(L"bbc.co.uk");
+  EXPECT_EQ(k.Domain, L"bbc.co.uk");
+  EXPECT_EQ(k.SubDomain, L"");
+  k = ZoneMapKeyOfHost(L"192.168.0.1");
+  EXPECT_EQ(k.Domain, L"192.168.0.1");
+  EXPECT_EQ(k.SubDomain, L"");
+
+  std::wstring scheme, host;
+  ASSERT_TRUE(SplitZonePattern(L"HTTPS://user:pw@Www.Example.COM:444/p?q#f", scheme, host));
+  EXPECT_EQ(scheme, L"https");
+  EXPECT_EQ(host, L"www.example.com");
+  ASSERT_TRUE(SplitZonePattern(L"*.example.com", scheme, host));
+  EXPECT_EQ(scheme, L"*");
+  EXPECT_EQ(host, L"*.example.com");
+  ASSERT_TRUE(SplitZonePattern(L"localhost:8080", scheme, host));
+  EXPECT_EQ(host, L"localhost");
+  EXPECT_FALSE(SplitZonePattern(L"mailto:someone", scheme, host));
+}
+
+// ---- the completion steps aside where the platform implements an operation ----
+
+// A manager whose mapping, policy and template writes answer a fixed result, counting calls.
+class TFixedZoneManagers : public IInternetSecurityManager, public IInternetZoneManager {
+ public:
+  explicit TFixedZoneManagers(HRESULT Answer) : FAnswer(Answer) {}
+  int Calls = 0;
+  ZONEATTRIBUTES SeenOnEntry{};
+  HRESULT AttributesAnswer = S_OK;
+  bool WriteAttributes = false;
+  DWORD FlagsToWrite = 0;
+  DWORD TemplateToWrite = 0;
+  DWORD CopiedTemplate = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }
+  // IInternetSecurityManager
+  HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR, DWORD* z, DWORD) override {
+    *z = 4;
+    return FAnswer == S_OK ? S_OK : E_FAIL;
+  }
+  HRESULT STDMETHODCALLTYPE GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE ProcessUrlAction(LPCWSTR, DWORD, BYTE*, DWORD, BYTE*, DWORD, DWORD,
+                                             DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE QueryCustomPolicy(LPCWSTR, REFGUID, BYTE**, DWORD*, BYTE*, DWORD,
+                                              DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD, LPCWSTR, DWORD) override {
+    ++Calls;
+    return FAnswer;
+  }
+  HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD, IEnumString**, DWORD) override { return E_NOTIMPL; }
+  // IInternetZoneManager
+  HRESULT STDMETHODCALLTYPE GetZoneAttributes(DWORD, ZONEATTRIBUTES* a) override {
+    SeenOnEntry = *a;
+    if (WriteAttributes) {
+      a->dwFlags = FlagsToWrite;
+      a->dwTemplateRecommended = TemplateToWrite;
+    }
+    return AttributesAnswer;
+  }
+  HRESULT STDMETHODCALLTYPE SetZoneAttributes(DWORD, ZONEATTRIBUTES* a) override {
+    ++Calls;
+    FlagsToWrite = a->dwFlags;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetZoneCustomPolicy(DWORD, REFGUID, BYTE**, DWORD*, URLZONEREG) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetZoneCustomPolicy(DWORD, REFGUID, BYTE*, DWORD, URLZONEREG) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetZoneActionPolicy(DWORD, DWORD, BYTE*, DWORD, URLZONEREG) override {
+    return E_FAIL;
+  }
+  HRESULT STDMETHODCALLTYPE SetZoneActionPolicy(DWORD, DWORD, BYTE*, DWORD, URLZONEREG) override {
+    ++Calls;
+    return FAnswer;
+  }
+  HRESULT STDMETHODCALLTYPE PromptAction(DWORD, HWND, LPCWSTR, LPCWSTR, DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE LogAction(DWORD, LPCWSTR, LPCWSTR, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateZoneEnumerator(DWORD*, DWORD*, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetZoneAt(DWORD, DWORD, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DestroyZoneEnumerator(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CopyTemplatePoliciesToZone(DWORD t, DWORD, DWORD) override {
+    ++Calls;
+    CopiedTemplate = t;
+    return FAnswer;
+  }
+
+  IInternetSecurityManager* Security() { return this; }
+  IInternetZoneManager* Zone() { return this; }
+
+ private:
+  HRESULT FAnswer;
+  ULONG FRefs = 1;
+};
+
+TEST(ZoneCompletion, PlatformAnswersOtherThanNotImplementedAreFinal) {
+  for (HRESULT answer : {S_OK, S_FALSE, E_ACCESSDENIED}) {
+    TFixedZoneManagers inner(answer);
+    ComPtr<IInternetSecurityManager> sm;
+    sm.Attach(CompleteSecurityManager(inner.Security()));
+    ComPtr<IInternetZoneManager> zm;
+    zm.Attach(CompleteZoneManager(inner.Zone()));
+    EXPECT_EQ(sm->SetZoneMapping(2, L"http://final.vgt-test.example", SZM_CREATE), answer);
+    DWORD policy = 3;
+    EXPECT_EQ(zm->SetZoneActionPolicy(3, 0x1A03, reinterpret_cast<BYTE*>(&policy), 4,
+                                      URLZONEREG_DEFAULT),
+              answer);
+    EXPECT_EQ(zm->CopyTemplatePoliciesToZone(URLTEMPLATE_HIGH, 3, 0), answer);
+    EXPECT_EQ(inner.Calls, 3);
+  }
+  // Nothing reached the registry.
+  EXPECT_EQ(PlatformZoneOf(L"http://final.vgt-test.example"), 3u);
+  EXPECT_EQ(PlatformPolicy(3, 0x1A03), 0u);
+  EXPECT_EQ(PlatformPolicy(3, 0x1200), 0u);
+}
+
+TEST(ZoneCompletion, NotImplementedFallsBackToTheRegistry) {
+  TFixedZoneManagers inner(E_NOTIMPL);
+  ComPtr<IInternetSecurityManager> sm;
+  sm.Attach(CompleteSecurityManager(inner.Security()));
+  EXPECT_EQ(sm->SetZoneMapping(4, L"http://fallback.vgt-test.example", SZM_CREATE), S_OK);
+  EXPECT_EQ(inner.Calls, 1);
+  EXPECT_EQ(PlatformZoneOf(L"http://fallback.vgt-test.example"), 4u);
+  EXPECT_EQ(sm->SetZoneMapping(4, L"http://fallback.vgt-test.example", SZM_DELETE), S_OK);
+  EXPECT_EQ(PlatformZoneOf(L"http://fallback.vgt-test.example"), 3u);
+}
+
+// ---- policies and templates ----
+
+TEST(ZonePolicy, WrittenPolicyIsReadBackByThePlatform) {
+  auto zm = CreateZoneManager();
+  WriteZonePolicy(zm.Get(), 3, 0x1201, URLPOLICY_QUERY);
+  EXPECT_EQ(PlatformPolicy(3, 0x1201), static_cast<DWORD>(URLPOLICY_QUERY));
+  WriteZonePolicy(zm.Get(), 2, 0x1A02, URLPOLICY_DISALLOW);
+  EXPECT_EQ(PlatformPolicy(2, 0x1A02), static_cast<DWORD>(URLPOLICY_DISALLOW));
+  DWORD policy = 99;
+  ASSERT_TRUE(ReadZonePolicy(zm.Get(), 2, 0x1A02, policy));
+  EXPECT_EQ(policy, static_cast<DWORD>(URLPOLICY_DISALLOW));
+  // Other zones keep theirs.
+  EXPECT_EQ(PlatformPolicy(4, 0x1A02), static_cast<DWORD>(URLPOLICY_DISALLOW));
+  EXPECT_EQ(PlatformPolicy(3, 0x1A02), static_cast<DWORD>(URLPOLICY_ALLOW));
+
+  EXPECT_THROW(WriteZonePolicy(zm.Get(), 42, 0x1200, 0), EOleSysError);
+  EXPECT_FALSE(ReadZonePolicy(zm.Get(), 42, 0x1200, policy));
+  BYTE shortPolicy[2] = {};
+  EXPECT_TRUE(FAILED(zm->SetZoneActionPolicy(3, 0x1200, shortPolicy, 2, URLZONEREG_DEFAULT)));
+}
+
+TEST(ZonePolicy, TemplateReloadResetsTheZone) {
+  auto zm = CreateZoneManager();
+  WriteZonePolicy(zm.Get(), 3, 0x1200, URLPOLICY_DISALLOW);
+  WriteZonePolicy(zm.Get(), 3, 0x1406, URLPOLICY_ALLOW);
+  WriteZonePolicy(zm.Get(), 3, 0x1201, URLPOLICY_ALLOW);
+  WriteZonePolicy(zm.Get(), 4, 0x1400, URLPOLICY_ALLOW);
+
+  ReloadZoneTemplate(zm.Get(), 3);  // recommended: Medium
+  EXPECT_EQ(PlatformPolicy(3, 0x1200), static_cast<DWORD>(URLPOLICY_ALLOW));
+  EXPECT_EQ(PlatformPolicy(3, 0x1406), static_cast<DWORD>(URLPOLICY_DISALLOW));
+  EXPECT_EQ(PlatformPolicy(3, 0x1201), static_cast<DWORD>(URLPOLICY_DISALLOW));
+  EXPECT_EQ(PlatformPolicy(4, 0x1400), static_cast<DWORD>(URLPOLICY_ALLOW)) << "zone 4 untouched";
+
+  ReloadZoneTemplate(zm.Get(), 4);  // High
+  EXPECT_EQ(PlatformPolicy(4, 0x1400), static_cast<DWORD>(URLPOLICY_DISALLOW));
+
+  // Another template into a zone: Low into the Internet zone, then back.
+  OleCheck(zm->CopyTemplatePoliciesToZone(URLTEMPLATE_LOW, 3, 0));
+  EXPECT_EQ(PlatformPolicy(3, 0x1406), static_cast<DWORD>(URLPOLICY_ALLOW));
+  EXPECT_EQ(PlatformPolicy(3, 0x1004), static_cast<DWORD>(URLPOLICY_QUERY));
+  ReloadZoneTemplate(zm.Get(), 3);
+  EXPECT_EQ(PlatformPolicy(3, 0x1004), static_cast<DWORD>(URLPOLICY_DISALLOW));
+
+  EXPECT_TRUE(FAILED(zm->CopyTemplatePoliciesToZone(0x10123, 3, 0)));
+  EXPECT_TRUE(FAILED(zm->CopyTemplatePoliciesToZone(URLTEMPLATE_HIGH, 42, 0)));
+  // An unknown zone has no recommended template: nothing to reload, and the reload says so.
+  EXPECT_THROW(ReloadZoneTemplate(zm.Get(), 42), EOleSysError);
+}
+
+// The shipped templates agree with the defaults the platform gives each zone of a new machine
+// (Trusted: Low, intranet: Medium-low, Internet: Medium, Restricted: High). The machine's keys
+// are compared, since tests write only the user's.
+TEST(ZonePolicy, ShippedTemplatesMatchThePlatformDefaults) {
+  const struct {
+    DWORD Zone, Template;
+  } pairs[] = {{2, URLTEMPLATE_LOW}, {1, URLTEMPLATE_MEDLOW}, {3, URLTEMPLATE_MEDIUM},
+               {4, URLTEMPLATE_HIGH}};
+  for (const auto& p : pairs) {
+    size_t count = 0;
+    const TZoneTemplatePolicy* policies = ZoneTemplatePolicies(p.Template, count);
+    ASSERT_NE(policies, nullptr);
+    ASSERT_GE(count, 21u);
+    HKEY key = nullptr;
+    std::wstring path =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\" +
+        std::to_wstring(p.Zone);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    int compared = 0;
+    for (size_t i = 0; i < count; ++i) {
+      wchar_t name[16];
+      wsprintfW(name, L"%X", policies[i].Action);
+      DWORD value = 0, size = sizeof value;
+      if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS)
+        continue;
+      ++compared;
+      EXPECT_EQ(value, policies[i].Policy)
+          << "template " << std::hex << p.Template << " action " << policies[i].Action;
+    }
+    RegCloseKey(key);
+    EXPECT_GE(compared, 21);
+  }
+  size_t count = 99;
+  EXPECT_EQ(ZoneTemplatePolicies(0, count), nullptr);
+  EXPECT_EQ(count, 0u);
+}
+
+// ---- zone attributes: the record is initialised before every read ----
+
+TEST(ZoneAttributes, RecordIsZeroedAndSizedBeforeTheRead) {
+  TFixedZoneManagers fake(S_OK);
+  fake.WriteAttributes = false;  // answers success and writes nothing
+  ZONEATTRIBUTES a;
+  memset(&a, 0xFF, sizeof a);
+  EXPECT_TRUE(ReadZoneAttributes(fake.Zone(), 2, a));
+  EXPECT_EQ(fake.SeenOnEntry.cbSize, sizeof(ZONEATTRIBUTES));
+  EXPECT_EQ(fake.SeenOnEntry.dwFlags, 0u);
+  EXPECT_EQ(a.dwFlags, 0u);
+  EXPECT_FALSE(ZoneHasFlag(fake.Zone(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
+  EXPECT_EQ(fake.SeenOnEntry.cbSize, sizeof(ZONEATTRIBUTES));
+
+  fake.WriteAttributes = true;
+  fake.FlagsToWrite = ZAFLAGS_REQUIRE_VERIFICATION | 1;
+  EXPECT_TRUE(ZoneHasFlag(fake.Zone(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
+
+  // A failed read counts as "bit not set", whatever the manager left in the record.
+  fake.AttributesAnswer = E_FAIL;
+  EXPECT_FALSE(ZoneHasFlag(fake.Zone(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
+  EXPECT_FALSE(ReadZoneAttributes(fake.Zone(), 2, a));
+  EXPECT_EQ(a.dwFlags, 0u);
+  EXPECT_THROW(ZoneRecommendedTemplate(fake.Zone(), 2), EOleSysError);
+  EXPECT_EQ(fake.SeenOnEntry.cbSize, sizeof(ZONEATTRIBUTES));
+  EXPECT_EQ(ClearZoneFlag(fake.Zone(), 2, ZAFLAGS_REQUIRE_VERIFICATION), E_FAIL);
+}
+
+TEST(ZoneAttributes, RevertReadsTheTemplateFromAnInitialisedRecord) {
+  TFixedZoneManagers fake(S_OK);
+  fake.WriteAttributes = true;
+  fake.TemplateToWrite = URLTEMPLATE_MEDIUM;
+  ReloadZoneTemplate(fake.Zone(), 3);
+  EXPECT_EQ(fake.SeenOnEntry.cbSize, sizeof(ZONEATTRIBUTES));
+  EXPECT_EQ(fake.SeenOnEntry.dwTemplateRecommended, 0u);
+  EXPECT_EQ(fake.CopiedTemplate, static_cast<DWORD>(URLTEMPLATE_MEDIUM));
+
+  TFixedZoneManagers refusing(E_ACCESSDENIED);
+  refusing.WriteAttributes = true;
+  refusing.TemplateToWrite = URLTEMPLATE_HIGH;
+  try {
+    ReloadZoneTemplate(refusing.Zone(), 4);
+    FAIL() << "no exception";
+  } catch (const EOleSysError& e) {
+    EXPECT_EQ(e.ErrorCode, E_ACCESSDENIED);
+  }
+}
+
+TEST(ZoneAttributes, PlatformTrustedZoneVerificationBit) {
+  auto zm = CreateZoneManager();
+  // Unknown zone: the platform answers success and writes nothing.
+  EXPECT_FALSE(ZoneHasFlag(zm.Get(), 7, ZAFLAGS_REQUIRE_VERIFICATION));
+  ASSERT_TRUE(ZoneHasFlag(zm.Get(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
+  const DWORD before = PlatformFlags(2);
+  ASSERT_EQ(ClearZoneFlag(zm.Get(), 2, ZAFLAGS_REQUIRE_VERIFICATION), S_OK);
+  EXPECT_FALSE(ZoneHasFlag(zm.Get(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
+  EXPECT_EQ(PlatformFlags(2), before & ~static_cast<DWORD>(ZAFLAGS_REQUIRE_VERIFICATION));
+  // Put it back for the other tests of this program.
+  ZONEATTRIBUTES a;
+  ASSERT_TRUE(ReadZoneAttributes(zm.Get(), 2, a));
+  a.dwFlags = before;
+  ASSERT_EQ(zm->SetZoneAttributes(2, &a), S_OK);
+  EXPECT_TRUE(ZoneHasFlag(zm.Get(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
+}
+
+// ---- the seam: managers that cannot be made ----
+
+TEST(ZoneFactories, FailingFactoriesAreReportedAndRestored) {
+  {
+    TZoneManagerFactoryOverride failing(
+        [](IInternetSecurityManager** m) {
+          *m = nullptr;
+          return E_OUTOFMEMORY;
+        },
+        [](IInternetZoneManager** m) {
+          *m = nullptr;
+          return REGDB_E_CLASSNOTREG;
+        });
+    ComPtr<IInternetSecurityManager> sm;
+    EXPECT_EQ(TryCreateSecurityManager(sm), E_OUTOFMEMORY);
+    EXPECT_EQ(sm.Get(), nullptr);
+    try {
+      CreateZoneManager();
+      FAIL() << "no exception";
+    } catch (const EOleSysError& e) {
+      EXPECT_EQ(e.ErrorCode, REGDB_E_CLASSNOTREG);
+      EXPECT_FALSE(e.Message().empty());
+    }
+    EXPECT_THROW(CreateSecurityManager(), EOleSysError);
+    EXPECT_EQ(GetUrlZoneOrInternet(L"http://anything.vgt-test.example"), 3u);
+
+    // A factory that claims success without a manager is a failure too.
+    TZoneManagerFactoryOverride empty([](IInternetSecurityManager** m) {
+      *m = nullptr;
+      return S_OK;
+    }, nullptr);
+    EXPECT_EQ(TryCreateSecurityManager(sm), E_FAIL);
+    ComPtr<IInternetZoneManager> none;
+    EXPECT_EQ(TryCreateZoneManager(none), REGDB_E_CLASSNOTREG);
+  }
+  ComPtr<IInternetZoneManager> zm;
+  EXPECT_EQ(TryCreateZoneManager(zm), S_OK);
+  EXPECT_NE(zm.Get(), nullptr);
+}
+
+TEST(ZoneFactories, ZoneOfUrlFallsBackToInternetWhenTheLookupFails) {
+  TFixedZoneManagers failing(E_FAIL);
+  TZoneManagerFactoryOverride seam(
+      [&](IInternetSecurityManager** m) {
+        *m = failing.Security();
+        failing.Security()->AddRef();
+        return S_OK;
+      },
+      nullptr);
+  EXPECT_EQ(GetUrlZoneOrInternet(L"http://x.vgt-test.example"), 3u);
+  EXPECT_THROW(MapUrlToZone(failing.Security(), L"http://x.vgt-test.example"), EOleSysError);
+}
+
+}  // namespace
