@@ -23,6 +23,7 @@ constexpr UINT SReadError = 64012;
 constexpr UINT SWriteError = 64013;
 constexpr UINT SMemoryStreamError = 64014;
 constexpr UINT SResNotFound = 64015;        // "Ressource %s wurde nicht gefunden"
+constexpr UINT SResWriteError = 64016;
 constexpr UINT SAssignError = 64020;        // "%s kann nicht zu %s zugewiesen werden"
 constexpr UINT SInvalidName = 64021;        // "'%s' ist kein gültiger Komponentenname"
 constexpr UINT SDuplicateName = 64022;      // "Eine Komponente mit der Bezeichnung %s existiert bereits"
