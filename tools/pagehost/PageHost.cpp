@@ -1,0 +1,84 @@
+// PageHost: loads a page into the page host and prints what the browser would hold: each browser
+// of the window (top first, frames depth first) with its location, its document's elements,
+// style sheets (imports followed) and cookie.
+//   PageHost [/sites <folder>] <url or file>
+// Without /sites the program reads pages\sites.txt beside itself, so the sample pages' addresses
+// (http://www.dailyherald.example/ and friends) work as they are.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tools/pagehost/Browser.h"
+
+using namespace pagehost;
+
+namespace {
+
+void Print(const WideString& text) {
+  AnsiString out;
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  out.resize(n);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void PrintSheets(StyleSheetCollection* sheets, const WideString& indent, int level) {
+  for (size_t i = 0; i < sheets->Count(); ++i) {
+    StyleSheet* s = sheets->Sheet(i);
+    if (!s) continue;
+    Print(indent + L"sheet " + s->Url() + L" (" + std::to_wstring(s->CssText().size()) +
+          L" characters" + (s->CssText().find(L"@font-face") != WideString::npos ? L", @font-face" : L"") +
+          L")\n");
+    if (level < 12) PrintSheets(s->Imports(), indent + L"  ", level + 1);
+  }
+}
+
+WideString ModuleFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  WideString p(path, n);
+  return p.substr(0, p.find_last_of(L"\\/"));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  WideString sites = ModuleFolder() + L"\\pages", target;
+  for (int i = 1; i < argc; ++i) {
+    WideString a = argv[i];
+    if ((a == L"/sites" || a == L"-sites") && i + 1 < argc)
+      sites = argv[++i];
+    else
+      target = a;
+  }
+  if (target.empty()) {
+    Print(L"usage: PageHost [/sites <folder>] <url or file>\n");
+    return 2;
+  }
+  auto map = std::make_shared<SiteMap>();
+  map->LoadMapFile(sites);
+  if (target.find(L"://") == WideString::npos && target.find(L"about:") != 0)
+    target = SiteMap::FileUrl(target);
+  Host host(map);
+  host.Navigate(target);
+  for (Browser* b : host.Browsers()) {
+    int depth = 0;
+    for (Browser* p = b->Parent(); p; p = p->Parent()) ++depth;
+    WideString indent(2 * depth, L' ');
+    Print(indent + L"browser " + b->LocationUrl() + L"\n");
+    Document* doc = b->Html();
+    if (!doc) {
+      Print(indent + L"  (not an HTML document)\n");
+      continue;
+    }
+    WideString tags;
+    for (const auto& e : doc->Elements()) tags += L" " + e->Tag();
+    Print(indent + L"  elements:" + tags + L"\n");
+    if (!doc->Cookie.empty()) Print(indent + L"  cookie: " + doc->Cookie + L"\n");
+    PrintSheets(doc->StyleSheets(), indent + L"  ", 1);
+  }
+  return 0;
+}
