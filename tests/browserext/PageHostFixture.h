@@ -1,0 +1,54 @@
+// A fresh page host per test, with the sample pages at hand and small helpers for variants and
+// string results.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "tools/pagehost/Browser.h"
+
+class PageHostFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    FHost = std::make_unique<pagehost::Host>();
+  }
+  void TearDown() override {
+    FHost.reset();
+    CoUninitialize();
+  }
+
+  pagehost::Host& HostOf() { return *FHost; }
+
+  // The sample pages beside the test program, under their web addresses.
+  void LoadSamples() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    WideString folder(path, n);
+    folder = folder.substr(0, folder.find_last_of(L"\\/")) + L"\\pages";
+    ASSERT_TRUE(FHost->Sites().LoadMapFile(folder)) << "no pages\\sites.txt beside the program";
+  }
+
+  static VARIANT IntVariant(LONG value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+  }
+
+  // The text a BSTR getter answers; empty when it fails.
+  static WideString BstrOf(const std::function<HRESULT(BSTR*)>& get) {
+    BSTR b = nullptr;
+    if (FAILED(get(&b))) return {};
+    WideString s = b ? WideString(b, SysStringLen(b)) : WideString();
+    SysFreeString(b);
+    return s;
+  }
+
+ private:
+  std::unique_ptr<pagehost::Host> FHost;
+};

@@ -1,0 +1,252 @@
+// The page host must behave like the browser where the extension relies on it: events in the
+// browser's order with its argument layout, the property signal reaching every observer, the
+// button's way to the top-level browser, frames loaded into browsers of their own, style-sheet
+// imports followed, and failures only where a test asks for them.
+#include "tests/browserext/PageHostFixture.h"
+
+#include <shlguid.h>
+
+#include <algorithm>
+
+using namespace pagehost;
+
+namespace {
+
+struct Event {
+  DISPID Id = 0;
+  std::vector<VARTYPE> Types;  // rgvarg order: last argument first
+  IUnknown* Who = nullptr;     // the first declared argument, when it is an object
+  WideString Text;             // the URL, or PropertyChange's name
+  UINT Named = 0;
+};
+
+class Recorder final : public ComObject<IDispatch> {
+ public:
+  std::vector<Event> Events;
+  std::function<void(DISPID)> OnEvent;
+
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*,
+                                   EXCEPINFO*, UINT*) override {
+    Event e;
+    e.Id = id;
+    e.Named = p->cNamedArgs;
+    for (UINT i = 0; i < p->cArgs; ++i) e.Types.push_back(p->rgvarg[i].vt);
+    if (p->cArgs > 0) {
+      const VARIANT& first = p->rgvarg[p->cArgs - 1];
+      if (first.vt == VT_DISPATCH) e.Who = first.pdispVal;
+      if (first.vt == VT_BSTR) e.Text = first.bstrVal;
+    }
+    if (p->cArgs > 1) {
+      const VARIANT& second = p->rgvarg[p->cArgs - 2];
+      if (second.vt == (VT_VARIANT | VT_BYREF) && second.pvarVal->vt == VT_BSTR)
+        e.Text = second.pvarVal->bstrVal;
+    }
+    Events.push_back(e);
+    if (OnEvent) OnEvent(id);
+    return S_OK;
+  }
+
+ protected:
+  void* Cast(REFIID riid) override {
+    return riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+  }
+};
+
+DWORD AdviseOn(Browser* top, IUnknown* sink) {
+  ComPtr<IConnectionPointContainer> cpc;
+  EXPECT_EQ(top->QueryInterface(IID_PPV_ARGS(&cpc)), S_OK);
+  ComPtr<IConnectionPoint> cp;
+  EXPECT_EQ(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &cp), S_OK);
+  DWORD cookie = 0;
+  EXPECT_EQ(cp->Advise(sink, &cookie), S_OK);
+  return cookie;
+}
+
+IUnknown* Identity(IUnknown* p) {
+  ComPtr<IUnknown> u;
+  p->QueryInterface(IID_PPV_ARGS(&u));
+  return u.Get();
+}
+
+TEST_F(PageHostFixture, NavigationFiresEventsInTheBrowsersOrder) {
+  auto rec = Make<Recorder>();
+  AdviseOn(HostOf().Top(), rec.Get());
+  HostOf().Sites().AddPage(L"http://a.example/", "<iframe src='http://b.example/'></iframe>");
+  HostOf().Sites().AddPage(L"http://b.example/", "<p>b</p>");
+  HostOf().Navigate(L"http://a.example/");
+
+  auto browsers = HostOf().Browsers();
+  ASSERT_EQ(browsers.size(), 2u);
+  IUnknown* top = Identity(static_cast<IWebBrowser2*>(browsers[0]));
+  IUnknown* frame = Identity(static_cast<IWebBrowser2*>(browsers[1]));
+  std::vector<std::pair<DISPID, IUnknown*>> seen;
+  for (auto& e : rec->Events) seen.emplace_back(e.Id, e.Who ? Identity(e.Who) : nullptr);
+  std::vector<std::pair<DISPID, IUnknown*>> expected{
+      {DispBeforeNavigate2, top},    {DispNavigateComplete2, top}, {DispBeforeNavigate2, frame},
+      {DispNavigateComplete2, frame}, {DispDocumentComplete, frame}, {DispDocumentComplete, top}};
+  EXPECT_EQ(seen, expected);
+
+  // Positional arguments, last first, no names: BeforeNavigate2's Cancel comes first in rgvarg
+  // and the browser last.
+  const Event& before = rec->Events[0];
+  EXPECT_EQ(before.Named, 0u);
+  ASSERT_EQ(before.Types.size(), 7u);
+  EXPECT_EQ(before.Types.front(), VT_BOOL | VT_BYREF);
+  EXPECT_EQ(before.Types.back(), VT_DISPATCH);
+  EXPECT_EQ(before.Text, L"http://a.example/");
+  EXPECT_EQ(rec->Events[1].Types.size(), 2u);
+}
+
+TEST_F(PageHostFixture, MissingPageFiresNavigateErrorAndShowsAnEmptyDocument) {
+  auto rec = Make<Recorder>();
+  AdviseOn(HostOf().Top(), rec.Get());
+  HostOf().Navigate(L"http://nowhere.example/");
+  ASSERT_EQ(rec->Events.size(), 4u);
+  EXPECT_EQ(rec->Events[1].Id, DispNavigateError);
+  EXPECT_EQ(rec->Events[1].Types.size(), 5u);
+  ASSERT_NE(HostOf().Top()->Html(), nullptr);
+  EXPECT_TRUE(HostOf().Top()->Html()->Elements().empty());
+}
+
+TEST_F(PageHostFixture, PutPropertyReachesEverySinkAndSinksMayLeaveDuringAnEvent) {
+  auto first = Make<Recorder>(), second = Make<Recorder>();
+  DWORD cookie = AdviseOn(HostOf().Top(), first.Get());
+  AdviseOn(HostOf().Top(), second.Get());
+  ComPtr<IConnectionPoint> cp;
+  {
+    ComPtr<IConnectionPointContainer> cpc;
+    HostOf().Top()->QueryInterface(IID_PPV_ARGS(&cpc));
+    cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &cp);
+  }
+  first->OnEvent = [&](DISPID) { cp->Unadvise(cookie); };
+
+  VARIANT one;
+  VariantInit(&one);
+  one.vt = VT_I4;
+  one.lVal = 1;
+  BSTR name = SysAllocString(L"{ABC}");
+  EXPECT_EQ(HostOf().Top()->PutProperty(name, one), S_OK);
+  EXPECT_EQ(HostOf().Top()->PutProperty(name, one), S_OK);
+  SysFreeString(name);
+
+  ASSERT_EQ(first->Events.size(), 1u);  // left during the first signal
+  ASSERT_EQ(second->Events.size(), 2u);
+  EXPECT_EQ(second->Events[0].Id, DispPropertyChange);
+  EXPECT_EQ(second->Events[0].Text, L"{ABC}");
+  EXPECT_EQ(second->Events[0].Types, std::vector<VARTYPE>{VT_BSTR});
+  EXPECT_EQ(cp->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+}
+
+TEST_F(PageHostFixture, ButtonSiteLeadsToTheTopLevelBrowser) {
+  auto site = HostOf().MakeButtonSite();
+  ComPtr<IShellBrowser> shell;
+  ASSERT_EQ(site->QueryInterface(IID_PPV_ARGS(&shell)), S_OK);
+  ComPtr<IServiceProvider> sp, topSp;
+  ASSERT_EQ(shell->QueryInterface(IID_PPV_ARGS(&sp)), S_OK);
+  ASSERT_EQ(sp->QueryService(SID_STopLevelBrowser, IID_PPV_ARGS(&topSp)), S_OK);
+  ComPtr<IWebBrowser2> wb;
+  ASSERT_EQ(topSp->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&wb)), S_OK);
+  EXPECT_EQ(Identity(wb.Get()), Identity(static_cast<IWebBrowser2*>(HostOf().Top())));
+  SHANDLE_PTR wnd = 0;
+  EXPECT_EQ(wb->get_HWND(&wnd), S_OK);
+  EXPECT_TRUE(IsWindow(reinterpret_cast<HWND>(wnd)));
+
+  // Failures on request.
+  site->FailTopLevelService = true;
+  topSp.Reset();
+  EXPECT_EQ(sp->QueryService(SID_STopLevelBrowser, IID_PPV_ARGS(&topSp)), E_FAIL);
+  site->RefuseShellBrowser = true;
+  shell.Reset();
+  EXPECT_EQ(site->QueryInterface(IID_PPV_ARGS(&shell)), E_NOINTERFACE);
+  HostOf().Top()->FailWebBrowserService = true;
+  wb.Reset();
+  EXPECT_EQ(HostOf().Top()->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&wb)), E_FAIL);
+}
+
+TEST_F(PageHostFixture, NewsPageLoadsItsFramesAndFollowsImports) {
+  LoadSamples();
+  HostOf().Navigate(L"http://www.dailyherald.example/");
+  std::vector<WideString> locations;
+  for (Browser* b : HostOf().Browsers()) locations.push_back(b->LocationUrl());
+  std::vector<WideString> expected{
+      L"http://www.dailyherald.example/", L"http://ads.adnet.example/banner.html",
+      L"http://pixel.trackers.co.zz/count.html",
+      L"http://static.dailyherald.example/local/weather.html",  // relative to the BASE address
+      L"http://widgets.social.example/like.html", L"https://secure.dailyherald.example/login.html",
+      L"http://files.docstore.example/annual-report.pdf"};
+  EXPECT_EQ(locations, expected);
+
+  Document* doc = HostOf().Top()->Html();
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->Cookie, L"edition=wednesday; visitor=4711");
+  ASSERT_EQ(doc->StyleSheets()->Count(), 2u);  // LINK, then STYLE
+  StyleSheet* site = doc->StyleSheets()->Sheet(0);
+  EXPECT_EQ(site->Url(), L"http://static.dailyherald.example/css/site.css");
+  StyleSheet* layout = site->Imports()->Sheet(0);
+  StyleSheet* fonts = layout->Imports()->Sheet(0);
+  EXPECT_EQ(fonts->Url(), L"http://static.dailyherald.example/css/fonts.css");
+  EXPECT_NE(fonts->CssText().find(L"@font-face"), WideString::npos);
+
+  // The PDF frame shows something that is not an HTML document.
+  Browser* pdf = HostOf().Browsers().back();
+  ComPtr<IDispatch> shown;
+  ASSERT_EQ(pdf->get_Document(&shown), S_OK);
+  ASSERT_NE(shown, nullptr);
+  ComPtr<IHTMLDocument2> html;
+  EXPECT_EQ(shown.As(&html), E_NOINTERFACE);
+}
+
+TEST_F(PageHostFixture, ElementsAnswerThroughTheirTagsInterfaces) {
+  HostOf().Sites().AddPage(L"http://a.example/",
+                           "<base href='http://b.example/'><script></script><applet></applet>"
+                           "<frameset><frame src='f.html'></frameset>");
+  HostOf().Navigate(L"http://a.example/");
+  ComPtr<IHTMLElementCollection> all;
+  ASSERT_EQ(HostOf().Top()->Html()->get_all(&all), S_OK);
+  LONG n = 0;
+  ASSERT_EQ(all->get_length(&n), S_OK);
+  std::vector<WideString> tags;
+  for (LONG i = 0; i < n; ++i) {
+    ComPtr<IDispatch> d;
+    ASSERT_EQ(all->item(IntVariant(i), IntVariant(0), &d), S_OK);
+    ComPtr<IHTMLElement> e;
+    ASSERT_EQ(d.As(&e), S_OK);
+    tags.push_back(BstrOf([&](BSTR* b) { return e->get_tagName(b); }));
+    ComPtr<IHTMLBaseElement> base;
+    ComPtr<IHTMLFrameBase> frame;
+    ComPtr<IHTMLScriptElement> script;
+    EXPECT_EQ(d.As(&base) == S_OK, tags.back() == L"BASE");
+    EXPECT_EQ(d.As(&frame) == S_OK, tags.back() == L"FRAME");
+    EXPECT_EQ(d.As(&script) == S_OK, tags.back() == L"SCRIPT");
+    if (frame) {
+      EXPECT_EQ(BstrOf([&](BSTR* b) { return frame->get_src(b); }), L"f.html");
+    }
+    if (base) {
+      EXPECT_EQ(BstrOf([&](BSTR* b) { return base->get_href(b); }), L"http://b.example/");
+    }
+  }
+  EXPECT_NE(std::find(tags.begin(), tags.end(), L"APPLET"), tags.end());
+  // Other methods are not part of the host.
+  BSTR s = nullptr;
+  ComPtr<IHTMLElement> first;
+  ComPtr<IDispatch> d;
+  all->item(IntVariant(0), IntVariant(0), &d);
+  d.As(&first);
+  EXPECT_EQ(first->get_innerHTML(&s), E_NOTIMPL);
+}
+
+TEST_F(PageHostFixture, CollectionGrowsWhileItIsRead) {
+  HostOf().Sites().AddPage(L"http://a.example/", "<p>x</p>");
+  HostOf().Navigate(L"http://a.example/");
+  ElementCollection* all = HostOf().Top()->Html()->All();
+  LONG before = 0, after = 0;
+  all->get_length(&before);
+  all->GrowAt = 1;
+  all->GrowWith = {HtmlElementData{L"script", {}, {}}};
+  ComPtr<IDispatch> d;
+  all->item(IntVariant(1), IntVariant(0), &d);
+  all->get_length(&after);
+  EXPECT_EQ(after, before + 1);
+}
+
+}  // namespace
