@@ -27,10 +27,11 @@ class TTempFileStream : public THandleStream {
   }
 };
 
+// Per process: the suite runs this program and its Windows-version copy at the same time.
 WideString TempName(const wchar_t* Base) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
-  return WideString(dir) + Base;
+  return WideString(dir) + std::to_wstring(GetCurrentProcessId()) + L"_" + Base;
 }
 
 }  // namespace
