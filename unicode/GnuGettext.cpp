@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "unicode/UtxWindows.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,23 +11,8 @@ namespace {
 
 // ---- platform ------------------------------------------------------------------------------
 
-bool WidePlatform() { return GetVersion() < 0x80000000u; }
-
-AnsiString Narrow(const WideString& S) {
-  if (S.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString r(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
-
-WideString Widen(const AnsiString& S) {
-  if (S.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
-  WideString r(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), r.data(), n);
-  return r;
-}
+AnsiString Narrow(const WideString& S) { return NarrowText(S); }
+WideString Widen(const AnsiString& S) { return WidenText(S); }
 
 // Closes a file handle on every path.
 struct TFileHandle {
@@ -37,39 +24,26 @@ struct TFileHandle {
 
 HANDLE OpenForReading(const WideString& FileName) {
   // Read, deny none: another program may be replacing catalogs while we read ours.
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  if (WidePlatform())
-    return CreateFileW(FileName.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return CreateFileA(Narrow(FileName).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+  return WideCreateFile(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool IsFile(const WideString& Path) {
-  DWORD a = WidePlatform() ? GetFileAttributesW(Path.c_str()) : GetFileAttributesA(Narrow(Path).c_str());
+  DWORD a = WideGetFileAttributes(Path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The names of the sub-folders of Folder (which ends with a backslash).
 std::vector<WideString> SubFolders(const WideString& Folder) {
   std::vector<WideString> result;
-  auto take = [&](const WideString& name, DWORD attributes) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") result.push_back(name);
-  };
-  if (WidePlatform()) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((Folder + L"*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return result;
-    do take(fd.cFileName, fd.dwFileAttributes);
-    while (FindNextFileW(h, &fd));
-    FindClose(h);
-  } else {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(Narrow(Folder + L"*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return result;
-    do take(Widen(fd.cFileName), fd.dwFileAttributes);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
+  WIN32_FIND_DATAW fd;
+  HANDLE h = WideFindFirstFile((Folder + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return result;
+  do {
+    WideString name = fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") result.push_back(name);
+  } while (WideFindNextFile(h, &fd));
+  FindClose(h);
   return result;
 }
 
@@ -92,23 +66,13 @@ HMODULE ThisModule() {
 }
 
 WideString ModuleFileName(HMODULE Module) {
-  for (DWORD size = MAX_PATH;; size *= 2) {
-    DWORD n;
-    WideString name;
-    if (WidePlatform()) {
-      name.resize(size);
-      n = GetModuleFileNameW(Module, name.data(), size);
-      name.resize(n < size ? n : 0);
-    } else {
-      AnsiString a(size, '\0');
-      n = GetModuleFileNameA(Module, a.data(), size);
-      a.resize(n < size ? n : 0);
-      name = Widen(a);
-    }
+  for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+    WideString name(size, L'\0');
+    DWORD n = WideGetModuleFileName(Module, name.data(), size);
     if (n == 0) return {};
-    if (n < size) return name;
-    if (size >= 32768) return {};
+    if (n < size) return name.substr(0, n);
   }
+  return {};
 }
 
 WideString DefaultCatalogFolder() {
@@ -119,7 +83,7 @@ WideString DefaultCatalogFolder() {
 }
 
 WideString GetEnvironmentText(const wchar_t* Name) {
-  if (WidePlatform()) {
+  if (UnicodePlatform()) {
     DWORD n = GetEnvironmentVariableW(Name, nullptr, 0);
     if (n == 0) return {};
     WideString v(n, L'\0');
@@ -166,7 +130,7 @@ void ShowLocalizationProblem(const WideString& Message, const WideString& /*Cata
   size_t dot = program.rfind(L'.');
   if (dot != WideString::npos) program.erase(dot);
   const UINT flags = MB_OK | MB_ICONWARNING | MB_TASKMODAL;
-  if (WidePlatform())
+  if (UnicodePlatform())
     MessageBoxW(nullptr, Message.c_str(), program.c_str(), flags);
   else
     MessageBoxA(nullptr, Narrow(Message).c_str(), Narrow(program).c_str(), flags);
