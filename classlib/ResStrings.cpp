@@ -21,12 +21,13 @@ WideString WidenAnsi(const char* s, size_t len) {
 }  // namespace
 
 HINSTANCE ClassLibInstance() {
+  // The allocation holding this function's code is the module's image. (The lookup by address
+  // through the module-handle API does not exist on the 8-bit platform family.)
   static HINSTANCE instance = [] {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&ClassLibInstance), &module))
-      module = GetModuleHandleW(nullptr);
-    return static_cast<HINSTANCE>(module);
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(reinterpret_cast<LPCVOID>(&ClassLibInstance), &info, sizeof(info)) && info.AllocationBase)
+      return static_cast<HINSTANCE>(info.AllocationBase);
+    return static_cast<HINSTANCE>(GetModuleHandleA(nullptr));
   }();
   return instance;
 }

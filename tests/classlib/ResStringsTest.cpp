@@ -3,6 +3,8 @@
 #include "classlib/ResStrings.h"
 
 TEST(ResStrings, GermanTextsComeBackAsStoredWithUmlauts) {
+  // Linked into the program itself, so the table is the program's.
+  EXPECT_EQ(ClassLibInstance(), GetModuleHandleA(nullptr));
   EXPECT_EQ(LoadResStringW(SListIndexError), L"Listenindex \u00FCberschreitet das Maximum (%d)");
   EXPECT_EQ(LoadResStringW(SInsertLineError), L"Zeile kann nicht eingef\u00FCgt werden");
   EXPECT_EQ(LoadResStringW(SFOpenError), L"Datei %s kann nicht ge\u00F6ffnet werden");
