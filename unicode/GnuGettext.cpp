@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/ResStrings.h"
 #include "unicode/UtxWindows.h"
 
 #include <algorithm>
@@ -452,6 +453,12 @@ std::vector<WideString> TGnuGettextInstance::GetListOfLanguages(const AnsiString
 
 TGnuGettextInstance& DefaultInstance() {
   static TGnuGettextInstance instance;
+  static bool hooked = false;
+  if (!hooked) {
+    hooked = true;
+    // The class library's texts are translated in the program's domain like every other text.
+    SetResStringTranslator([](const WideString& Text) { return DefaultInstance().Translate(Text); });
+  }
   return instance;
 }
 

@@ -75,7 +75,7 @@ class TGnuGettextInstance {
 };
 
 // The program's translator. The first call also routes the class library's resource strings
-// through it.
+// through it (domain "default").
 TGnuGettextInstance& DefaultInstance();
 
 WideString Translate(const WideString& MsgId);                               // domain "default"

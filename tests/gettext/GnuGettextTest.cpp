@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "classlib/ResStrings.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
@@ -313,6 +314,14 @@ TEST_F(GnuGettext, ShippedGermanCatalogsBesideTheProgram) {
   EXPECT_EQ(TranslateIn("tervana", Native), L"Deutsch");
   EXPECT_EQ(TranslateIn("tervana", L"Automatic"), L"Automatisch");
   EXPECT_TRUE(Problems.empty());
+}
+
+TEST_F(GnuGettext, ClassLibraryTextsPassThroughTheProgramsDomain) {
+  UseLanguage(L"de");
+  EXPECT_EQ(LoadResStringTranslated(SListIndexError), L"Listenindex zu gro\u00df (%d)");
+  EXPECT_EQ(FmtResString(SListIndexError, {7}), L"Listenindex zu gro\u00df (7)");
+  UseLanguage(L"fr");  // no translation there: the text as stored
+  EXPECT_EQ(LoadResStringTranslated(SListIndexError), L"Listenindex \u00fcberschreitet das Maximum (%d)");
 }
 
 TEST(GettextUtf8, MalformedInputBecomesReplacementCharacters) {
