@@ -1,0 +1,314 @@
+#include "wizard/uConfigSteps.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+
+#include "common/trvZoneServices.h"
+#include "unicode/UtxWindows.h"
+
+#if __has_include("unicode/GnuGettext.h")
+#include "unicode/GnuGettext.h"
+#define VGT_STEPS_TRANSLATE(text) Translate(text)
+#else
+#define VGT_STEPS_TRANSLATE(text) WideString(text)
+#endif
+
+// ---- the list ----
+
+TConfigStepList::TConfigStepList() {
+  FZoneManager = CreateZoneManager();
+  FIeClass = GetBrowserVersionClass();
+  FNetClass = GetDotNetPolicyLevel();
+}
+
+TConfigStepList::~TConfigStepList() = default;
+
+int32_t TConfigStepList::AddStep(TTunewrightStep* Step) {
+  Step->Owner = this;
+  return FSteps.Add(Step);
+}
+
+int32_t TConfigStepList::GetStepCount() const { return FSteps.Count(); }
+
+TTunewrightStep* TConfigStepList::GetStep(int32_t Index) const {
+  return static_cast<TTunewrightStep*>(FSteps.Items(Index));
+}
+
+bool TConfigStepList::IsStepApplicable(const TTunewrightStep* Step) const {
+  return StepAppliesTo(*Step, FIeClass, FNetClass);
+}
+
+void TConfigStepList::FireTextsChanged() {
+  if (OnTextsChanged) OnTextsChanged(this);
+}
+
+bool StepAppliesTo(const TTunewrightStep& Step, uint8_t IeClass, uint8_t NetClass) {
+  return Step.MinIe <= IeClass && IeClass <= Step.MaxIe && NetClass >= Step.MinNet;
+}
+
+// ---- choices and policies ----
+
+uint32_t ChoiceToPolicy(uint8_t Choice) {
+  switch (Choice) {
+    case chAllow:
+      return URLPOLICY_ALLOW;
+    case chAsk:
+      return URLPOLICY_QUERY;
+    default:
+      return URLPOLICY_DISALLOW;
+  }
+}
+
+uint8_t PolicyToChoice(uint32_t Policy) {
+  switch (Policy) {
+    case URLPOLICY_ALLOW:
+      return chAllow;
+    case URLPOLICY_QUERY:
+      return chAsk;
+    default:
+      return chDeny;
+  }
+}
+
+uint32_t FlagToPolicy(uint8_t Flag) { return Flag == 0 ? URLPOLICY_ALLOW : URLPOLICY_DISALLOW; }
+
+bool PolicyToFlag(uint32_t Policy) { return Policy != URLPOLICY_ALLOW; }
+
+// ---- texts ----
+
+namespace {
+
+struct TUrlActionText {
+  uint32_t Action;
+  const wchar_t* Caption;
+  const wchar_t* Help;
+};
+
+// Stored as they stand; the catalogs carry the corrections.
+const TUrlActionText UrlActionTexts[] = {
+    {0x1001, L"Download Signed ActiveX Controls",
+     L"Before you can ever use an ActiveX control for the first time, it has to be downloaded. "
+     L"Signed controls ensure that you know who made that ActiveX control."},
+    {0x1004, L"Download Unsigned ActiveX Controls",
+     L"Unsigned ActiveX controls provide no information on who made the control. Everybody should "
+     L"sign his controls to make them work on the web."},
+    {0x1200, L"Allow ActiveX controls to run",
+     L"Without ActiveX controls you cannot see flash sites or other sites that require the power "
+     L"of ActiveX to provide you the best experience."},
+    {0x1201, L"Run ActiveX controls not marked safe for scripting",
+     L"Many ActiveX controls are marked safe for scripting, a few others are not. Be careful with "
+     L"ActiveX controls not marked safe."},
+    {0x1400, L"Allow active scripting",
+     L"Most websites need active scripting to provide you a nice web design. This includes a few "
+     L"effects or complex menus."},
+    {0x1402, L"Allow java to be scripted",
+     L"Internet Explorer can allow access from scripting to Java applets. This should not be a "
+     L"problem."},
+    {0x1405, L"Run ActiveX controls marked safe for scripting",
+     L"Any ActiveX control can be marked safe for scripting. It's just an indicator if the "
+     L"programmer thinks that the ActiveX control can do any harm. Most ActiveX controls on the "
+     L"web are marked safe for scripting. Be careful before allowing any ActiveX to run."},
+    {0x1406, L"Allow cross domain access",
+     L"It's not a good idea to allow skripts to access data across domain borders."},
+    {0x1407, L"Allow script to insert data",
+     L"Some scripts insert data into form fields. This could potentially insert some computer "
+     L"information into hidden fields and thus breach your privacy."},
+    {0x1601, L"Submit non-encrypted forms",
+     L"Only online ordering and vital financial data must be encrypted when using the web. Other "
+     L"data could be unencrypted."},
+    {0x1604, L"Allow font download",
+     L"Some websites need special fonts to work appropriately. Do not download any font you might "
+     L"find on the web. Fonts take resources from Windows and make it run slower if you have too "
+     L"many fonts installed."},
+    {0x1607, L"Navigate subframes across domains",
+     L"Better not allow scripts to navigate other domains frames. This can lead to frame "
+     L"spoofing."},
+    {0x1609, L"Show mixed content",
+     L"It is safe to show encrypted and unencrypted websites at the same time, but it might be "
+     L"hard to see which site actually is the encrypted one."},
+    {0x1800, L"Install desktop items", L"Do you like websites to install stuff on your desktop?"},
+    {0x1802, L"Allow drag and drop or copy paste",
+     L"Allow drag and drop or copy and paste of files."},
+    {0x1803, L"Allow file download", L"Downloading of files is an essential web feature."},
+    {0x1804, L"Allow programs and files inside an IFRAME",
+     L"It can be disturbing to have non-HTML inside an IFRAME. But denying this setting breaks "
+     L"any frame functionality in Internet Explorer."},
+    {0x1A02, L"Allow cookies that are stored on your computer",
+     L"Cookies stored on your are not removed once you end your browsing session. They can be "
+     L"used to remember you many days later."},
+    {0x1A03, L"Allow per-session cookies (not stored)",
+     L"Per-session cookies are automatically removed once you end your browsing session."},
+    {0x2001, L"Allow signed .NET components to run",
+     L"This setting determines if you allow .NET components that are signed with authenticode to "
+     L"run."},
+    {0x2004, L"Allow unsigned .NET components to run",
+     L"This settings determines if you allow unsigned .NET components to run. Running any "
+     L"unsigned components cannot be recommended."},
+};
+
+}  // namespace
+
+void GetUrlActionTexts(uint32_t UrlAction, WideString& Caption, WideString& Help) {
+  for (const TUrlActionText& t : UrlActionTexts) {
+    if (t.Action == UrlAction) {
+      Caption = VGT_STEPS_TRANSLATE(t.Caption);
+      Help = VGT_STEPS_TRANSLATE(t.Help);
+      return;
+    }
+  }
+  wchar_t digits[16];
+  std::swprintf(digits, 16, L"%08X", static_cast<unsigned>(UrlAction));
+  Caption = WideString(L"Unbekannte URLACTION (") + digits + L")";
+  Help = L"Diese URLACTION ist noch nicht bekannt.";
+}
+
+// ---- the machine's browser and .NET levels ----
+
+namespace {
+
+class TLibrary {
+ public:
+  explicit TLibrary(HMODULE Module) : FModule(Module) {}
+  ~TLibrary() {
+    if (FModule) FreeLibrary(FModule);
+  }
+  TLibrary(const TLibrary&) = delete;
+  TLibrary& operator=(const TLibrary&) = delete;
+  HMODULE Get() const { return FModule; }
+
+ private:
+  HMODULE FModule;
+};
+
+HMODULE LoadLibraryOnPlatform(const wchar_t* Name) {
+  if (UnicodePlatform()) return LoadLibraryW(Name);
+  return LoadLibraryA(NarrowText(Name).c_str());
+}
+
+bool KeyOpens(HKEY Root, const wchar_t* Path) {
+  HKEY key = nullptr;
+  LONG rc = UnicodePlatform() ? RegOpenKeyExW(Root, Path, 0, KEY_QUERY_VALUE, &key)
+                              : RegOpenKeyExA(Root, NarrowText(Path).c_str(), 0, KEY_QUERY_VALUE, &key);
+  if (rc != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+}  // namespace
+
+uint8_t GetBrowserVersionClass() {
+  TLibrary library(LoadLibraryOnPlatform(L"shdocvw.dll"));
+  if (!library.Get()) return 0;
+  auto getVersion =
+      reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(library.Get(), "DllGetVersion"));
+  if (!getVersion) return 0;
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof info;  // 20
+  if (FAILED(getVersion(&info))) return 0;
+  if (info.dwMajorVersion <= 4) return 1;
+  if (info.dwMajorVersion == 5) return info.dwMinorVersion == 0 ? 2 : 3;
+  return 4;
+}
+
+uint8_t GetDotNetPolicyLevel() {
+  if (KeyOpens(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\.NETFramework\\policy\\v1.1")) return 2;
+  if (KeyOpens(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\.NETFramework\\policy\\v1.0")) return 1;
+  return 0;
+}
+
+// ---- the fixed sequence ----
+
+namespace {
+constexpr TConfigStepKind K3 = TConfigStepKind::ThreeWay;
+constexpr uint8_t Al = chAllow, As = chAsk, De = chDeny;
+}  // namespace
+
+const TConfigStepRow ConfigStepTable[25] = {
+    {TConfigStepKind::Intro, 0, 0, 0, 0, 1, 5, 0},
+    {K3, 0x1200, Al, As, De, 1, 5, 0},  // URLACTION_ACTIVEX_RUN
+    {K3, 0x1405, Al, As, De, 1, 5, 0},  // URLACTION_SCRIPT_OVERRIDE_SAFETY
+    {K3, 0x1201, As, As, De, 1, 5, 0},  // URLACTION_ACTIVEX_OVERRIDE_OBJECT_SAFETY
+    {K3, 0x1001, Al, As, De, 1, 5, 0},  // URLACTION_DOWNLOAD_SIGNED_ACTIVEX
+    {K3, 0x1004, As, De, De, 1, 5, 0},  // URLACTION_DOWNLOAD_UNSIGNED_ACTIVEX
+    {K3, 0x2001, Al, As, De, 1, 5, 1},  // URLACTION_MANAGED_SIGNED
+    {K3, 0x2004, As, As, De, 1, 5, 1},  // URLACTION_MANAGED_UNSIGNED
+    {K3, 0x1604, Al, As, De, 1, 5, 0},  // URLACTION_HTML_FONT_DOWNLOAD
+    {K3, 0x1400, Al, Al, De, 1, 5, 0},  // URLACTION_SCRIPT_RUN
+    {K3, 0x1407, Al, As, De, 1, 5, 0},  // URLACTION_SCRIPT_PASTE
+    {K3, 0x1402, Al, As, De, 1, 5, 0},  // URLACTION_SCRIPT_JAVA_USE
+    {K3, 0x1406, Al, As, De, 1, 5, 0},  // URLACTION_CROSS_DOMAIN_DATA
+    {K3, 0x1609, Al, As, De, 4, 5, 0},  // URLACTION_HTML_MIXED_CONTENT
+    {K3, 0x1A02, Al, Al, De, 1, 3, 0},  // URLACTION_COOKIES
+    {K3, 0x1A03, Al, Al, De, 1, 3, 0},  // URLACTION_COOKIES_SESSION
+    {K3, 0x1800, Al, As, De, 1, 5, 0},  // URLACTION_SHELL_INSTALL_DTITEMS
+    {K3, 0x1804, Al, As, As, 1, 5, 0},  // URLACTION_SHELL_VERB
+    {K3, 0x1607, Al, As, De, 2, 5, 0},  // URLACTION_HTML_SUBFRAME_NAVIGATE
+    {K3, 0x1601, Al, Al, As, 1, 5, 0},  // URLACTION_HTML_SUBMIT_FORMS
+    {K3, 0x1802, Al, As, As, 1, 5, 0},  // URLACTION_SHELL_MOVE_OR_COPY
+    {TConfigStepKind::TwoWay, 0x1803, Al, Al, Al, 1, 5, 0},  // URLACTION_SHELL_FILE_DOWNLOAD
+    {TConfigStepKind::Finish, 0, 0, 0, 0, 1, 5, 0},
+    {TConfigStepKind::AutomaticFinish, 0, 0, 0, 0, 1, 5, 0},
+    {TConfigStepKind::Revert, 0, 0, 0, 0, 1, 5, 0},
+};
+
+void AddConfigSteps(TConfigStepList& List, const TConfigStepFrames& Frames) {
+  bool firstSetting = true;
+  for (const TConfigStepRow& row : ConfigStepTable) {
+    TTunewrightStep* step = nullptr;
+    TFrameClass frame = nullptr;
+    switch (row.Kind) {
+      case TConfigStepKind::ThreeWay: {
+        auto* s = new TTunewrightStep3;
+        s->UrlAction = row.UrlAction;
+        s->RecTrusted = row.RecTrusted;
+        s->RecInternet = row.RecInternet;
+        s->RecRestricted = row.RecRestricted;
+        step = s;
+        frame = Frames.Feature3;
+        break;
+      }
+      case TConfigStepKind::TwoWay: {
+        auto* s = new TTunewrightStep2;
+        s->UrlAction = row.UrlAction;
+        s->RecTrusted = row.RecTrusted;
+        s->RecInternet = row.RecInternet;
+        s->RecRestricted = row.RecRestricted;
+        step = s;
+        frame = Frames.Feature2;
+        break;
+      }
+      case TConfigStepKind::Intro:
+        step = new TTunewrightStep;
+        frame = Frames.Intro;
+        break;
+      case TConfigStepKind::Finish:
+        step = new TTunewrightStep;
+        frame = Frames.Finish;
+        break;
+      case TConfigStepKind::AutomaticFinish:
+        step = new TTunewrightStep;
+        frame = Frames.AutomaticFinish;
+        break;
+      case TConfigStepKind::Revert:
+        step = new TTunewrightStep;
+        frame = Frames.Revert;
+        break;
+    }
+    step->FrameClass = frame;
+    step->MinIe = row.MinIe;
+    step->MaxIe = row.MaxIe;
+    step->MinNet = row.MinNet;
+    const bool final = row.Kind == TConfigStepKind::Finish ||
+                       row.Kind == TConfigStepKind::AutomaticFinish ||
+                       row.Kind == TConfigStepKind::Revert;
+    if (final) step->Navigation = navFinal;
+    int32_t index = List.AddStep(step);
+    if (row.Kind == TConfigStepKind::ThreeWay && firstSetting) {
+      List.ManualIndex = index;
+      firstSetting = false;
+    }
+    if (row.Kind == TConfigStepKind::AutomaticFinish) List.AutomaticIndex = index;
+    if (row.Kind == TConfigStepKind::Revert) List.RevertIndex = index;
+  }
+}

@@ -1,0 +1,154 @@
+// Tunewright's step model: the steps of the wizard with their pages, navigation and the browser
+// and .NET levels they apply to, the 21 URL actions with the recommended choice for the Trusted,
+// Internet and Restricted zones, and the zone manager every page reads and writes through.
+#pragma once
+
+#include <windows.h>
+#include <urlmon.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+
+#include "classlib/Classes.h"
+#include "classlib/Lists.h"
+
+class TConfigStepList;
+
+// A page class that the window can instantiate: its run-time class and its virtual constructor
+// with an owner. Every page class provides one static instance.
+struct TFrameClassInfo {
+  TClass Class;
+  TComponent* (*Create)(TComponent* Owner);
+};
+using TFrameClass = const TFrameClassInfo*;
+
+// The frame class reference of a page class T (constructible from an owner).
+template <class T>
+TFrameClass FrameClassOf() {
+  static const TFrameClassInfo info{T::StaticClass(),
+                                    [](TComponent* Owner) -> TComponent* { return new T(Owner); }};
+  return &info;
+}
+
+// How Next leaves a step.
+enum : uint8_t {
+  navNext = 0,   // to the following index
+  navJump = 1,   // to JumpTo
+  navFinal = 2,  // final page: Next is disabled, a Next click closes the window
+};
+
+// Three-way choices (0 Allow, 1 Ask, 2 Deny) and two-way flags (0 Allow, other Deny).
+enum : uint8_t { chAllow = 0, chAsk = 1, chDeny = 2 };
+
+class TTunewrightStep : public TObject {
+  VGT_CLASS(TTunewrightStep, TObject)
+ public:
+  TTunewrightStep() = default;
+
+  TConfigStepList* Owner = nullptr;
+  TFrameClass FrameClass = nullptr;
+  uint8_t Navigation = navNext;
+  int32_t JumpTo = 0;
+  int32_t BackTo = 0;
+  uint8_t MinIe = 1;
+  uint8_t MaxIe = 5;  // above the highest class: no upper bound
+  uint8_t MinNet = 0;
+};
+
+class TSimpleTunewrightStep : public TTunewrightStep {
+  VGT_CLASS(TSimpleTunewrightStep, TTunewrightStep)
+ public:
+  uint32_t UrlAction = 0;
+};
+
+// A setting with Allow, Ask and Deny for each zone.
+class TTunewrightStep3 : public TSimpleTunewrightStep {
+  VGT_CLASS(TTunewrightStep3, TSimpleTunewrightStep)
+ public:
+  uint8_t RecTrusted = 0;
+  uint8_t RecInternet = 0;
+  uint8_t RecRestricted = 0;
+};
+
+// A setting with Allow and Deny only; the same three bytes as two-way flags.
+class TTunewrightStep2 : public TSimpleTunewrightStep {
+  VGT_CLASS(TTunewrightStep2, TSimpleTunewrightStep)
+ public:
+  uint8_t RecTrusted = 0;
+  uint8_t RecInternet = 0;
+  uint8_t RecRestricted = 0;
+};
+
+class TConfigStepList : public TObject {
+  VGT_CLASS(TConfigStepList, TObject)
+ public:
+  // Creates the zone manager (a failure raises EOleSysError) and probes the browser version
+  // class and the .NET level once.
+  TConfigStepList();
+  ~TConfigStepList() override;
+  TConfigStepList(const TConfigStepList&) = delete;
+  TConfigStepList& operator=(const TConfigStepList&) = delete;
+
+  // Takes ownership of the step; answers its index.
+  int32_t AddStep(TTunewrightStep* Step);
+  int32_t GetStepCount() const;
+  // Raises EListError for an index outside 0 .. count - 1.
+  TTunewrightStep* GetStep(int32_t Index) const;
+  bool IsStepApplicable(const TTunewrightStep* Step) const;
+  void FireTextsChanged();
+
+  IInternetZoneManager* ZoneManager() const { return FZoneManager.Get(); }
+  uint8_t IeClass() const { return FIeClass; }
+  uint8_t NetClass() const { return FNetClass; }
+
+  TNotifyEvent OnTextsChanged;
+  int32_t ManualIndex = 0;
+  int32_t AutomaticIndex = 0;
+  int32_t RevertIndex = 0;
+
+ private:
+  Microsoft::WRL::ComPtr<IInternetZoneManager> FZoneManager;
+  TObjectList FSteps{true};
+  uint8_t FIeClass = 0;
+  uint8_t FNetClass = 0;
+};
+
+// MinIe <= IeClass <= MaxIe and NetClass >= MinNet, as unsigned bytes.
+bool StepAppliesTo(const TTunewrightStep& Step, uint8_t IeClass, uint8_t NetClass);
+
+uint32_t ChoiceToPolicy(uint8_t Choice);   // 0 -> 0, 1 -> 1, other -> 3
+uint8_t PolicyToChoice(uint32_t Policy);   // 0 -> 0, 1 -> 1, other -> 2
+uint32_t FlagToPolicy(uint8_t Flag);       // 0 -> 0, other -> 3
+bool PolicyToFlag(uint32_t Policy);        // true (Deny) unless the policy is 0
+
+// The caption and help text of a URL action, translated (text domain "default"); an action not
+// in the table gets an untranslated German caption and help naming it.
+void GetUrlActionTexts(uint32_t UrlAction, WideString& Caption, WideString& Help);
+
+// 0 (no usable shdocvw.dll), 1 (version 4 and older), 2 (5.0), 3 (5.x above 5.0), 4 (6 and later).
+uint8_t GetBrowserVersionClass();
+// 2 with the .NET 1.1 policy key, 1 with only the 1.0 key, else 0.
+uint8_t GetDotNetPolicyLevel();
+
+// ---- the wizard's fixed sequence of steps ----
+
+enum class TConfigStepKind : uint8_t { Intro, ThreeWay, TwoWay, Finish, AutomaticFinish, Revert };
+
+struct TConfigStepRow {
+  TConfigStepKind Kind;
+  uint32_t UrlAction;
+  uint8_t RecTrusted, RecInternet, RecRestricted;
+  uint8_t MinIe, MaxIe, MinNet;
+};
+
+// The 25 steps in the order the window adds them: index = position.
+extern const TConfigStepRow ConfigStepTable[25];
+
+// The page classes of the wizard, one per kind of step.
+struct TConfigStepFrames {
+  TFrameClass Intro, Feature3, Feature2, Finish, AutomaticFinish, Revert;
+};
+
+// Adds the steps of ConfigStepTable to the list in table order and sets ManualIndex,
+// AutomaticIndex and RevertIndex.
+void AddConfigSteps(TConfigStepList& List, const TConfigStepFrames& Frames);
