@@ -136,6 +136,9 @@ TEST(StringList, AssignCopiesItemsAndObjectsAndKeepsItselfOnSelfAssign) {
 
   A.Assign(&A);
   EXPECT_EQ(Items(A), (V{"x", "y"}));
+  B.AddStrings(&B);  // doubles once, does not run forever
+  EXPECT_EQ(Items(B), (V{"x", "y", "x", "y"}));
+  B.Assign(&A);
 
   // Through the primitives only, in both directions.
   TPrimitiveList P;
