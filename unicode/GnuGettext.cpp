@@ -395,6 +395,9 @@ const TMoCatalog* TGnuGettextInstance::CatalogOf(const AnsiString& Domain) {
   auto found = FCatalogs.find(Domain);
   if (found != FCatalogs.end()) return found->second.get();
 
+  // Until the catalog is read the domain has none: a text translated while we read (an error
+  // text of the file layer) must not start reading it again.
+  FCatalogs[Domain] = nullptr;
   std::shared_ptr<const TMoCatalog> catalog;
   // "de_DE" falls back to "de".
   std::vector<WideString> codes;

@@ -219,6 +219,11 @@ TEST_F(GnuGettext, CatalogNotInUtf8TurnsTranslationOff) {
   EXPECT_FALSE(DefaultInstance().TranslationEnabled());
   EXPECT_EQ(Translate(L"Hello"), L"Hello");
   EXPECT_EQ(TranslateIn("tervana", Native), Native);
+  // A handler that translates while the catalogs are being read does not start reading again.
+  std::vector<WideString> seen;
+  SetLocalizationProblemHandler([&](const WideString&, const WideString&) { seen.push_back(Translate(L"Hello")); });
+  UseLanguage(L"la");
+  EXPECT_EQ(seen, std::vector<WideString>({L"Hello", L"Hello"}));
   // Another language turns it on again.
   UseLanguage(L"de");
   EXPECT_TRUE(DefaultInstance().TranslationEnabled());
