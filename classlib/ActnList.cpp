@@ -1,0 +1,297 @@
+#include "classlib/ActnList.h"
+
+#include <algorithm>
+
+TActionApplicationHooks ActionApplicationHooks;
+
+// ---- TBasicAction ----
+
+TBasicAction::~TBasicAction() {
+  Destroying();
+  // Links outlive their action only as empty links.
+  while (!FClients.empty()) {
+    TBasicActionLink* link = FClients.back();
+    link->SetAction(nullptr);
+    if (!FClients.empty() && FClients.back() == link) FClients.pop_back();
+  }
+}
+
+bool TBasicAction::Execute() {
+  if (OnExecute) {
+    OnExecute(this);
+    return true;
+  }
+  return false;
+}
+
+bool TBasicAction::Update() {
+  if (OnUpdate) {
+    OnUpdate(this);
+    return true;
+  }
+  return false;
+}
+
+void TBasicAction::RegisterChanges(TBasicActionLink* Link) {
+  if (std::find(FClients.begin(), FClients.end(), Link) == FClients.end()) FClients.push_back(Link);
+}
+
+void TBasicAction::UnRegisterChanges(TBasicActionLink* Link) {
+  FClients.erase(std::remove(FClients.begin(), FClients.end(), Link), FClients.end());
+}
+
+void TBasicAction::Change() {
+  if (OnChange) OnChange(this);
+  for (TBasicActionLink* link : std::vector<TBasicActionLink*>(FClients)) link->Change();
+}
+
+void TBasicAction::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FActionComponent) FActionComponent = nullptr;
+}
+
+// ---- TContainedAction ----
+
+TContainedAction::~TContainedAction() { SetActionList(nullptr); }
+
+void TContainedAction::SetActionList(TCustomActionList* Value) {
+  if (FActionList == Value) return;
+  if (FActionList) {
+    auto& l = FActionList->FActions;
+    l.erase(std::remove(l.begin(), l.end(), this), l.end());
+  }
+  FActionList = Value;
+  if (Value) Value->FActions.push_back(this);
+}
+
+int TContainedAction::Index() const {
+  if (!FActionList) return -1;
+  auto& l = FActionList->FActions;
+  auto it = std::find(l.begin(), l.end(), this);
+  return it == l.end() ? -1 : static_cast<int>(it - l.begin());
+}
+
+// The list, then the application, then the action's own handler, then the application window
+// (where status lines and the main form can take it).
+bool TContainedAction::Execute() {
+  if (FActionList && FActionList->ExecuteAction(this)) return true;
+  if (ActionApplicationHooks.ExecuteAction && ActionApplicationHooks.ExecuteAction(this)) return true;
+  if (TBasicAction::Execute()) return true;
+  return ActionApplicationHooks.SendAppMessage &&
+         ActionApplicationHooks.SendAppMessage(CM_ACTIONEXECUTE, 0, reinterpret_cast<LPARAM>(this)) == 1;
+}
+
+bool TContainedAction::Update() {
+  if (FActionList && FActionList->UpdateAction(this)) return true;
+  if (ActionApplicationHooks.UpdateAction && ActionApplicationHooks.UpdateAction(this)) return true;
+  if (TBasicAction::Update()) return true;
+  return ActionApplicationHooks.SendAppMessage &&
+         ActionApplicationHooks.SendAppMessage(CM_ACTIONUPDATE, 0, reinterpret_cast<LPARAM>(this)) == 1;
+}
+
+// ---- TCustomAction ----
+
+bool TCustomAction::Execute() {
+  Update();
+  if (!FEnabled) return false;
+  return TContainedAction::Execute();
+}
+
+void TCustomAction::SetCaption(const AnsiString& Value) {
+  if (Value == FCaption) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
+    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetCaption(Value);
+  FCaption = Value;
+  Change();
+}
+
+void TCustomAction::SetHint(const AnsiString& Value) {
+  if (Value == FHint) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
+    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetHint(Value);
+  FHint = Value;
+  Change();
+}
+
+void TCustomAction::SetEnabled(bool Value) {
+  if (Value == FEnabled) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
+    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetEnabled(Value);
+  FEnabled = Value;
+  Change();
+}
+
+void TCustomAction::SetChecked(bool Value) {
+  if (Value == FChecked) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
+    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetChecked(Value);
+  FChecked = Value;
+  Change();
+}
+
+void TCustomAction::SetVisible(bool Value) {
+  if (Value == FVisible) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
+    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetVisible(Value);
+  FVisible = Value;
+  Change();
+}
+
+void TCustomAction::SetImageIndex(int Value) {
+  if (Value == FImageIndex) return;
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
+    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetImageIndex(Value);
+  FImageIndex = Value;
+  Change();
+}
+
+void TCustomAction::Assign(TPersistent* Source) {
+  if (auto* a = dynamic_cast<TCustomAction*>(Source)) {
+    SetCaption(a->FCaption);
+    SetHint(a->FHint);
+    SetEnabled(a->FEnabled);
+    SetChecked(a->FChecked);
+    SetVisible(a->FVisible);
+    SetImageIndex(a->FImageIndex);
+    FHelpContext = a->FHelpContext;
+    SetCategory(a->Category());
+    OnExecute = a->OnExecute;
+    OnUpdate = a->OnUpdate;
+    return;
+  }
+  TContainedAction::Assign(Source);
+}
+
+// ---- TCustomActionList ----
+
+TCustomActionList::~TCustomActionList() {
+  Destroying();
+  for (TContainedAction* a : std::vector<TContainedAction*>(FActions)) a->SetActionList(nullptr);
+}
+
+bool TCustomActionList::ExecuteAction(TBasicAction* Action) {
+  bool handled = false;
+  if (OnExecute) OnExecute(Action, handled);
+  return handled;
+}
+
+bool TCustomActionList::UpdateAction(TBasicAction* Action) {
+  bool handled = false;
+  if (OnUpdate) OnUpdate(Action, handled);
+  return handled;
+}
+
+void TCustomActionList::UpdateActions() {
+  for (TContainedAction* a : std::vector<TContainedAction*>(FActions)) a->Update();
+}
+
+// ---- Links ----
+
+TBasicActionLink::~TBasicActionLink() {
+  if (FAction) FAction->UnRegisterChanges(this);
+}
+
+void TBasicActionLink::SetAction(TBasicAction* Value) {
+  if (Value == FAction) return;
+  if (FAction) FAction->UnRegisterChanges(this);
+  FAction = Value;
+  if (Value) Value->RegisterChanges(this);
+}
+
+bool TBasicActionLink::Execute(TComponent* AComponent) {
+  if (!FAction) return false;
+  FAction->SetActionComponent(AComponent);
+  bool result = false;
+  try {
+    result = FAction->Execute();
+  } catch (...) {
+    if (FAction) FAction->SetActionComponent(nullptr);
+    throw;
+  }
+  if (FAction) FAction->SetActionComponent(nullptr);
+  return result;
+}
+
+bool TBasicActionLink::Update() { return FAction && FAction->Update(); }
+
+void TBasicActionLink::Change() {
+  if (OnChange) OnChange(FAction);
+}
+
+bool TActionLink::IsCaptionLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsCheckedLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsEnabledLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsHintLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
+
+bool TControlActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
+}
+
+bool TControlActionLink::IsEnabledLinked() {
+  return TActionLink::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
+}
+
+bool TControlActionLink::IsHintLinked() {
+  return TActionLink::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
+}
+
+bool TControlActionLink::IsVisibleLinked() {
+  return TActionLink::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
+}
+
+void TControlActionLink::SetCaption(const AnsiString& Value) {
+  if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+
+void TControlActionLink::SetEnabled(bool Value) {
+  if (IsEnabledLinked()) FClient->SetEnabled(Value);
+}
+
+void TControlActionLink::SetHint(const AnsiString& Value) {
+  if (IsHintLinked()) FClient->SetHint(Value);
+}
+
+void TControlActionLink::SetVisible(bool Value) {
+  if (IsVisibleLinked()) FClient->SetVisible(Value);
+}
+
+// ---- Published properties ----
+
+VGT_PUBLISH(TBasicAction) {
+  P.Prop(L"OnExecute", [](TBasicAction* a) { return a->OnExecute; }, [](TBasicAction* a, TNotifyEvent e) { a->OnExecute = std::move(e); })
+      .Prop(L"OnUpdate", [](TBasicAction* a) { return a->OnUpdate; }, [](TBasicAction* a, TNotifyEvent e) { a->OnUpdate = std::move(e); });
+}
+
+VGT_PUBLISH(TContainedAction) {
+  P.Prop(L"Category", &TContainedAction::Category, &TContainedAction::SetCategory);
+}
+
+VGT_PUBLISH(TCustomAction) {
+  P.Prop(L"Caption", &TCustomAction::Caption, &TCustomAction::SetCaption)
+      .Prop(L"Checked", &TCustomAction::Checked, &TCustomAction::SetChecked)
+      .Prop(L"Enabled", &TCustomAction::Enabled, &TCustomAction::SetEnabled)
+      .Prop(L"HelpContext", &TCustomAction::HelpContext, &TCustomAction::SetHelpContext)
+      .Prop(L"Hint", &TCustomAction::Hint, &TCustomAction::SetHint)
+      .Prop(L"ImageIndex", &TCustomAction::ImageIndex, &TCustomAction::SetImageIndex)
+      .Prop(L"Visible", &TCustomAction::Visible, &TCustomAction::SetVisible);
+}
+
+VGT_PUBLISH(TAction) {}
+VGT_PUBLISH(THintAction) {}
+VGT_PUBLISH(TActionList) {
+  P.Prop(L"OnExecute", [](TActionList* a) { return a->OnExecute; }, [](TActionList* a, TActionEvent e) { a->OnExecute = std::move(e); })
+      .Prop(L"OnUpdate", [](TActionList* a) { return a->OnUpdate; }, [](TActionList* a, TActionEvent e) { a->OnUpdate = std::move(e); });
+}
+
+// A component read inside an action list belongs to it.
+static const bool vgtActionParents = [] {
+  RegisterParentSetter([](TComponent* Child, TComponent* Container) {
+    auto* a = dynamic_cast<TContainedAction*>(Child);
+    auto* l = dynamic_cast<TCustomActionList*>(Container);
+    if (!a || !l) return false;
+    a->SetActionList(l);
+    return true;
+  });
+  return true;
+}();
