@@ -1,0 +1,153 @@
+// Controls without forms: a windowed control hosted in a plain platform window.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "classlib/ActnList.h"
+#include "classlib/Controls.h"
+
+namespace {
+
+int HandledExceptions = 0;
+std::string LastExceptionText;
+
+void RecordException(TObject*) {
+  ++HandledExceptions;
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    LastExceptionText = e.what();
+  }
+}
+
+class Host : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitControls();
+    ApplicationHandleException = RecordException;
+    HandledExceptions = 0;
+    Wnd = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                          GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(Wnd, nullptr) << "no display";
+    Panel = new TWinControl(nullptr);
+    Panel->SetBounds(0, 0, 300, 200);
+    Panel->SetParentWindow(Wnd);
+  }
+  void TearDown() override {
+    delete Panel;
+    DestroyWindow(Wnd);
+    ApplicationHandleException = nullptr;
+  }
+  HWND Wnd = nullptr;
+  TWinControl* Panel = nullptr;
+};
+
+class Throwing : public TGraphicControl {
+  VGT_CLASS(Throwing, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+};
+
+TEST_F(Host, CaptionLivesInTheWindowAndSurvivesRecreation) {
+  auto* child = new TWinControl(nullptr);
+  child->SetCaption("before");
+  child->SetParent(Panel);
+  ASSERT_TRUE(child->HandleAllocated());
+  char buf[32] = {};
+  GetWindowTextA(child->Handle(), buf, sizeof buf);
+  EXPECT_STREQ(buf, "before");
+  SetWindowTextA(child->Handle(), "changed by the platform");
+  EXPECT_EQ(child->Caption(), "changed by the platform");
+  HWND old = child->Handle();
+  child->RecreateWnd();
+  EXPECT_NE(child->WindowHandle(), old);
+  EXPECT_EQ(child->Caption(), "changed by the platform");
+  EXPECT_EQ(FindControl(child->Handle()), child);
+}
+
+TEST_F(Host, AlignStacksEdgesAndFillsTheRest) {
+  auto make = [&](TAlign a, int size) {
+    auto* c = new TWinControl(nullptr);
+    c->SetBounds(0, 0, size, size);
+    c->SetAlign(a);
+    c->SetParent(Panel);
+    return c;
+  };
+  TControl* top = make(TAlign::alTop, 20);
+  TControl* bottom = make(TAlign::alBottom, 30);
+  TControl* left = make(TAlign::alLeft, 40);
+  TControl* client = make(TAlign::alClient, 5);
+  RECT cr = Panel->ClientRect();
+  EXPECT_EQ(top->Top(), 0);
+  EXPECT_EQ(top->Width(), cr.right);
+  EXPECT_EQ(bottom->Top(), cr.bottom - 30);
+  EXPECT_EQ(left->Top(), 20);
+  EXPECT_EQ(left->Height(), cr.bottom - 50);
+  EXPECT_EQ(client->Left(), 40);
+  EXPECT_EQ(client->Width(), cr.right - 40);
+  EXPECT_EQ(client->Height(), cr.bottom - 50);
+  // Resizing the parent re-aligns; hiding an aligned control gives its room away.
+  Panel->SetBounds(0, 0, 250, 150);
+  cr = Panel->ClientRect();
+  EXPECT_EQ(client->Width(), cr.right - 40);
+  top->Hide();
+  EXPECT_EQ(left->Top(), 0);
+}
+
+TEST_F(Host, ExceptionInAHandlerReachesTheApplicationAndTheProgramGoesOn) {
+  auto* g = new Throwing(nullptr);
+  g->SetBounds(10, 10, 50, 50);
+  g->SetParent(Panel);
+  g->OnClick = [](TObject*) { throw std::runtime_error("click failed"); };
+  HWND h = Panel->Handle();
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(HandledExceptions, 1);
+  EXPECT_EQ(LastExceptionText, "click failed");
+  // The window still works.
+  Panel->SetCaption("alive");
+  EXPECT_EQ(Panel->Caption(), "alive");
+}
+
+TEST_F(Host, ActionChangesReachLinkedControlsThatFollowIt) {
+  TActionList list(nullptr);
+  auto* action = new TAction(&list);
+  action->SetActionList(&list);
+  action->SetCaption("Open");
+  auto* linked = new TWinControl(nullptr);
+  linked->SetParent(Panel);
+  linked->SetAction(action);
+  EXPECT_EQ(linked->Caption(), "Open");
+  action->SetCaption("Save");
+  EXPECT_EQ(linked->Caption(), "Save");
+  // The change signal that follows every change puts the action's caption back on the control.
+  linked->SetCaption("own");
+  action->SetCaption("Close");
+  EXPECT_EQ(linked->Caption(), "Close");
+  int runs = 0;
+  action->OnExecute = [&](TObject*) { ++runs; };
+  linked->Click();
+  EXPECT_EQ(runs, 1);
+  action->SetEnabled(false);
+  EXPECT_FALSE(linked->Enabled());
+  delete action;
+  EXPECT_EQ(linked->Action(), nullptr);
+}
+
+TEST(TypInfo, PublishedPropertiesInDeclarationOrderAndByName) {
+  auto props = GetPropList(TWinControl::StaticClass());
+  ASSERT_GE(props.size(), 5u);
+  EXPECT_EQ(props[0]->Name, L"Tag");
+  EXPECT_EQ(props[1]->Name, L"Left");
+  const TPropInfo* align = GetPropInfo(TWinControl::StaticClass(), L"align");
+  ASSERT_NE(align, nullptr);
+  EXPECT_EQ(align->Kind, TTypeKind::tkEnum);
+  TWinControl c(nullptr);
+  SetOrdProp(&c, align, static_cast<int64_t>(TAlign::alClient));
+  EXPECT_EQ(c.Align(), TAlign::alClient);
+  EXPECT_EQ(GetPropInfo(TWinControl::StaticClass(), L"NoSuchThing"), nullptr);
+  EXPECT_EQ(FindComponentClass(L"TWinControl"), TWinControl::StaticClass());
+}
+
+}  // namespace
