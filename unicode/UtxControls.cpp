@@ -2,60 +2,18 @@
 
 #include <cstring>
 
+#include "unicode/UtxSystem.h"
+#include "unicode/UtxWindows.h"
+
 namespace {
-
-// Until the layer's start-up code page is in place, the thread's ANSI code page stands for it.
-UINT ConvCodePage() { return CP_THREAD_ACP; }
-
-// The keyboard layout's code page: the ANSI code page of the layout's language.
-UINT KeyboardLayoutCodePage() {
-  const LCID lang = LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0)));
-  char buf[6] = {};
-  if (GetLocaleInfoA(lang, LOCALE_IDEFAULTANSICODEPAGE, buf, sizeof buf) > 0) {
-    char* end = nullptr;
-    const unsigned long cp = std::strtoul(buf, &end, 10);
-    if (end != buf && *end == 0) return static_cast<UINT>(cp);
-  }
-  return GetACP();
-}
-
-wchar_t KeyboardCharToWideLocal(unsigned char Ch) {
-  wchar_t w = 0;
-  const char c = static_cast<char>(Ch);
-  if (MultiByteToWideChar(KeyboardLayoutCodePage(), MB_USEGLYPHCHARS, &c, 1, &w, 1) != 1) return 0;
-  return w;
-}
 
 wchar_t UpperOf(wchar_t c) {
   wchar_t s[2] = {c, 0};
-  CharUpperBuffW(s, 1);
+  WideCharUpperBuff(s, 1);
   return s[0];
 }
 
 }  // namespace
-
-// ---- Conversion ----
-
-AnsiString UtxNarrow(const WideString& S) {
-  if (S.empty()) return {};
-  const UINT cp = ConvCodePage();
-  const int n = WideCharToMultiByte(cp, 0, S.data(), static_cast<int>(S.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  if (n <= 0) return {};
-  AnsiString a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(cp, 0, S.data(), static_cast<int>(S.size()), a.data(), n, nullptr, nullptr);
-  return a;
-}
-
-WideString UtxWiden(const AnsiString& S) {
-  if (S.empty()) return {};
-  const UINT cp = ConvCodePage();
-  const int n = MultiByteToWideChar(cp, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
-  if (n <= 0) return {};
-  WideString w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(cp, 0, S.data(), static_cast<int>(S.size()), w.data(), n);
-  return w;
-}
 
 // ---- Messages ----
 
@@ -89,15 +47,15 @@ void PutWideCharInCharParam(WPARAM& WParam, wchar_t Ch) {
 // ---- Held wide texts ----
 
 WideString SyncHeldWideText(WideString& Held, const AnsiString& Current) {
-  if (UtxNarrow(Held) != Current) Held = UtxWiden(Current);
+  if (NarrowText(Held) != Current) Held = WidenText(Current);
   return Held;
 }
 
 void StoreHeldWideText(const WideString& V, WideString& Held, const AnsiString& Current,
                        const TAnsiTextSetter& Setter) {
   if (SyncHeldWideText(Held, Current) == V) return;
-  const AnsiString narrowed = UtxNarrow(V);
-  if (UtxWiden(narrowed) != V && Current == narrowed) Setter(AnsiString());
+  const AnsiString narrowed = NarrowText(V);
+  if (WidenText(narrowed) != V && Current == narrowed) Setter(AnsiString());
   Held = V;
   Setter(narrowed);
 }
@@ -116,7 +74,7 @@ WideString WideLongHint(const WideString& Hint) {
 
 bool IsWideAccelChar(WORD Ch, const WideString& Caption) {
   wchar_t wanted = static_cast<wchar_t>(Ch);
-  if (Ch <= 0xFF) wanted = KeyboardCharToWideLocal(static_cast<unsigned char>(Ch));
+  if (Ch <= 0xFF) wanted = KeyboardCharToWide(static_cast<unsigned char>(Ch));
   wchar_t accel = 0;
   bool found = false;
   for (size_t i = 0; i + 1 < Caption.size(); ++i) {
@@ -134,5 +92,5 @@ bool IsWideAccelChar(WORD Ch, const WideString& Caption) {
 // ---- Unicode window classes ----
 
 WideString UnicodeWindowClassName(const char* WinClassName) {
-  return UtxWiden(AnsiString(WinClassName, strnlen(WinClassName, 64)) + ".UnicodeClass");
+  return WidenText(AnsiString(WinClassName, strnlen(WinClassName, 64)) + ".UnicodeClass");
 }

@@ -53,9 +53,3 @@ bool IsWideAccelChar(WORD Ch, const WideString& Caption);
 // The class library's window class name (a NUL-terminated field of at most 64 characters)
 // followed by ".UnicodeClass".
 WideString UnicodeWindowClassName(const char* WinClassName);
-
-// ---- Conversion at the platform boundary ----
-
-// Narrowing and widening in the conversion code page, as every 8-bit path of the layer does.
-AnsiString UtxNarrow(const WideString& S);
-WideString UtxWiden(const AnsiString& S);
