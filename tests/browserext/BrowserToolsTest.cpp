@@ -1,0 +1,130 @@
+// The extension's support routines: upper-casing that leaves everything but a-z alone, the GUID
+// text, COM identity, the exception log line and the message box on both platform families.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <wrl/client.h>
+
+#include "browserext/trvBrowserTools.h"
+#include "common/trvTools.h"
+#include "tools/pagehost/Browser.h"
+#include "unicode/UtxWindows.h"
+
+namespace {
+
+TEST(UpperCaseAscii, ChangesOnlyAsciiLettersUpToTheFirstNul) {
+  EXPECT_EQ(UpperCaseAscii(L"iframe"), L"IFRAME");
+  EXPECT_EQ(UpperCaseAscii(L"IFrame"), L"IFRAME");
+  EXPECT_EQ(UpperCaseAscii(L"stra\u00DFe \u00E9t\u00E9 \u03C9"), L"STRA\u00DFE \u00E9T\u00E9 \u03C9");
+  EXPECT_EQ(UpperCaseAscii(L""), L"");
+  EXPECT_EQ(UpperCaseAscii(L"`az{@AZ["), L"`AZ{@AZ[");
+  WideString withNul(L"ab\0cd", 5);
+  EXPECT_EQ(UpperCaseAscii(withNul), WideString(L"AB\0cd", 5));
+
+  wchar_t buffer[] = L"abcd";
+  UpperCaseAsciiBuf(buffer, 2);
+  EXPECT_STREQ(buffer, L"ABcd");
+}
+
+TEST(GUIDToWideString, GivesBracedUpperCaseText) {
+  const GUID g = {0x0a1b2c3d, 0x4e5f, 0x6a7b, {0x8c, 0x9d, 0xae, 0xbf, 0xc0, 0xd1, 0xe2, 0xf3}};
+  EXPECT_EQ(GUIDToWideString(g), L"{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F3}");
+  EXPECT_EQ(GUIDToWideString(GUID{}).size(), 38u);
+}
+
+class NoIdentity final : public pagehost::ComObject<IDispatch> {
+ protected:
+  void* Cast(REFIID riid) override {
+    return riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+  }
+};
+
+TEST(SameComObject, ComparesIdentityNotPointers) {
+  pagehost::Host host;
+  host.Navigate(L"about:blank");
+  pagehost::Browser* top = host.Top();
+  Microsoft::WRL::ComPtr<IDispatch> disp;
+  Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
+  top->QueryInterface(IID_PPV_ARGS(&disp));
+  top->QueryInterface(IID_PPV_ARGS(&cpc));
+  ASSERT_NE(static_cast<void*>(disp.Get()), static_cast<void*>(cpc.Get()));
+  const ULONG refs = top->RefCount();
+  EXPECT_TRUE(SameComObject(disp.Get(), cpc.Get()));
+  EXPECT_FALSE(SameComObject(disp.Get(), static_cast<IHTMLDocument2*>(top->Html())));
+  EXPECT_TRUE(SameComObject(nullptr, nullptr));
+  EXPECT_FALSE(SameComObject(disp.Get(), nullptr));
+
+  auto odd = pagehost::Make<NoIdentity>();
+  EXPECT_THROW(SameComObject(static_cast<IDispatch*>(odd.Get()), disp.Get()), EIntfCastError);
+  EXPECT_EQ(top->RefCount(), refs);  // the identities were released again
+}
+
+TEST(LogException, WritesContextClassAndMessage) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  WideString path = WideString(dir) + L"vgt_tools_" + std::to_wstring(GetCurrentProcessId()) + L".log";
+  DeleteFileW(path.c_str());
+  {
+    TDebugLogOverride log(1, DebugLogToFile, NarrowText(path));
+    LogException(L"TVeilgate.Invoke", ETRVException(L"caf\u00E9 \u20AC"));
+    LogException(L"TDomParser.ParseBaseElement", EOSError("Access denied", 5));
+  }
+  AnsiString text;
+  if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    fclose(f);
+  }
+  DeleteFileW(path.c_str());
+  // the file holds the code page's form of the wide message
+  EXPECT_NE(text.find("TVeilgate.Invoke: ETRVException - \"" + NarrowText(L"caf\u00E9 \u20AC") +
+                      "\"\r\n"),
+            AnsiString::npos)
+      << text;
+  EXPECT_NE(text.find("TDomParser.ParseBaseElement: EOSError - \"Access denied\"\r\n"),
+            AnsiString::npos)
+      << text;
+}
+
+// Reads the message box as it opens and closes it.
+struct SeenBox {
+  WideString Caption, Text;
+};
+SeenBox g_seen;
+HHOOK g_hook = nullptr;
+
+LRESULT CALLBACK CloseBox(int code, WPARAM wp, LPARAM lp) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wp);
+    wchar_t cls[32] = {};
+    GetClassNameW(box, cls, 32);
+    if (WideString(cls) == L"#32770") {
+      wchar_t buffer[256] = {};
+      GetWindowTextW(box, buffer, 256);
+      g_seen.Caption = buffer;
+      GetDlgItemTextW(box, 0xFFFF, buffer, 256);
+      g_seen.Text = buffer;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return CallNextHookEx(g_hook, code, wp, lp);
+}
+
+TEST(WideMessageBox, ShowsTextOnBothPlatformFamilies) {
+  g_hook = SetWindowsHookExW(WH_CBT, CloseBox, nullptr, GetCurrentThreadId());
+  g_seen = {};
+  EXPECT_EQ(WideMessageBox(nullptr, L"Text \u00E9", L"Veilgate", MB_OK), IDOK);
+  EXPECT_EQ(g_seen.Caption, L"Veilgate");
+  EXPECT_EQ(g_seen.Text, L"Text \u00E9");
+  {
+    TUtxPlatformOverride ansi(false, 1252);
+    g_seen = {};
+    EXPECT_EQ(WideMessageBox(nullptr, L"\u00FCber \u03C9", L"Veilgate", MB_OK), IDOK);
+    EXPECT_EQ(g_seen.Text, L"\u00FCber ?");  // what code page 1252 can hold
+  }
+  UnhookWindowsHookEx(g_hook);
+}
+
+}  // namespace
