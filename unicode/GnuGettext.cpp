@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "classlib/ResStrings.h"
-#include "unicode/UtxWindows.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "classlib/ResStrings.h"
+#include "unicode/UtxWindows.h"
 
 namespace {
 

@@ -321,6 +321,19 @@ TEST_F(GnuGettext, ShippedGermanCatalogsBesideTheProgram) {
   EXPECT_TRUE(Problems.empty());
 }
 
+TEST(GettextCatalogFolder, SharedLibraryLooksBesideItself) {
+  const WideString folder = ProgramFolder() + L"testdata\\gettext\\probe\\";
+  HMODULE probe = LoadLibraryW((folder + L"GettextProbe.dll").c_str());
+  ASSERT_TRUE(probe);
+  using TProbe = void (*)(wchar_t*, int);
+  auto ask = reinterpret_cast<TProbe>(reinterpret_cast<void*>(GetProcAddress(probe, "GettextProbeCatalogFolder")));
+  ASSERT_TRUE(ask);
+  wchar_t buffer[MAX_PATH * 2];
+  ask(buffer, MAX_PATH * 2);
+  EXPECT_EQ(WideString(buffer), folder + L"locale\\");
+  FreeLibrary(probe);
+}
+
 TEST_F(GnuGettext, ClassLibraryTextsPassThroughTheProgramsDomain) {
   UseLanguage(L"de");
   EXPECT_EQ(LoadResStringTranslated(SListIndexError), L"Listenindex zu gro\u00df (%d)");
