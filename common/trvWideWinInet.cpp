@@ -1,0 +1,132 @@
+#include "common/trvWideWinInet.h"
+
+#include <wininet.h>
+
+#include "unicode/UtxSysUtils.h"
+#include "unicode/UtxWindows.h"
+
+namespace {
+
+constexpr DWORD CanonicalBufferSize = 2056;
+
+// Component lengths asked of InternetCrackUrl; with nil pointers it answers pointers into the
+// given text and the components' lengths.
+template <class TComponents>
+void PrepareComponents(TComponents& c) {
+  ZeroMemory(&c, sizeof c);
+  c.dwStructSize = sizeof c;
+  c.dwSchemeLength = 32;
+  c.dwHostNameLength = 256;
+  c.dwUserNameLength = 128;
+  c.dwPasswordLength = 128;
+  c.dwUrlPathLength = 2048;
+  c.dwExtraInfoLength = 2048;
+}
+
+WideString Part(const wchar_t* Text, DWORD Length) {
+  return Text ? WideString(Text, Length) : WideString();
+}
+
+// The 8-bit component is cut by its byte length before widening, so a two-byte character is
+// never split.
+WideString Part(const char* Text, DWORD Length) {
+  return Text ? WidenText(AnsiString(Text, Length)) : WideString();
+}
+
+}  // namespace
+
+WideString WideCanonicalizeUrl(const WideString& Url, DWORD Flags) {
+  if (!UnicodePlatform()) return WidenText(AnsiCanonicalizeUrl(NarrowText(Url), Flags));
+  std::unique_ptr<wchar_t[]> buffer(new wchar_t[CanonicalBufferSize]());
+  DWORD length = CanonicalBufferSize - 1;
+  if (!InternetCanonicalizeUrlW(Url.c_str(), buffer.get(), &length, Flags)) RaiseLastOSErrorW();
+  return WideString(buffer.get());
+}
+
+AnsiString AnsiCanonicalizeUrl(const AnsiString& Url, DWORD Flags) {
+  std::unique_ptr<char[]> buffer(new char[CanonicalBufferSize]());
+  DWORD length = CanonicalBufferSize - 1;
+  if (!InternetCanonicalizeUrlA(Url.c_str(), buffer.get(), &length, Flags)) RaiseLastOSErrorW();
+  return AnsiString(buffer.get());
+}
+
+std::unique_ptr<TtrvUrlCracker> TtrvUrlCracker::Create() {
+  std::unique_ptr<TtrvUrlCracker> cracker(new TtrvUrlCracker);
+  cracker->Reset();
+  return cracker;
+}
+
+std::unique_ptr<TtrvUrlCracker> TtrvUrlCracker::CreateFromUrl(const WideString& Url) {
+  std::unique_ptr<TtrvUrlCracker> cracker = Create();
+  cracker->SetUrl(Url);
+  return cracker;
+}
+
+void TtrvUrlCracker::SetUrl(const WideString& Url) {
+  Reset();
+  FUrl = Url;
+  Parse();
+}
+
+void TtrvUrlCracker::Reset() {
+  FParsed = false;
+  FValid = false;
+  FPort = 80;
+  FSchemeNumber = 3;
+  FScheme = L"http";
+  FUrlPath.clear();
+  FHost.clear();
+  FUserName.clear();
+  FUrl.clear();
+  FExtraInfo.clear();
+  FPassword.clear();
+  FCanonicalUrl.clear();
+}
+
+void TtrvUrlCracker::Parse() {
+  if (FParsed) return;
+  if (FUrl.empty()) {
+    FValid = false;
+  } else {
+    // A failure here leaves the parser unparsed, so a later Parse tries again.
+    FCanonicalUrl = WideCanonicalizeUrl(FUrl, ICU_DECODE);
+    try {
+      CrackCanonicalUrl();
+      FValid = true;
+    } catch (...) {
+      FValid = false;
+    }
+  }
+  FParsed = true;
+}
+
+void TtrvUrlCracker::CrackCanonicalUrl() {
+  if (UnicodePlatform()) {
+    URL_COMPONENTSW c;
+    PrepareComponents(c);
+    if (!InternetCrackUrlW(FCanonicalUrl.c_str(), static_cast<DWORD>(FCanonicalUrl.size()), 0, &c))
+      RaiseLastOSErrorW();
+    FScheme = Part(c.lpszScheme, c.dwSchemeLength);
+    FSchemeNumber = c.nScheme;
+    FHost = Part(c.lpszHostName, c.dwHostNameLength);
+    FPort = c.nPort;
+    FUserName = Part(c.lpszUserName, c.dwUserNameLength);
+    FPassword = Part(c.lpszPassword, c.dwPasswordLength);
+    FUrlPath = Part(c.lpszUrlPath, c.dwUrlPathLength);
+    FExtraInfo = Part(c.lpszExtraInfo, c.dwExtraInfoLength);
+    return;
+  }
+  const AnsiString canonical = NarrowText(FCanonicalUrl);
+  URL_COMPONENTSA c;
+  PrepareComponents(c);
+  if (!InternetCrackUrlA(canonical.c_str(), static_cast<DWORD>(canonical.size()), 0, &c))
+    RaiseLastOSErrorW();
+  FScheme = Part(c.lpszScheme, c.dwSchemeLength);
+  FSchemeNumber = c.nScheme;
+  FHost = Part(c.lpszHostName, c.dwHostNameLength);
+  FPort = c.nPort;
+  FUserName = Part(c.lpszUserName, c.dwUserNameLength);
+  FPassword = Part(c.lpszPassword, c.dwPasswordLength);
+  FUrlPath = Part(c.lpszUrlPath, c.dwUrlPathLength);
+  FExtraInfo = Part(c.lpszExtraInfo, c.dwExtraInfoLength);
+}
