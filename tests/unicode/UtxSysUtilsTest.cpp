@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "tests/unicode/UtxTestSupport.h"
@@ -66,34 +65,6 @@ TEST(UtxText, AnsiEquivalentFollowsTheConversionCodePage) {
   EXPECT_FALSE(HasAnsiEquivalent(L'\u03C9'));
   TUtxPlatformOverride greek(false, 1253);
   EXPECT_TRUE(HasAnsiEquivalent(L'\u03C9'));
-}
-
-TEST(UtxBuffers, BlocksAndCopies) {
-  wchar_t* p = WideStrNew(L"abc");
-  ASSERT_NE(p, nullptr);
-  uint32_t bytes = 0;
-  memcpy(&bytes, reinterpret_cast<uint8_t*>(p) - 4, 4);
-  EXPECT_EQ(bytes, 2u * 4 + 4);
-  EXPECT_STREQ(p, L"abc");
-  EXPECT_EQ(GetWideStrLength(p), 3u);
-  EXPECT_EQ(WideStrEnd(p), p + 3);
-  EXPECT_EQ(WideStrScan(p, L'b'), p + 1);
-  EXPECT_EQ(WideStrScan(p, 0), p + 3);
-  EXPECT_EQ(WideStrScan(p, L'z'), nullptr);
-  WideStrDispose(p);
-  EXPECT_EQ(WideStrNew(nullptr), nullptr);
-
-  wchar_t dest[8];
-  wmemset(dest, L'#', 8);
-  CopyWideStrMax(dest, L"abcdef", 3);
-  EXPECT_STREQ(dest, L"abc");
-  TUtxPlatformOverride force(false, 1252);
-  CopyAnsiToWideBuffer(dest, "caf\xE9");
-  EXPECT_STREQ(dest, L"caf\u00E9");
-
-  wchar_t move[] = L"abcdef";
-  WideStrMove(move + 1, move, 4);
-  EXPECT_STREQ(move, L"aabcdf");
 }
 
 TEST(UtxPaths, SplitAndJoin) {

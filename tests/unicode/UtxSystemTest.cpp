@@ -175,12 +175,4 @@ TEST(UtxResources, StringTableAndTextPointers) {
   }
 }
 
-TEST(UtxSwap, BigEndianUnitsUpToTheTerminator) {
-  wchar_t text[] = {0x4100, 0xE900, 0x0000, 0x4100};
-  SwapUTF16Bytes(text);
-  EXPECT_EQ(text[0], L'A');
-  EXPECT_EQ(text[1], L'\u00E9');
-  EXPECT_EQ(text[3], 0x4100);
-}
-
 }  // namespace
