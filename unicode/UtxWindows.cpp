@@ -258,6 +258,10 @@ DWORD WideCharUpperBuff(LPWSTR Text, DWORD Count) {
 
 BOOL WideGetStringTypeEx(LCID Locale, DWORD InfoType, LPCWSTR Text, int Count, LPWORD Types) {
   if (UnicodePlatform()) return GetStringTypeExW(Locale, InfoType, Text, Count, Types);
+  if (!Text || !Types) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   // As the W call: -1 measures the text and includes its terminator.
   if (Count < 0) Count = static_cast<int>(wcslen(Text)) + 1;
   if (Count == 0) return GetStringTypeExA(Locale, InfoType, "", 0, Types);
