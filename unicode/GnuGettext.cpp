@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "classlib/ResStrings.h"
+#include "unicode/UtxClasses.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -14,20 +15,6 @@ namespace {
 
 AnsiString Narrow(const WideString& S) { return NarrowText(S); }
 WideString Widen(const AnsiString& S) { return WidenText(S); }
-
-// Closes a file handle on every path.
-struct TFileHandle {
-  HANDLE H = INVALID_HANDLE_VALUE;
-  ~TFileHandle() {
-    if (H != INVALID_HANDLE_VALUE) CloseHandle(H);
-  }
-};
-
-HANDLE OpenForReading(const WideString& FileName) {
-  // Read, deny none: another program may be replacing catalogs while we read ours.
-  return WideCreateFile(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-}
 
 bool IsFile(const WideString& Path) {
   DWORD a = WideGetFileAttributes(Path.c_str());
@@ -326,21 +313,25 @@ TMoCatalog::TLoadResult TMoCatalog::LoadFromMemory(const unsigned char* Data, si
 TMoCatalog::TLoadResult TMoCatalog::LoadFromFile(const WideString& FileName) {
   FEntries.clear();
   FHeader.clear();
-  TFileHandle file;
-  file.H = OpenForReading(FileName);
-  if (file.H == INVALID_HANDLE_VALUE) return TLoadResult::Missing;
-  DWORD high = 0;
-  DWORD low = GetFileSize(file.H, &high);
-  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return TLoadResult::Damaged;
-  if (high != 0 || low > MaxCatalogSize) return TLoadResult::Damaged;
-  std::vector<unsigned char> data(low);
-  DWORD done = 0;
-  while (done < low) {
-    DWORD got = 0;
-    if (!ReadFile(file.H, data.data() + done, low - done, &got, nullptr) || got == 0) return TLoadResult::Damaged;
-    done += got;
+  // A missing catalog is the common case ("de_DE" before "de"): no exception for it.
+  if (!IsFile(FileName)) return TLoadResult::Missing;
+  try {
+    // Read, deny none: another program may be replacing catalogs while we read ours.
+    TUtxFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
+    const int64_t size = stream.Size();
+    if (size < 0 || size > static_cast<int64_t>(MaxCatalogSize)) return TLoadResult::Damaged;
+    std::vector<unsigned char> data(static_cast<size_t>(size));
+    int done = 0;
+    while (done < size) {
+      const int got = stream.Read(data.data() + done, static_cast<int>(size - done));
+      if (got <= 0) return TLoadResult::Damaged;
+      done += got;
+    }
+    return LoadFromMemory(data.data(), data.size());
+  } catch (const std::exception&) {
+    // Gone or locked between the look and the opening.
+    return TLoadResult::Missing;
   }
-  return LoadFromMemory(data.data(), data.size());
 }
 
 bool TMoCatalog::Lookup(const AnsiString& MsgIdUtf8, WideString& Translation) const {
