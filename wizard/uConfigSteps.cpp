@@ -5,14 +5,8 @@
 #include <cstdio>
 
 #include "common/trvZoneServices.h"
-#include "unicode/UtxWindows.h"
-
-#if __has_include("unicode/GnuGettext.h")
 #include "unicode/GnuGettext.h"
-#define VGT_STEPS_TRANSLATE(text) Translate(text)
-#else
-#define VGT_STEPS_TRANSLATE(text) WideString(text)
-#endif
+#include "unicode/UtxWindows.h"
 
 // ---- the list ----
 
@@ -152,8 +146,8 @@ const TUrlActionText UrlActionTexts[] = {
 void GetUrlActionTexts(uint32_t UrlAction, WideString& Caption, WideString& Help) {
   for (const TUrlActionText& t : UrlActionTexts) {
     if (t.Action == UrlAction) {
-      Caption = VGT_STEPS_TRANSLATE(t.Caption);
-      Help = VGT_STEPS_TRANSLATE(t.Help);
+      Caption = Translate(t.Caption);
+      Help = Translate(t.Help);
       return;
     }
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/trvZoneServices.h"
+#include "unicode/GnuGettext.h"
 #include "wizard/uConfigSteps.h"
 
 namespace {
@@ -164,12 +165,40 @@ TEST(StepTexts, UnknownActionsAreNamedInGermanUntranslated) {
 }
 
 TEST(StepTexts, KnownActionsKeepTheirStoredWording) {
+  UseLanguage(L"en");
   WideString caption, help;
   GetUrlActionTexts(0x1406, caption, help);
   EXPECT_EQ(caption, L"Allow cross domain access");
   EXPECT_NE(help.find(L"skripts"), WideString::npos);
   GetUrlActionTexts(0x2004, caption, help);
   EXPECT_EQ(help.rfind(L"This settings determines", 0), 0u);
+}
+
+TEST(StepTexts, CaptionsAndHelpComeThroughTheCatalog) {
+  UseLanguage(L"de");
+  WideString caption, help;
+  GetUrlActionTexts(0x1406, caption, help);
+  EXPECT_EQ(caption, L"Dom\u00E4nen\u00FCbergreifenden Zugriff zulassen");
+  EXPECT_EQ(help.rfind(L"Es ist keine gute Idee", 0), 0u);
+  GetUrlActionTexts(0x1A02, caption, help);
+  EXPECT_EQ(help.rfind(L"Auf Ihrem Computer gespeicherte Cookies", 0), 0u);
+  // Every action of the table has its German caption and help.
+  for (uint32_t action : {0x1001u, 0x1004u, 0x1200u, 0x1201u, 0x1400u, 0x1402u, 0x1405u, 0x1406u,
+                          0x1407u, 0x1601u, 0x1604u, 0x1607u, 0x1609u, 0x1800u, 0x1802u, 0x1803u,
+                          0x1804u, 0x1A02u, 0x1A03u, 0x2001u, 0x2004u}) {
+    WideString english, englishHelp;
+    UseLanguage(L"en");
+    GetUrlActionTexts(action, english, englishHelp);
+    UseLanguage(L"de");
+    GetUrlActionTexts(action, caption, help);
+    EXPECT_NE(caption, english) << std::hex << action;
+    EXPECT_NE(help, englishHelp) << std::hex << action;
+  }
+  // The texts of an unknown action are never translated.
+  GetUrlActionTexts(0x1000, caption, help);
+  EXPECT_EQ(caption, L"Unbekannte URLACTION (00001000)");
+  EXPECT_EQ(help, L"Diese URLACTION ist noch nicht bekannt.");
+  UseLanguage(L"en");
 }
 
 TEST_F(TStepModel, GetStepOutOfRangeRaisesListError) {
