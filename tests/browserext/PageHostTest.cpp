@@ -250,3 +250,19 @@ TEST_F(PageHostFixture, CollectionGrowsWhileItIsRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PageHostFixture, DeeplyNestedPageIsReadWhole) {
+  // The parser nests everything after an EMBED it does not know as empty.
+  AnsiString html;
+  for (int i = 0; i < 600; ++i) html += "<embed src='m.swf'>";
+  html += "<script></script>";
+  HostOf().Sites().AddPage(L"http://a.example/", html);
+  HostOf().Navigate(L"http://a.example/");
+  Document* doc = HostOf().Top()->Html();
+  EXPECT_EQ(doc->ElementsByTag(L"EMBED").size(), 600u);
+  EXPECT_EQ(doc->ElementsByTag(L"SCRIPT").size(), 1u);
+}
+
+}  // namespace

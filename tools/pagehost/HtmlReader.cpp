@@ -31,21 +31,34 @@ bool SameAscii(const WideString& a, const WideString& b) {
   return true;
 }
 
-void Collect(xmlNode* node, std::vector<HtmlElementData>& out) {
-  for (; node; node = node->next) {
-    if (node->type != XML_ELEMENT_NODE) continue;
-    HtmlElementData e;
-    e.Tag = FromUtf8(node->name);
-    for (xmlAttr* a = node->properties; a; a = a->next) {
-      xmlChar* value = xmlNodeListGetString(node->doc, a->children, 1);
-      e.Attributes.emplace_back(FromUtf8(a->name), FromUtf8(value));
-      if (value) xmlFree(value);
+HtmlElementData ElementOf(xmlNode* node) {
+  HtmlElementData e;
+  e.Tag = FromUtf8(node->name);
+  for (xmlAttr* a = node->properties; a; a = a->next) {
+    xmlChar* value = xmlNodeListGetString(node->doc, a->children, 1);
+    e.Attributes.emplace_back(FromUtf8(a->name), FromUtf8(value));
+    if (value) xmlFree(value);
+  }
+  for (xmlNode* c = node->children; c; c = c->next)
+    if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) e.Text += FromUtf8(c->content);
+  return e;
+}
+
+// Document order without recursion: elements the parser does not know as empty (EMBED, for one)
+// nest everything after them, so real pages can be thousands of levels deep.
+void Collect(xmlNode* root, std::vector<HtmlElementData>& out) {
+  xmlNode* node = root;
+  while (node) {
+    if (node->type == XML_ELEMENT_NODE) out.push_back(ElementOf(node));
+    if (node->type == XML_ELEMENT_NODE && node->children) {
+      node = node->children;
+      continue;
     }
-    for (xmlNode* c = node->children; c; c = c->next)
-      if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE)
-        e.Text += FromUtf8(c->content);
-    out.push_back(std::move(e));
-    Collect(node->children, out);
+    while (node && !node->next) {
+      node = node->parent;
+      if (node == root->parent) node = nullptr;
+    }
+    if (node) node = node->next;
   }
 }
 
@@ -66,8 +79,9 @@ bool HtmlElementData::HasAttribute(const WideString& name) const {
 std::vector<HtmlElementData> ReadHtml(const AnsiString& bytes) {
   std::vector<HtmlElementData> out;
   if (bytes.empty()) return out;
+  // HUGE lifts the parser's nesting limit, which such pages would otherwise hit and be cut at.
   const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                      HTML_PARSE_NONET;
+                      HTML_PARSE_NONET | XML_PARSE_HUGE;
   std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
       htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8", options),
       xmlFreeDoc);
