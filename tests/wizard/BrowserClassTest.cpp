@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "unicode/UtxWindows.h"
 #include "wizard/uConfigSteps.h"
 
 namespace {
@@ -40,6 +41,8 @@ TEST(BrowserClass, VersionsMapToClasses) {
   for (const auto& c : cases) {
     SetEnvironmentVariableA("VGT_SHDOCVW_VERSION", c.Version);
     EXPECT_EQ(GetBrowserVersionClass(), c.Class) << c.Version;
+    TUtxPlatformOverride eightBit(false, 1252);  // the library loaded by its 8-bit name
+    EXPECT_EQ(GetBrowserVersionClass(), c.Class) << c.Version << " (8-bit)";
   }
   SetEnvironmentVariableA("VGT_SHDOCVW_VERSION", nullptr);
 }
@@ -85,6 +88,10 @@ TEST(BrowserClass, NoUsableLibraryMeansClassZeroAndNoStep) {
   if (kind != "noexport" && kind != "missing")
     GTEST_SKIP() << "run beside a library without the export, or with the library disabled";
   EXPECT_EQ(GetBrowserVersionClass(), 0);
+  {
+    TUtxPlatformOverride eightBit(false, 1252);
+    EXPECT_EQ(GetBrowserVersionClass(), 0);
+  }
   TConfigStepList list;
   AddConfigSteps(list, TConfigStepFrames{});
   EXPECT_EQ(list.IeClass(), 0);
