@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "common/trvTools.h"
 #include "unicode/UtxClasses.h"
 #include "unicode/UtxWindows.h"
 
@@ -157,6 +158,7 @@ std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source) 
 // ---- the domain record made from a parser ----
 
 TvgtUrlDomain::TvgtUrlDomain(std::unique_ptr<TUrlCrackerDomain> Cracker) {
+  if (!Cracker) throw EMustNotHappen(L"TvgtUrlDomain.Create without a parser");
   Domain = Cracker->Domain();
   VGTDomain = Cracker->VGTDomain();
   Scheme = Cracker->SchemeNumber();
