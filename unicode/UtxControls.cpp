@@ -1,7 +1,11 @@
 #include "unicode/UtxControls.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "classlib/ActnList.h"
+#include "unicode/UtxSysUtils.h"
 #include "unicode/UtxSystem.h"
 #include "unicode/UtxWindows.h"
 
@@ -93,4 +97,451 @@ bool IsWideAccelChar(WORD Ch, const WideString& Caption) {
 
 WideString UnicodeWindowClassName(const char* WinClassName) {
   return WidenText(AnsiString(WinClassName, strnlen(WinClassName, 64)) + ".UnicodeClass");
+}
+
+wchar_t WideCharOfCharMessage(const TMessage& Message) { return WideCharOfCharParam(Message.WParam); }
+
+void PutWideCharInCharMessage(TMessage& Message, wchar_t Ch) {
+  PutWideCharInCharParam(Message.WParam, Ch);
+}
+
+// ---- Layer globals ----
+//
+// All of them belong to the thread that owns the windows; nothing here is guarded.
+
+namespace {
+
+// Holders sorted by the address of their control.
+std::vector<TWideCaptionHolder*>& Holders() {
+  static std::vector<TWideCaptionHolder*> list;
+  return list;
+}
+// Traps waiting for their control's next window (also while one is being created).
+std::vector<TWinControlTrap*>& PendingTraps() {
+  static std::vector<TWinControlTrap*> list;
+  return list;
+}
+TWinControl* GCreatingControl = nullptr;
+bool GFinalized = false;
+int GUseCount = 0;
+
+// Leads from a Unicode window to its trap.
+const wchar_t kTrapProp[] = L"VgtUtxTrap";
+
+TWinControlTrap* TrapOf(HWND Wnd) { return static_cast<TWinControlTrap*>(GetPropW(Wnd, kTrapProp)); }
+
+// The module that holds this code (found without calls newer than the oldest platform).
+HINSTANCE UtxModule() {
+  MEMORY_BASIC_INFORMATION mbi{};
+  VirtualQuery(reinterpret_cast<const void*>(&UtxModule), &mbi, sizeof mbi);
+  return static_cast<HINSTANCE>(mbi.AllocationBase);
+}
+
+// The binary search of the holder list: the position of Key, or where it belongs.
+size_t HolderSearch(uintptr_t Key, bool& Found) {
+  auto& list = Holders();
+  int low = 0, high = static_cast<int>(list.size()) - 1;
+  Found = false;
+  while (low <= high) {
+    const int middle = (low + high) / 2;
+    const uintptr_t item = reinterpret_cast<uintptr_t>(list[static_cast<size_t>(middle)]->Control());
+    if (item < Key) {
+      low = middle + 1;
+    } else {
+      high = middle - 1;
+      if (item == Key) {
+        low = middle;
+        Found = true;
+      }
+    }
+  }
+  return static_cast<size_t>(low);
+}
+
+bool WindowIsAnsi(TWinControl* W) {
+  return W && W->HandleAllocated() && !IsWindowUnicode(W->WindowHandle());
+}
+
+TWinControlTrap* FindOrCreateTrap(TWinControl* Control) {
+  auto& pending = PendingTraps();
+  for (size_t i = pending.size(); i-- > 0;) {
+    if (pending[i]->Control() == Control) {
+      TWinControlTrap* trap = pending[i];
+      pending.erase(pending.begin() + static_cast<ptrdiff_t>(i));
+      return trap;
+    }
+  }
+  return new TWinControlTrap(Control);
+}
+
+}  // namespace
+
+// ---- Holders ----
+
+TWideCaptionHolder::TWideCaptionHolder(TControl* AControl)
+    : TComponent(nullptr), FControl(AControl), FKey(reinterpret_cast<uintptr_t>(AControl)) {
+  AControl->FreeNotification(this);
+}
+
+TWideCaptionHolder::~TWideCaptionHolder() {
+  auto& list = Holders();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TWideCaptionHolder::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FControl && FControl) {
+    FControl = nullptr;
+    delete this;
+  }
+}
+
+TWideCaptionHolder* WideCaptionHolderOf(TControl* Control, bool Create) {
+  bool found = false;
+  const size_t pos = HolderSearch(reinterpret_cast<uintptr_t>(Control), found);
+  if (found) return Holders()[pos];
+  if (!Create) return nullptr;
+  auto* holder = new TWideCaptionHolder(Control);
+  Holders().insert(Holders().begin() + static_cast<ptrdiff_t>(pos), holder);
+  return holder;
+}
+
+WideString HeldWideCaptionOr(TControl* Control, const WideString& Fallback) {
+  TWideCaptionHolder* holder = WideCaptionHolderOf(Control, false);
+  return holder ? holder->Caption : Fallback;
+}
+
+void SetHeldWideCaption(TControl* Control, const WideString& Value) {
+  WideCaptionHolderOf(Control, true)->Caption = Value;
+  Control->SetText(NarrowText(Value));
+}
+
+// ---- Wide control text ----
+
+WideString GetWideControlText(TControl* Control) {
+  auto* win = dynamic_cast<TWinControl*>(Control);
+  if (!UnicodePlatform() || WindowIsAnsi(win)) return WidenText(Control->GetText());
+  if (!win) {
+    TWideCaptionHolder* holder = WideCaptionHolderOf(Control, false);
+    return holder ? SyncHeldWideText(holder->Caption, Control->GetText()) : WidenText(Control->GetText());
+  }
+  if (win->HandleAllocated()) {
+    const HWND h = win->WindowHandle();
+    const int len = GetWindowTextLengthW(h);
+    if (len <= 0) return {};
+    WideString text(static_cast<size_t>(len) + 1, L'\0');
+    const int n = GetWindowTextW(h, text.data(), len + 1);
+    text.resize(static_cast<size_t>(std::clamp(n, 0, len)));
+    return text;
+  }
+  return HeldWideCaptionOr(Control, WidenText(Control->GetText()));
+}
+
+void SetWideControlText(TControl* Control, const WideString& Value) {
+  auto* win = dynamic_cast<TWinControl*>(Control);
+  if (!UnicodePlatform() || WindowIsAnsi(win)) {
+    Control->SetText(NarrowText(Value));
+  } else if (!win) {
+    TWideCaptionHolder* holder = WideCaptionHolderOf(Control, true);
+    StoreHeldWideText(Value, holder->Caption, Control->GetText(),
+                      [Control](const AnsiString& s) { Control->SetText(s); });
+  } else if (win->HandleAllocated()) {
+    if (GetWideControlText(Control) != Value) {
+      SetWindowTextW(win->WindowHandle(), Value.c_str());
+      Control->Perform(CM_TEXTCHANGED, 0, 0);
+    }
+  } else {
+    SetHeldWideCaption(Control, Value);
+  }
+}
+
+bool IsWideCaptionStored(TControl* Control) {
+  TControlActionLink* link = Control->ActionLink();
+  return !(link && link->IsCaptionLinked());
+}
+
+WideString GetWideHint(TControl* Control) {
+  if (UnicodePlatform())
+    if (TWideCaptionHolder* holder = WideCaptionHolderOf(Control, false))
+      return SyncHeldWideText(holder->Hint, Control->Hint());
+  return WidenText(Control->Hint());
+}
+
+void SetWideHint(TControl* Control, const WideString& Value) {
+  // The field, not the property: the property's setter belongs to the class library's own paths.
+  Control->HintField() = NarrowText(Value);
+  if (!UnicodePlatform()) return;
+  TWideCaptionHolder* holder = WideCaptionHolderOf(Control, true);
+  StoreHeldWideText(Value, holder->Hint, Control->Hint(),
+                    [Control](const AnsiString& s) { Control->HintField() = s; });
+}
+
+bool IsWideHintStored(TControl* Control) {
+  TControlActionLink* link = Control->ActionLink();
+  return !(link && link->IsHintLinked());
+}
+
+WideString WideHintFromParents(TControl* Control) {
+  for (TControl* c = Control; c; c = c->Parent()) {
+    WideString hint = GetWideHint(c);
+    if (!hint.empty()) return hint;
+  }
+  return {};
+}
+
+// ---- Unicode windows ----
+
+LRESULT UnicodeNotifyFormat(HWND Window) {
+  const bool unicode =
+      UnicodePlatform() &&
+      (IsWindowUnicode(Window) || (GCreatingControl && GCreatingControl->WindowHandle() == Window));
+  return unicode ? NFR_UNICODE : NFR_ANSI;
+}
+
+// The first procedure of every Unicode window: binds the window to the control the class library
+// is creating and hands the window to the control's main window procedure.
+static LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TWinControl* control = CreationControl;
+  if (!control) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  try {
+    control->SetWindowHandle(Wnd);
+    PendingTraps().push_back(FindOrCreateTrap(control));
+    SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
+    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
+      SetWindowLongPtrW(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
+    SetPropA(Wnd, MAKEINTATOM(ControlAtom), control);
+    SetPropA(Wnd, MAKEINTATOM(WindowAtom), control);
+  } catch (...) {
+    CreationControl = nullptr;
+    HandleCurrentException(control);
+    return 0;  // the window creation fails
+  }
+  CreationControl = nullptr;
+  return CallWindowProcW(&StdWndProc, Wnd, Msg, WParam, LParam);
+}
+
+WideString RegisterUnicodeWindowClass(const TCreateParams& Params) {
+  const WideString name = UnicodeWindowClassName(Params.WinClassName);
+  const HINSTANCE module = UtxModule();
+  WNDCLASSW existing{};
+  if (GetClassInfoW(module, name.c_str(), &existing)) {
+    if (existing.lpfnWndProc == &UnicodeInitWndProc) return name;
+    if (!UnregisterClassW(name.c_str(), module)) RaiseLastOSErrorW();
+  }
+  const WNDCLASSA& source = Params.WindowClass;
+  WideString menu;
+  WNDCLASSW wc{};
+  wc.style = source.style;
+  wc.lpfnWndProc = &UnicodeInitWndProc;
+  wc.cbClsExtra = source.cbClsExtra;
+  wc.cbWndExtra = source.cbWndExtra;
+  wc.hInstance = module;
+  wc.hIcon = source.hIcon;
+  wc.hCursor = source.hCursor;
+  wc.hbrBackground = source.hbrBackground;
+  if (source.lpszMenuName && !IsIntResourceId(source.lpszMenuName)) {
+    menu = WidenText(source.lpszMenuName);
+    wc.lpszMenuName = menu.c_str();
+  } else {
+    wc.lpszMenuName = reinterpret_cast<LPCWSTR>(source.lpszMenuName);
+  }
+  wc.lpszClassName = name.c_str();
+  if (!RegisterClassW(&wc)) RaiseLastOSErrorW();
+  return name;
+}
+
+void CreateWideWindowHandle(TWinControl* Control, const TCreateParams& Params,
+                            const WideString& SubClass) {
+  if (!UnicodePlatform()) {
+    HWND h = CreateWindowExA(Params.ExStyle, Params.WinClassName, Params.Caption, Params.Style,
+                             Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent,
+                             nullptr, Params.WindowClass.hInstance, Params.Param);
+    if (h) Control->SetWindowHandle(h);
+    return;
+  }
+  WNDCLASSW platformClass{};
+  if (!SubClass.empty() &&
+      GetClassInfoW(Params.WindowClass.hInstance, SubClass.c_str(), &platformClass))
+    Control->SetDefWndProc(platformClass.lpfnWndProc);
+  else
+    Control->SetDefWndProc(&DefWindowProcW);
+  const WideString className = RegisterUnicodeWindowClass(Params);
+  GCreatingControl = Control;
+  HWND h = nullptr;
+  try {
+    h = CreateWindowExW(Params.ExStyle, className.c_str(), nullptr, Params.Style, Params.X,
+                        Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
+                        UtxModule(), Params.Param);
+  } catch (...) {
+    GCreatingControl = nullptr;
+    throw;
+  }
+  GCreatingControl = nullptr;
+  if (!h) RaiseLastOSErrorW();
+  Control->SetWindowHandle(h);
+  SubClassUnicodeControl(Control, Params.Caption ? AnsiString(Params.Caption) : AnsiString());
+}
+
+void SubClassUnicodeControl(TWinControl* Control, const AnsiString& CreationCaption) {
+  const HWND wnd = Control->WindowHandle();
+  if (!IsWindowUnicode(wnd))
+    throw EUtxInternalError("Internal Error: SubClassUnicodeControl.Control is not Unicode.");
+  TWinControlTrap* trap = FindOrCreateTrap(Control);
+  trap->Attach(wnd);
+  SetWideControlText(Control, HeldWideCaptionOr(Control, WidenText(CreationCaption)));
+}
+
+// ---- The trap ----
+
+LRESULT CALLBACK TrapPlatformProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (GFinalized) return 0;
+  TWinControlTrap* trap = TrapOf(Wnd);
+  if (!trap) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  return trap->PlatformProc(Wnd, Msg, WParam, LParam);
+}
+
+LRESULT CALLBACK TrapDefaultProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TWinControlTrap* trap = TrapOf(Wnd);
+  const WNDPROC previous = trap && trap->FPrevDefProc ? trap->FPrevDefProc : &DefWindowProcW;
+  switch (Msg) {
+    case WM_NOTIFYFORMAT:
+      return UnicodeNotifyFormat(reinterpret_cast<HWND>(WParam));
+    case WM_CHAR:
+      RestoreCharParam(WParam);
+      break;
+    case WM_IME_CHAR:
+      if (!PlatformIsXPOrLater()) return SendMessageW(Wnd, WM_CHAR, WParam, LParam);
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(previous, Wnd, Msg, WParam, LParam);
+}
+
+TWinControlTrap::TWinControlTrap(TWinControl* AControl) : TComponent(nullptr), FControl(AControl) {
+  AControl->FreeNotification(this);
+}
+
+TWinControlTrap::~TWinControlTrap() {
+  auto& pending = PendingTraps();
+  pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
+  if (FHandle && IsWindow(FHandle) && TrapOf(FHandle) == this) {
+    SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FPrevWndProc));
+    RemovePropW(FHandle, kTrapProp);
+  }
+}
+
+void TWinControlTrap::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove || AComponent != FControl || !FControl) return;
+  FControl = nullptr;
+  if (FNesting > 0)
+    FDestroyPending = true;
+  else
+    delete this;
+}
+
+void TWinControlTrap::Attach(HWND Wnd) {
+  FHandle = Wnd;
+  FLastPlatformMessage = 0;
+  SetPropW(Wnd, kTrapProp, this);
+  FPrevWndProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Wnd, GWLP_WNDPROC));
+  SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrapPlatformProc));
+  FPrevDefProc = FControl->DefWndProc();
+  FControl->SetDefWndProc(&TrapDefaultProc);
+  if (!InWindowMethodChain()) {
+    FPrevWindowMethod = FControl->WindowProc();
+    FControl->SetWindowProc(OwnMethod());
+  }
+}
+
+bool TWinControlTrap::InWindowMethodChain() {
+  const TWndMethod current = FControl->WindowProc();
+  if (current.SameCode(FControl->OwnWndProc())) return false;
+  if (current.SameCode(OwnMethod())) return true;
+  FProbeActive = true;
+  FProbeSeen = false;
+  TMessage probe{};
+  try {
+    current(probe);
+  } catch (...) {
+    FProbeActive = false;
+    throw;
+  }
+  FProbeActive = false;
+  return FProbeSeen;
+}
+
+void TWinControlTrap::Detach() {
+  if (!FControl || !FHandle) return;
+  const bool destroying = FControl->HasState(csDestroying);
+  // Read while the window still exists, so that a re-created window gets every character back.
+  if (!destroying) SetHeldWideCaption(FControl, GetWideControlText(FControl));
+  if (FControl->WindowProc().SameCode(OwnMethod())) FControl->SetWindowProc(FPrevWindowMethod);
+  FControl->SetDefWndProc(FPrevDefProc);
+  SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FPrevWndProc));
+  RemovePropW(FHandle, kTrapProp);
+  FHandle = nullptr;
+  if (!destroying) PendingTraps().push_back(this);
+}
+
+LRESULT TWinControlTrap::PlatformProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  const WNDPROC previous = FPrevWndProc;
+  LRESULT result = 0;
+  ++FNesting;
+  try {
+    if (Msg == WM_DESTROY) Detach();
+    if (FHandle) FLastPlatformMessage = Msg;
+    result = CallWindowProcW(previous, Wnd, Msg, WParam, LParam);
+  } catch (...) {
+    HandleCurrentException(FControl);
+  }
+  --FNesting;
+  if (FNesting == 0 && FDestroyPending) delete this;
+  return result;
+}
+
+void TWinControlTrap::WindowMethod(TMessage& Message) {
+  if (FProbeActive && Message.Msg == WM_NULL) FProbeSeen = true;
+  if (!FControl) return;
+  if (!FControl->HandleAllocated()) {
+    FControl->OwnWndProc()(Message);
+    return;
+  }
+  const bool fromPlatform = FLastPlatformMessage != 0;
+  FLastPlatformMessage = 0;
+  if (Message.Msg == CM_HINTSHOW) PrepareWideHintShow(Message);
+  if (IsWindowTextMessage(Message.Msg) && !fromPlatform) {
+    // The platform converts between the library's 8-bit text and the Unicode window.
+    Message.Result = SendMessageA(FControl->WindowHandle(), Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  if (Message.Msg == WM_CHAR) MakeCharParam8BitSafe(Message.WParam);
+  if (FPrevWindowMethod)
+    FPrevWindowMethod(Message);
+  else
+    FControl->OwnWndProc()(Message);
+}
+
+// ---- Hints ----
+
+void PrepareWideHintShow(TMessage& Message) {
+  auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+  if (!UnicodePlatform() || !info) return;
+  info->HintData = info;
+  info->HintStr = NarrowText(WideShortHint(WideHintFromParents(info->HintControl)));
+}
+
+// ---- Start and stop ----
+
+void UtxControlsStart() {
+  if (GUseCount++ > 0) return;
+  GFinalized = false;
+}
+
+void UtxControlsStop() {
+  if (GUseCount <= 0 || --GUseCount > 0) return;
+  while (!Holders().empty()) delete Holders().back();
+  PendingTraps().clear();
+  GFinalized = true;
 }

@@ -53,3 +53,122 @@ bool IsWideAccelChar(WORD Ch, const WideString& Caption);
 // The class library's window class name (a NUL-terminated field of at most 64 characters)
 // followed by ".UnicodeClass".
 WideString UnicodeWindowClassName(const char* WinClassName);
+
+#include "classlib/Controls.h"
+
+// The character of a WM_CHAR message that went through the class library (see above), and the
+// reverse: the message carries Ch, made 8-bit safe.
+wchar_t WideCharOfCharMessage(const TMessage& Message);
+void PutWideCharInCharMessage(TMessage& Message, wchar_t Ch);
+
+// ---- Wide control text ----
+//
+// A control's wide caption lives in its Unicode window while it has one, else in its holder; the
+// class library's 8-bit property always carries the text too, converted. The wide hint lives in
+// the holder beside the 8-bit hint. A held text counts only while its 8-bit form is still the
+// 8-bit property (SyncHeldWideText).
+
+// The wide caption and hint of a control that has no Unicode window to keep them. Holders stay
+// sorted by their control's address in one list, at most one per control; a holder goes with its
+// control.
+class TWideCaptionHolder : public TComponent {
+  VGT_CLASS(TWideCaptionHolder, TComponent)
+ public:
+  explicit TWideCaptionHolder(TControl* AControl);
+  ~TWideCaptionHolder() override;
+
+  TControl* Control() const { return FControl; }
+  WideString Caption;
+  WideString Hint;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TControl* FControl;
+  uintptr_t FKey;
+};
+
+WideString GetWideControlText(TControl* Control);
+void SetWideControlText(TControl* Control, const WideString& Value);
+// The stored test of every wide Caption/Text property: false while the action link supplies it.
+bool IsWideCaptionStored(TControl* Control);
+WideString GetWideHint(TControl* Control);
+void SetWideHint(TControl* Control, const WideString& Value);
+bool IsWideHintStored(TControl* Control);
+// The first non-empty wide hint of the control and its parents.
+WideString WideHintFromParents(TControl* Control);
+
+TWideCaptionHolder* WideCaptionHolderOf(TControl* Control, bool Create);
+// The holder's caption (no comparison with the 8-bit text) or Fallback when there is no holder.
+WideString HeldWideCaptionOr(TControl* Control, const WideString& Fallback);
+// The holder keeps Value, then the 8-bit text is set to its converted form.
+void SetHeldWideCaption(TControl* Control, const WideString& Value);
+
+// ---- Unicode windows ----
+
+// Creates the control's window as a Unicode window of the class "<WinClassName>.UnicodeClass",
+// subclassing the platform class SubClass when one is named ("EDIT", "BUTTON", ...). Off the
+// Unicode platform the window is an 8-bit window made as the class library makes it.
+void CreateWideWindowHandle(TWinControl* Control, const TCreateParams& Params,
+                            const WideString& SubClass);
+WideString RegisterUnicodeWindowClass(const TCreateParams& Params);
+// Puts the control's trap between its fresh Unicode window and the class library, then gives the
+// window the held wide caption (or CreationCaption widened).
+void SubClassUnicodeControl(TWinControl* Control, const AnsiString& CreationCaption);
+// The answer to WM_NOTIFYFORMAT for the asking window: NFR_UNICODE or NFR_ANSI.
+LRESULT UnicodeNotifyFormat(HWND Window);
+
+// Sits between a Unicode window and its control. The platform side hands every platform message
+// on to the control's main window procedure; the window method sends the library's own text
+// messages to the window through the 8-bit call (the platform converts them) and makes WM_CHAR
+// 8-bit safe; the default procedure restores WM_CHAR and answers WM_NOTIFYFORMAT. A trap survives
+// the re-creation of its control's window and goes with the control.
+class TWinControlTrap : public TComponent {
+  VGT_CLASS(TWinControlTrap, TComponent)
+ public:
+  explicit TWinControlTrap(TWinControl* AControl);
+  ~TWinControlTrap() override;
+
+  TWinControl* Control() const { return FControl; }
+  HWND Handle() const { return FHandle; }
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  friend void SubClassUnicodeControl(TWinControl*, const AnsiString&);
+  friend LRESULT CALLBACK TrapPlatformProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK TrapDefaultProc(HWND, UINT, WPARAM, LPARAM);
+
+  TWndMethod OwnMethod() { return TWndMethod::Of<TWinControlTrap, &TWinControlTrap::WindowMethod>(this); }
+  void WindowMethod(TMessage& Message);
+  LRESULT PlatformProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  bool InWindowMethodChain();
+  void Attach(HWND Wnd);
+  void Detach();
+
+  TWinControl* FControl;
+  HWND FHandle = nullptr;
+  WNDPROC FPrevWndProc = nullptr;
+  WNDPROC FPrevDefProc = nullptr;
+  TWndMethod FPrevWindowMethod;
+  UINT FLastPlatformMessage = 0;
+  int FNesting = 0;
+  bool FDestroyPending = false;
+  bool FProbeActive = false;
+  bool FProbeSeen = false;
+};
+
+// ---- Hints ----
+
+// The hint-show handling of every Unicode control (CM_HINTSHOW, LParam a THintInfo): the hint
+// window becomes the Unicode one and the record carries the control's wide hint.
+void PrepareWideHintShow(TMessage& Message);
+
+// ---- Start and stop ----
+
+// The layer's control globals: the first start and the last stop act. After the last stop the
+// traps pass no message on, so late messages during shutdown reach no freed object.
+void UtxControlsStart();
+void UtxControlsStop();

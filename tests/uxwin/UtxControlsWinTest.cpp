@@ -111,7 +111,9 @@ TEST(UtxAccel, AmpersandRules) {
 TEST(UtxAccel, CharactersAboveFFMatchWithoutTheKeyboard) {
   EXPECT_TRUE(IsWideAccelChar(0x03C9, L"&\x03C9mega"));
   // Upper-casing outside the code page needs the wide platform.
-  if (UnicodePlatform()) EXPECT_TRUE(IsWideAccelChar(0x03A9, L"&\x03C9mega"));
+  if (UnicodePlatform()) {
+    EXPECT_TRUE(IsWideAccelChar(0x03A9, L"&\x03C9mega"));
+  }
   EXPECT_TRUE(IsWideAccelChar(0x4E2D, L"x&\x4E2D"));
   EXPECT_FALSE(IsWideAccelChar(0x4E2E, L"x&\x4E2D"));
 }

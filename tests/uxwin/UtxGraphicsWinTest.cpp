@@ -25,3 +25,49 @@ TEST(UtxGraphics, ExtentOfDCMeasuresWideText) {
 }
 
 }  // namespace
+
+namespace {
+
+struct MemoryCanvas {
+  MemoryCanvas() {
+    dc = CreateCompatibleDC(nullptr);
+    bmp = CreateCompatibleBitmap(dc, 200, 50);
+    old = SelectObject(dc, bmp);
+    canvas.SetHandle(dc);
+  }
+  ~MemoryCanvas() {
+    canvas.SetHandle(nullptr);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+  }
+  HDC dc;
+  HBITMAP bmp;
+  HGDIOBJ old;
+  TCanvas canvas;
+};
+
+TEST(UtxGraphics, CanvasTextOutLeavesThePenAfterTheText) {
+  MemoryCanvas m;
+  const WideString text = L"\x03C9\x4E2D";
+  const int width = WideCanvasTextWidth(&m.canvas, text);
+  EXPECT_GT(width, 0);
+  EXPECT_GT(WideCanvasTextHeight(&m.canvas, text), 0);
+  int changes = 0;
+  m.canvas.OnChange = [&](TObject*) { ++changes; };
+  WideCanvasTextOut(&m.canvas, 10, 5, text);
+  EXPECT_EQ(m.canvas.PenPos().x, 10 + width);
+  EXPECT_EQ(m.canvas.PenPos().y, 5);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(UtxGraphics, RightToLeftCanvasStartsBeyondTheTextWidth) {
+  MemoryCanvas m;
+  SetTextAlign(m.dc, TA_RTLREADING);
+  const WideString text = L"\x05D0\x05D1";
+  const int width = WideCanvasTextWidth(&m.canvas, text);
+  WideCanvasTextOut(&m.canvas, 10, 0, text);
+  EXPECT_EQ(m.canvas.PenPos().x, 10 + 2 * width + 1);
+}
+
+}  // namespace
