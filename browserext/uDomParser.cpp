@@ -1,0 +1,277 @@
+#include "browserext/uDomParser.h"
+
+#include <wrl/client.h>
+
+#include "browserext/trvBrowserTools.h"
+#include "common/trvTools.h"
+#include "common/trvZoneServices.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// Runs Body; a failure is logged under Context and swallowed. True when Body ran through.
+template <class F>
+bool Guarded(const wchar_t* Context, F&& Body) {
+  try {
+    Body();
+    return true;
+  } catch (const Exception& E) {
+    LogException(Context, E);
+  } catch (const std::exception& E) {
+    LogException(Context, E);
+  }
+  return false;
+}
+
+// Runs Body; a failure is logged under Context and raised again.
+template <class F>
+void LoggedAndRaised(const wchar_t* Context, F&& Body) {
+  try {
+    Body();
+  } catch (const Exception& E) {
+    LogException(Context, E);
+    throw;
+  } catch (const std::exception& E) {
+    LogException(Context, E);
+    throw;
+  }
+}
+
+// A BSTR result as text; the BSTR is freed. A nullptr BSTR is the empty text.
+class TBstr {
+ public:
+  TBstr() = default;
+  TBstr(const TBstr&) = delete;
+  TBstr& operator=(const TBstr&) = delete;
+  ~TBstr() { SysFreeString(FValue); }
+  BSTR* operator&() { return &FValue; }
+  WideString Text() const { return FValue ? WideString(FValue, SysStringLen(FValue)) : WideString(); }
+
+ private:
+  BSTR FValue = nullptr;
+};
+
+VARIANT IntVariant(LONG Value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = Value;
+  return v;
+}
+
+// The variant's object, as a cast of a variant to an interface gives it: empty gives nothing, a
+// value that is no object raises.
+ComPtr<IUnknown> VariantObject(const VARIANT& V) {
+  switch (V.vt) {
+    case VT_EMPTY:
+      return nullptr;
+    case VT_DISPATCH:
+      return ComPtr<IUnknown>(V.pdispVal);
+    case VT_UNKNOWN:
+      return ComPtr<IUnknown>(V.punkVal);
+    default:
+      throw EInvalidCast("Invalid variant type conversion");
+  }
+}
+
+template <class I>
+ComPtr<I> Offers(IUnknown* Object) {
+  ComPtr<I> result;
+  if (Object) Object->QueryInterface(IID_PPV_ARGS(&result));
+  return result;
+}
+
+}  // namespace
+
+TDomParser::TDomParser() : FDomainList(std::make_unique<TDomainList>()) {}
+
+TDomParser::~TDomParser() = default;
+
+TvgtUrlDomain* TDomParser::NewDomain(TUrlCrackerDomain* Cracker) {
+  return new TvgtUrlDomain(CopyCracker(*Cracker));
+}
+
+TvgtUrlDomain* TDomParser::FindOrAddDomain(TUrlCrackerDomain* Cracker) {
+  if (!Cracker->Valid()) return nullptr;
+  if (TvgtUrlDomain* found = FDomainList->Find(Cracker->Domain())) return found;
+  TvgtUrlDomain* entry = NewDomain(Cracker);
+  FDomainList->Add(entry);  // owns it from here, also when the add fails
+  return entry;
+}
+
+void TDomParser::ParseDom(IWebBrowser2* Browser, bool Highlevel) {
+  if (!Browser) return;
+  Guarded(L"TDomParser.ParseDom(Browser, Highlevel)", [&] {
+    TBstr url;
+    OleCheck(Browser->get_LocationURL(&url));
+    TvgtUrlDomain* entry = FindOrAddDomain(TUrlCrackerDomain::Create(Highlevel, url.Text()).get());
+    // A domain once found to show something other than HTML is not walked again.
+    if (!entry || entry->NoHtml) return;
+    ComPtr<IDispatch> document;
+    try {
+      OleCheck(Browser->get_Document(&document));
+    } catch (const Exception&) {
+      document.Reset();
+    }
+    if (auto html = Offers<IHTMLDocument2>(document.Get())) {
+      ParseDom(html.Get(), Highlevel);
+      return;
+    }
+    entry->NoHtml = true;
+  });
+}
+
+void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
+  Guarded(L"TDomParser.ParseDom(HTMLDoc, Highlevel)", [&] {
+    if (!HTMLDoc) throw EOleSysError("No document", E_POINTER);
+    TBstr url;
+    OleCheck(HTMLDoc->get_URL(&url));
+    // The BASE and frame handlers reuse the document's parser for their addresses.
+    const auto docParser = TUrlCrackerDomain::Create(Highlevel, url.Text());
+    TvgtUrlDomain* docDomain = FindOrAddDomain(docParser.get());
+    if (!docDomain) throw ETRVException(L"TDomParser.ParseDom: no domain");
+    if (docDomain->NoHtml) return;
+    TvgtUrlDomain* current = docDomain;
+
+    TBstr cookie;
+    OleCheck(HTMLDoc->get_cookie(&cookie));
+    if (!cookie.Text().empty()) docDomain->HasCookies = true;
+
+    ComPtr<IHTMLElementCollection> all;
+    OleCheck(HTMLDoc->get_all(&all));
+    if (!all) throw EOleSysError("The document has no element collection", E_POINTER);
+    // The length is asked again before every pass: elements added meanwhile are visited too.
+    for (LONG i = 0;; ++i) {
+      LONG length = 0;
+      OleCheck(all->get_length(&length));
+      if (i >= length) break;
+      ComPtr<IDispatch> item;
+      OleCheck(all->item(IntVariant(i), IntVariant(0), &item));
+      auto element = Offers<IHTMLElement>(item.Get());
+      if (!element) continue;
+      LoggedAndRaised(L"TDomParser.ParseDom(HTMLDoc, Highlevel)[loop]", [&] {
+        TBstr tagName;
+        OleCheck(element->get_tagName(&tagName));
+        const WideString tag = UpperCaseAscii(tagName.Text());
+        if (tag == L"BASE")
+          ParseBaseElement(element.Get(), docParser.get(), current);
+        else if (tag == L"APPLET")
+          ParseAppletElement(element.Get(), docDomain);
+        else if (tag == L"EMBED")
+          ParseEmbedElement(element.Get(), docDomain);
+        else if (tag == L"FRAME" || tag == L"IFRAME")
+          ParseFrameBaseElement(element.Get(), docParser.get(), docDomain, current);
+        else if (tag == L"OBJECT")
+          ParseObjectElement(element.Get(), docDomain);
+        else if (tag == L"SCRIPT")
+          ParseScriptElement(element.Get(), docDomain);
+      });
+    }
+    ParseStyleSheets(HTMLDoc, docDomain);
+  });
+}
+
+void TDomParser::ParseBaseElement(IHTMLElement* Element, TUrlCrackerDomain* DocParser,
+                                  TvgtUrlDomain*& CurrentDomain) {
+  Guarded(L"TDomParser.ParseBaseElement", [&] {
+    auto base = Offers<IHTMLBaseElement>(Element);
+    if (!base) return;
+    TBstr href;
+    OleCheck(base->get_href(&href));
+    DocParser->SetUrl(href.Text());
+    // An address without a scheme is tried again with the scheme of where we are.
+    if (!DocParser->Valid())
+      DocParser->SetUrl(CurrentDomain->Cracker()->Scheme() + L"://" + href.Text());
+    if (TvgtUrlDomain* entry = FindOrAddDomain(DocParser)) CurrentDomain = entry;
+  });
+}
+
+void TDomParser::ParseAppletElement(IHTMLElement*, TvgtUrlDomain* DocDomain) {
+  DocDomain->HasApplet = true;
+}
+
+void TDomParser::ParseEmbedElement(IHTMLElement* Element, TvgtUrlDomain* DocDomain) {
+  Guarded(L"TDomParser.ParseEmbedElement", [&] {
+    if (Offers<IHTMLEmbedElement>(Element)) DocDomain->HasActiveX = true;
+  });
+}
+
+void TDomParser::ParseFrameBaseElement(IHTMLElement* Element, TUrlCrackerDomain* DocParser,
+                                       TvgtUrlDomain* DocDomain, TvgtUrlDomain* CurrentDomain) {
+  Guarded(L"TDomParser.ParseFrameBaseElement", [&] {
+    auto frame = Offers<IHTMLFrameBase>(Element);
+    if (!frame) return;
+    DocDomain->HasFrames = true;
+    TBstr src;
+    OleCheck(frame->get_src(&src));
+    DocParser->SetUrl(src.Text());
+    if (DocParser->Valid()) {
+      if (TvgtUrlDomain* entry = FindOrAddDomain(DocParser)) entry->InFrame = true;
+    } else {
+      // An empty or relative source shows a page of where we are.
+      CurrentDomain->InFrame = true;
+    }
+  });
+}
+
+void TDomParser::ParseObjectElement(IHTMLElement* Element, TvgtUrlDomain* DocDomain) {
+  Guarded(L"TDomParser.ParseObjectElement", [&] {
+    if (Offers<IHTMLObjectElement>(Element)) DocDomain->HasActiveX = true;
+  });
+}
+
+void TDomParser::ParseScriptElement(IHTMLElement* Element, TvgtUrlDomain* DocDomain) {
+  Guarded(L"TDomParser.ParseScriptElement", [&] {
+    if (Offers<IHTMLScriptElement>(Element)) DocDomain->HasScript = true;
+  });
+}
+
+void TDomParser::ParseStyleSheets(IHTMLDocument2* HTMLDoc, TvgtUrlDomain* Domain) {
+  if (Domain->HasFontFace) return;
+  Guarded(L"TDomParser.ParseStyleSheets(HTMLDoc, Domain)", [&] {
+    ComPtr<IHTMLStyleSheetsCollection> sheets;
+    OleCheck(HTMLDoc->get_styleSheets(&sheets));
+    if (!sheets) throw EOleSysError("The document has no style-sheet collection", E_POINTER);
+    ParseStyleSheets(sheets.Get(), Domain, 1);
+  });
+}
+
+void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtUrlDomain* Domain,
+                                  int32_t Level) {
+  if (Level > MaxStyleSheetLevel) return;
+  if (!StyleSheets) throw EOleSysError("No style-sheet collection", E_POINTER);
+  LONG length = 0;
+  OleCheck(StyleSheets->get_length(&length));
+  for (LONG k = length - 1; k >= 0; --k) {
+    bool found = false;
+    Guarded(L"TDomParser.ParseStyleSheets(StyleSheets, Domain, Level)", [&] {
+      VARIANT index = IntVariant(k), result;
+      VariantInit(&result);
+      HRESULT hr = StyleSheets->item(&index, &result);
+      ComPtr<IUnknown> object;
+      try {
+        OleCheck(hr);
+        object = VariantObject(result);
+      } catch (...) {
+        VariantClear(&result);
+        throw;
+      }
+      VariantClear(&result);
+      auto sheet = Offers<IHTMLStyleSheet>(object.Get());
+      if (!sheet) return;
+      TBstr css;
+      OleCheck(sheet->get_cssText(&css));
+      if (css.Text().find(L"@font-face") != WideString::npos) {
+        Domain->HasFontFace = true;
+        found = true;
+        return;
+      }
+      ComPtr<IHTMLStyleSheetsCollection> imports;
+      OleCheck(sheet->get_imports(&imports));
+      ParseStyleSheets(imports.Get(), Domain, Level + 1);
+      found = Domain->HasFontFace;
+    });
+    if (found) return;
+  }
+}
