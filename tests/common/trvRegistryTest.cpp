@@ -200,17 +200,6 @@ TEST_P(TrvRegistry, FailedWritesRaiseAndNameTheEntry) {
   }
 }
 
-TEST_P(TrvRegistry, ProductKey) {
-  EXPECT_EQ(ProductRegistryKey, L"HKEY_CURRENT_USER\\Software\\Tervana\\Veilgate");
-  EXPECT_EQ(ProductLanguageValue, L"lang");
-  EXPECT_EQ(ProductHighlevelValue, L"highlevel");
-  HKEY root;
-  WideString subKey;
-  ParseRegistryPath(ProductRegistryKey, root, subKey);
-  EXPECT_EQ(root, HKEY_CURRENT_USER);
-  EXPECT_EQ(subKey, L"Software\\Tervana\\Veilgate");
-}
-
 INSTANTIATE_TEST_SUITE_P(Paths, TrvRegistry, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Wide" : "EightBit"; });
 

@@ -206,13 +206,6 @@ TEST(DebugLog, FileSinkThatCannotBeOpenedIsSkippedAndRetried) {
   DeleteFileA(name.c_str());
 }
 
-TEST(DebugLog, DebuggerSinkNeverFails) {
-  TDebugLogOverride log(1, DebugLogToDebugger, "");
-  EXPECT_TRUE(DebugLog(L"to the debugger \u03c9", 1));
-  TUtxPlatformOverride platform(false, 1252);
-  EXPECT_TRUE(DebugLog(L"to the debugger, 8-bit", 1));
-}
-
 // ---- font and metrics wrappers ----
 
 class TrvApiPaths : public ::testing::TestWithParam<bool> {
