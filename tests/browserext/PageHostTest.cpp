@@ -266,3 +266,53 @@ TEST_F(PageHostFixture, DeeplyNestedPageIsReadWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PageHostFixture, BrowsersReportBusyDocumentAndWindowStateOnRequest) {
+  HostOf().Sites().AddPage(L"http://a.example/", "<p>a</p>");
+  HostOf().Navigate(L"http://a.example/");
+  Browser* top = HostOf().Top();
+  VARIANT_BOOL busy = VARIANT_TRUE;
+  EXPECT_EQ(top->get_Busy(&busy), S_OK);
+  EXPECT_EQ(busy, VARIANT_FALSE);
+  top->Busy = true;
+  EXPECT_EQ(top->get_Busy(&busy), S_OK);
+  EXPECT_EQ(busy, VARIANT_TRUE);
+  top->FailBusy = true;
+  EXPECT_EQ(top->get_Busy(&busy), E_FAIL);
+
+  ComPtr<IDispatch> disp;
+  ComPtr<IHTMLDocument2> doc;
+  ASSERT_EQ(top->get_Document(&disp), S_OK);
+  ASSERT_EQ(disp.As(&doc), S_OK);
+  ComPtr<IHTMLWindow2> window;
+  ASSERT_EQ(doc->get_parentWindow(&window), S_OK);
+  VARIANT_BOOL closed = VARIANT_TRUE;
+  EXPECT_EQ(window->get_closed(&closed), S_OK);
+  EXPECT_EQ(closed, VARIANT_FALSE);
+  top->DocumentWindow()->Closed = true;
+  EXPECT_EQ(window->get_closed(&closed), S_OK);
+  EXPECT_EQ(closed, VARIANT_TRUE);
+
+  top->NoDocument = true;
+  disp.Reset();
+  EXPECT_EQ(top->get_Document(&disp), S_OK);
+  EXPECT_EQ(disp, nullptr);
+  top->FailDocument = true;
+  EXPECT_EQ(top->get_Document(&disp), E_FAIL);
+  top->FailLocationUrl = true;
+  BSTR url = nullptr;
+  EXPECT_EQ(top->get_LocationURL(&url), E_FAIL);
+}
+
+TEST_F(PageHostFixture, QuitFiresOnQuitWithoutArguments) {
+  auto rec = Make<Recorder>();
+  AdviseOn(HostOf().Top(), rec.Get());
+  HostOf().Quit();
+  ASSERT_EQ(rec->Events.size(), 1u);
+  EXPECT_EQ(rec->Events[0].Id, DispOnQuit);
+  EXPECT_TRUE(rec->Events[0].Types.empty());
+}
+
+}  // namespace

@@ -1,7 +1,8 @@
 // PageHost: loads a page into the page host and prints what the browser would hold: each browser
 // of the window (top first, frames depth first) with its location, its document's elements,
 // style sheets (imports followed) and cookie.
-//   PageHost [/sites <folder>] <url or file>
+//   PageHost [/sites <folder>] [/walk [/highlevel]] <url or file>
+// /walk then walks every browser as the extension does and prints the domains it collected.
 // Without /sites the program reads pages\sites.txt beside itself, so the sample pages' addresses
 // (http://www.dailyherald.example/ and friends) work as they are.
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "browserext/uDomParser.h"
 #include "tools/pagehost/Browser.h"
 
 using namespace pagehost;
@@ -43,19 +45,42 @@ WideString ModuleFolder() {
   return p.substr(0, p.find_last_of(L"\\/"));
 }
 
+void PrintWalk(Host& host, bool highlevel) {
+  TDomParser parser;
+  for (Browser* b : host.Browsers()) parser.ParseDom(b, highlevel);
+  static const wchar_t* const names[] = {L"frames",  L"in-frame", L"script",  L"activex",
+                                         L"applet",  L"cookies",  L"no-html", L"font-face"};
+  Print(WideString(L"domains") + (highlevel ? L" (high level)" : L"") + L":\n");
+  TDomainList* list = parser.DomainList();
+  for (int i = 0; i < list->Count(); ++i) {
+    TvgtUrlDomain* d = list->Items(i);
+    WideString features;
+    for (int bit = 0; bit < 8; ++bit)
+      if (d->GetFlags() & (1u << bit)) features += L" " + WideString(names[bit]);
+    Print(L"  " + d->Domain + L"  zone URL " + d->VGTDomain + L"  scheme " +
+          std::to_wstring(d->Scheme) + L"  flags " + std::to_wstring(d->GetFlags()) + features +
+          L"\n");
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   WideString sites = ModuleFolder() + L"\\pages", target;
+  bool walk = false, highlevel = false;
   for (int i = 1; i < argc; ++i) {
     WideString a = argv[i];
     if ((a == L"/sites" || a == L"-sites") && i + 1 < argc)
       sites = argv[++i];
+    else if (a == L"/walk" || a == L"-walk")
+      walk = true;
+    else if (a == L"/highlevel" || a == L"-highlevel")
+      highlevel = true;
     else
       target = a;
   }
   if (target.empty()) {
-    Print(L"usage: PageHost [/sites <folder>] <url or file>\n");
+    Print(L"usage: PageHost [/sites <folder>] [/walk [/highlevel]] <url or file>\n");
     return 2;
   }
   auto map = std::make_shared<SiteMap>();
@@ -80,5 +105,6 @@ int wmain(int argc, wchar_t** argv) {
     if (!doc->Cookie.empty()) Print(indent + L"  cookie: " + doc->Cookie + L"\n");
     PrintSheets(doc->StyleSheets(), indent + L"  ", 1);
   }
+  if (walk) PrintWalk(host, highlevel);
   return 0;
 }
