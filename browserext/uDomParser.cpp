@@ -46,7 +46,9 @@ class TBstr {
   TBstr& operator=(const TBstr&) = delete;
   ~TBstr() { SysFreeString(FValue); }
   BSTR* operator&() { return &FValue; }
-  WideString Text() const { return FValue ? WideString(FValue, SysStringLen(FValue)) : WideString(); }
+  WideString Text() const {
+    return FValue ? WideString(FValue, SysStringLen(FValue)) : WideString();
+  }
 
  private:
   BSTR FValue = nullptr;
@@ -64,14 +66,10 @@ VARIANT IntVariant(LONG Value) {
 // value that is no object raises.
 ComPtr<IUnknown> VariantObject(const VARIANT& V) {
   switch (V.vt) {
-    case VT_EMPTY:
-      return nullptr;
-    case VT_DISPATCH:
-      return ComPtr<IUnknown>(V.pdispVal);
-    case VT_UNKNOWN:
-      return ComPtr<IUnknown>(V.punkVal);
-    default:
-      throw EInvalidCast("Invalid variant type conversion");
+    case VT_EMPTY: return nullptr;
+    case VT_DISPATCH: return ComPtr<IUnknown>(V.pdispVal);
+    case VT_UNKNOWN: return ComPtr<IUnknown>(V.punkVal);
+    default: throw EInvalidCast("Invalid variant type conversion");
   }
 }
 

@@ -2,9 +2,9 @@
 // text, COM identity, the exception log line and the message box on both platform families.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cstdio>
-#include <wrl/client.h>
 
 #include "browserext/trvBrowserTools.h"
 #include "common/trvTools.h"
@@ -16,7 +16,8 @@ namespace {
 TEST(UpperCaseAscii, ChangesOnlyAsciiLettersUpToTheFirstNul) {
   EXPECT_EQ(UpperCaseAscii(L"iframe"), L"IFRAME");
   EXPECT_EQ(UpperCaseAscii(L"IFrame"), L"IFRAME");
-  EXPECT_EQ(UpperCaseAscii(L"stra\u00DFe \u00E9t\u00E9 \u03C9"), L"STRA\u00DFE \u00E9T\u00E9 \u03C9");
+  EXPECT_EQ(UpperCaseAscii(L"stra\u00DFe \u00E9t\u00E9 \u03C9"),
+            L"STRA\u00DFE \u00E9T\u00E9 \u03C9");
   EXPECT_EQ(UpperCaseAscii(L""), L"");
   EXPECT_EQ(UpperCaseAscii(L"`az{@AZ["), L"`AZ{@AZ[");
   WideString withNul(L"ab\0cd", 5);
@@ -63,7 +64,8 @@ TEST(SameComObject, ComparesIdentityNotPointers) {
 TEST(LogException, WritesContextClassAndMessage) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
-  WideString path = WideString(dir) + L"vgt_tools_" + std::to_wstring(GetCurrentProcessId()) + L".log";
+  WideString path =
+      WideString(dir) + L"vgt_tools_" + std::to_wstring(GetCurrentProcessId()) + L".log";
   DeleteFileW(path.c_str());
   {
     TDebugLogOverride log(1, DebugLogToFile, NarrowText(path));

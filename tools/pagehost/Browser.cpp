@@ -33,7 +33,8 @@ LRESULT CALLBACK FrameWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 // ---- EventPoint
 
 void* EventPoint::Cast(REFIID riid) {
-  if (riid == IID_IUnknown || riid == IID_IConnectionPoint) return static_cast<IConnectionPoint*>(this);
+  if (riid == IID_IUnknown || riid == IID_IConnectionPoint)
+    return static_cast<IConnectionPoint*>(this);
   return nullptr;
 }
 
@@ -44,8 +45,8 @@ void EventPoint::Fire(DISPID id, const std::vector<VARIANT>& declared) {
   params.rgvarg = args.empty() ? nullptr : args.data();
   auto sinks = FSinks;  // a sink may unadvise while it handles the event
   for (auto& s : sinks)
-    s.second->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                     nullptr, nullptr);
+    s.second->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                     nullptr);
 }
 
 HRESULT EventPoint::GetConnectionInterface(IID* piid) {
@@ -67,7 +68,8 @@ HRESULT EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
   *cookie = 0;
   if (FailAdvise) return CONNECT_E_CANNOTCONNECT;
   ComPtr<IDispatch> disp;
-  if (FAILED(sink->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(disp.GetAddressOf()))) &&
+  if (FAILED(sink->QueryInterface(DIID_DWebBrowserEvents2,
+                                  reinterpret_cast<void**>(disp.GetAddressOf()))) &&
       FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(disp.GetAddressOf()))))
     return CONNECT_E_CANNOTCONNECT;
   *cookie = FNextCookie++;
@@ -254,9 +256,7 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
       break;
     }
     case DispNavigateComplete2:
-    case DispDocumentComplete:
-      events->Fire(id, {who, RefTo(&address)});
-      break;
+    case DispDocumentComplete: events->Fire(id, {who, RefTo(&address)}); break;
     case DispNavigateError: {
       VARIANT frame = TextVariant(L""), status;
       VariantInit(&status);
@@ -271,9 +271,7 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
       VariantClear(&frame);
       break;
     }
-    default:
-      events->Fire(id, {});
-      break;
+    default: events->Fire(id, {}); break;
   }
   VariantClear(&address);
 }

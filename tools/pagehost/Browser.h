@@ -4,13 +4,13 @@
 // navigates, firing the events in the browser's order.
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include <exdisp.h>
 #include <ocidl.h>
 #include <servprov.h>
 #include <shobjidl.h>
+
+#include <memory>
+#include <vector>
 
 #include "tools/pagehost/ComBase.h"
 #include "tools/pagehost/ComStubs.h"
@@ -57,7 +57,8 @@ class EventPoint final : public ComObject<IConnectionPoint> {
   DWORD FNextCookie = 1;
 };
 
-class Browser final : public ComObject<StubIWebBrowser2, IConnectionPointContainer, IServiceProvider> {
+class Browser final
+    : public ComObject<StubIWebBrowser2, IConnectionPointContainer, IServiceProvider> {
  public:
   Browser(Host* host, Browser* parent);
 

@@ -40,7 +40,8 @@ HtmlElementData ElementOf(xmlNode* node) {
     if (value) xmlFree(value);
   }
   for (xmlNode* c = node->children; c; c = c->next)
-    if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) e.Text += FromUtf8(c->content);
+    if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE)
+      e.Text += FromUtf8(c->content);
   return e;
 }
 

@@ -32,8 +32,8 @@ void PrintSheets(StyleSheetCollection* sheets, const WideString& indent, int lev
     StyleSheet* s = sheets->Sheet(i);
     if (!s) continue;
     Print(indent + L"sheet " + s->Url() + L" (" + std::to_wstring(s->CssText().size()) +
-          L" characters" + (s->CssText().find(L"@font-face") != WideString::npos ? L", @font-face" : L"") +
-          L")\n");
+          L" characters" +
+          (s->CssText().find(L"@font-face") != WideString::npos ? L", @font-face" : L"") + L")\n");
     if (level < 12) PrintSheets(s->Imports(), indent + L"  ", level + 1);
   }
 }
@@ -48,8 +48,8 @@ WideString ModuleFolder() {
 void PrintWalk(Host& host, bool highlevel) {
   TDomParser parser;
   for (Browser* b : host.Browsers()) parser.ParseDom(b, highlevel);
-  static const wchar_t* const names[] = {L"frames",  L"in-frame", L"script",  L"activex",
-                                         L"applet",  L"cookies",  L"no-html", L"font-face"};
+  static const wchar_t* const names[] = {L"frames", L"in-frame", L"script",  L"activex",
+                                         L"applet", L"cookies",  L"no-html", L"font-face"};
   Print(WideString(L"domains") + (highlevel ? L" (high level)" : L"") + L":\n");
   TDomainList* list = parser.DomainList();
   for (int i = 0; i < list->Count(); ++i) {

@@ -19,11 +19,13 @@ namespace {
 
 constexpr int kElements = 10000, kDomains = 200, kFrames = 20, kRuns = 7;
 
-// The page: its own domain, 179 BASE elements and 20 IFRAMEs naming the other 199 domains, spread among scripts,
-// embeds, objects, applets and plain elements; one style sheet with an import chain of three.
+// The page: its own domain, 179 BASE elements and 20 IFRAMEs naming the other 199 domains, spread
+// among scripts, embeds, objects, applets and plain elements; one style sheet with an import chain
+// of three.
 AnsiString MakePage(SiteMap& sites) {
-  AnsiString html = "<html><head><title>bench</title><link rel='stylesheet' href='s1.css'>"
-                    "<style>p { margin: 0 }</style></head><body>\n";
+  AnsiString html =
+      "<html><head><title>bench</title><link rel='stylesheet' href='s1.css'>"
+      "<style>p { margin: 0 }</style></head><body>\n";
   int made = 7;  // HTML HEAD TITLE LINK STYLE BODY, and the closing SCRIPT
   const int spread = (kElements - made) / (kDomains - 1);
   for (int d = 0; d < kDomains - 1; ++d) {
@@ -52,10 +54,8 @@ AnsiString MakePage(SiteMap& sites) {
     ++made;
   }
   html += "<script>var done = true;</script></body></html>";
-  sites.AddPage(L"http://bench.example/s1.css", "@import 's2.css'; p {}",
-                ResourceKind::StyleSheet);
-  sites.AddPage(L"http://bench.example/s2.css", "@import 's3.css'; q {}",
-                ResourceKind::StyleSheet);
+  sites.AddPage(L"http://bench.example/s1.css", "@import 's2.css'; p {}", ResourceKind::StyleSheet);
+  sites.AddPage(L"http://bench.example/s2.css", "@import 's3.css'; q {}", ResourceKind::StyleSheet);
   sites.AddPage(L"http://bench.example/s3.css", "@font-face { font-family: x; }",
                 ResourceKind::StyleSheet);
   return html;
@@ -132,8 +132,10 @@ int main() {
     bares.push_back(t2 - t1);
   }
   double walk = Median(walks), bare = Median(bares);
-  std::printf("page: %zu elements in the top document, %zu browsers, %d domains found, %ld tag names read\n",
-              host.Top()->Html()->Elements().size(), browsers.size(), domains, tags);
+  std::printf(
+      "page: %zu elements in the top document, %zu browsers, %d domains found, %ld tag names "
+      "read\n",
+      host.Top()->Html()->Elements().size(), browsers.size(), domains, tags);
   std::printf("walk:      %8.2f ms (median of %d)\n", walk, kRuns);
   std::printf("bare loop: %8.2f ms (median of %d)\n", bare, kRuns);
   std::printf("ratio walk / bare loop: %.2f\n", bare > 0 ? walk / bare : 0.0);
