@@ -41,6 +41,9 @@ TUtxStrings::~TUtxStrings() {
 }
 
 void TUtxStrings::Assign(TPersistent* Source) {
+  // The 8-bit view of a wide list stands for that list: copying through it would narrow every
+  // item to the code page and lose what has no 8-bit form.
+  if (auto* view = dynamic_cast<TAnsiStringsForWideStrings*>(Source)) Source = view->WideStrings();
   if (Source == this) return;
   if (auto* source = dynamic_cast<TUtxStrings*>(Source)) {
     TUtxUpdateBracket update(this);
@@ -58,6 +61,10 @@ void TUtxStrings::Assign(TPersistent* Source) {
 }
 
 void TUtxStrings::AssignTo(TPersistent* Dest) {
+  if (auto* view = dynamic_cast<TAnsiStringsForWideStrings*>(Dest)) {
+    view->WideStrings()->Assign(this);
+    return;
+  }
   if (auto* dest = dynamic_cast<TStrings*>(Dest)) {
     dest->Assign(FAnsiStrings);
     return;
@@ -195,7 +202,13 @@ void TUtxStrings::MoveItem(int CurIndex, int NewIndex) {
   const WideString s = GetString(CurIndex);
   TObject* obj = GetItemObject(CurIndex);
   Delete(CurIndex);
-  InsertObject(NewIndex, s, obj);
+  try {
+    InsertObject(NewIndex, s, obj);
+  } catch (...) {
+    // A target out of range must not cost the item: put it back where it was.
+    InsertObject(CurIndex, s, obj);
+    throw;
+  }
 }
 
 void TUtxStrings::SetTextBuffer(const wchar_t* P) {

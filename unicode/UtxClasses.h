@@ -27,8 +27,9 @@ class TUtxStrings : public TPersistent {
   TUtxStrings(const TUtxStrings&) = delete;
   TUtxStrings& operator=(const TUtxStrings&) = delete;
 
-  // Another wide list: its items, objects and separator; a class-library TStrings: its items
-  // widened, through the 8-bit view. Assigning a list to itself keeps it as it is.
+  // Another wide list (or the 8-bit view of one): its items, objects and separator; a
+  // class-library TStrings: its items widened, through the 8-bit view. Assigning a list to itself
+  // keeps it as it is.
   void Assign(TPersistent* Source) override;
 
   // ---- primitives ----
@@ -88,7 +89,8 @@ class TUtxStrings : public TPersistent {
   void SetAnsiStrings(TAnsiStrings* Value);
 
  protected:
-  // Into a class-library TStrings: the items narrowed, objects copied.
+  // Into a class-library TStrings: the items narrowed, objects copied (into the view of another
+  // wide list: its wide list takes the items unnarrowed).
   void AssignTo(TPersistent* Dest) override;
   int UpdateCount() const { return FUpdateCount; }
 

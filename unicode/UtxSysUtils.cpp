@@ -45,6 +45,9 @@ wchar_t* WideStrMove(wchar_t* Dest, const wchar_t* Source, unsigned Count) {
 }
 
 wchar_t* WideStrAlloc(unsigned Size) {
+  // The block's byte count is a 32-bit field: a size whose count would wrap round is refused
+  // rather than handed out as a block far smaller than asked for.
+  if (Size > (UINT32_MAX - 4) / 2) throw std::bad_alloc();
   const uint32_t bytes = 2 * Size + 4;
   auto* block = static_cast<uint8_t*>(std::malloc(bytes));
   if (!block) throw std::bad_alloc();

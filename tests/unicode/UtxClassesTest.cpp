@@ -173,6 +173,14 @@ TEST(UtxStringList, IndexErrorsNameTheOffendingIndex) {
   one.Add(L"x");
   EXPECT_EQ(message([&] { one.Exchange(0, 99); }),
             "Listenindex \xFC" "berschreitet das Maximum (99)");
+  // A move to a place out of range reports it and keeps the item where it was.
+  TObject marker;
+  list.SetObjects(0, &marker);
+  EXPECT_EQ(message([&] { list.MoveItem(0, 5); }),
+            "Listenindex \xFC" "berschreitet das Maximum (5)");
+  EXPECT_EQ(message([&] { list.MoveItem(7, 0); }),
+            "Listenindex \xFC" "berschreitet das Maximum (7)");
+  EXPECT_EQ(list.Objects(0), &marker);
   EXPECT_EQ(Items(list), (std::vector<WideString>{L"a", L"b"}));
 }
 
@@ -272,6 +280,14 @@ TEST_P(UtxView, AssignBothWaysWithEightBitLists) {
   EXPECT_EQ(back.Strings(0), "caf\xE9");
   EXPECT_EQ(back.Objects(0), &marker);
   EXPECT_EQ(back.Strings(2), "?");
+
+  // The view of another wide list stands for that list: nothing is narrowed on the way.
+  TUtxStringList copy, copyBack;
+  copy.Assign(wide.AnsiStrings());
+  EXPECT_EQ(Items(copy), Items(wide));
+  EXPECT_EQ(copy.Objects(0), &marker);
+  copyBack.AnsiStrings()->Assign(&wide);
+  EXPECT_EQ(Items(copyBack), Items(wide));
 
   // Something that is no string list cannot be assigned.
   TPersistent other;

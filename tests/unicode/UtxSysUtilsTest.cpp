@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include "tests/unicode/UtxTestSupport.h"
@@ -65,6 +67,25 @@ TEST(UtxText, AnsiEquivalentFollowsTheConversionCodePage) {
   EXPECT_FALSE(HasAnsiEquivalent(L'\u03C9'));
   TUtxPlatformOverride greek(false, 1253);
   EXPECT_TRUE(HasAnsiEquivalent(L'\u03C9'));
+}
+
+TEST(UtxBuffers, BlocksCarryTheirSizeAndNeverWrap) {
+  wchar_t* copy = WideStrNew(L"abc");
+  EXPECT_STREQ(copy, L"abc");
+  uint32_t bytes = 0;
+  memcpy(&bytes, reinterpret_cast<const char*>(copy) - 4, 4);
+  EXPECT_EQ(bytes, 2u * 4 + 4);
+  EXPECT_EQ(WideStrEnd(copy), copy + 3);
+  EXPECT_EQ(WideStrScan(copy, L'c'), copy + 2);
+  EXPECT_EQ(WideStrScan(copy, 0), copy + 3);
+  EXPECT_EQ(WideStrScan(copy, L'x'), nullptr);
+  WideStrDispose(copy);
+  EXPECT_EQ(WideStrNew(nullptr), nullptr);
+  // A size whose byte count passes 32 bits is refused, not handed out as a tiny block.
+  EXPECT_THROW(WideStrAlloc(0x80000000u), std::bad_alloc);
+  EXPECT_THROW(WideStrAlloc(0xFFFFFFFFu), std::bad_alloc);
+  wchar_t dest[4];
+  EXPECT_STREQ(CopyWideStrMax(dest, L"abcdef", 3), L"abc");
 }
 
 TEST(UtxPaths, SplitAndJoin) {
