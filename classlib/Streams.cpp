@@ -95,9 +95,10 @@ int64_t TCustomMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t base = 0;
   if (Origin == TSeekOrigin::soCurrent) base = FPosition;
   if (Origin == TSeekOrigin::soEnd) base = FSize;
-  const int64_t pos = base + Offset;
-  if (pos < 0) return -1;
-  FPosition = pos;
+  // The block is addressed by 32-bit counts: a position outside 0..2 GB - 1 is refused here, so
+  // no later read or write works out an address (or a sum) beyond it.
+  if (Offset < -base || Offset > std::numeric_limits<int32_t>::max() - base) return -1;
+  FPosition = base + Offset;
   return FPosition;
 }
 

@@ -65,7 +65,7 @@ class TCustomMemoryStream : public TStream {
  public:
   int Read(void* Buffer, int Count) override;
   // Positions may lie past the end (a later write fills the gap with zeros where writing is
-  // possible); before the start is refused (-1).
+  // possible); before the start or beyond 2 GB - 1 is refused (-1) and the position stays.
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   int64_t Size() override { return FSize; }
 

@@ -136,7 +136,7 @@ class TStringList : public TStrings {
   void Move(int CurIndex, int NewIndex) override;
 
   int GetCapacity() const override { return FCapacity; }
-  // Below the current count raises EListError.
+  // Below the current count raises EStringListError (the list is left as it is).
   void SetCapacity(int NewCapacity) override;
 
   // Binary search of a sorted list: true when found, Index the first equal item or else the

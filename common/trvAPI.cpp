@@ -81,8 +81,9 @@ LONG ApiRegQueryValueEx(HKEY Key, LPCWSTR ValueName, LPDWORD Reserved, LPDWORD T
 
   if (result == ERROR_MORE_DATA) return RegQueryValueExA(Key, name.Get(), Reserved, Type, Data, DataSize);
 
-  // Any other type that fitted the probe.
-  if (*DataSize < probeSize) {
+  // Any other type that fitted the probe. Asked for the size alone, the W call answers it
+  // whatever the size variable held, so the caller's size only matters when there is data.
+  if (Data && *DataSize < probeSize) {
     *DataSize = probeSize;
     return ERROR_MORE_DATA;
   }

@@ -1,8 +1,7 @@
 #include "common/trvTools.h"
 
-#include <cstdio>
-
 #include "common/trvAPI.h"
+#include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -56,16 +55,6 @@ void OpenLogFile() {
 void WriteBytes(HANDLE Handle, const AnsiString& Text) {
   DWORD done = 0;
   if (!Text.empty()) WriteFile(Handle, Text.data(), static_cast<DWORD>(Text.size()), &done, nullptr);
-}
-
-// What the class library raises for a failed platform call.
-[[noreturn]] void RaiseLastSystemError() {
-  const DWORD code = GetLastError();
-  char number[16];
-  std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(code));
-  AnsiString message = code ? AnsiString("Systemfehler. Code: ") + number + ".\r\n" + NarrowText(GetSystemErrorText(code))
-                            : AnsiString("Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen");
-  throw EOSError(message, code);
 }
 
 // Cuts trailing blanks, control characters and full stops off a system message.
@@ -203,8 +192,7 @@ wchar_t AnsiCharToWideChar(char C) {
 }
 
 uint32_t CheckSystemResult(uint32_t Value) {
-  if (Value == 0) RaiseLastSystemError();
-  return Value;
+  return CheckOSResult(Value);
 }
 
 WideString GetSystemErrorText(DWORD Code) {

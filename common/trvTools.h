@@ -44,7 +44,8 @@ WideString GetWindowTextWide(HWND Wnd);
 AnsiString GetLogTimeStamp();
 // The UTF-16 character that C is in the system code page; 0 when it converts to nothing.
 wchar_t AnsiCharToWideChar(char C);
-// Value when it is not 0; else raises the thread's last system error (EOSError).
+// Value when it is not 0; else raises the thread's last system error as EOSError with the
+// system's message, as every platform failure of the layers below does (CheckOSResult).
 uint32_t CheckSystemResult(uint32_t Value);
 // The wide message of an exception (an ETRVException's own, else the 8-bit message widened).
 WideString GetExceptionMessage(const Exception& E);

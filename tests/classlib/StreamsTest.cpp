@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -45,6 +46,13 @@ TEST(MemoryStream, WritesReadsSeeksAndReportsShortReads) {
   EXPECT_EQ(M.Read(buf, 8), 2);
   EXPECT_STREQ(buf, "lo");
   EXPECT_EQ(M.Seek(-1, TSeekOrigin::soBeginning), -1);
+  // Far positions are refused, or fail cleanly on writing: never an address past the block.
+  EXPECT_EQ(M.Seek(INT64_MAX, TSeekOrigin::soBeginning), -1);
+  EXPECT_EQ(M.Seek(INT64_MAX, TSeekOrigin::soCurrent), -1);
+  EXPECT_EQ(M.Position(), 5);
+  ASSERT_EQ(M.Seek(INT32_MAX, TSeekOrigin::soBeginning), INT32_MAX);
+  EXPECT_THROW(M.Write("x", 1), EStreamError);
+  EXPECT_EQ(M.Size(), 5);
   // Writing past the end fills the gap with zeros.
   M.SetPosition(7);
   M.WriteBuffer("!", 1);

@@ -243,6 +243,10 @@ TEST_P(TrvApiRegistry, NumbersAndBinaryPassThrough) {
   size = 2;
   EXPECT_EQ(ApiRegQueryValueEx(Raw, L"d", nullptr, &type, reinterpret_cast<BYTE*>(&small), &size), ERROR_MORE_DATA);
   EXPECT_EQ(size, 4u);
+  // The size alone, whatever the size variable held, as the W call answers it.
+  size = 0;
+  EXPECT_EQ(ApiRegQueryValueEx(Raw, L"d", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 4u);
 
   std::vector<BYTE> blob(40);
   for (size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<BYTE>(i);

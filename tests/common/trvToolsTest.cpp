@@ -10,6 +10,7 @@
 
 #include "common/trvAPI.h"
 #include "common/trvTools.h"
+#include "tests/common/TestFiles.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -108,6 +109,8 @@ TEST(SystemTexts, CheckSystemResultRaisesTheLastError) {
     ADD_FAILURE();
   } catch (const EOSError& e) {
     EXPECT_EQ(e.ErrorCode, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    // The system's own message, like every other platform failure of the system.
+    EXPECT_EQ(e.WideMessage(), GetSystemErrorText(ERROR_ACCESS_DENIED));
   }
 }
 
@@ -140,16 +143,8 @@ TEST(DebugLog, StampsHaveTheFixedPicture) {
 }
 
 AnsiString ReadFileText(const AnsiString& name) {
-  AnsiString text;
-  HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  text.resize(GetFileSize(h, nullptr));
-  DWORD got = 0;
-  ReadFile(h, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
-  CloseHandle(h);
-  text.resize(got);
-  return text;
+  const std::vector<unsigned char> bytes = ReadFileBytes(WidenText(name));
+  return AnsiString(bytes.begin(), bytes.end());
 }
 
 AnsiString TempLogName() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "classlib/ResStrings.h"
+#include "tests/common/TestFiles.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
@@ -26,26 +27,6 @@ WideString ProgramFolder() {
 
 // The catalogs compiled for this test.
 WideString TestCatalogs() { return ProgramFolder() + L"testdata\\gettext\\locale\\"; }
-
-std::vector<unsigned char> ReadBytes(const WideString& name) {
-  std::vector<unsigned char> data;
-  HANDLE h = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return data;
-  data.resize(GetFileSize(h, nullptr));
-  DWORD got = 0;
-  ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
-  CloseHandle(h);
-  data.resize(got);
-  return data;
-}
-
-void WriteBytes(const WideString& name, const std::vector<unsigned char>& data) {
-  HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD done = 0;
-  WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
-  CloseHandle(h);
-}
 
 // A scratch catalog folder of this program (the Windows 98 copy runs beside it). Its name holds
 // a character outside ASCII, so the file names go through the platform's wide or 8-bit calls.
@@ -231,7 +212,7 @@ TEST_F(GnuGettext, CatalogNotInUtf8TurnsTranslationOff) {
 }
 
 TEST_F(GnuGettext, ReadsBothByteOrders) {
-  const auto little = ReadBytes(TestCatalogs() + L"de\\LC_MESSAGES\\default.mo");
+  const auto little = ReadFileBytes(TestCatalogs() + L"de\\LC_MESSAGES\\default.mo");
   ASSERT_GT(little.size(), 28u);
   ASSERT_EQ(Word(little, 0), 0x950412DEu);
   const auto big = ByteSwapped(little);
@@ -245,7 +226,7 @@ TEST_F(GnuGettext, ReadsBothByteOrders) {
 
   // And through the files, below a folder whose name is not ASCII.
   const WideString folder = ScratchLocale(L"nl");
-  WriteBytes(folder + L"nl\\LC_MESSAGES\\default.mo", big);
+  WriteFileBytes(folder + L"nl\\LC_MESSAGES\\default.mo", big);
   SetCatalogFolder(folder);
   UseLanguage(L"nl");
   EXPECT_EQ(Translate(L"Close"), L"Schlie\u00dfen");
@@ -253,7 +234,7 @@ TEST_F(GnuGettext, ReadsBothByteOrders) {
 }
 
 TEST_F(GnuGettext, DamagedCatalogsAreRefusedWithoutACrash) {
-  const auto good = ReadBytes(TestCatalogs() + L"fr\\LC_MESSAGES\\default.mo");
+  const auto good = ReadFileBytes(TestCatalogs() + L"fr\\LC_MESSAGES\\default.mo");
   ASSERT_GT(good.size(), 28u);
   TMoCatalog catalog;
   ASSERT_EQ(catalog.LoadFromMemory(good.data(), good.size()), TMoCatalog::TLoadResult::Loaded);
@@ -302,8 +283,8 @@ TEST_F(GnuGettext, DamagedCatalogsAreRefusedWithoutACrash) {
   const WideString folder = ScratchLocale(L"de_CH");
   CreateDirectoryW((folder + L"de").c_str(), nullptr);
   CreateDirectoryW((folder + L"de\\LC_MESSAGES").c_str(), nullptr);
-  WriteBytes(folder + L"de\\LC_MESSAGES\\default.mo", ReadBytes(TestCatalogs() + L"de\\LC_MESSAGES\\default.mo"));
-  WriteBytes(folder + L"de_CH\\LC_MESSAGES\\default.mo",
+  WriteFileBytes(folder + L"de\\LC_MESSAGES\\default.mo", ReadFileBytes(TestCatalogs() + L"de\\LC_MESSAGES\\default.mo"));
+  WriteFileBytes(folder + L"de_CH\\LC_MESSAGES\\default.mo",
              std::vector<unsigned char>(good.begin(), good.begin() + good.size() / 2));
   SetCatalogFolder(folder);
   UseLanguage(L"de_CH");
