@@ -144,6 +144,9 @@ HRESULT ClearZoneFlag(IInternetZoneManager* Manager, DWORD Zone, DWORD Flag) {
   attributes.cbSize = sizeof attributes;
   HRESULT hr = Manager->GetZoneAttributes(Zone, &attributes);
   if (FAILED(hr)) return hr;
+  // A manager may answer success and write nothing: writing that empty record back would wipe
+  // the zone's names, templates and flags. Only a record that shows the bit is written.
+  if ((attributes.dwFlags & Flag) == 0) return S_FALSE;
   attributes.cbSize = sizeof attributes;
   attributes.dwFlags &= ~Flag;
   return Manager->SetZoneAttributes(Zone, &attributes);
@@ -154,6 +157,9 @@ DWORD ZoneRecommendedTemplate(IInternetZoneManager* Manager, DWORD Zone) {
   ZeroMemory(&attributes, sizeof attributes);
   attributes.cbSize = sizeof attributes;
   OleCheck(Manager->GetZoneAttributes(Zone, &attributes));
+  // Every template level is at least URLTEMPLATE_LOW: a zero means the manager wrote nothing,
+  // and copying "template 0" into the zone must not be attempted.
+  if (attributes.dwTemplateRecommended == 0) throw EOleSysError(E_FAIL);
   return attributes.dwTemplateRecommended;
 }
 

@@ -73,9 +73,11 @@ bool ReadZoneAttributes(IInternetZoneManager* Manager, DWORD Zone, ZONEATTRIBUTE
 // Whether the zone's dwFlags has the bit; a failed read counts as "not set".
 bool ZoneHasFlag(IInternetZoneManager* Manager, DWORD Zone, DWORD Flag);
 // Clears the bit in the zone's flags and writes the attributes back (re-read first, so the other
-// fields stay as the manager holds them). Answers the HRESULT of the write, or of a failed read.
+// fields stay as the manager holds them). Answers the HRESULT of the write, or of a failed read;
+// S_FALSE, writing nothing, when the re-read does not show the bit.
 HRESULT ClearZoneFlag(IInternetZoneManager* Manager, DWORD Zone, DWORD Flag);
-// The zone's dwTemplateRecommended; raises EOleSysError when the attributes cannot be read.
+// The zone's dwTemplateRecommended; raises EOleSysError when the attributes cannot be read or
+// the read leaves no template.
 DWORD ZoneRecommendedTemplate(IInternetZoneManager* Manager, DWORD Zone);
 // Resets every policy of the zone to its recommended template (GetZoneAttributes, then
 // CopyTemplatePoliciesToZone); raises EOleSysError on either failure.

@@ -441,10 +441,27 @@ TEST(ZoneAttributes, RevertReadsTheTemplateFromAnInitialisedRecord) {
   }
 }
 
+// A read that answers success and writes nothing must never be written back, nor its empty
+// template copied into the zone.
+TEST(ZoneAttributes, AnEmptyReadIsNeverWrittenBack) {
+  TFixedZoneManagers fake(S_OK);
+  EXPECT_EQ(ClearZoneFlag(fake.Zone(), 2, ZAFLAGS_REQUIRE_VERIFICATION), S_FALSE);
+  EXPECT_EQ(fake.Calls, 0);
+  EXPECT_THROW(ReloadZoneTemplate(fake.Zone(), 3), EOleSysError);
+  EXPECT_EQ(fake.Calls, 0);
+
+  fake.WriteAttributes = true;
+  fake.FlagsToWrite = ZAFLAGS_REQUIRE_VERIFICATION | 0x43;
+  EXPECT_EQ(ClearZoneFlag(fake.Zone(), 2, ZAFLAGS_REQUIRE_VERIFICATION), S_OK);
+  EXPECT_EQ(fake.Calls, 1);
+  EXPECT_EQ(fake.FlagsToWrite, 0x43u) << "only the bit is cleared";
+}
+
 TEST(ZoneAttributes, PlatformTrustedZoneVerificationBit) {
   auto zm = CreateZoneManager();
-  // Unknown zone: the platform answers success and writes nothing.
+  // Unknown zone: the platform answers success and writes nothing; nothing is written back.
   EXPECT_FALSE(ZoneHasFlag(zm.Get(), 7, ZAFLAGS_REQUIRE_VERIFICATION));
+  EXPECT_EQ(ClearZoneFlag(zm.Get(), 7, ZAFLAGS_REQUIRE_VERIFICATION), S_FALSE);
   ASSERT_TRUE(ZoneHasFlag(zm.Get(), 2, ZAFLAGS_REQUIRE_VERIFICATION));
   const DWORD before = PlatformFlags(2);
   ASSERT_EQ(ClearZoneFlag(zm.Get(), 2, ZAFLAGS_REQUIRE_VERIFICATION), S_OK);
