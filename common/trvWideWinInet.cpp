@@ -101,11 +101,8 @@ void TtrvUrlCracker::Parse() {
 }
 
 void TtrvUrlCracker::CrackCanonicalUrl() {
-  if (UnicodePlatform()) {
-    URL_COMPONENTSW c;
-    PrepareComponents(c);
-    if (!InternetCrackUrlW(FCanonicalUrl.c_str(), static_cast<DWORD>(FCanonicalUrl.size()), 0, &c))
-      RaiseLastOSErrorW();
+  // Both entry points answer the same record shape; the parts are taken in the same order.
+  auto takeParts = [this](const auto& c) {
     FScheme = Part(c.lpszScheme, c.dwSchemeLength);
     FSchemeNumber = c.nScheme;
     FHost = Part(c.lpszHostName, c.dwHostNameLength);
@@ -114,6 +111,13 @@ void TtrvUrlCracker::CrackCanonicalUrl() {
     FPassword = Part(c.lpszPassword, c.dwPasswordLength);
     FUrlPath = Part(c.lpszUrlPath, c.dwUrlPathLength);
     FExtraInfo = Part(c.lpszExtraInfo, c.dwExtraInfoLength);
+  };
+  if (UnicodePlatform()) {
+    URL_COMPONENTSW c;
+    PrepareComponents(c);
+    if (!InternetCrackUrlW(FCanonicalUrl.c_str(), static_cast<DWORD>(FCanonicalUrl.size()), 0, &c))
+      RaiseLastOSErrorW();
+    takeParts(c);
     return;
   }
   const AnsiString canonical = NarrowText(FCanonicalUrl);
@@ -121,12 +125,5 @@ void TtrvUrlCracker::CrackCanonicalUrl() {
   PrepareComponents(c);
   if (!InternetCrackUrlA(canonical.c_str(), static_cast<DWORD>(canonical.size()), 0, &c))
     RaiseLastOSErrorW();
-  FScheme = Part(c.lpszScheme, c.dwSchemeLength);
-  FSchemeNumber = c.nScheme;
-  FHost = Part(c.lpszHostName, c.dwHostNameLength);
-  FPort = c.nPort;
-  FUserName = Part(c.lpszUserName, c.dwUserNameLength);
-  FPassword = Part(c.lpszPassword, c.dwPasswordLength);
-  FUrlPath = Part(c.lpszUrlPath, c.dwUrlPathLength);
-  FExtraInfo = Part(c.lpszExtraInfo, c.dwExtraInfoLength);
+  takeParts(c);
 }

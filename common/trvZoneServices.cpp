@@ -63,10 +63,14 @@ TZoneManagerFactoryOverride::~TZoneManagerFactoryOverride() {
   ZoneFactory() = std::move(FSavedZone);
 }
 
-HRESULT TryCreateSecurityManager(ComPtr<IInternetSecurityManager>& Manager) {
+namespace {
+
+// A factory's manager, or its failure; a success without a manager counts as a failure too.
+template <class TManager, class TFactory>
+HRESULT TryCreate(const TFactory& Factory, ComPtr<TManager>& Manager) {
   Manager.Reset();
-  IInternetSecurityManager* raw = nullptr;
-  HRESULT hr = SecurityFactory()(&raw);
+  TManager* raw = nullptr;
+  HRESULT hr = Factory(&raw);
   if (SUCCEEDED(hr) && !raw) hr = E_FAIL;
   if (FAILED(hr)) {
     if (raw) raw->Release();
@@ -76,17 +80,14 @@ HRESULT TryCreateSecurityManager(ComPtr<IInternetSecurityManager>& Manager) {
   return hr;
 }
 
+}  // namespace
+
+HRESULT TryCreateSecurityManager(ComPtr<IInternetSecurityManager>& Manager) {
+  return TryCreate(SecurityFactory(), Manager);
+}
+
 HRESULT TryCreateZoneManager(ComPtr<IInternetZoneManager>& Manager) {
-  Manager.Reset();
-  IInternetZoneManager* raw = nullptr;
-  HRESULT hr = ZoneFactory()(&raw);
-  if (SUCCEEDED(hr) && !raw) hr = E_FAIL;
-  if (FAILED(hr)) {
-    if (raw) raw->Release();
-    return hr;
-  }
-  Manager.Attach(raw);
-  return hr;
+  return TryCreate(ZoneFactory(), Manager);
 }
 
 ComPtr<IInternetSecurityManager> CreateSecurityManager() {

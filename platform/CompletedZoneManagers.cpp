@@ -42,6 +42,20 @@ class TCompletedManager : public TInterface {
   LONG FRefs = 1;
 };
 
+// The platform's answer, unless it is E_NOTIMPL: then the registry's. No exception leaves a
+// method of the manager.
+template <class TFallback>
+HRESULT CompletedAnswer(HRESULT PlatformAnswer, TFallback Fallback) {
+  if (PlatformAnswer != E_NOTIMPL) return PlatformAnswer;
+  try {
+    return Fallback();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
 class TCompletedSecurityManager : public TCompletedManager<IInternetSecurityManager> {
  public:
   using TCompletedManager::TCompletedManager;
@@ -73,13 +87,8 @@ class TCompletedSecurityManager : public TCompletedManager<IInternetSecurityMana
   }
   HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD dwZone, LPCWSTR lpszPattern,
                                            DWORD dwFlags) override {
-    HRESULT hr = FInner->SetZoneMapping(dwZone, lpszPattern, dwFlags);
-    if (hr != E_NOTIMPL) return hr;
-    try {
-      return RegistrySetZoneMapping(dwZone, lpszPattern, dwFlags);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+    return CompletedAnswer(FInner->SetZoneMapping(dwZone, lpszPattern, dwFlags),
+                           [&] { return RegistrySetZoneMapping(dwZone, lpszPattern, dwFlags); });
   }
   HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD dwZone, IEnumString** ppenumString,
                                             DWORD dwFlags) override {
@@ -111,13 +120,10 @@ class TCompletedZoneManager : public TCompletedManager<IInternetZoneManager> {
   }
   HRESULT STDMETHODCALLTYPE SetZoneActionPolicy(DWORD dwZone, DWORD dwAction, BYTE* pPolicy,
                                                 DWORD cbPolicy, URLZONEREG urlZoneReg) override {
-    HRESULT hr = FInner->SetZoneActionPolicy(dwZone, dwAction, pPolicy, cbPolicy, urlZoneReg);
-    if (hr != E_NOTIMPL) return hr;
-    try {
-      return RegistrySetZoneActionPolicy(dwZone, dwAction, pPolicy, cbPolicy, urlZoneReg);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+    return CompletedAnswer(
+        FInner->SetZoneActionPolicy(dwZone, dwAction, pPolicy, cbPolicy, urlZoneReg), [&] {
+          return RegistrySetZoneActionPolicy(dwZone, dwAction, pPolicy, cbPolicy, urlZoneReg);
+        });
   }
   HRESULT STDMETHODCALLTYPE PromptAction(DWORD dwAction, HWND hwndParent, LPCWSTR pwszUrl,
                                          LPCWSTR pwszText, DWORD dwPromptFlags) override {
@@ -139,13 +145,8 @@ class TCompletedZoneManager : public TCompletedManager<IInternetZoneManager> {
   }
   HRESULT STDMETHODCALLTYPE CopyTemplatePoliciesToZone(DWORD dwTemplate, DWORD dwZone,
                                                        DWORD dwReserved) override {
-    HRESULT hr = FInner->CopyTemplatePoliciesToZone(dwTemplate, dwZone, dwReserved);
-    if (hr != E_NOTIMPL) return hr;
-    try {
-      return RegistryCopyTemplatePoliciesToZone(dwTemplate, dwZone);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+    return CompletedAnswer(FInner->CopyTemplatePoliciesToZone(dwTemplate, dwZone, dwReserved),
+                           [&] { return RegistryCopyTemplatePoliciesToZone(dwTemplate, dwZone); });
   }
 };
 
@@ -159,28 +160,36 @@ IInternetZoneManager* CompleteZoneManager(IInternetZoneManager* Inner) {
   return new (std::nothrow) TCompletedZoneManager(Inner);
 }
 
-HRESULT CreateCompletedSecurityManager(IServiceProvider* Provider,
-                                       IInternetSecurityManager** Manager, DWORD Reserved) {
+namespace {
+
+// The platform's manager, wrapped; the wrapper holds the only reference the caller gets.
+template <class TManager>
+using TPlatformCreate = HRESULT(STDAPICALLTYPE*)(IServiceProvider*, TManager**, DWORD);
+
+template <class TManager>
+HRESULT CreateCompleted(TPlatformCreate<TManager> CreatePlatform, TManager* (*Complete)(TManager*),
+                        IServiceProvider* Provider, TManager** Manager, DWORD Reserved) {
   if (!Manager) return E_POINTER;
   *Manager = nullptr;
-  IInternetSecurityManager* inner = nullptr;
-  HRESULT hr = CoInternetCreateSecurityManager(Provider, &inner, Reserved);
+  TManager* inner = nullptr;
+  HRESULT hr = CreatePlatform(Provider, &inner, Reserved);
   if (FAILED(hr)) return hr;
   if (!inner) return E_FAIL;
-  *Manager = CompleteSecurityManager(inner);
+  *Manager = Complete(inner);
   inner->Release();
   return *Manager ? S_OK : E_OUTOFMEMORY;
 }
 
+}  // namespace
+
+HRESULT CreateCompletedSecurityManager(IServiceProvider* Provider,
+                                       IInternetSecurityManager** Manager, DWORD Reserved) {
+  return CreateCompleted(CoInternetCreateSecurityManager, CompleteSecurityManager, Provider,
+                         Manager, Reserved);
+}
+
 HRESULT CreateCompletedZoneManager(IServiceProvider* Provider, IInternetZoneManager** Manager,
                                    DWORD Reserved) {
-  if (!Manager) return E_POINTER;
-  *Manager = nullptr;
-  IInternetZoneManager* inner = nullptr;
-  HRESULT hr = CoInternetCreateZoneManager(Provider, &inner, Reserved);
-  if (FAILED(hr)) return hr;
-  if (!inner) return E_FAIL;
-  *Manager = CompleteZoneManager(inner);
-  inner->Release();
-  return *Manager ? S_OK : E_OUTOFMEMORY;
+  return CreateCompleted(CoInternetCreateZoneManager, CompleteZoneManager, Provider, Manager,
+                         Reserved);
 }

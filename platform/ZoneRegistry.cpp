@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "platform/RegKey.h"
 #include "platform/ZoneTemplates.h"
 
 namespace {
@@ -10,21 +11,6 @@ namespace {
 const wchar_t DomainsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains";
 const wchar_t ZonesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones";
-
-class TRegKey {
- public:
-  TRegKey() = default;
-  ~TRegKey() {
-    if (FKey) RegCloseKey(FKey);
-  }
-  TRegKey(const TRegKey&) = delete;
-  TRegKey& operator=(const TRegKey&) = delete;
-  HKEY* Out() { return &FKey; }
-  HKEY Get() const { return FKey; }
-
- private:
-  HKEY FKey = nullptr;
-};
 
 std::wstring Lower(std::wstring s) {
   for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(c));

@@ -246,50 +246,44 @@ const TConfigStepRow ConfigStepTable[25] = {
     {TConfigStepKind::Revert, 0, 0, 0, 0, 1, 5, 0},
 };
 
+namespace {
+
+// A setting step of either kind: the action and the three recommendations of its row.
+template <class TStep>
+TStep* NewSettingStep(const TConfigStepRow& Row) {
+  auto* step = new TStep;
+  step->UrlAction = Row.UrlAction;
+  step->RecTrusted = Row.RecTrusted;
+  step->RecInternet = Row.RecInternet;
+  step->RecRestricted = Row.RecRestricted;
+  return step;
+}
+
+TFrameClass FrameOfKind(const TConfigStepFrames& Frames, TConfigStepKind Kind) {
+  switch (Kind) {
+    case TConfigStepKind::Intro: return Frames.Intro;
+    case TConfigStepKind::ThreeWay: return Frames.Feature3;
+    case TConfigStepKind::TwoWay: return Frames.Feature2;
+    case TConfigStepKind::Finish: return Frames.Finish;
+    case TConfigStepKind::AutomaticFinish: return Frames.AutomaticFinish;
+    case TConfigStepKind::Revert: return Frames.Revert;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void AddConfigSteps(TConfigStepList& List, const TConfigStepFrames& Frames) {
   bool firstSetting = true;
   for (const TConfigStepRow& row : ConfigStepTable) {
-    TTunewrightStep* step = nullptr;
-    TFrameClass frame = nullptr;
-    switch (row.Kind) {
-      case TConfigStepKind::ThreeWay: {
-        auto* s = new TTunewrightStep3;
-        s->UrlAction = row.UrlAction;
-        s->RecTrusted = row.RecTrusted;
-        s->RecInternet = row.RecInternet;
-        s->RecRestricted = row.RecRestricted;
-        step = s;
-        frame = Frames.Feature3;
-        break;
-      }
-      case TConfigStepKind::TwoWay: {
-        auto* s = new TTunewrightStep2;
-        s->UrlAction = row.UrlAction;
-        s->RecTrusted = row.RecTrusted;
-        s->RecInternet = row.RecInternet;
-        s->RecRestricted = row.RecRestricted;
-        step = s;
-        frame = Frames.Feature2;
-        break;
-      }
-      case TConfigStepKind::Intro:
-        step = new TTunewrightStep;
-        frame = Frames.Intro;
-        break;
-      case TConfigStepKind::Finish:
-        step = new TTunewrightStep;
-        frame = Frames.Finish;
-        break;
-      case TConfigStepKind::AutomaticFinish:
-        step = new TTunewrightStep;
-        frame = Frames.AutomaticFinish;
-        break;
-      case TConfigStepKind::Revert:
-        step = new TTunewrightStep;
-        frame = Frames.Revert;
-        break;
-    }
-    step->FrameClass = frame;
+    TTunewrightStep* step;
+    if (row.Kind == TConfigStepKind::ThreeWay)
+      step = NewSettingStep<TTunewrightStep3>(row);
+    else if (row.Kind == TConfigStepKind::TwoWay)
+      step = NewSettingStep<TTunewrightStep2>(row);
+    else
+      step = new TTunewrightStep;
+    step->FrameClass = FrameOfKind(Frames, row.Kind);
     step->MinIe = row.MinIe;
     step->MaxIe = row.MaxIe;
     step->MinNet = row.MinNet;

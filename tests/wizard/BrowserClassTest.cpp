@@ -7,17 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/ComTestEnvironment.h"
 #include "unicode/UtxWindows.h"
 #include "wizard/uConfigSteps.h"
 
 namespace {
-
-class TComEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { CoInitialize(nullptr); }
-  void TearDown() override { CoUninitialize(); }
-};
-const auto* const ComEnvironment = ::testing::AddGlobalTestEnvironment(new TComEnvironment);
 
 std::string StubKind() {
   const char* kind = std::getenv("VGT_SHDOCVW_STUB");

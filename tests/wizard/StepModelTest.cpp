@@ -7,17 +7,11 @@
 #include <vector>
 
 #include "common/trvZoneServices.h"
+#include "tests/ComTestEnvironment.h"
 #include "unicode/GnuGettext.h"
 #include "wizard/uConfigSteps.h"
 
 namespace {
-
-class TComEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { CoInitialize(nullptr); }
-  void TearDown() override { CoUninitialize(); }
-};
-const auto* const ComEnvironment = ::testing::AddGlobalTestEnvironment(new TComEnvironment);
 
 class TStepModel : public ::testing::Test {
  protected:
@@ -70,29 +64,25 @@ TEST_F(TStepModel, TableShapeAndIndexes) {
 }
 
 TEST_F(TStepModel, RecommendationsOfTheNamedSteps) {
-  auto* s2 = dynamic_cast<TTunewrightStep3*>(List.GetStep(2));
-  ASSERT_NE(s2, nullptr);
-  EXPECT_EQ(s2->UrlAction, 0x1405u);  // by number, whatever a header calls it
-  auto* s3 = dynamic_cast<TTunewrightStep3*>(List.GetStep(3));
-  ASSERT_NE(s3, nullptr);
-  EXPECT_EQ(s3->UrlAction, 0x1201u);
-  EXPECT_EQ(s3->RecTrusted, chAsk);
-  EXPECT_EQ(s3->RecInternet, chAsk);
-  EXPECT_EQ(s3->RecRestricted, chDeny);
-  auto* s5 = dynamic_cast<TTunewrightStep3*>(List.GetStep(5));
-  ASSERT_NE(s5, nullptr);
-  EXPECT_EQ(s5->UrlAction, 0x1004u);
-  EXPECT_EQ(s5->RecTrusted, chAsk);
-  EXPECT_EQ(s5->RecInternet, chDeny);
-  auto* s17 = dynamic_cast<TTunewrightStep3*>(List.GetStep(17));
-  ASSERT_NE(s17, nullptr);
-  EXPECT_EQ(s17->UrlAction, 0x1804u);
-  EXPECT_EQ(s17->RecRestricted, chAsk);
-  auto* s19 = dynamic_cast<TTunewrightStep3*>(List.GetStep(19));
-  ASSERT_NE(s19, nullptr);
-  EXPECT_EQ(s19->UrlAction, 0x1601u);
-  EXPECT_EQ(s19->RecInternet, chAllow);
-  EXPECT_EQ(s19->RecRestricted, chAsk);
+  const struct {
+    int Index;
+    uint32_t Action;
+    uint8_t Trusted, Internet, Restricted;
+  } named[] = {
+      {2, 0x1405, chAllow, chAsk, chDeny},  // by number, whatever a header calls it
+      {3, 0x1201, chAsk, chAsk, chDeny},
+      {5, 0x1004, chAsk, chDeny, chDeny},
+      {17, 0x1804, chAllow, chAsk, chAsk},
+      {19, 0x1601, chAllow, chAllow, chAsk},
+  };
+  for (const auto& n : named) {
+    auto* s = dynamic_cast<TTunewrightStep3*>(List.GetStep(n.Index));
+    ASSERT_NE(s, nullptr) << n.Index;
+    EXPECT_EQ(s->UrlAction, n.Action) << n.Index;
+    EXPECT_EQ(s->RecTrusted, n.Trusted) << n.Index;
+    EXPECT_EQ(s->RecInternet, n.Internet) << n.Index;
+    EXPECT_EQ(s->RecRestricted, n.Restricted) << n.Index;
+  }
   auto* s21 = dynamic_cast<TTunewrightStep2*>(List.GetStep(21));
   ASSERT_NE(s21, nullptr);
   EXPECT_EQ(s21->UrlAction, 0x1803u);

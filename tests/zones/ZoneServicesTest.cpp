@@ -11,17 +11,11 @@
 #include "platform/CompletedZoneManagers.h"
 #include "platform/ZoneRegistry.h"
 #include "platform/ZoneTemplates.h"
+#include "tests/ComTestEnvironment.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-class TComEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { CoInitialize(nullptr); }
-  void TearDown() override { CoUninitialize(); }
-};
-const auto* const ComEnvironment = ::testing::AddGlobalTestEnvironment(new TComEnvironment);
 
 // The platform's own answers, never through our completion.
 DWORD PlatformZoneOf(const wchar_t* Url) {
