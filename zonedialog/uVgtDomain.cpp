@@ -23,3 +23,11 @@ void TvgtDomain::SetFlags(PageFeatureFlags Flags) {
   NoHtml = (Flags & pfNoHtml) != 0;
   HasFontFace = (Flags & pfHasFontFace) != 0;
 }
+
+TvgtDomainEntry::TvgtDomainEntry(const WideString& ADomain, const WideString& AVGTDomain,
+                                 int32_t nScheme, PageFeatureFlags Flags) {
+  Domain = ADomain;
+  VGTDomain = AVGTDomain;
+  SetFlags(Flags);
+  Scheme = nScheme;
+}

@@ -152,6 +152,7 @@ const TRuleCase RuleCases[] = {
     {true, L"http://www.heise.de", L"heise.de", L"http://heise.de", true},
     {true, L"http://news.bbc.uk", L"bbc.uk", L"http://bbc.uk", true},
     {true, L"http://www.abc.com.au", L"com.au", L"http://com.au", true},
+    {true, L"http://www.co.com", L"co.com", L"http://co.com", true},
     {true, L"http://co.uk", L"co.uk", L"http://co.uk", true},
     {true, L"http://example.com", L"example.com", L"http://example.com", true},
     {true, L"http://intranet/home", L"intranet", L"http://intranet", true},
@@ -324,6 +325,18 @@ TEST(DomainFlags, EachBitHasItsField) {
     field.*b.Field = true;
     EXPECT_EQ(field.GetFlags(), b.Bit);
   }
+}
+
+TEST(DomainFlags, DialogEntryUnpacksWhatTheExtensionSent) {
+  TvgtUrlDomain sent(TUrlCrackerDomain::Create(false, L"https://www.example.com/x"));
+  sent.HasScript = sent.HasFontFace = sent.InFrame = true;
+  TvgtDomainEntry entry(sent.Domain, sent.VGTDomain, sent.Scheme, sent.GetFlags() | 0xFF00);
+  EXPECT_EQ(entry.Domain, L"https://www.example.com");
+  EXPECT_EQ(entry.VGTDomain, L"https://www.example.com");
+  EXPECT_EQ(entry.Scheme, INTERNET_SCHEME_HTTPS);
+  EXPECT_EQ(entry.GetFlags(), 0x86u);
+  EXPECT_EQ(entry.TrustedRadio, nullptr);
+  EXPECT_EQ(entry.InfoLabel, nullptr);
 }
 
 TEST(DomainFlags, RoundTripForEveryByte) {
