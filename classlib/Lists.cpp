@@ -15,8 +15,7 @@ void TList::IndexError(int Index) {
 }
 
 void TList::Grow() {
-  const int delta = FCapacity > 64 ? FCapacity / 4 : (FCapacity > 8 ? 16 : 4);
-  SetCapacity(FCapacity + delta);
+  SetCapacity(GrowListCapacity(FCapacity));
 }
 
 void TList::SetCapacity(int NewCapacity) {

@@ -4,6 +4,7 @@
 #include <numeric>
 #include <utility>
 
+#include "classlib/Lists.h"
 #include "classlib/ResStrings.h"
 
 namespace {
@@ -389,8 +390,7 @@ void TStringList::InsertItem(int Index, const AnsiString& S, TObject* AObject) {
 }
 
 void TStringList::Grow() {
-  const int delta = FCapacity > 64 ? FCapacity / 4 : (FCapacity > 8 ? 16 : 4);
-  SetCapacity(FCapacity + delta);
+  SetCapacity(GrowListCapacity(FCapacity));
 }
 
 void TStringList::SetCapacity(int NewCapacity) {
