@@ -4,25 +4,10 @@
 
 #include "common/trvAPI.h"
 #include "common/trvTools.h"
+#include "platform/RegKey.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
-
-// An open key, closed on every path.
-class TRegKey {
- public:
-  TRegKey() = default;
-  ~TRegKey() {
-    if (FKey) RegCloseKey(FKey);
-  }
-  TRegKey(const TRegKey&) = delete;
-  TRegKey& operator=(const TRegKey&) = delete;
-  PHKEY Out() { return &FKey; }
-  HKEY Get() const { return FKey; }
-
- private:
-  HKEY FKey = nullptr;
-};
 
 // Opens the key of Path for reading; false when it cannot be opened.
 bool OpenForQuery(const WideString& Path, TRegKey& Key) {
