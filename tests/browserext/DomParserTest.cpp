@@ -81,6 +81,25 @@ TEST_F(WalkFixture, LowerCaseTagNamesCountLikeUpperCase) {
                         {L"b.example", L"http://b.example", 3, InFrame}}));
 }
 
+TEST_F(WalkFixture, EachTagMarksItsOwnFeature) {
+  const std::pair<const char*, uint32_t> cases[] = {
+      {"<applet></applet>", Applet},
+      {"<embed src='x'>", ActiveX},
+      {"<object></object>", ActiveX},
+      {"<script></script>", Script},
+      {"<frameset><frame></frameset>", Frames | InFrame},
+      {"<iframe></iframe>", Frames | InFrame},
+      {"<base href='http://a.example/sub/'>", 0},
+      {"<p>x</p><form><input></form><img src='i.gif'><link rel='icon' href='f.ico'>", 0}};
+  for (const auto& [html, flags] : cases) {
+    TDomParser parser;
+    Document* doc = Show(L"http://a.example/", html);
+    parser.ParseDom(static_cast<IHTMLDocument2*>(doc), false);
+    ASSERT_EQ(parser.DomainList()->Count(), 1) << html;
+    EXPECT_EQ(parser.DomainList()->Items(0)->GetFlags(), flags) << html;
+  }
+}
+
 TEST_F(WalkFixture, ElementsThatRefuseTheirInterfacesChangeNothing) {
   Document* doc = Show(L"http://a.example/",
                        "<script></script><object></object><iframe src='http://b.example/'>"
@@ -135,6 +154,24 @@ TEST_F(WalkFixture, FrameSourceThatCannotBeCanonicalisedIsLoggedAndTheWalkGoesOn
   WalkDocument(doc);
   EXPECT_EQ(Rows(), (std::vector<Row>{{L"a.example", L"http://a.example", 3, Frames | Script}}));
   EXPECT_EQ(Logged("TDomParser.ParseFrameBaseElement", "EOSError"), 1u);
+}
+
+TEST_F(WalkFixture, OwnAddressThatCannotBeCanonicalisedEndsTheWalkButABaseOneDoesNot) {
+  const AnsiString tooLong = "http://c.example/" + AnsiString(2100, 'x');
+  Document* doc = Show(L"http://a.example/",
+                       "<base href='" + tooLong + "'><iframe src='rel.html'></iframe>");
+  WalkDocument(doc);
+  // the BASE handler logs, the current domain stays, the walk goes on
+  EXPECT_EQ(Rows(), (std::vector<Row>{{L"a.example", L"http://a.example", 3, Frames | InFrame}}));
+  EXPECT_EQ(Logged("TDomParser.ParseBaseElement", "EOSError"), 1u);
+
+  const WideString own(tooLong.begin(), tooLong.end());
+  doc = Show(own, "<script></script>");
+  WalkAll(false);
+  WalkDocument(doc);
+  EXPECT_EQ(Rows().size(), 1u);  // nothing added
+  EXPECT_EQ(Logged("TDomParser.ParseDom(Browser, Highlevel)", "EOSError"), 1u);
+  EXPECT_EQ(Logged("TDomParser.ParseDom(HTMLDoc, Highlevel)", "EOSError"), 1u);
 }
 
 TEST_F(WalkFixture, FailingTagNameEndsTheLoopAndSkipsTheStyleSheets) {

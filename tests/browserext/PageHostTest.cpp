@@ -306,6 +306,31 @@ TEST_F(PageHostFixture, BrowsersReportBusyDocumentAndWindowStateOnRequest) {
   EXPECT_EQ(top->get_LocationURL(&url), E_FAIL);
 }
 
+TEST_F(PageHostFixture, FramesLeftBehindByANavigationReportTheirWindowClosed) {
+  HostOf().Sites().AddPage(L"http://a.example/", "<iframe src='http://b.example/'></iframe>");
+  HostOf().Sites().AddPage(L"http://b.example/", "<iframe src='http://c.example/'></iframe>");
+  HostOf().Sites().AddPage(L"http://d.example/", "<p>d</p>");
+  HostOf().Navigate(L"http://a.example/");
+  ASSERT_EQ(HostOf().Browsers().size(), 3u);
+  ComPtr<Browser> inner(HostOf().Browsers()[2]);  // held on, as an observer's list does
+  HostOf().Navigate(L"http://d.example/");
+  EXPECT_EQ(HostOf().Browsers().size(), 1u);
+
+  ComPtr<IDispatch> disp;
+  ComPtr<IHTMLDocument2> doc;
+  ComPtr<IHTMLWindow2> window;
+  ASSERT_EQ(inner->get_Document(&disp), S_OK);
+  ASSERT_EQ(disp.As(&doc), S_OK);
+  ASSERT_EQ(doc->get_parentWindow(&window), S_OK);
+  VARIANT_BOOL closed = VARIANT_FALSE;
+  EXPECT_EQ(window->get_closed(&closed), S_OK);
+  EXPECT_EQ(closed, VARIANT_TRUE);
+  EXPECT_EQ(inner->Parent(), nullptr);  // its parent browser is gone
+  EXPECT_EQ(BstrOf([&](BSTR* b) { return inner->get_LocationURL(b); }), L"http://c.example/");
+  SHANDLE_PTR wnd = 0;
+  EXPECT_EQ(inner->get_HWND(&wnd), E_FAIL);
+}
+
 TEST_F(PageHostFixture, QuitFiresOnQuitWithoutArguments) {
   auto rec = Make<Recorder>();
   AdviseOn(HostOf().Top(), rec.Get());

@@ -51,6 +51,11 @@ class WalkFixture : public PageHostFixture {
     int32_t Scheme;
     uint32_t Flags;
     bool operator==(const Row&) const = default;
+    friend void PrintTo(const Row& r, std::ostream* os) {
+      *os << "{" << ::testing::PrintToString(r.Domain) << ", "
+          << ::testing::PrintToString(r.VGTDomain) << ", " << r.Scheme << ", 0x" << std::hex
+          << r.Flags << std::dec << "}";
+    }
   };
 
  protected:

@@ -201,16 +201,18 @@ Host::Host(std::shared_ptr<SiteMap> sites)
     : FSites(std::move(sites)), FTop(Make<Browser>(this, nullptr)) {}
 
 Host::~Host() {
-  Detach(FTop.Get());
+  DropFrames(FTop.Get());
+  FTop->FHost = nullptr;
   FTop->FEvents->Detach();
   if (FWindow) DestroyWindow(FWindow);
 }
 
-void Host::Detach(Browser* b) {
-  b->FHost = nullptr;
+void Host::DropFrames(Browser* b) {
   for (auto& f : b->FFrames) {
-    Detach(f.Get());
+    DropFrames(f.Get());
+    f->FHost = nullptr;
     f->FParent = nullptr;
+    if (pagehost::Window* window = f->DocumentWindow()) window->Closed = true;
   }
   b->FFrames.clear();
 }
@@ -291,7 +293,7 @@ void Host::Load(Browser* b, const WideString& url, int depth) {
   FireFor(DispBeforeNavigate2, b, url);
   auto page = FSites->Fetch(url);
   b->FLocationUrl = url;
-  b->FFrames.clear();
+  DropFrames(b);
   b->FHtml.Reset();
   b->FShown.Reset();
   if (!page) {

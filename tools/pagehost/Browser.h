@@ -169,7 +169,10 @@ class Host {
 
  private:
   void Load(Browser* b, const WideString& url, int depth);
-  void Detach(Browser* b);
+  // Cuts b's frames (and theirs) loose. A frame that is gone may still be held by an observer:
+  // like the browser's, it keeps answering, its window reports closed, and it no longer leads to
+  // its parent or to this host.
+  void DropFrames(Browser* b);
 
   std::shared_ptr<SiteMap> FSites;
   ComPtr<Browser> FTop;
