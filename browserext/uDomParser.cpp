@@ -80,6 +80,14 @@ ComPtr<I> Offers(IUnknown* Object) {
   return result;
 }
 
+// EMBED, OBJECT and SCRIPT: the feature counts only when the element offers its tag's interface.
+template <class I>
+void MarkWhenOffered(const wchar_t* Context, IHTMLElement* Element, bool& Feature) {
+  Guarded(Context, [&] {
+    if (Offers<I>(Element)) Feature = true;
+  });
+}
+
 }  // namespace
 
 TDomParser::TDomParser() : FDomainList(std::make_unique<TDomainList>()) {}
@@ -190,9 +198,8 @@ void TDomParser::ParseAppletElement(IHTMLElement*, TvgtUrlDomain* DocDomain) {
 }
 
 void TDomParser::ParseEmbedElement(IHTMLElement* Element, TvgtUrlDomain* DocDomain) {
-  Guarded(L"TDomParser.ParseEmbedElement", [&] {
-    if (Offers<IHTMLEmbedElement>(Element)) DocDomain->HasActiveX = true;
-  });
+  MarkWhenOffered<IHTMLEmbedElement>(L"TDomParser.ParseEmbedElement", Element,
+                                     DocDomain->HasActiveX);
 }
 
 void TDomParser::ParseFrameBaseElement(IHTMLElement* Element, TUrlCrackerDomain* DocParser,
@@ -214,15 +221,13 @@ void TDomParser::ParseFrameBaseElement(IHTMLElement* Element, TUrlCrackerDomain*
 }
 
 void TDomParser::ParseObjectElement(IHTMLElement* Element, TvgtUrlDomain* DocDomain) {
-  Guarded(L"TDomParser.ParseObjectElement", [&] {
-    if (Offers<IHTMLObjectElement>(Element)) DocDomain->HasActiveX = true;
-  });
+  MarkWhenOffered<IHTMLObjectElement>(L"TDomParser.ParseObjectElement", Element,
+                                      DocDomain->HasActiveX);
 }
 
 void TDomParser::ParseScriptElement(IHTMLElement* Element, TvgtUrlDomain* DocDomain) {
-  Guarded(L"TDomParser.ParseScriptElement", [&] {
-    if (Offers<IHTMLScriptElement>(Element)) DocDomain->HasScript = true;
-  });
+  MarkWhenOffered<IHTMLScriptElement>(L"TDomParser.ParseScriptElement", Element,
+                                      DocDomain->HasScript);
 }
 
 void TDomParser::ParseStyleSheets(IHTMLDocument2* HTMLDoc, TvgtUrlDomain* Domain) {

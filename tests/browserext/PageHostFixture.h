@@ -25,19 +25,7 @@ class PageHostFixture : public ::testing::Test {
 
   // The sample pages beside the test program, under their web addresses.
   void LoadSamples() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    WideString folder(path, n);
-    folder = folder.substr(0, folder.find_last_of(L"\\/")) + L"\\pages";
-    ASSERT_TRUE(FHost->Sites().LoadMapFile(folder)) << "no pages\\sites.txt beside the program";
-  }
-
-  static VARIANT IntVariant(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
+    ASSERT_TRUE(FHost->Sites().LoadMapFile(pagehost::PagesBesideProgram())) << "no pages\\sites.txt beside the program";
   }
 
   // The text a BSTR getter answers; empty when it fails.

@@ -7,20 +7,21 @@
 namespace pagehost {
 namespace {
 
-// A VARIANT holding a copy of text; the caller clears it.
-VARIANT TextVariant(const WideString& text) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return v;
-}
-
 VARIANT RefTo(VARIANT* target) {
   VARIANT v;
   VariantInit(&v);
   v.vt = VT_VARIANT | VT_BYREF;
   v.pvarVal = target;
+  return v;
+}
+
+// The Cancel argument of the events that offer one; the host never reads it back.
+VARIANT CancelRef(VARIANT_BOOL* cancel) {
+  *cancel = VARIANT_FALSE;
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BOOL | VT_BYREF;
+  v.pboolVal = cancel;
   return v;
 }
 
@@ -238,44 +239,25 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
     who.vt = VT_DISPATCH;
     who.pdispVal = static_cast<IWebBrowser2*>(b);
   }
-  VARIANT address = TextVariant(url);
+  VARIANT address = TextVariant(url), target = TextVariant(L""), headers = TextVariant(L"");
+  VARIANT post, flags = IntVariant(0), status = IntVariant(404);
+  VariantInit(&post);
+  VARIANT_BOOL cancel;
   switch (id) {
-    case DispBeforeNavigate2: {
-      VARIANT flags, target = TextVariant(L""), post, headers = TextVariant(L"");
-      VariantInit(&flags);
-      flags.vt = VT_I4;
-      flags.lVal = 0;
-      VariantInit(&post);
-      VARIANT_BOOL cancel = VARIANT_FALSE;
-      VARIANT cancelRef;
-      VariantInit(&cancelRef);
-      cancelRef.vt = VT_BOOL | VT_BYREF;
-      cancelRef.pboolVal = &cancel;
+    case DispBeforeNavigate2:
       events->Fire(id, {who, RefTo(&address), RefTo(&flags), RefTo(&target), RefTo(&post),
-                        RefTo(&headers), cancelRef});
-      VariantClear(&target);
-      VariantClear(&headers);
+                        RefTo(&headers), CancelRef(&cancel)});
       break;
-    }
     case DispNavigateComplete2:
     case DispDocumentComplete: events->Fire(id, {who, RefTo(&address)}); break;
-    case DispNavigateError: {
-      VARIANT frame = TextVariant(L""), status;
-      VariantInit(&status);
-      status.vt = VT_I4;
-      status.lVal = 404;
-      VARIANT_BOOL cancel = VARIANT_FALSE;
-      VARIANT cancelRef;
-      VariantInit(&cancelRef);
-      cancelRef.vt = VT_BOOL | VT_BYREF;
-      cancelRef.pboolVal = &cancel;
-      events->Fire(id, {who, RefTo(&address), RefTo(&frame), RefTo(&status), cancelRef});
-      VariantClear(&frame);
+    case DispNavigateError:
+      events->Fire(id, {who, RefTo(&address), RefTo(&target), RefTo(&status), CancelRef(&cancel)});
       break;
-    }
     default: events->Fire(id, {}); break;
   }
   VariantClear(&address);
+  VariantClear(&target);
+  VariantClear(&headers);
 }
 
 void Host::Navigate(const WideString& url) { Load(FTop.Get(), url, 0); }

@@ -67,6 +67,23 @@ ComPtr<T> Make(Args&&... args) {
   return ComPtr<T>(new T(std::forward<Args>(args)...));
 }
 
+inline VARIANT IntVariant(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+// A VARIANT holding a copy of text; the caller clears it.
+inline VARIANT TextVariant(const WideString& text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return v;
+}
+
 // Writes a BSTR result: S_OK, or E_OUTOFMEMORY when the string cannot be made.
 inline HRESULT ReturnBstr(const WideString& text, BSTR* out) {
   if (!out) return E_POINTER;

@@ -1,20 +1,8 @@
 #include "tools/pagehost/Document.h"
 
+#include "tools/pagehost/HostText.h"
+
 namespace pagehost {
-
-WideString UpperAscii(WideString text) {
-  for (auto& c : text)
-    if (c >= L'a' && c <= L'z') c -= 32;
-  return text;
-}
-
-WideString Utf8ToWide(const AnsiString& bytes) {
-  if (bytes.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  WideString out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
-  return out;
-}
 
 namespace {
 
@@ -51,14 +39,23 @@ ComPtr<StyleSheet> LoadSheet(const WideString& url, const std::shared_ptr<const 
   return Make<StyleSheet>(r ? Utf8ToWide(r->Bytes) : WideString(), url, sites);
 }
 
-long IndexOf(const VARIANT& v) {
+}  // namespace
+
+// ---- CollectionFaults
+
+HRESULT CollectionFaults::AnswerLength(size_t count, LONG* p) const {
+  if (!p) return E_POINTER;
+  if (FailLength) return E_FAIL;
+  *p = static_cast<LONG>(count);
+  return S_OK;
+}
+
+long CollectionFaults::PositionOf(const VARIANT& v) {
   VARIANT n;
   VariantInit(&n);
   if (FAILED(VariantChangeType(&n, const_cast<VARIANT*>(&v), 0, VT_I4))) return -1;
   return n.lVal;
 }
-
-}  // namespace
 
 // ---- Element
 
@@ -107,18 +104,13 @@ void* ElementCollection::Cast(REFIID riid) {
   return nullptr;
 }
 
-HRESULT ElementCollection::get_length(LONG* p) {
-  if (!p) return E_POINTER;
-  if (FailLength) return E_FAIL;
-  *p = static_cast<LONG>(FElements->size());
-  return S_OK;
-}
+HRESULT ElementCollection::get_length(LONG* p) { return AnswerLength(FElements->size(), p); }
 
 HRESULT ElementCollection::item(VARIANT name, VARIANT, IDispatch** pdisp) {
   if (!pdisp) return E_POINTER;
   *pdisp = nullptr;
-  long i = IndexOf(name);
-  if (i == FailItemAt && i >= 0) return E_FAIL;
+  long i = PositionOf(name);
+  if (ItemFails(i)) return E_FAIL;
   if (i < 0 || i >= static_cast<long>(FElements->size())) return S_OK;
   if (i == GrowAt) {
     GrowAt = -1;
@@ -176,18 +168,13 @@ void StyleSheetCollection::InsertNonSheet(size_t pos) {
   FSheets.insert(FSheets.begin() + pos, nullptr);
 }
 
-HRESULT StyleSheetCollection::get_length(LONG* p) {
-  if (!p) return E_POINTER;
-  if (FailLength) return E_FAIL;
-  *p = static_cast<LONG>(FItems.size());
-  return S_OK;
-}
+HRESULT StyleSheetCollection::get_length(LONG* p) { return AnswerLength(FItems.size(), p); }
 
 HRESULT StyleSheetCollection::item(VARIANT* index, VARIANT* result) {
   if (!index || !result) return E_POINTER;
   VariantInit(result);
-  long i = IndexOf(*index);
-  if (i == FailItemAt && i >= 0) return E_FAIL;
+  long i = PositionOf(*index);
+  if (ItemFails(i)) return E_FAIL;
   if (i < 0 || i >= static_cast<long>(FItems.size())) return E_INVALIDARG;
   result->vt = VT_DISPATCH;
   result->pdispVal = FItems[i].Get();

@@ -46,14 +46,26 @@ class Element final
 
 using ElementList = std::vector<ComPtr<Element>>;
 
+// The faults both collections can be asked for.
+struct CollectionFaults {
+  bool FailLength = false;
+  long FailItemAt = -1;  // item at this position fails
+
+ protected:
+  // length: the count, or a failure on request.
+  HRESULT AnswerLength(size_t count, LONG* p) const;
+  // The position an item call names (a variant read as an integer), -1 when it names none.
+  static long PositionOf(const VARIANT& v);
+  bool ItemFails(long position) const { return position >= 0 && position == FailItemAt; }
+};
+
 // The document's all collection: a live view of its elements.
-class ElementCollection final : public ComObject<StubIHTMLElementCollection> {
+class ElementCollection final : public ComObject<StubIHTMLElementCollection>,
+                                public CollectionFaults {
  public:
   explicit ElementCollection(std::shared_ptr<ElementList> elements);
 
   // Faults.
-  bool FailLength = false;
-  long FailItemAt = -1;  // item at this position fails
   // When the element at GrowAt is fetched, these elements are appended (once).
   long GrowAt = -1;
   std::vector<HtmlElementData> GrowWith;
@@ -99,17 +111,14 @@ class StyleSheet final : public ComObject<StubIHTMLStyleSheet> {
   ComPtr<StyleSheetCollection> FImports;
 };
 
-class StyleSheetCollection final : public ComObject<StubIHTMLStyleSheetsCollection> {
+class StyleSheetCollection final : public ComObject<StubIHTMLStyleSheetsCollection>,
+                                   public CollectionFaults {
  public:
   void Add(ComPtr<StyleSheet> sheet) { FItems.push_back(sheet); FSheets.push_back(sheet); }
   // Puts an object that is no style sheet at position pos (clamped to the end).
   void InsertNonSheet(size_t pos);
   size_t Count() const { return FItems.size(); }
   StyleSheet* Sheet(size_t i) const { return FSheets[i].Get(); }  // nullptr for a non-sheet
-
-  // Faults.
-  bool FailLength = false;
-  long FailItemAt = -1;
 
   HRESULT STDMETHODCALLTYPE get_length(LONG* p) override;
   HRESULT STDMETHODCALLTYPE item(VARIANT* index, VARIANT* result) override;
@@ -182,8 +191,5 @@ class Document final : public ComObject<StubIHTMLDocument2> {
   ComPtr<StyleSheetCollection> FStyleSheets;
   ComPtr<pagehost::Window> FWindow;
 };
-
-WideString UpperAscii(WideString text);
-WideString Utf8ToWide(const AnsiString& bytes);
 
 }  // namespace pagehost

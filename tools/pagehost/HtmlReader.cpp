@@ -6,29 +6,13 @@
 
 #include <memory>
 
+#include "tools/pagehost/HostText.h"
+
 namespace pagehost {
 namespace {
 
 WideString FromUtf8(const xmlChar* text) {
-  if (!text) return {};
-  const char* s = reinterpret_cast<const char*>(text);
-  int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
-  if (n <= 1) return {};
-  WideString out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s, -1, out.data(), n);
-  out.resize(n - 1);
-  return out;
-}
-
-bool SameAscii(const WideString& a, const WideString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'A' && x <= L'Z') x += 32;
-    if (y >= L'A' && y <= L'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
+  return text ? Utf8ToWide(reinterpret_cast<const char*>(text)) : WideString();
 }
 
 HtmlElementData ElementOf(xmlNode* node) {

@@ -38,13 +38,6 @@ void PrintSheets(StyleSheetCollection* sheets, const WideString& indent, int lev
   }
 }
 
-WideString ModuleFolder() {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  WideString p(path, n);
-  return p.substr(0, p.find_last_of(L"\\/"));
-}
-
 void PrintWalk(Host& host, bool highlevel) {
   TDomParser parser;
   for (Browser* b : host.Browsers()) parser.ParseDom(b, highlevel);
@@ -66,7 +59,7 @@ void PrintWalk(Host& host, bool highlevel) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  WideString sites = ModuleFolder() + L"\\pages", target;
+  WideString sites = PagesBesideProgram(), target;
   bool walk = false, highlevel = false;
   for (int i = 1; i < argc; ++i) {
     WideString a = argv[i];

@@ -3,17 +3,18 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "tools/pagehost/HostText.h"
+
 namespace pagehost {
 namespace {
 
 bool StartsWithAscii(const WideString& text, const WideString& prefix) {
-  return text.size() >= prefix.size() &&
-         LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
+  return text.size() >= prefix.size() && SameAscii(text.substr(0, prefix.size()), prefix);
 }
 
 bool EndsWithAscii(const WideString& text, const WideString& suffix) {
   return text.size() >= suffix.size() &&
-         LowerAscii(text.substr(text.size() - suffix.size())) == LowerAscii(suffix);
+         SameAscii(text.substr(text.size() - suffix.size()), suffix);
 }
 
 ResourceKind KindOfPath(const WideString& path) {
@@ -26,20 +27,20 @@ WideString TrimLine(const AnsiString& line) {
   size_t b = line.find_first_not_of(" \t\r\n");
   if (b == AnsiString::npos) return {};
   size_t e = line.find_last_not_of(" \t\r\n");
-  AnsiString s = line.substr(b, e - b + 1);
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  WideString out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-  return out;
+  return Utf8ToWide(std::string_view(line).substr(b, e - b + 1));
+}
+
+// A file with the cookie text of its side file ("<file>.cookie"), when there is one.
+std::optional<Resource> ReadResource(const WideString& path) {
+  Resource r;
+  r.Kind = KindOfPath(path);
+  if (!ReadFileBytes(path, r.Bytes)) return std::nullopt;
+  AnsiString cookie;
+  if (ReadFileBytes(path + L".cookie", cookie)) r.Cookie = TrimLine(cookie);
+  return r;
 }
 
 }  // namespace
-
-WideString LowerAscii(WideString text) {
-  for (auto& c : text)
-    if (c >= L'A' && c <= L'Z') c += 32;
-  return text;
-}
 
 bool ReadFileBytes(const WideString& path, AnsiString& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -53,6 +54,13 @@ bool ReadFileBytes(const WideString& path, AnsiString& bytes) {
     bytes.append(buffer, got);
   CloseHandle(h);
   return ok;
+}
+
+WideString PagesBesideProgram() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  WideString p(path, n);
+  return p.substr(0, p.find_last_of(L"\\/")) + L"\\pages";
 }
 
 void SiteMap::MapFolder(const WideString& prefix, const WideString& folder) {
@@ -97,24 +105,13 @@ std::optional<Resource> SiteMap::Fetch(const WideString& url) const {
     if (rest.find(L"..") != WideString::npos) return std::nullopt;  // stay inside the site
     for (auto& c : rest)
       if (c == L'/') c = L'\\';
-    WideString path = f.Path + L"\\" + rest;
-    Resource r;
-    r.Kind = KindOfPath(path);
-    if (!ReadFileBytes(path, r.Bytes)) continue;
-    AnsiString cookie;
-    if (ReadFileBytes(path + L".cookie", cookie)) r.Cookie = TrimLine(cookie);
-    return r;
+    if (auto r = ReadResource(f.Path + L"\\" + rest)) return r;
   }
   if (StartsWithAscii(url, L"file:")) {
     wchar_t path[MAX_PATH + 1];
     DWORD n = MAX_PATH;
     if (PathCreateFromUrlW(url.c_str(), path, &n, 0) != S_OK) return std::nullopt;
-    Resource r;
-    r.Kind = KindOfPath(path);
-    if (!ReadFileBytes(path, r.Bytes)) return std::nullopt;
-    AnsiString cookie;
-    if (ReadFileBytes(WideString(path) + L".cookie", cookie)) r.Cookie = TrimLine(cookie);
-    return r;
+    return ReadResource(path);
   }
   return std::nullopt;
 }

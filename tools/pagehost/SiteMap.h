@@ -49,6 +49,7 @@ class SiteMap {
 
 // Reads a whole file; false when it cannot be opened.
 bool ReadFileBytes(const WideString& path, AnsiString& bytes);
-WideString LowerAscii(WideString text);
+// The sample pages beside the running program ("pages" in its folder).
+WideString PagesBesideProgram();
 
 }  // namespace pagehost

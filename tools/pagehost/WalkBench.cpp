@@ -84,15 +84,9 @@ long BareLoop(Host& host) {
     LONG length = 0;
     all->get_length(&length);
     for (LONG i = 0; i < length; ++i) {
-      VARIANT name, index;
-      VariantInit(&name);
-      VariantInit(&index);
-      name.vt = index.vt = VT_I4;
-      name.lVal = i;
-      index.lVal = 0;
       ComPtr<IDispatch> item;
       ComPtr<IHTMLElement> element;
-      if (FAILED(all->item(name, index, &item)) || !item || FAILED(item.As(&element))) continue;
+      if (FAILED(all->item(IntVariant(i), IntVariant(0), &item)) || !item || FAILED(item.As(&element))) continue;
       BSTR tag = nullptr;
       if (SUCCEEDED(element->get_tagName(&tag))) ++count;
       SysFreeString(tag);
