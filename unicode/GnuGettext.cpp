@@ -358,6 +358,7 @@ WideString GetAutomaticLanguage() {
 }
 
 void TGnuGettextInstance::UseLanguage(const WideString& Code) {
+  TCriticalSectionGuard guard(FLock);
   FLanguage = Code.empty() ? GetAutomaticLanguage() : Code;
   FLanguageChosen = true;
   FTranslationOff = false;
@@ -378,6 +379,7 @@ void TGnuGettextInstance::EnsureLanguage() {
 }
 
 WideString TGnuGettextInstance::GetCurrentLanguage() {
+  TCriticalSectionGuard guard(FLock);
   EnsureLanguage();
   return FLanguage;
 }
@@ -423,6 +425,7 @@ const TMoCatalog* TGnuGettextInstance::CatalogOf(const AnsiString& Domain) {
 WideString TGnuGettextInstance::TranslateIn(const AnsiString& Domain, const WideString& MsgId) {
   // The empty identifier would find the catalog's header, which is not a text.
   if (MsgId.empty()) return {};
+  TCriticalSectionGuard guard(FLock);
   EnsureLanguage();
   const TMoCatalog* catalog = CatalogOf(Domain);
   if (FTranslationOff || !catalog) return MsgId;
@@ -446,13 +449,13 @@ std::vector<WideString> TGnuGettextInstance::GetListOfLanguages(const AnsiString
 // ---- the program's translator ----------------------------------------------------------------
 
 TGnuGettextInstance& DefaultInstance() {
-  static TGnuGettextInstance instance;
-  static bool hooked = false;
-  if (!hooked) {
-    hooked = true;
+  // Made once, also when several threads ask first at the same time.
+  static TGnuGettextInstance& instance = []() -> TGnuGettextInstance& {
+    static TGnuGettextInstance made;
     // The class library's texts are translated in the program's domain like every other text.
     SetResStringTranslator([](const WideString& Text) { return DefaultInstance().Translate(Text); });
-  }
+    return made;
+  }();
   return instance;
 }
 

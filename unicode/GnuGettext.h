@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "classlib/System.h"
+#include "classlib/SyncObjs.h"
 
 // The text domains of the system.
 inline constexpr const char* DefaultTextDomain = "default";
@@ -40,6 +41,8 @@ class TMoCatalog {
 
 // A translator for one language: the default one serves the whole program, separate ones look
 // texts up in another language without touching the program's.
+// Thread-safe: the browser runs each of its windows on a thread of its own, and every one of them
+// translates through the extension's one translator.
 class TGnuGettextInstance {
  public:
   TGnuGettextInstance() = default;
@@ -72,6 +75,8 @@ class TGnuGettextInstance {
   bool FTranslationOff = false;
   unsigned FFolderGeneration = 0;
   std::map<AnsiString, std::shared_ptr<const TMoCatalog>> FCatalogs;  // null: no catalog
+  // Re-entered by the same thread when reading a catalog raises a text that is translated too.
+  mutable TCriticalSection FLock;
 };
 
 // The program's translator. The first call also routes the class library's resource strings

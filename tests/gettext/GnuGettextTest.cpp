@@ -120,6 +120,33 @@ TEST_F(GnuGettext, SwitchLanguageAndBack) {
   EXPECT_EQ(Translate(L"Hello"), L"Hallo");
 }
 
+struct TranslatingThreads {
+  volatile LONG Stop = 0;
+  volatile LONG Wrong = 0;
+};
+
+DWORD WINAPI TranslateUntilStopped(void* p) {
+  auto* s = static_cast<TranslatingThreads*>(p);
+  while (!s->Stop) {
+    const WideString t = Translate(L"Hello");
+    if (t != L"Hallo" && t != L"Bonjour") InterlockedIncrement(&s->Wrong);
+  }
+  return 0;
+}
+
+// The browser's windows each have a thread of their own and share the extension's translator.
+TEST_F(GnuGettext, ThreadsTranslateWhileTheLanguageChanges) {
+  UseLanguage(L"de");
+  TranslatingThreads shared;
+  HANDLE threads[3];
+  for (HANDLE& h : threads) h = CreateThread(nullptr, 0, TranslateUntilStopped, &shared, 0, nullptr);
+  for (int i = 0; i < 200; ++i) UseLanguage(i % 2 ? L"de" : L"fr");
+  InterlockedExchange(&shared.Stop, 1);
+  WaitForMultipleObjects(3, threads, TRUE, INFINITE);
+  for (HANDLE h : threads) CloseHandle(h);
+  EXPECT_EQ(shared.Wrong, 0);
+}
+
 TEST_F(GnuGettext, RegionalCodeFallsBackToLanguage) {
   UseLanguage(L"de_AT");
   EXPECT_EQ(GetCurrentLanguage(), L"de_AT");
