@@ -163,8 +163,8 @@ class Host {
   // The browser window: a real top-level window, made on first use.
   HWND WindowHandle();
 
-  // Frames nest at most this deep; deeper ones show nothing, as a guard against pages that frame
-  // themselves.
+  // Frames nest at most this deep; the frame elements of a document at this depth get no browser,
+  // as a guard against pages that frame themselves.
   static constexpr int MaxFrameDepth = 8;
 
  private:
