@@ -295,3 +295,5 @@ static const bool vgtActionParents = [] {
   });
   return true;
 }();
+
+VGT_UNIT_ANCHOR(ActnList)

@@ -69,6 +69,78 @@ void DoneControls() {
   ControlAtom = WindowAtom = 0;
 }
 
+namespace {
+
+LRESULT CALLBACK UtilWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(Wnd, GWLP_USERDATA));
+  if (!method) return DefWindowProcA(Wnd, Msg, WParam, LParam);
+  TMessage m{Msg, WParam, LParam, 0};
+  try {
+    (*method)(m);
+  } catch (...) {
+    HandleCurrentException(nullptr);
+  }
+  return m.Result;
+}
+
+}  // namespace
+
+HWND AllocateHWnd(const TWndMethod& Method) {
+  static const char* cls = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = UtilWndProc;
+    wc.hInstance = ThisModule();
+    wc.lpszClassName = "VgtUtilWindow";
+    RegisterClassA(&wc);
+    return "VgtUtilWindow";
+  }();
+  HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, cls, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ThisModule(), nullptr);
+  if (!h) throw EOSError("Fenster kann nicht erstellt werden", GetLastError());
+  SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(Method)));
+  return h;
+}
+
+void DeallocateHWnd(HWND Wnd) {
+  if (!Wnd) return;
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(Wnd, GWLP_USERDATA));
+  SetWindowLongPtrA(Wnd, GWLP_USERDATA, 0);
+  DestroyWindow(Wnd);
+  delete method;
+}
+
+bool IsAccel(WORD CharCode, const AnsiString& Caption) {
+  char accel = 0;
+  for (size_t i = 0; i + 1 < Caption.size(); ++i) {
+    if (Caption[i] != '&') continue;
+    if (Caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    accel = Caption[i + 1];
+  }
+  if (!accel || CharCode > 0xFF) return false;
+  char a[2] = {accel, 0}, b[2] = {static_cast<char>(CharCode), 0};
+  CharUpperA(a);
+  CharUpperA(b);
+  return a[0] == b[0];
+}
+
+AnsiString GetShortHint(const AnsiString& Hint) {
+  size_t bar = Hint.find('|');
+  return bar == AnsiString::npos ? Hint : Hint.substr(0, bar);
+}
+
+AnsiString GetLongHint(const AnsiString& Hint) {
+  size_t bar = Hint.find('|');
+  return bar == AnsiString::npos ? Hint : Hint.substr(bar + 1);
+}
+
+AnsiString GetHint(TControl* Control) {
+  for (TControl* c = Control; c; c = c->Parent())
+    if (!c->Hint().empty()) return c->Hint();
+  return {};
+}
+
 TWinControl* FindControl(HWND Wnd) {
   if (!Wnd || !ControlAtom) return nullptr;
   DWORD pid = 0;
@@ -211,7 +283,8 @@ void TControl::WndProc(TMessage& Message) {
   if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) {
     if (FControlStyle & csCaptureMouse) SetCaptureControl(this);
   } else if (Message.Msg == WM_LBUTTONUP) {
-    if (GetCaptureControl() == this) SetCaptureControl(nullptr);
+    // Only a capture of our own: platform controls release theirs themselves.
+    if ((FControlStyle & csCaptureMouse) && GetCaptureControl() == this) SetCaptureControl(nullptr);
   }
   Dispatch(Message);
 }
@@ -789,6 +862,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_DIALOGKEY: CMDialogKey(Message); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
     case CM_VISIBLECHANGED: UpdateControlState(); break;
+    case CM_ENTER: DoEnter(); break;
+    case CM_EXIT: DoExit(); break;
     case CM_ENABLEDCHANGED:
       if (FHandle) EnableWindow(FHandle, FEnabled);
       break;
@@ -1024,7 +1099,7 @@ RECT TWinControl::ClientRect() {
   TCreateParams p;
   CreateParams(p);
   RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, p.Style & ~WS_CHILD ? p.Style : p.Style, FALSE, p.ExStyle);
+  AdjustWindowRectEx(&frame, p.Style, FALSE, p.ExStyle);
   r.right = std::max(0L, static_cast<LONG>(FWidth) - (frame.right - frame.left));
   r.bottom = std::max(0L, static_cast<LONG>(FHeight) - (frame.bottom - frame.top));
   return r;
@@ -1268,6 +1343,7 @@ void TWinControl::WMNCDestroy(TMessage& Message) {
 // ---- Focus ----
 
 int TWinControl::TabOrder() const {
+  if (FPendingTabOrder >= 0) return FPendingTabOrder;
   if (!FParent) return -1;
   auto& l = FParent->FTabList;
   auto it = std::find(l.begin(), l.end(), this);
@@ -1275,6 +1351,11 @@ int TWinControl::TabOrder() const {
 }
 
 void TWinControl::SetTabOrder(int Value) {
+  // While a description is read the siblings are not all there yet.
+  if (HasState(csLoading) && Value >= 0) {
+    FPendingTabOrder = Value;
+    return;
+  }
   if (!FParent) return;
   auto& l = FParent->FTabList;
   auto it = std::find(l.begin(), l.end(), this);
@@ -1453,6 +1534,27 @@ void TWinControl::CMDialogKey(TMessage& Message) { Broadcast(Message); }
 
 void TWinControl::FontChanged() { TControl::FontChanged(); }
 
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  ApplyPendingTabOrders();
+  Realign();
+}
+
+// Children read with a tab order take those places; the others keep their order around them.
+void TWinControl::ApplyPendingTabOrders() {
+  std::vector<TWinControl*> placed, others;
+  for (TWinControl* c : FTabList) (c->FPendingTabOrder >= 0 ? placed : others).push_back(c);
+  if (placed.empty()) return;
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](TWinControl* a, TWinControl* b) { return a->FPendingTabOrder < b->FPendingTabOrder; });
+  for (TWinControl* c : placed) {
+    size_t pos = std::min(static_cast<size_t>(c->FPendingTabOrder), others.size());
+    others.insert(others.begin() + static_cast<ptrdiff_t>(pos), c);
+    c->FPendingTabOrder = -1;
+  }
+  FTabList = others;
+}
+
 TControlActionLinkClass TWinControl::GetActionLinkClass() { return ActionLinkClassOf<TWinControlActionLink>(); }
 
 // ======================= TControlCanvas =======================
@@ -1580,3 +1682,5 @@ VGT_PUBLISH(TWinControl) {
       .Prop(L"OnKeyUp", [](TWinControl* c) { return c->OnKeyUp; }, [](TWinControl* c, TKeyEvent e) { c->OnKeyUp = std::move(e); })
       .Prop(L"OnKeyPress", [](TWinControl* c) { return c->OnKeyPress; }, [](TWinControl* c, TKeyPressEvent e) { c->OnKeyPress = std::move(e); });
 }
+
+VGT_UNIT_ANCHOR(Controls)

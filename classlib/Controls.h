@@ -462,6 +462,7 @@ class TWinControl : public TControl {
   void CNSysChar(TMessage& Message);
 
   void FontChanged() override;
+  void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Sets the window bounds from the fields.
   void UpdateBounds();
@@ -482,6 +483,8 @@ class TWinControl : public TControl {
   void AlignControl(TControl* AControl);
   void AnchorChildren(int NewWidth, int NewHeight);
   int FAnchorWidth = -1, FAnchorHeight = -1;
+  int FPendingTabOrder = -1;  // set while loading, applied by the parent's Loaded
+  void ApplyPendingTabOrders();
   void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);
 };
@@ -553,6 +556,20 @@ TWinControl* FindControl(HWND Wnd);
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled);
 // The top-level parent control of Control (itself when it has no parent).
 TWinControl* TopLevelParent(TControl* Control);
+
+// A hidden window whose messages go to Method (timers, the hint engine); exceptions stop there.
+HWND AllocateHWnd(const TWndMethod& Method);
+void DeallocateHWnd(HWND Wnd);
+
+// The parts of a hint "short|long": before and after the first "|" (the whole text when none).
+AnsiString GetShortHint(const AnsiString& Hint);
+AnsiString GetLongHint(const AnsiString& Hint);
+// The first non-empty hint of Control and its parents.
+AnsiString GetHint(TControl* Control);
+
+// True when the caption's accelerator ("&x"; "&&" is a literal ampersand, the last "&x" counts)
+// is the character CharCode, compared without regard to case.
+bool IsAccel(WORD CharCode, const AnsiString& Caption);
 
 // Registers the atoms; called by Application->Initialize (idempotent).
 void InitControls();

@@ -784,3 +784,5 @@ VGT_PUBLISH(TFont) {
       .Prop(L"Size", &TFont::Size, &TFont::SetSize)
       .Prop(L"Style", &TFont::Style, &TFont::SetStyle);
 }
+
+VGT_UNIT_ANCHOR(Graphics)

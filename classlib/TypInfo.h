@@ -274,6 +274,19 @@ class TPublisher {
   TTypeData& D;
 };
 
+// A static library links only the units something refers to, and a unit whose classes are only
+// named in form descriptions would lose its VGT_PUBLISH tables. Each such unit declares an anchor,
+// and the start-up code of its layer uses it:
+//   VGT_UNIT_ANCHOR(StdCtrls)   in StdCtrls.cpp
+//   VGT_USE_UNIT(StdCtrls);     in a function that runs at start (Application->Initialize)
+#define VGT_UNIT_ANCHOR(Unit) \
+  void VgtLinkUnit_##Unit() {}
+#define VGT_USE_UNIT(Unit)         \
+  do {                             \
+    void VgtLinkUnit_##Unit();     \
+    VgtLinkUnit_##Unit();          \
+  } while (0)
+
 #define VGT_PUBLISH_CAT2(a, b) a##b
 #define VGT_PUBLISH_CAT(a, b) VGT_PUBLISH_CAT2(a, b)
 // VGT_PUBLISH(TFoo) { P.Prop(L"Bar", &TFoo::Bar, &TFoo::SetBar); }

@@ -1,0 +1,275 @@
+// Forms read from the descriptions in this program's resources: the component tree, properties
+// and handlers as described, refusal of unknown names, the modal loop, exceptions in handlers,
+// alignment and anchoring, key preview.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Screenshot.h"
+#include "classlib/ActnList.h"
+#include "classlib/ExtCtrls.h"
+#include "classlib/Filer.h"
+#include "classlib/Forms.h"
+#include "classlib/StdCtrls.h"
+
+namespace {
+
+class TTestForm : public TForm {
+  VGT_CLASS(TTestForm, TForm)
+ public:
+  using TForm::TForm;
+  template <class T>
+  T* Find(const wchar_t* Name) {
+    T* c = dynamic_cast<T*>(FindComponent(Name));
+    if (!c) throw std::runtime_error("missing component");
+    return c;
+  }
+
+  void FormCreate(TObject*) { ++Creates; }
+  void FormKeyPress(TObject*, char& Key) {
+    Keys += Key;
+    if (Key == '!') Key = 0;  // swallowed before the edit sees it
+  }
+  void NameEditChange(TObject*) { ++Changes; }
+  void OkButtonClick(TObject*) {
+    ++OkClicks;
+    if (ThrowOnOk) throw Exception("Der Knopf ist kaputt");
+  }
+  void TickTimer(TObject*) {
+    ++Ticks;
+    if (Ticks == 1) throw Exception("Erster Takt schlug fehl");
+    SetModalResult(mrRetry);
+  }
+  void OpenActionExecute(TObject*) { ++Opens; }
+
+  int Creates = 0, Changes = 0, OkClicks = 0, Ticks = 0, Opens = 0;
+  bool ThrowOnOk = false;
+  std::string Keys;
+};
+
+VGT_PUBLISH(TTestForm) {
+  P.Handler(L"FormCreate", &TTestForm::FormCreate)
+      .Handler(L"FormKeyPress", &TTestForm::FormKeyPress)
+      .Handler(L"NameEditChange", &TTestForm::NameEditChange)
+      .Handler(L"OkButtonClick", &TTestForm::OkButtonClick)
+      .Handler(L"TickTimer", &TTestForm::TickTimer)
+      .Handler(L"OpenActionExecute", &TTestForm::OpenActionExecute);
+}
+
+class TDerivedForm : public TTestForm {
+  VGT_CLASS(TDerivedForm, TTestForm)
+ public:
+  using TTestForm::TTestForm;
+};
+VGT_PUBLISH(TDerivedForm) {}
+
+class TUndescribedForm : public TForm {
+  VGT_CLASS(TUndescribedForm, TForm)
+ public:
+  using TForm::TForm;
+};
+VGT_PUBLISH(TUndescribedForm) {}
+
+struct RecordedException {
+  int Count = 0;
+  std::string Message;
+};
+RecordedException Recorded;
+
+class Forms : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Application->Initialize(); }
+  void SetUp() override {
+    Recorded = {};
+    Application->OnException = [](TObject*, const std::exception*, const AnsiString& Message) {
+      ++Recorded.Count;
+      Recorded.Message = Message;
+    };
+  }
+  void TearDown() override {
+    Application->OnException = nullptr;
+    Application->ProcessMessages();
+  }
+};
+
+
+TEST_F(Forms, DescriptionBuildsTheComponentTreeWithPropertiesAndHandlers) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  EXPECT_EQ(f->Name(), L"TestForm");
+  EXPECT_EQ(f->Creates, 1);
+  EXPECT_EQ(f->Caption(), "Testformular \xC4nderung");
+  EXPECT_EQ(f->ClientWidth(), 320);
+  EXPECT_EQ(f->ClientHeight(), 200);
+  EXPECT_TRUE(f->KeyPreview());
+
+  // Owned in the order described; parents as nested.
+  std::vector<std::wstring> names;
+  for (int i = 0; i < f->ComponentCount(); ++i) names.push_back(f->Components(i)->Name());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"TopBox", L"NameLabel", L"NameEdit", L"OkButton", L"CancelButton",
+                                              L"Tick", L"Actions", L"OpenAction"}));
+  auto* box = f->Find<TScrollBox>(L"TopBox");
+  auto* label = f->Find<TLabel>(L"NameLabel");
+  auto* edit = f->Find<TEdit>(L"NameEdit");
+  auto* ok = f->Find<TButton>(L"OkButton");
+  auto* cancel = f->Find<TButton>(L"CancelButton");
+  EXPECT_EQ(box->Parent(), f.get());
+  EXPECT_EQ(label->Parent(), box);
+  EXPECT_EQ(edit->Parent(), f.get());
+  // A reference to a component described later is fixed up after reading.
+  EXPECT_EQ(label->FocusControl(), edit);
+  EXPECT_EQ(edit->Text(), "Zone");
+  EXPECT_TRUE(ok->Default());
+  EXPECT_EQ(ok->ModalResult(), mrOk);
+  EXPECT_TRUE(cancel->Cancel());
+  EXPECT_EQ(cancel->Anchors(), (TAnchors{TAnchorKind::akRight, TAnchorKind::akBottom}));
+  EXPECT_EQ(ok->TabOrder(), 0);
+  EXPECT_EQ(cancel->TabOrder(), 1);
+  EXPECT_EQ(edit->TabOrder(), 2);
+  auto* tick = f->Find<TTimer>(L"Tick");
+  EXPECT_FALSE(tick->Enabled());
+  EXPECT_EQ(tick->Interval(), 10u);
+  auto* action = f->Find<TAction>(L"OpenAction");
+  EXPECT_EQ(action->ActionList(), f->Find<TActionList>(L"Actions"));
+  EXPECT_EQ(action->Caption(), "\xD6" "ffnen");
+
+  // Handlers are bound to this form object.
+  ok->Click();
+  EXPECT_EQ(f->OkClicks, 1);
+  action->Execute();
+  EXPECT_EQ(f->Opens, 1);
+  edit->Handle();  // the edit window reports changes
+  edit->SetText("Internet");
+  EXPECT_EQ(f->Changes, 1);
+}
+
+TEST_F(Forms, DerivedFormReadsItsAncestorsDescriptionFirst) {
+  std::unique_ptr<TDerivedForm> f(TCustomForm::Create<TDerivedForm>(nullptr));
+  EXPECT_EQ(f->Caption(), "Abgeleitet");
+  EXPECT_EQ(f->Find<TButton>(L"OkButton")->Caption(), "Weiter");
+  EXPECT_EQ(f->Find<TEdit>(L"NameEdit")->Text(), "Zone");
+  auto* extra = f->Find<TButton>(L"ExtraButton");
+  EXPECT_EQ(extra->Action(), f->Find<TAction>(L"OpenAction"));
+  EXPECT_EQ(extra->Caption(), "\xD6" "ffnen");
+  EXPECT_EQ(f->Creates, 1);
+}
+
+TEST_F(Forms, MissingDescriptionIsReportedWithTheClassName) {
+  try {
+    std::unique_ptr<TUndescribedForm> f(TCustomForm::Create<TUndescribedForm>(nullptr));
+    FAIL() << "no error";
+  } catch (const EResNotFound& e) {
+    EXPECT_STREQ(e.what(), "Ressource TUndescribedForm wurde nicht gefunden");
+  }
+  // CreateNew reads nothing and needs nothing.
+  std::unique_ptr<TUndescribedForm> f(TCustomForm::CreateNew<TUndescribedForm>(nullptr));
+  EXPECT_EQ(f->ComponentCount(), 0);
+}
+
+// Each bad description is refused with the unknown name and the form's class in the message.
+TEST_F(Forms, UnknownClassPropertyOrHandlerIsRefusedByName) {
+  struct Case {
+    const wchar_t* Text;
+    const char* Expected;
+  } cases[] = {
+      {L"object F: TTestForm\n  object X: TNoSuchControl\n  end\nend", "Klasse TNoSuchControl nicht gefunden"},
+      {L"object F: TTestForm\n  Colour = clRed\nend", "Eigenschaft Colour existiert nicht"},
+      {L"object F: TTestForm\n  object B: TButton\n    Capton = 'x'\n  end\nend", "Eigenschaft B.Capton existiert nicht"},
+      {L"object F: TTestForm\n  OnCreate = NoSuchHandler\nend", "Methode NoSuchHandler nicht gefunden"},
+      {L"object F: TTestForm\n  OnKeyPress = FormCreate\nend", "passt nicht zu Ereignis OnKeyPress"},
+      {L"object F: TTestForm\n  Align = alSideways\nend", "Ung\xFCltiger Wert f\xFCr Eigenschaft Align"},
+      {L"object F: TTestForm\n  ActiveControl = Nobody\nend", "Komponente Nobody nicht gefunden"},
+      {L"object F: TTestForm\n  Caption = 'open\nend", "Zeichenkette nicht abgeschlossen"},
+      {L"object F: TTestForm\n  Left = 1\n", "'end' fehlt"},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<TTestForm> f(TCustomForm::CreateNew<TTestForm>(nullptr));
+    try {
+      ReadComponentText(f.get(), c.Text, L"TTestForm");
+      ADD_FAILURE() << "accepted: " << c.Expected;
+    } catch (const EReadError& e) {
+      std::string what = e.what();
+      EXPECT_NE(what.find(c.Expected), std::string::npos) << what;
+      EXPECT_NE(what.find("TTestForm"), std::string::npos) << what;
+    }
+  }
+}
+
+TEST_F(Forms, ShowModalReturnsTheResultOfTheButtonClickedByMessage) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  auto* ok = f->Find<TButton>(L"OkButton");
+  PostMessageA(ok->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  EXPECT_EQ(f->OkClicks, 1);
+  EXPECT_FALSE(f->Visible());
+
+  // Esc in the edit reaches the Cancel button, Enter the Default button.
+  auto* edit = f->Find<TEdit>(L"NameEdit");
+  PostMessageA(edit->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  PostMessageA(edit->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  EXPECT_EQ(f->OkClicks, 2);
+
+  // Closing the window cancels; a refused close keeps the form up.
+  int asked = 0;
+  f->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = ++asked > 1; };
+  PostMessageA(f->Handle(), WM_CLOSE, 0, 0);
+  PostMessageA(f->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  EXPECT_EQ(asked, 2);
+}
+
+TEST_F(Forms, ExceptionInAHandlerReachesHandleExceptionAndTheProgramGoesOn) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  f->ThrowOnOk = true;
+  PostMessageA(f->Find<TButton>(L"OkButton")->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  EXPECT_EQ(Recorded.Count, 1);
+  EXPECT_EQ(Recorded.Message, "Der Knopf ist kaputt");
+
+  // A timer whose first tick fails keeps ticking; the second tick ends the modal loop.
+  auto* tick = f->Find<TTimer>(L"Tick");
+  tick->SetEnabled(true);
+  EXPECT_EQ(f->ShowModal(), mrRetry);
+  tick->SetEnabled(false);
+  EXPECT_EQ(f->Ticks, 2);
+  EXPECT_EQ(Recorded.Count, 2);
+  EXPECT_EQ(Recorded.Message, "Erster Takt schlug fehl");
+}
+
+TEST_F(Forms, KeyPreviewShowsTypedCharactersToTheFormFirst) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  f->Show();
+  auto* edit = f->Find<TEdit>(L"NameEdit");
+  edit->SetText("");
+  PostMessageA(edit->Handle(), WM_CHAR, 'a', 1);
+  PostMessageA(edit->Handle(), WM_CHAR, '!', 1);
+  PostMessageA(edit->Handle(), WM_CHAR, 'b', 1);
+  Application->ProcessMessages();
+  EXPECT_EQ(f->Keys, "a!b");
+  EXPECT_EQ(edit->Text(), "ab");
+  f->Hide();
+}
+
+TEST_F(Forms, AlignedAndAnchoredControlsFollowTheFormSize) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  f->Show();
+  auto* box = f->Find<TScrollBox>(L"TopBox");
+  auto* cancel = f->Find<TButton>(L"CancelButton");
+  EXPECT_EQ(box->Left(), 0);
+  EXPECT_EQ(box->Top(), 0);
+  EXPECT_EQ(box->Width(), f->ClientWidth());
+  const int left = cancel->Left(), top = cancel->Top();
+  f->SetClientWidth(f->ClientWidth() + 40);
+  f->SetClientHeight(f->ClientHeight() + 30);
+  EXPECT_EQ(box->Width(), f->ClientWidth());
+  EXPECT_EQ(cancel->Left(), left + 40);
+  EXPECT_EQ(cancel->Top(), top + 30);
+  SaveScreenshotOnRequest(f->Handle(), "ClasslibTestForm");
+  f->Hide();
+}
+
+}  // namespace
