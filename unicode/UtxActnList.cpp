@@ -1,5 +1,7 @@
 #include "unicode/UtxActnList.h"
 
+#include "unicode/UtxClasses.h"
+
 
 namespace {
 
@@ -139,6 +141,16 @@ void TUtxAction::Assign(TPersistent* Source) {
   // The class library's action assigns from actions only.
   if (!dynamic_cast<TControl*>(Source)) TAction::Assign(Source);
   AssignWideActionTexts(this, Source);
+}
+
+void TUtxAction::DefineProperties(TFiler* Filer) {
+  TAction::DefineProperties(Filer);
+  DefineWideStringProperties(Filer, this);
+}
+
+void TUtxHintAction::DefineProperties(TFiler* Filer) {
+  THintAction::DefineProperties(Filer);
+  DefineWideStringProperties(Filer, this);
 }
 
 void TUtxHintAction::Assign(TPersistent* Source) {

@@ -64,6 +64,9 @@ class TUtxAction : public TAction, public IWideAction {
   void SetHint(const WideString& Value) { SetWideActionHint(this, Value); }
 
   void Assign(TPersistent* Source) override;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override;
 };
 
 class TUtxHintAction : public THintAction, public IWideAction {
@@ -75,6 +78,9 @@ class TUtxHintAction : public THintAction, public IWideAction {
   void SetHint(const WideString& Value) { SetWideActionHint(this, Value); }
 
   void Assign(TPersistent* Source) override;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override;
 };
 
 class TUtxActionList : public TActionList {

@@ -456,3 +456,56 @@ void TAnsiStringsForWideStrings::Delete(int Index) {
 void TAnsiStringsForWideStrings::Insert(int Index, const AnsiString& S) {
   FWideStrings->Insert(Index, WidenText(S));
 }
+
+// ======================= Wide properties in form descriptions =======================
+
+bool UtxApplyWideFormProperties = false;
+
+namespace {
+
+// The description's text as the bytes it stands for (each unit below $100 one byte).
+AnsiString DescriptionBytes(const WideString& Text) {
+  AnsiString bytes;
+  bytes.reserve(Text.size());
+  for (wchar_t c : Text) bytes.push_back(static_cast<char>(c <= 0xFF ? c : '?'));
+  return bytes;
+}
+
+bool ApplyingAllowed(TReader* Reader) {
+  TComponent* root = Reader->Owner();
+  return root && (root->HasState(csDesigning) || UtxApplyWideFormProperties);
+}
+
+}  // namespace
+
+void TUtxWideStringPropertyFiler::DefineProperties(TFiler* Filer, TPersistent* Instance,
+                                                   const WideString& PropName) {
+  FInstance = Instance;
+  FPropInfo = GetPropInfo(Instance, PropName);
+  if (FPropInfo && FPropInfo->Kind == TTypeKind::tkWString) {
+    TPersistent* instance = FInstance;
+    const TPropInfo* info = FPropInfo;
+    Filer->DefineProperty(
+        PropName + L"W",
+        [instance, info](TReader* Reader) {
+          const WideString value = Reader->ReadWideString();
+          if (ApplyingAllowed(Reader)) SetWideStrProp(instance, info, DecodeUTF8(DescriptionBytes(value)));
+        },
+        nullptr, false);
+    Filer->DefineProperty(
+        PropName + L"_UTF7",
+        [instance, info](TReader* Reader) {
+          const WideString value = Reader->ReadWideString();
+          if (ApplyingAllowed(Reader)) SetWideStrProp(instance, info, DecodeUTF7(DescriptionBytes(value)));
+        },
+        nullptr, false);
+  }
+  FInstance = nullptr;
+  FPropInfo = nullptr;
+}
+
+void DefineWideStringProperties(TFiler* Filer, TPersistent* Instance) {
+  TUtxWideStringPropertyFiler filer;
+  for (const TPropInfo* prop : GetPropList(Instance->ClassType()))
+    if (prop->Kind == TTypeKind::tkWString) filer.DefineProperties(Filer, Instance, prop->Name);
+}

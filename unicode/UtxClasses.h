@@ -217,3 +217,30 @@ class TAnsiStringsForWideStrings : public TAnsiStrings {
  private:
   TUtxStrings* FWideStrings;
 };
+
+// ======================= Wide properties in form descriptions =======================
+//
+// Every Unicode class offers, for each published wide-string property P, two properties that
+// only form descriptions know: "PW" (the text as UTF-8) and "P_UTF7". Descriptions that carry
+// them load; their values are applied only for a root in the design state or with the switch
+// below on, so at run time the published properties alone give the texts.
+
+#include "classlib/Filer.h"
+
+// Applies the extra properties at run time as well; off unless a program sets it.
+extern bool UtxApplyWideFormProperties;
+
+// Defines the two extra properties of one wide-string property; lives for one
+// DefineWideStringProperties call.
+class TUtxWideStringPropertyFiler : public TObject {
+  VGT_CLASS(TUtxWideStringPropertyFiler, TObject)
+ public:
+  void DefineProperties(TFiler* Filer, TPersistent* Instance, const WideString& PropName);
+
+ private:
+  TPersistent* FInstance = nullptr;
+  const TPropInfo* FPropInfo = nullptr;
+};
+
+// Called by the DefineProperties of every Unicode class after the inherited one.
+void DefineWideStringProperties(TFiler* Filer, TPersistent* Instance);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "classlib/ActnList.h"
+#include "unicode/UtxGraphics.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxSystem.h"
 #include "unicode/UtxWindows.h"
@@ -528,9 +529,109 @@ void TWinControlTrap::WindowMethod(TMessage& Message) {
 void PrepareWideHintShow(TMessage& Message) {
   auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
   if (!UnicodePlatform() || !info) return;
+  const TClass cls = info->HintWindowClass;
+  if (cls != THintWindow::StaticClass() && !(cls && cls->InheritsFrom(TUtxHintWindow::StaticClass())))
+    return;
+  if (cls == THintWindow::StaticClass()) info->HintWindowClass = TUtxHintWindow::StaticClass();
   info->HintData = info;
   info->HintStr = NarrowText(WideShortHint(WideHintFromParents(info->HintControl)));
 }
+
+bool IsWideHintData(const void* Data) {
+  const auto* info = static_cast<const THintInfo*>(Data);
+  return info && info->HintData == info && info->HintWindowClass &&
+         info->HintWindowClass->InheritsFrom(TUtxHintWindow::StaticClass());
+}
+
+WideString WideHintFromHintData(const THintInfo* Info) {
+  const WideString text = WidenText(Info->HintStr);
+  if (text.empty()) return {};
+  const WideString wide = WideShortHint(WideHintFromParents(Info->HintControl));
+  return NarrowText(wide) == Info->HintStr ? wide : text;
+}
+
+void TUtxHintWindow::CreateWindowHandle(const TCreateParams& Params) {
+  CreateWideWindowHandle(this, Params, L"");
+}
+
+void TUtxHintWindow::Dispatch(TMessage& Message) {
+  if (Message.Msg != CM_TEXTCHANGED) {
+    THintWindow::Dispatch(Message);
+    return;
+  }
+  if (FActivating) return;
+  const WideString text = Caption();
+  TCanvas* canvas = Canvas();
+  canvas->Font()->Assign(Font());
+  FWidth = WideCanvasTextWidth(canvas, text) + 6;
+  FHeight = WideCanvasTextHeight(canvas, text) + 6;
+  static_cast<TControlCanvas*>(canvas)->FreeHandle();
+}
+
+void TUtxHintWindow::Paint() {
+  if (FWideDataActivating) return;
+  if (!UnicodePlatform()) {
+    THintWindow::Paint();
+    return;
+  }
+  RECT r = ClientRect();
+  r.left += 2;
+  r.top += 2;
+  TCanvas* canvas = Canvas();
+  canvas->Font()->SetColor(Screen->HintFont()->Color());
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  canvas->RequiredState(csHandleValid | csFontValid | csBrushValid);
+  const WideString text = Caption();
+  DrawTextW(canvas->Handle(), text.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
+}
+
+void TUtxHintWindow::ActivateHint(RECT Rect, const AnsiString& AHint) {
+  FActivating = true;
+  try {
+    THintWindow::ActivateHint(Rect, AHint);
+  } catch (...) {
+    FActivating = false;
+    throw;
+  }
+  FActivating = false;
+}
+
+void TUtxHintWindow::ActivateHintData(RECT Rect, const AnsiString& AHint, void* AData) {
+  if (!UnicodePlatform() || !IsWideHintData(AData)) {
+    THintWindow::ActivateHintData(Rect, AHint, AData);
+    return;
+  }
+  FActivating = true;
+  FWideDataActivating = true;
+  try {
+    SetCaption(WideHintFromHintData(static_cast<const THintInfo*>(AData)));
+    THintWindow::ActivateHintData(Rect, AHint, AData);
+  } catch (...) {
+    FActivating = false;
+    FWideDataActivating = false;
+    throw;
+  }
+  FActivating = false;
+  FWideDataActivating = false;
+  Invalidate();
+}
+
+RECT TUtxHintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void* AData) {
+  if (!UnicodePlatform() || !IsWideHintData(AData)) return THintWindow::CalcHintRect(MaxWidth, AHint, AData);
+  RECT r{0, 0, MaxWidth, 0};
+  TCanvas* canvas = Canvas();
+  canvas->Font()->Assign(Font());
+  canvas->RequiredState(csHandleValid | csFontValid);
+  const WideString text = WideHintFromHintData(static_cast<const THintInfo*>(AData));
+  DrawTextW(canvas->Handle(), text.c_str(), -1, &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
+  static_cast<TControlCanvas*>(canvas)->FreeHandle();
+  r.right += 6;
+  r.bottom += 2;
+  return r;
+}
+
+VGT_PUBLISH(TUtxHintWindow) {}
 
 // ---- Start and stop ----
 

@@ -55,6 +55,7 @@ bool IsWideAccelChar(WORD Ch, const WideString& Caption);
 WideString UnicodeWindowClassName(const char* WinClassName);
 
 #include "classlib/Controls.h"
+#include "classlib/Forms.h"
 
 // The character of a WM_CHAR message that went through the class library (see above), and the
 // reverse: the message carries Ch, made 8-bit safe.
@@ -165,6 +166,36 @@ class TWinControlTrap : public TComponent {
 // The hint-show handling of every Unicode control (CM_HINTSHOW, LParam a THintInfo): the hint
 // window becomes the Unicode one and the record carries the control's wide hint.
 void PrepareWideHintShow(TMessage& Message);
+
+// Shows wide hints: its caption is the wide hint of the record it was activated with.
+class TUtxHintWindow : public THintWindow {
+  VGT_CLASS(TUtxHintWindow, THintWindow)
+ public:
+  explicit TUtxHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+
+  WideString Caption() { return GetWideControlText(this); }
+  void SetCaption(const WideString& Value) { SetWideControlText(this, Value); }
+
+  void ActivateHint(RECT Rect, const AnsiString& AHint) override;
+  void ActivateHintData(RECT Rect, const AnsiString& AHint, void* AData) override;
+  RECT CalcHintRect(int MaxWidth, const AnsiString& AHint, void* AData) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Paint() override;
+
+ private:
+  bool FActivating = false;
+  bool FWideDataActivating = false;
+};
+
+// True when the hint record carries a wide hint: its data points at itself and its window class
+// is the Unicode one.
+bool IsWideHintData(const void* Data);
+// The wide hint of a record: the control's wide short hint while it still converts to the
+// record's 8-bit text, else that text widened.
+WideString WideHintFromHintData(const THintInfo* Info);
 
 // ---- Start and stop ----
 

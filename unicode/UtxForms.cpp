@@ -1,0 +1,238 @@
+#include "unicode/UtxForms.h"
+
+#include <memory>
+
+#include "unicode/UtxClasses.h"
+#include "unicode/UtxSysUtils.h"
+#include "unicode/UtxSystem.h"
+#include "unicode/UtxWindows.h"
+
+TUtxApplication* UtxApplication = nullptr;
+
+namespace {
+
+HHOOK GMessageHook = nullptr;
+int GUseCount = 0;
+
+bool PlatformIsNT() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// The flat scroll bars of comctl32 are bound at run time: older libraries lack them.
+void UninitializeFlatScrollBars(HWND Wnd) {
+  using TUninitializeFlatSB = HRESULT(WINAPI*)(HWND);
+  static TUninitializeFlatSB proc = [] {
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    return comctl ? reinterpret_cast<TUninitializeFlatSB>(GetProcAddress(comctl, "UninitializeFlatSB"))
+                  : nullptr;
+  }();
+  if (proc) proc(Wnd);
+}
+
+}  // namespace
+
+// ---- TUtxForm ----
+
+void TUtxForm::CreateWindowHandle(const TCreateParams& Params) {
+  if (!UnicodePlatform()) {
+    TForm::CreateWindowHandle(Params);
+  } else {
+    // A layered window gets its attributes after creation (below).
+    TCreateParams params = Params;
+    params.ExStyle &= ~static_cast<DWORD>(WS_EX_LAYERED);
+    CreateWideWindowHandle(this, params, L"");
+  }
+  if (AlphaBlend()) {
+    SetAlphaBlend(false);
+    SetAlphaBlend(true);
+  } else if (TransparentColor()) {
+    SetTransparentColor(false);
+    SetTransparentColor(true);
+  }
+}
+
+void TUtxForm::DestroyWindowHandle() {
+  if (UnicodePlatform() && WindowHandle()) UninitializeFlatScrollBars(WindowHandle());
+  TForm::DestroyWindowHandle();
+}
+
+void TUtxForm::DefineProperties(TFiler* Filer) {
+  TForm::DefineProperties(Filer);
+  DefineWideStringProperties(Filer, this);
+}
+
+void TUtxForm::ActionChange(TObject* Sender, bool CheckDefaults) {
+  ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
+  TForm::ActionChange(Sender, CheckDefaults);
+}
+
+void TUtxForm::UpdateActions() {
+  TForm::UpdateActions();
+  UpdateApplicationWideHint();
+}
+
+VGT_PUBLISH(TUtxForm) {
+  P.Prop(L"Caption", &TUtxForm::Caption, &TUtxForm::SetCaption,
+         [](TUtxForm* f) { return IsWideCaptionStored(f); })
+      .Prop(L"Hint", &TUtxForm::Hint, &TUtxForm::SetHint, [](TUtxForm* f) { return IsWideHintStored(f); });
+}
+
+// ---- TUtxScrollBox ----
+
+void TUtxScrollBox::CreateWindowHandle(const TCreateParams& Params) {
+  CreateWideWindowHandle(this, Params, L"");
+}
+
+void TUtxScrollBox::DefineProperties(TFiler* Filer) {
+  TScrollBox::DefineProperties(Filer);
+  DefineWideStringProperties(Filer, this);
+}
+
+void TUtxScrollBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
+  TScrollBox::ActionChange(Sender, CheckDefaults);
+}
+
+void TUtxScrollBox::Dispatch(TMessage& Message) {
+  if (Message.Msg != WM_SIZE) {
+    TScrollBox::Dispatch(Message);
+    return;
+  }
+  // Scroll bars that come and go re-enter the size handling; it stops at depth 32.
+  ++FSizeDepth;
+  try {
+    if (FSizeDepth < 32) TScrollBox::Dispatch(Message);
+  } catch (...) {
+    --FSizeDepth;
+    throw;
+  }
+  --FSizeDepth;
+}
+
+VGT_PUBLISH(TUtxScrollBox) {
+  P.Prop(L"Hint", &TUtxScrollBox::Hint, &TUtxScrollBox::SetHint,
+         [](TUtxScrollBox* b) { return IsWideHintStored(b); });
+}
+
+// ---- The idle-event control ----
+
+TUtxAppIdleEventControl::TUtxAppIdleEventControl(TComponent* AOwner) : TControl(AOwner) {
+  SetParentFont(false);
+  if (auto* form = Application ? Application->MainForm() : nullptr) SetParent(form);
+  SetVisible(true);
+  auto* action = new TUtxAction(this);
+  action->OnExecute = [](TObject*) { UpdateApplicationWideHint(); };
+  action->OnUpdate = [](TObject*) { UpdateApplicationWideHint(); };
+  SetAction(action);
+  if (UtxApplication) UtxApplication->FIdleEventControl = this;
+}
+
+TUtxAppIdleEventControl::~TUtxAppIdleEventControl() {
+  if (UtxApplication && UtxApplication->FIdleEventControl == this) UtxApplication->FIdleEventControl = nullptr;
+}
+
+// ---- TUtxApplication ----
+
+TUtxApplication::TUtxApplication() : TComponent(nullptr) {
+  if (Application)
+    Application->HookMainWindow(TWindowHook::Of<TUtxApplication, &TUtxApplication::MainWindowHook>(this));
+}
+
+TUtxApplication::~TUtxApplication() {
+  TUtxAppIdleEventControl* idle = FIdleEventControl;
+  FIdleEventControl = nullptr;
+  delete idle;
+  if (Application)
+    Application->UnhookMainWindow(TWindowHook::Of<TUtxApplication, &TUtxApplication::MainWindowHook>(this));
+}
+
+bool TUtxApplication::MainWindowHook(TMessage& Message) {
+  if (Message.Msg != CM_ACTIONEXECUTE) return false;
+  auto* action = reinterpret_cast<TBasicAction*>(Message.LParam);
+  if (!action || action->ClassType() != THintAction::StaticClass()) return false;
+  const WideString wide = ApplicationWideHint();
+  if (static_cast<THintAction*>(action)->Hint() != NarrowText(wide)) return false;
+  // Status lines get the wide hint through a Unicode hint action instead.
+  std::unique_ptr<TUtxHintAction> hint(new TUtxHintAction(this));
+  hint->SetHint(wide);
+  hint->Execute();
+  Message.Result = 1;
+  return true;
+}
+
+bool TUtxApplication::ProcessWideCharMessage(MSG& Msg) {
+  if (!FMainFormSeen && Application && Application->MainForm()) {
+    if (!dynamic_cast<TUtxForm*>(Application->MainForm())) new TUtxAppIdleEventControl(Application->MainForm());
+    FMainFormSeen = true;
+  }
+  if (Msg.message != WM_CHAR || Msg.wParam <= 0xFF || !IsWindowUnicode(Msg.hwnd)) return false;
+  bool handled = false;
+  if (Application && Application->OnMessage) Application->OnMessage(Msg, handled);
+  if (Application) Application->CancelHint();
+  if (!handled && !IsApplicationDialogMessage(Msg)) DispatchMessageW(&Msg);
+  return true;
+}
+
+WideString ApplicationWideHint() {
+  if (!UtxApplication || !Application) return {};
+  return SyncHeldWideText(UtxApplication->FWideHint, Application->Hint());
+}
+
+void SetApplicationWideHint(const WideString& Value) {
+  if (!UtxApplication || !Application) return;
+  StoreHeldWideText(Value, UtxApplication->FWideHint, Application->Hint(),
+                    [](const AnsiString& s) { Application->SetHint(s); });
+}
+
+void UpdateApplicationWideHint() {
+  TControl* control = Application ? Application->MouseControl() : nullptr;
+  SetApplicationWideHint(control ? WideLongHint(WideHintFromParents(control)) : WideString());
+}
+
+LRESULT CALLBACK WideCharMessageHook(int Code, WPARAM WParam, LPARAM LParam) {
+  try {
+    if (Code >= 0 && WParam == PM_REMOVE && UtxApplication) {
+      auto* msg = reinterpret_cast<MSG*>(LParam);
+      // The class library's loop then sees a message it ignores.
+      if (msg && UtxApplication->ProcessWideCharMessage(*msg)) msg->message = WM_NULL;
+    }
+  } catch (...) {
+    HandleCurrentException(UtxApplication);
+  }
+  return CallNextHookEx(GMessageHook, Code, WParam, LParam);
+}
+
+bool IsApplicationDialogMessage(MSG& Msg) {
+  // The wide call: the message may carry a character above $FF.
+  return Application && Application->DialogHandle() && IsDialogMessageW(Application->DialogHandle(), &Msg);
+}
+
+bool IsServerHostProcess() {
+  const WideString name = UpperCaseWide(WideExtractFileName(GetWideParamStr(0)));
+  return name.rfind(L"W3WP.", 0) == 0 || name.rfind(L"DLLHOST.", 0) == 0;
+}
+
+void UtxFormsStart() {
+  if (GUseCount++ > 0) return;
+  UtxControlsStart();
+  UtxApplication = new TUtxApplication();
+  if (PlatformIsNT()) {
+    GMessageHook = SetWindowsHookExW(WH_GETMESSAGE, &WideCharMessageHook, nullptr, GetCurrentThreadId());
+    if (!GMessageHook) RaiseLastOSErrorW();
+  }
+}
+
+void UtxFormsStop() {
+  if (GUseCount <= 0 || --GUseCount > 0) return;
+  if (GMessageHook) {
+    const bool ok = UnhookWindowsHookEx(GMessageHook) != 0;
+    GMessageHook = nullptr;
+    if (!ok && !IsServerHostProcess()) RaiseLastOSErrorW();
+  }
+  TUtxApplication* app = UtxApplication;
+  UtxApplication = nullptr;
+  delete app;
+  UtxControlsStop();
+}
