@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "classlib/ActnList.h"
+#include "classlib/StdCtrls.h"
 #include "unicode/UtxControls.h"
 #include "unicode/UtxWindows.h"
 
@@ -116,8 +117,8 @@ class TUtxActionLinkOf : public Base {
   }
 };
 
-// The class library's special link classes for list views, speed buttons, tool buttons and
-// buttons add nothing this layer relies on; their Unicode links stand on the control links.
+// The class library's link classes for list views, speed buttons and tool buttons add nothing
+// this layer relies on; their Unicode links stand on the control links.
 class TUtxControlActionLink : public TUtxActionLinkOf<TControlActionLink> {
   VGT_CLASS(TUtxControlActionLink, TControlActionLink)
  public:
@@ -128,8 +129,8 @@ class TUtxWinControlActionLink : public TUtxActionLinkOf<TWinControlActionLink> 
  public:
   using TUtxActionLinkOf::TUtxActionLinkOf;
 };
-class TUtxButtonActionLink : public TUtxActionLinkOf<TWinControlActionLink> {
-  VGT_CLASS(TUtxButtonActionLink, TWinControlActionLink)
+class TUtxButtonActionLink : public TUtxActionLinkOf<TButtonActionLink> {
+  VGT_CLASS(TUtxButtonActionLink, TButtonActionLink)
  public:
   using TUtxActionLinkOf::TUtxActionLinkOf;
 };
