@@ -64,8 +64,8 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   if (!GetWindowRect(Window, &r)) return false;
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return false;
-  // The window's own surface: the display's root window may not show what was drawn.
-  HDC screen = GetWindowDC(Window);
+  // From the screen: a window's own device context leaves out its child windows.
+  HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -76,7 +76,7 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
   std::vector<uint8_t> raw;
   raw.reserve(static_cast<size_t>(h) * (1 + 3 * static_cast<size_t>(w)));
@@ -93,7 +93,7 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   SelectObject(mem, old);
   DeleteObject(bmp);
   DeleteDC(mem);
-  ReleaseDC(Window, screen);
+  ReleaseDC(nullptr, screen);
 
   std::vector<uint8_t> png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   std::vector<uint8_t> ihdr;
