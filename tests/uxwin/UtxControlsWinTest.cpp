@@ -36,14 +36,6 @@ TEST(UtxCharMessage, CharsUpToFFAndStrayHighWordsPassAsTheyAre) {
   EXPECT_EQ(w, static_cast<WPARAM>(L'b'));
 }
 
-TEST(UtxCharMessage, OnlyTheThreeTextMessagesAreTextMessages) {
-  EXPECT_TRUE(IsWindowTextMessage(WM_SETTEXT));
-  EXPECT_TRUE(IsWindowTextMessage(WM_GETTEXT));
-  EXPECT_TRUE(IsWindowTextMessage(WM_GETTEXTLENGTH));
-  EXPECT_FALSE(IsWindowTextMessage(WM_CHAR));
-  EXPECT_FALSE(IsWindowTextMessage(0x0B));
-}
-
 struct AnsiProperty {
   AnsiString value;
   std::vector<AnsiString> calls;
@@ -116,13 +108,6 @@ TEST(UtxAccel, CharactersAboveFFMatchWithoutTheKeyboard) {
   }
   EXPECT_TRUE(IsWideAccelChar(0x4E2D, L"x&\x4E2D"));
   EXPECT_FALSE(IsWideAccelChar(0x4E2E, L"x&\x4E2D"));
-}
-
-TEST(UtxWindowClass, NameIsTheLibraryClassNameWithSuffix) {
-  EXPECT_EQ(UnicodeWindowClassName("TUtxForm"), L"TUtxForm.UnicodeClass");
-  char field[64];
-  memset(field, 'A', sizeof field);  // a full field without a terminator stops at 64
-  EXPECT_EQ(UnicodeWindowClassName(field), WideString(64, L'A') + L".UnicodeClass");
 }
 
 }  // namespace

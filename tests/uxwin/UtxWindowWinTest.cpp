@@ -234,15 +234,6 @@ TEST_F(UtxWindow, WideHintsAndTheirParents) {
   EXPECT_EQ(GetWideHint(w), L"direct");
 }
 
-TEST_F(UtxWindow, NotifyFormatFollowsTheAskingWindow) {
-  TUtxTestWindow* w = MakeWindow();
-  HWND h = w->Handle();
-  EXPECT_EQ(UnicodeNotifyFormat(h), UnicodePlatform() ? NFR_UNICODE : NFR_ANSI);
-  HWND ansi = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(UnicodeNotifyFormat(ansi), NFR_ANSI);
-  DestroyWindow(ansi);
-}
-
 TEST_F(UtxWindow, ControlFreedWithItsWindowLeavesNothingBehind) {
   TUtxTestWindow* w = MakeWindow();
   auto* edit = new TUtxTestEdit(w);
