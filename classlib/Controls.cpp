@@ -1157,17 +1157,16 @@ void TWinControl::SetShowing(bool Value) {
   Perform(CM_SHOWINGCHANGED, 0, 0);
 }
 
+// A control shows its window when it is visible; whether its parents show is asked by
+// UpdateControlState, and a hidden parent hides its children's windows anyway.
 void TWinControl::UpdateShowing() {
-  const bool show = FVisible && (FParent ? FParent->FShowing : (FParentWindow != nullptr || true));
+  const bool show = FVisible;
   if (show) {
     if (!FHandle) CreateHandle();
     for (TControl* c : std::vector<TControl*>(FControls))
       if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
   }
-  SetShowing(show);
-  if (!show)
-    for (TControl* c : std::vector<TControl*>(FControls))
-      if (auto* w = dynamic_cast<TWinControl*>(c); w && w->FShowing) w->UpdateShowing();
+  if (FHandle) SetShowing(show);
 }
 
 void TWinControl::UpdateControlState() {

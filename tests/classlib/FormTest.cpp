@@ -273,3 +273,87 @@ TEST_F(Forms, AlignedAndAnchoredControlsFollowTheFormSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// A button that sees the hint record before its hint is shown, and may change the text.
+class THintProbe : public TButton {
+  VGT_CLASS(THintProbe, TButton)
+ public:
+  using TButton::TButton;
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == CM_HINTSHOW) {
+      auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+      SeenHint = info->HintStr;
+      SeenControl = info->HintControl;
+      SeenClass = info->HintWindowClass;
+      info->HintStr += " (probe)";
+    }
+    TButton::Dispatch(Message);
+  }
+  AnsiString SeenHint;
+  TControl* SeenControl = nullptr;
+  TClass SeenClass = nullptr;
+};
+
+struct StatusLine {
+  AnsiString Text;
+  int Calls = 0;
+  bool Hook(TMessage& Message) {
+    if (Message.Msg != CM_ACTIONEXECUTE) return false;
+    auto* a = dynamic_cast<THintAction*>(reinterpret_cast<TObject*>(Message.LParam));
+    if (!a) return false;
+    Text = a->Hint();
+    ++Calls;
+    Message.Result = 1;
+    return true;
+  }
+};
+
+TEST_F(Forms, HintShowsTheShortPartAndTheStatusLineGetsTheLongPart) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  auto* probe = new THintProbe(f.get());
+  probe->SetBounds(200, 60, 90, 30);
+  probe->SetParent(f.get());
+  probe->SetCaption("Probe");
+  probe->SetHint("Open|Opens a file");
+  probe->SetShowHint(true);
+  f->Show();
+  StatusLine status;
+  auto hook = TWindowHook::Of<StatusLine, &StatusLine::Hook>(&status);
+  Application->HookMainWindow(hook);
+
+  POINT centre = probe->ClientToScreen(POINT{45, 15});
+  SetCursorPos(centre.x, centre.y);
+  Application->DoMouseIdle();
+  EXPECT_EQ(Application->MouseControl(), probe);
+  // The application hint is the long part; without OnHint it travels as a hint action.
+  EXPECT_EQ(Application->Hint(), "Opens a file");
+  EXPECT_EQ(status.Text, "Opens a file");
+  EXPECT_EQ(status.Calls, 1);
+
+  Application->ActivateHint(centre);
+  EXPECT_EQ(probe->SeenHint, "Open");
+  EXPECT_EQ(probe->SeenControl, probe);
+  EXPECT_EQ(probe->SeenClass, THintWindow::StaticClass());
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(Application->HintWindow()->Handle()));
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Open (probe)");
+  Application->CancelHint();
+  EXPECT_FALSE(Application->HintWindow()->HandleAllocated());
+
+  // Moving off the control clears the application hint; OnHint replaces the hint action.
+  int onHint = 0;
+  Application->OnHint = [&](TObject*) { ++onHint; };
+  POINT outside = f->ClientToScreen(POINT{5, 190});
+  SetCursorPos(outside.x, outside.y);
+  Application->DoMouseIdle();
+  EXPECT_EQ(Application->Hint(), "");
+  EXPECT_EQ(onHint, 1);
+  EXPECT_EQ(status.Calls, 1);
+  Application->OnHint = nullptr;
+  Application->UnhookMainWindow(hook);
+  f->Hide();
+}
+
+}  // namespace
