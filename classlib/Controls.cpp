@@ -15,12 +15,7 @@ namespace {
 
 TControl* CaptureControl = nullptr;
 
-HINSTANCE ThisModule() {
-  HMODULE m = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &m);
-  return m;
-}
+HINSTANCE ThisModule() { return LibraryInstance(); }
 
 AnsiString NarrowAcp(const WideString& s) {
   if (s.empty()) return {};
@@ -33,6 +28,17 @@ AnsiString NarrowAcp(const WideString& s) {
 bool IsGraphic(const TControl* c) { return dynamic_cast<const TWinControl*>(c) == nullptr; }
 
 }  // namespace
+
+// The module the library is linked into: the allocation base of its own code (works on every
+// Windows version, unlike the module-from-address call of XP).
+HINSTANCE LibraryInstance() {
+  static HINSTANCE instance = [] {
+    MEMORY_BASIC_INFORMATION mbi{};
+    VirtualQuery(reinterpret_cast<const void*>(&LibraryInstance), &mbi, sizeof mbi);
+    return static_cast<HINSTANCE>(mbi.AllocationBase);
+  }();
+  return instance;
+}
 
 void HandleCurrentException(TObject* Sender) noexcept {
   try {
@@ -260,9 +266,60 @@ LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 // ======================= TControl =======================
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont), FConstraints(new TSizeConstraints) {
   FWindowProc = OwnWndProc();
   FFont->OnChange = [this](TObject*) { FontChanged(); };
+  FConstraints->OnChange = [this](TObject*) { SetBounds(FLeft, FTop, FWidth, FHeight); };
+}
+
+void TSizeConstraints::Set(int& Field, int Value) {
+  if (Value < 0) Value = 0;
+  if (Field == Value) return;
+  Field = Value;
+  if (OnChange) OnChange(this);
+}
+
+void TSizeConstraints::Apply(int& Width, int& Height) const {
+  if (FMaxWidth > 0 && Width > FMaxWidth) Width = FMaxWidth;
+  if (FMinWidth > 0 && Width < FMinWidth) Width = FMinWidth;
+  if (FMaxHeight > 0 && Height > FMaxHeight) Height = FMaxHeight;
+  if (FMinHeight > 0 && Height < FMinHeight) Height = FMinHeight;
+}
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  if (auto* c = dynamic_cast<TSizeConstraints*>(Source)) {
+    FMinWidth = c->FMinWidth;
+    FMinHeight = c->FMinHeight;
+    FMaxWidth = c->FMaxWidth;
+    FMaxHeight = c->FMaxHeight;
+    if (OnChange) OnChange(this);
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+void TControl::ScaleBy(int M, int D) {
+  if (M == D || D == 0) return;
+  ChangeScale(M, D);
+}
+
+void TControl::ChangeScale(int M, int D) {
+  SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FLeft + FWidth, M, D) - MulDiv(FLeft, M, D),
+            MulDiv(FTop + FHeight, M, D) - MulDiv(FTop, M, D));
+  if (!FParentFont) FFont->SetSize(MulDiv(FFont->Size(), M, D));
+}
+
+void TWinControl::ChangeScale(int M, int D) {
+  DisableAlign();
+  try {
+    for (TControl* c : std::vector<TControl*>(FControls)) c->ChangeScale(M, D);
+    if (FParent) TControl::ChangeScale(M, D);
+    else if (!FParentFont) FFont->SetSize(MulDiv(FFont->Size(), M, D));
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
 }
 
 TControl::~TControl() {
@@ -345,6 +402,7 @@ void TControl::SetParentComponent(TComponent* Value) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   Invalidate();
   FLeft = ALeft;
@@ -1074,6 +1132,7 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
 // ---- Bounds ----
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   const bool resized = AWidth != FWidth || AHeight != FHeight;
   FLeft = ALeft;
@@ -1446,22 +1505,34 @@ void TWinControl::DoExit() {
 bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
   TWinControl* top = TopLevelParent(this);
   if (top && top != this && top->PreviewKeyDown(Key, Shift)) return true;
-  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+  KeyDown(Key, Shift);
   return Key == 0;
 }
 
 bool TWinControl::DoKeyPress(char& Key) {
   TWinControl* top = TopLevelParent(this);
   if (top && top != this && top->PreviewKeyPress(Key)) return true;
-  if (OnKeyPress) OnKeyPress(this, Key);
+  KeyPress(Key);
   return Key == 0;
 }
 
 bool TWinControl::DoKeyUp(WORD& Key, TShiftState Shift) {
   TWinControl* top = TopLevelParent(this);
   if (top && top != this && top->PreviewKeyUp(Key, Shift)) return true;
-  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+  KeyUp(Key, Shift);
   return Key == 0;
+}
+
+void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TWinControl::KeyPress(char& Key) {
+  if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
 }
 
 bool TWinControl::WantsKey(WORD Key) {
@@ -1630,6 +1701,13 @@ void TCustomControl::PaintWindow(HDC DC) {
 
 // ======================= Published properties =======================
 
+VGT_PUBLISH(TSizeConstraints) {
+  P.Prop(L"MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight)
+      .Prop(L"MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth)
+      .Prop(L"MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight)
+      .Prop(L"MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth);
+}
+
 VGT_PUBLISH(TControl) {
   P.Prop(L"Left", &TControl::Left, &TControl::SetLeft)
       .Prop(L"Top", &TControl::Top, &TControl::SetTop)
@@ -1644,6 +1722,7 @@ VGT_PUBLISH(TControl) {
       .Prop(L"Cursor", &TControl::Cursor, &TControl::SetCursor)
       .Idents(CursorIdents())
       .Prop(L"Enabled", &TControl::Enabled, &TControl::SetEnabled)
+      .Prop(L"Constraints", &TControl::Constraints, nullptr)
       .Prop(L"Font", &TControl::Font, nullptr, [](TControl* c) { return !c->ParentFont(); })
       .Prop(L"Hint", &TControl::Hint, &TControl::SetHint)
       .Prop(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor)

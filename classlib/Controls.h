@@ -137,6 +137,28 @@ using TControlActionLinkClass = const TActionLinkClassRef*;
 
 VGT_EXCEPTION(EInvalidOperationControl, EInvalidOperation);
 
+// Limits of a control's size; 0 is no limit.
+class TSizeConstraints : public TPersistent {
+  VGT_CLASS(TSizeConstraints, TPersistent)
+ public:
+  int MinWidth() const { return FMinWidth; }
+  int MinHeight() const { return FMinHeight; }
+  int MaxWidth() const { return FMaxWidth; }
+  int MaxHeight() const { return FMaxHeight; }
+  void SetMinWidth(int Value) { Set(FMinWidth, Value); }
+  void SetMinHeight(int Value) { Set(FMinHeight, Value); }
+  void SetMaxWidth(int Value) { Set(FMaxWidth, Value); }
+  void SetMaxHeight(int Value) { Set(FMaxHeight, Value); }
+  // Width and height within the limits.
+  void Apply(int& Width, int& Height) const;
+  void Assign(TPersistent* Source) override;
+  TNotifyEvent OnChange;
+
+ private:
+  void Set(int& Field, int Value);
+  int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
+};
+
 class TControl : public TComponent {
   VGT_CLASS(TControl, TComponent)
  public:
@@ -222,6 +244,9 @@ class TControl : public TComponent {
 
   TFont* Font() const { return FFont.get(); }
   void SetFont(TFont* Value) { FFont->Assign(Value); }
+  TSizeConstraints* Constraints() const { return FConstraints.get(); }
+  // Rescales position, size and (unless it is the parent's) font by M / D.
+  void ScaleBy(int M, int D);
   bool ParentFont() const { return FParentFont; }
   void SetParentFont(bool Value);
   TColor Color() const { return FColor; }
@@ -284,6 +309,8 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void Resize();
   virtual void FontChanged();
+  // The scaling step of ScaleBy; windowed controls scale their children too.
+  virtual void ChangeScale(int M, int D);
   // The bounds changed (also when the window moved it); requests alignment of the parent.
   void UpdateAnchorRules() {}
   void RequestAlign();
@@ -301,6 +328,7 @@ class TControl : public TComponent {
   bool FShowHint = false;
   bool FParentShowHint = true;
   std::unique_ptr<TFont> FFont;
+  std::unique_ptr<TSizeConstraints> FConstraints;
   bool FParentFont = true;
   TColor FColor = clWindow;
   bool FParentColor = true;
@@ -425,6 +453,11 @@ class TWinControl : public TControl {
   virtual bool DoKeyDown(WORD& Key, TShiftState Shift);
   virtual bool DoKeyPress(char& Key);
   virtual bool DoKeyUp(WORD& Key, TShiftState Shift);
+  // The control's own key steps (after a previewing form): each fires its event.
+  virtual void KeyDown(WORD& Key, TShiftState Shift);
+  virtual void KeyPress(char& Key);
+  virtual void KeyUp(WORD& Key, TShiftState Shift);
+  void ChangeScale(int M, int D) override;
   // A form with key preview takes keys first (TCustomForm).
   virtual bool PreviewKeyDown(WORD& /*Key*/, TShiftState) { return false; }
   virtual bool PreviewKeyPress(char& /*Key*/) { return false; }
@@ -570,6 +603,9 @@ AnsiString GetHint(TControl* Control);
 // True when the caption's accelerator ("&x"; "&&" is a literal ampersand, the last "&x" counts)
 // is the character CharCode, compared without regard to case.
 bool IsAccel(WORD CharCode, const AnsiString& Caption);
+
+// The module (program or DLL) that holds the library: the instance of its window classes.
+HINSTANCE LibraryInstance();
 
 // Registers the atoms; called by Application->Initialize (idempotent).
 void InitControls();

@@ -1,6 +1,7 @@
 #include "classlib/Forms.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "classlib/Filer.h"
 
@@ -20,11 +21,23 @@ AnsiString NarrowAcp(const WideString& s) {
   return a;
 }
 
-HINSTANCE ModuleOfLibrary() {
-  HMODULE m = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ModuleOfLibrary), &m);
-  return m;
+HINSTANCE ModuleOfLibrary() { return LibraryInstance(); }
+
+// Layered windows exist from Windows 2000 on: bound at run time.
+BOOL SetLayeredAttributes(HWND Wnd, COLORREF Key, BYTE Alpha, DWORD Flags) {
+  using Fn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+  static Fn fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes")));
+  return fn ? fn(Wnd, Key, Alpha, Flags) : FALSE;
+}
+
+// The system's metrics record; older systems know only the shorter form of it.
+bool GetNonClientMetrics(NONCLIENTMETRICSA& m) {
+  m = NONCLIENTMETRICSA{};
+  m.cbSize = sizeof m;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0)) return true;
+  m.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
+  return SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
 }
 
 void HandleExceptionThroughApplication(TObject* Sender) { Application->HandleException(Sender); }
@@ -327,6 +340,14 @@ void TCustomForm::DoClose(TCloseAction& Action) {
 
 void TCustomForm::Loaded() {
   TScrollingWinControl::Loaded();
+  if (FScaled && FPixelsPerInchRead && FPixelsPerInch > 0 && FPixelsPerInch != Screen->PixelsPerInch()) {
+    const int screen = Screen->PixelsPerInch();
+    const int cw = ClientWidth(), ch = ClientHeight();
+    ScaleBy(screen, FPixelsPerInch);
+    SetClientSize(MulDiv(cw, screen, FPixelsPerInch), MulDiv(ch, screen, FPixelsPerInch));
+    FPixelsPerInch = screen;
+  }
+  FPixelsPerInchRead = false;
   if (FActiveControl && FActiveControl->Parent() == nullptr) FActiveControl = nullptr;
 }
 
@@ -381,7 +402,7 @@ void TCustomForm::ApplyLayeredAttributes() {
   if (FAlphaBlend || FTransparentColor) {
     SetWindowLongA(FHandle, GWL_EXSTYLE, ex | WS_EX_LAYERED);
     DWORD flags = (FAlphaBlend ? LWA_ALPHA : 0) | (FTransparentColor ? LWA_COLORKEY : 0);
-    SetLayeredWindowAttributes(FHandle, ColorToRGB(FTransparentColorValue), FAlphaBlendValue, flags);
+    SetLayeredAttributes(FHandle, ColorToRGB(FTransparentColorValue), FAlphaBlendValue, flags);
   } else if (ex & WS_EX_LAYERED) {
     SetWindowLongA(FHandle, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
   }
@@ -919,8 +940,7 @@ void TApplication::Initialize() {
   Handle();
   if (!Screen->HintFont()) {
     NONCLIENTMETRICSA m{};
-    m.cbSize = sizeof m;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+    GetNonClientMetrics(m);
     Screen->FHintFont.reset(new TFont);
     Screen->FHintFont->SetHandle(CreateFontIndirectA(&m.lfStatusFont));
     Screen->FHintFont->SetColor(clInfoText);
@@ -1280,6 +1300,7 @@ VGT_PUBLISH(TCustomForm) {
       .Prop(L"OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder)
       .Prop(L"PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
       .Prop(L"Position", &TCustomForm::Position, &TCustomForm::SetPosition)
+      .Prop(L"Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled)
       .Prop(L"TextHeight", &TCustomForm::TextHeight, &TCustomForm::SetTextHeight)
       .Prop(L"WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState)
       .Prop(L"AlphaBlend", &TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend)

@@ -157,7 +157,13 @@ class TCustomForm : public TScrollingWinControl {
   void SetWindowState(TWindowState Value);
   uint32_t FormState() const { return FFormState; }
   int PixelsPerInch() const { return FPixelsPerInch; }
-  void SetPixelsPerInch(int Value) { FPixelsPerInch = Value; }
+  void SetPixelsPerInch(int Value) {
+    FPixelsPerInch = Value;
+    if (HasState(csLoading)) FPixelsPerInchRead = true;
+  }
+  // With Scaled, a form described at another PixelsPerInch is rescaled to the screen's on loading.
+  bool Scaled() const { return FScaled; }
+  void SetScaled(bool Value) { FScaled = Value; }
   int TextHeight() const { return FTextHeight; }
   void SetTextHeight(int Value) { FTextHeight = Value; }
   bool AlphaBlend() const { return FAlphaBlend; }
@@ -233,6 +239,8 @@ class TCustomForm : public TScrollingWinControl {
   TFormStyle FFormStyle = TFormStyle::fsNormal;
   TWindowState FWindowState = TWindowState::wsNormal;
   int FPixelsPerInch = 96;
+  bool FScaled = true;
+  bool FPixelsPerInchRead = false;
   int FTextHeight = 13;
   bool FAlphaBlend = false;
   BYTE FAlphaBlendValue = 255;

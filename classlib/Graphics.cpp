@@ -1,5 +1,6 @@
 #include "classlib/Graphics.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <csetjmp>
@@ -77,7 +78,13 @@ TFont::TFont() {
   // The dialog font of the system is the library's default face.
   NONCLIENTMETRICSA m{};
   m.cbSize = sizeof m;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) {
+  bool got = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
+  if (!got) {
+    // Older systems know only the record without its last field.
+    m.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
+    got = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
+  }
+  if (got) {
     FName = m.lfMessageFont.lfFaceName;
     FHeight = m.lfMessageFont.lfHeight < 0 ? m.lfMessageFont.lfHeight : -m.lfMessageFont.lfHeight;
     if (FHeight == 0) FHeight = -11;

@@ -5,8 +5,52 @@
 #include "classlib/TypInfo.h"
 
 namespace {
+
 std::optional<bool> ThemesOverride;
+
+// Visual styles came with Windows XP: the theme library is bound at run time, so the programs
+// still start where it is missing (themes are then off).
+struct ThemeApi {
+  HMODULE Lib = nullptr;
+  BOOL(WINAPI* IsThemeActive)() = nullptr;
+  BOOL(WINAPI* IsAppThemed)() = nullptr;
+  HTHEME(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
+  HRESULT(WINAPI* CloseThemeData)(HTHEME) = nullptr;
+  HRESULT(WINAPI* DrawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
+  HRESULT(WINAPI* DrawThemeText)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*) = nullptr;
+  HRESULT(WINAPI* DrawThemeParentBackground)(HWND, HDC, const RECT*) = nullptr;
+  HRESULT(WINAPI* GetThemeBackgroundContentRect)(HTHEME, HDC, int, int, const RECT*, RECT*) = nullptr;
+  bool Complete() const {
+    return IsThemeActive && IsAppThemed && OpenThemeData && CloseThemeData && DrawThemeBackground && DrawThemeText &&
+           DrawThemeParentBackground && GetThemeBackgroundContentRect;
+  }
+};
+
+template <class F>
+void Bind(HMODULE Lib, F& Fn, const char* Name) {
+  Fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Lib, Name)));
 }
+
+const ThemeApi& Api() {
+  static ThemeApi api = [] {
+    ThemeApi a;
+    a.Lib = LoadLibraryA("uxtheme.dll");
+    if (!a.Lib) return a;
+    Bind(a.Lib, a.IsThemeActive, "IsThemeActive");
+    Bind(a.Lib, a.IsAppThemed, "IsAppThemed");
+    Bind(a.Lib, a.OpenThemeData, "OpenThemeData");
+    Bind(a.Lib, a.CloseThemeData, "CloseThemeData");
+    Bind(a.Lib, a.DrawThemeBackground, "DrawThemeBackground");
+    Bind(a.Lib, a.DrawThemeText, "DrawThemeText");
+    Bind(a.Lib, a.DrawThemeParentBackground, "DrawThemeParentBackground");
+    Bind(a.Lib, a.GetThemeBackgroundContentRect, "GetThemeBackgroundContentRect");
+    if (!a.Complete()) a = ThemeApi{};
+    return a;
+  }();
+  return api;
+}
+
+}  // namespace
 
 TThemeServices* ThemeServices() {
   static TThemeServices services;
@@ -20,11 +64,11 @@ void TThemeServices::SetThemesEnabledOverride(std::optional<bool> Value) {
   ThemeServices()->ApplyThemeChange();
 }
 
-bool TThemeServices::ThemesAvailable() const { return IsThemeActive() != FALSE; }
+bool TThemeServices::ThemesAvailable() const { return Api().Complete() && Api().IsThemeActive(); }
 
 bool TThemeServices::ThemesEnabled() const {
   if (ThemesOverride) return *ThemesOverride;
-  return IsThemeActive() && IsAppThemed();
+  return ThemesAvailable() && Api().IsAppThemed();
 }
 
 TThemedElementDetails TThemeServices::GetElementDetails(TThemedButton Detail) const {
@@ -51,37 +95,37 @@ TThemedElementDetails TThemeServices::GetElementDetails(TThemedPanel Detail) con
 HTHEME TThemeServices::Theme(const wchar_t* ClassList) {
   auto it = FThemes.find(ClassList);
   if (it != FThemes.end()) return it->second;
-  HTHEME h = OpenThemeData(nullptr, ClassList);
+  HTHEME h = Api().Complete() ? Api().OpenThemeData(nullptr, ClassList) : nullptr;
   FThemes[ClassList] = h;
   return h;
 }
 
 void TThemeServices::DrawElement(HDC DC, const TThemedElementDetails& Details, const RECT& R, const RECT* Clip) {
   if (!ThemesEnabled()) return;
-  if (HTHEME h = Theme(Details.ClassList)) DrawThemeBackground(h, DC, Details.Part, Details.State, &R, Clip);
+  if (HTHEME h = Theme(Details.ClassList)) Api().DrawThemeBackground(h, DC, Details.Part, Details.State, &R, Clip);
 }
 
 void TThemeServices::DrawText(HDC DC, const TThemedElementDetails& Details, const WideString& Text, RECT R,
                               DWORD Flags, DWORD Flags2) {
   if (!ThemesEnabled()) return;
   if (HTHEME h = Theme(Details.ClassList))
-    DrawThemeText(h, DC, Details.Part, Details.State, Text.c_str(), static_cast<int>(Text.size()), Flags, Flags2, &R);
+    Api().DrawThemeText(h, DC, Details.Part, Details.State, Text.c_str(), static_cast<int>(Text.size()), Flags, Flags2, &R);
 }
 
 void TThemeServices::DrawParentBackground(HWND Wnd, HDC DC, const RECT* R) {
-  if (ThemesEnabled()) DrawThemeParentBackground(Wnd, DC, const_cast<RECT*>(R));
+  if (ThemesEnabled() && Api().Complete()) Api().DrawThemeParentBackground(Wnd, DC, R);
 }
 
 RECT TThemeServices::ContentRect(HDC DC, const TThemedElementDetails& Details, const RECT& R) {
   RECT content = R;
   if (ThemesEnabled())
-    if (HTHEME h = Theme(Details.ClassList)) GetThemeBackgroundContentRect(h, DC, Details.Part, Details.State, &R, &content);
+    if (HTHEME h = Theme(Details.ClassList)) Api().GetThemeBackgroundContentRect(h, DC, Details.Part, Details.State, &R, &content);
   return content;
 }
 
 void TThemeServices::ApplyThemeChange() {
   for (auto& [name, h] : FThemes)
-    if (h) CloseThemeData(h);
+    if (h) Api().CloseThemeData(h);
   FThemes.clear();
 }
 

@@ -2,6 +2,7 @@
 vgt_add_gtest(ClasslibWinControlsTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp
   LIBS vgt_classlib
+  WINVERS win98
   LABELS classlib)
 
 # Forms read from descriptions compiled into the test program's resources.

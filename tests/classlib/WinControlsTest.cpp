@@ -151,3 +151,41 @@ TEST(TypInfo, PublishedPropertiesInDeclarationOrderAndByName) {
 }
 
 }  // namespace
+
+#include <vsstyle.h>
+
+#include "classlib/Themes.h"
+
+namespace {
+
+TEST_F(Host, ConstraintsLimitTheSizeAndScalingMovesChildren) {
+  auto* c = new TWinControl(nullptr);
+  c->SetParent(Panel);
+  c->Constraints()->SetMinWidth(50);
+  c->Constraints()->SetMaxHeight(30);
+  c->SetBounds(10, 10, 20, 100);
+  EXPECT_EQ(c->Width(), 50);
+  EXPECT_EQ(c->Height(), 30);
+  c->Constraints()->SetMaxHeight(0);
+  c->SetBounds(10, 10, 60, 40);
+  Panel->ScaleBy(3, 2);
+  EXPECT_EQ(c->Left(), 15);
+  EXPECT_EQ(c->Width(), 90);
+  EXPECT_EQ(c->Height(), 60);
+}
+
+TEST(Themes, TestsCanSwitchThemesOnAndOff) {
+  TThemeServices::SetThemesEnabledOverride(false);
+  EXPECT_FALSE(ThemeServices()->ThemesEnabled());
+  TThemeServices::SetThemesEnabledOverride(true);
+  EXPECT_TRUE(ThemeServices()->ThemesEnabled());
+  // Drawing a group box element is safe whether or not the theme has it.
+  HDC dc = CreateCompatibleDC(nullptr);
+  ThemeServices()->DrawElement(dc, ThemeServices()->GetElementDetails(TThemedButton::tbGroupBoxNormal),
+                               RECT{0, 0, 50, 50});
+  DeleteDC(dc);
+  TThemeServices::SetThemesEnabledOverride(std::nullopt);
+  EXPECT_EQ(ThemeServices()->GetElementDetails(TThemedButton::tbGroupBoxDisabled).State, GBS_DISABLED);
+}
+
+}  // namespace
