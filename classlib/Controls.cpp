@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 
 #include "classlib/ActnList.h"
 
@@ -41,6 +42,7 @@ HINSTANCE LibraryInstance() {
 }
 
 void HandleCurrentException(TObject* Sender) noexcept {
+  if (!std::current_exception()) return;
   try {
     if (ApplicationHandleException) {
       ApplicationHandleException(Sender);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <exception>
 
 #include "classlib/Filer.h"
 
@@ -1254,6 +1255,7 @@ void TApplication::ShowException(const AnsiString& Message) {
 void TApplication::HandleException(TObject* Sender) {
   AnsiString message;
   const std::exception* e = nullptr;
+  if (!std::current_exception()) return;  // called outside a handler: nothing to show
   try {
     throw;
   } catch (const EAbort&) {

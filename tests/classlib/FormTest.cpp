@@ -357,3 +357,76 @@ TEST_F(Forms, HintShowsTheShortPartAndTheStatusLineGetsTheLongPart) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control with properties that are not published: the reader hands them to DefineProperties.
+class TDefiningButton : public TButton {
+  VGT_CLASS(TDefiningButton, TButton)
+ public:
+  using TButton::TButton;
+  WideString Wide;
+  std::vector<WideString> Items;
+  int Calls = 0;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override {
+    TButton::DefineProperties(Filer);
+    ++Calls;
+    Filer->DefineProperty(L"CaptionW", [this](TReader* R) { Wide = R->ReadWideString(); }, nullptr, false);
+    Filer->DefineProperty(L"Caption_UTF7", [](TReader* R) { R->SkipValue(); }, nullptr, false);
+    Filer->DefineProperty(
+        L"Items",
+        [this](TReader* R) {
+          R->ReadListBegin();
+          while (!R->EndOfList()) Items.push_back(R->ReadWideString());
+          R->ReadListEnd();
+        },
+        nullptr, false);
+  }
+};
+VGT_PUBLISH(TDefiningButton) {}
+
+TEST_F(Forms, NamesThatAreNotPublishedReachDefineProperties) {
+  std::unique_ptr<TTestForm> f(TCustomForm::CreateNew<TTestForm>(nullptr));
+  ReadComponentText(f.get(),
+                    L"object F: TTestForm\n"
+                    L"  object B: TDefiningButton\n"
+                    L"    Caption = 'plain'\n"
+                    L"    captionw = '\x03C9\x4E2D'\n"   // matched without regard to case
+                    L"    Caption_UTF7 = '+A8kATg-'\n"
+                    L"    Items = ('one' 'two' #$0416)\n"
+                    L"  end\n"
+                    L"end",
+                    L"TTestForm");
+  auto* b = f->Find<TDefiningButton>(L"B");
+  EXPECT_EQ(b->Caption(), "plain");
+  EXPECT_EQ(b->Wide, L"\x03C9\x4E2D");
+  EXPECT_EQ(b->Items, (std::vector<WideString>{L"one", L"two", L"\x0416"}));
+  EXPECT_EQ(b->Calls, 3);  // asked once per name that is not published
+  // A name nobody defines is still refused.
+  std::unique_ptr<TTestForm> g(TCustomForm::CreateNew<TTestForm>(nullptr));
+  EXPECT_THROW(ReadComponentText(g.get(), L"object F: TTestForm\n object B: TDefiningButton\n HintW = 'x'\n end\nend",
+                                 L"TTestForm"),
+               EReadError);
+}
+
+TEST_F(Forms, IdleUpdatesTheActionsOfVisibleForms) {
+  std::unique_ptr<TDerivedForm> f(TCustomForm::Create<TDerivedForm>(nullptr));
+  auto* action = f->Find<TAction>(L"OpenAction");
+  auto* extra = f->Find<TButton>(L"ExtraButton");
+  int updates = 0;
+  action->OnUpdate = [&](TObject*) {
+    ++updates;
+    action->SetEnabled(false);
+  };
+  Application->DoActionIdle();
+  EXPECT_EQ(updates, 0);  // not shown: nothing to update
+  f->Show();
+  Application->DoActionIdle();
+  EXPECT_GE(updates, 1);
+  EXPECT_FALSE(extra->Enabled());
+  f->Hide();
+}
+
+}  // namespace
