@@ -430,3 +430,74 @@ TEST_F(Forms, IdleUpdatesTheActionsOfVisibleForms) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reads and closes the message box the application shows for an exception.
+std::string BoxText;
+std::string BoxTitle;
+HHOOK BoxHook = nullptr;
+
+LRESULT CALLBACK CloseMessageBox(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(WParam);
+    char cls[32] = {};
+    GetClassNameA(box, cls, sizeof cls);
+    if (std::string(cls) == "#32770") {
+      char text[256] = {}, title[256] = {};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      GetWindowTextA(box, title, sizeof title);
+      BoxText = text;
+      BoxTitle = title;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return CallNextHookEx(BoxHook, Code, WParam, LParam);
+}
+
+TEST_F(Forms, WithoutAnExceptionHandlerTheMessageIsShownAndTheProgramGoesOn) {
+  Application->OnException = nullptr;
+  Application->SetTitle("Klassentest");
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  f->ThrowOnOk = true;
+  BoxText.clear();
+  BoxHook = SetWindowsHookExA(WH_CBT, CloseMessageBox, nullptr, GetCurrentThreadId());
+  ASSERT_NE(BoxHook, nullptr);
+  PostMessageA(f->Find<TButton>(L"OkButton")->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  UnhookWindowsHookEx(BoxHook);
+  EXPECT_EQ(BoxText, "Der Knopf ist kaputt.");
+  EXPECT_EQ(BoxTitle, "Klassentest");
+  EXPECT_EQ(f->OkClicks, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Forms, MnemonicOfALabelFocusesItsControlAndTabMovesOn) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  f->Show();
+  auto* ok = f->Find<TButton>(L"OkButton");
+  auto* cancel = f->Find<TButton>(L"CancelButton");
+  auto* edit = f->Find<TEdit>(L"NameEdit");
+  ok->SetFocus();
+  Application->ProcessMessages();
+  ASSERT_EQ(GetFocus(), ok->Handle());
+  EXPECT_EQ(f->ActiveControl(), ok);
+  // Alt+N: the label "&Name" gives the focus to the edit it names.
+  PostMessageA(ok->Handle(), WM_SYSCHAR, 'n', 0x20000000);
+  Application->ProcessMessages();
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  EXPECT_EQ(f->ActiveControl(), edit);
+  // Tab follows the tab order: OK, Cancel, edit, then around (the scroll box takes no tab stop).
+  PostMessageA(edit->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  Application->ProcessMessages();
+  EXPECT_EQ(GetFocus(), ok->Handle());
+  PostMessageA(ok->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  Application->ProcessMessages();
+  EXPECT_EQ(GetFocus(), cancel->Handle());
+  f->Hide();
+}
+
+}  // namespace
