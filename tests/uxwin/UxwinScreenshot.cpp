@@ -51,6 +51,11 @@ std::vector<uint8_t> ZlibStored(const std::vector<uint8_t>& raw) {
   return z;
 }
 
+BOOL CALLBACK CollectChild(HWND Child, LPARAM List) {
+  reinterpret_cast<std::vector<HWND>*>(List)->push_back(Child);
+  return TRUE;
+}
+
 }  // namespace
 
 std::wstring ScreenshotDir() {
@@ -64,8 +69,9 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   if (!GetWindowRect(Window, &r)) return false;
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return false;
-  // From the screen: a window's own device context leaves out its child windows.
-  HDC screen = GetDC(nullptr);
+  // Each window's own surface, the children over their parent: what reaches the display may lag
+  // behind what was painted.
+  HDC screen = GetWindowDC(Window);
   HDC mem = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -76,7 +82,18 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  std::vector<HWND> children;
+  EnumChildWindows(Window, &CollectChild, reinterpret_cast<LPARAM>(&children));
+  // Enumerated parents first, each level topmost first: draw the bottom ones first.
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (!IsWindowVisible(*it)) continue;
+    RECT c{};
+    GetWindowRect(*it, &c);
+    HDC child = GetWindowDC(*it);
+    BitBlt(mem, c.left - r.left, c.top - r.top, c.right - c.left, c.bottom - c.top, child, 0, 0, SRCCOPY);
+    ReleaseDC(*it, child);
+  }
   GdiFlush();
   std::vector<uint8_t> raw;
   raw.reserve(static_cast<size_t>(h) * (1 + 3 * static_cast<size_t>(w)));
@@ -93,7 +110,7 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   SelectObject(mem, old);
   DeleteObject(bmp);
   DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+  ReleaseDC(Window, screen);
 
   std::vector<uint8_t> png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   std::vector<uint8_t> ihdr;
