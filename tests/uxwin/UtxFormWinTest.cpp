@@ -24,7 +24,10 @@ class TUtxTestForm : public TUtxForm {
   VGT_CLASS(TUtxTestForm, TUtxForm)
  public:
   using TUtxForm::TUtxForm;
-  void FormKeyPress(TObject*, char& Key) { Keys.push_back(Key); }
+  void FormKeyPress(TObject*, char& Key) {
+    Keys.push_back(Key);
+    if (Key == '!') throw Exception("Taste abgelehnt");
+  }
   std::vector<char> Keys;
   template <class T>
   T* Find(const wchar_t* Name) {
@@ -162,6 +165,20 @@ TEST_F(UtxForm, PostedCharAboveFFReachesTheEditWholeAndTheFormAsFF) {
     ASSERT_EQ(Form->Keys.size(), 1u);
     EXPECT_EQ(static_cast<unsigned char>(Form->Keys[0]), 0xE9);
   }
+}
+
+TEST_F(UtxForm, ExceptionInAHandlerBehindTheTrapReachesTheApplication) {
+  std::string reported;
+  Application->OnException = [&](TObject*, const std::exception*, const AnsiString& Message) { reported = Message; };
+  auto* edit = Form->Find<TUtxTestEdit>(L"NameEdit");
+  HWND h = edit->Handle();
+  SetWideControlText(edit, L"");
+  PostMessageW(h, WM_CHAR, L'!', 1);
+  PostMessageW(h, WM_CHAR, L'x', 1);
+  Application->ProcessMessages();
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported, "Taste abgelehnt");
+  EXPECT_EQ(WindowText(h), L"x");  // the program went on
 }
 
 TEST_F(UtxForm, WideActionCaptionReachesTheLinkedControl) {
