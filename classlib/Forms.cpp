@@ -727,10 +727,18 @@ void TScreen::SetActiveForm(TCustomForm* Form) { FActiveForm = Form; }
 
 void TScreen::SetCursor(TCursor Value) {
   ScreenCursor = Value;
-  POINT p;
-  GetCursorPos(&p);
-  SetCursorPos(p.x, p.y);  // makes the window under the mouse ask for its cursor again
-  if (Value != crDefault) ::SetCursor(CursorHandle(Value));
+  if (Value == crDefault) {
+    // The window under the mouse, if it is ours, chooses its own cursor again.
+    POINT p;
+    GetCursorPos(&p);
+    HWND wnd = WindowFromPoint(p);
+    if (wnd && GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
+      LRESULT hit = SendMessageA(wnd, WM_NCHITTEST, 0, PointToLParam(p));
+      SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(hit, WM_MOUSEMOVE));
+      return;
+    }
+  }
+  ::SetCursor(CursorHandle(Value));
 }
 
 int TScreen::PixelsPerInch() const {

@@ -501,3 +501,35 @@ TEST_F(Forms, MnemonicOfALabelFocusesItsControlAndTabMovesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Forms, ScreenKnowsFormsMonitorsAndTheCursor) {
+  const int before = Screen->FormCount();
+  std::unique_ptr<TTestForm> f(TCustomForm::CreateNew<TTestForm>(nullptr));
+  EXPECT_EQ(Screen->FormCount(), before + 1);
+  EXPECT_EQ(Screen->Forms(Screen->FormCount() - 1), f.get());
+  ASSERT_GE(Screen->MonitorCount(), 1);
+  RECT work = Screen->Monitors(0)->WorkareaRect();
+  EXPECT_GT(work.right - work.left, 0);
+  // A rectangle far off every monitor still gets the nearest one.
+  TMonitor* nearest = Screen->MonitorFromRect(RECT{-20000, -20000, -19990, -19990});
+  ASSERT_NE(nearest, nullptr);
+  EXPECT_EQ(Screen->MonitorFromRect(RECT{-20000, -20000, -19990, -19990}, TMonitorDefaultTo::mdNull), nullptr);
+  EXPECT_NE(Screen->HintFont()->Name(), "");
+
+  // The screen cursor wins over the controls' own while it is set.
+  f->Show();
+  Screen->SetCursor(crHourGlass);
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  LRESULT r = SendMessageA(f->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(f->Handle()),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(r, 1);
+  EXPECT_EQ(GetCursor(), CursorHandle(crHourGlass));
+  Screen->SetCursor(crDefault);
+  f->Hide();
+  f.reset();
+  EXPECT_EQ(Screen->FormCount(), before);
+}
+
+}  // namespace
