@@ -320,6 +320,20 @@ class TReenteringBox : public TUtxScrollBox {
   }
 };
 
+TEST_F(UtxForm, ApplicationShowsTheWideShortHintInAUnicodeHintWindow) {
+  if (!UnicodePlatform()) GTEST_SKIP() << "wide hints need the Unicode platform";
+  auto* box = Form->Find<TUtxScrollBox>(L"Box");
+  box->SetShowHint(true);
+  Form->Show();
+  ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);  // the library leaves child windows hidden
+  Application->ActivateHint(box->ClientToScreen(POINT{5, 5}));
+  THintWindow* hint = Application->HintWindow();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_EQ(hint->ClassName(), L"TUtxHintWindow");
+  EXPECT_EQ(WindowText(hint->Handle()), L"\x041F\x043E\x043B\x0435");
+  Application->CancelHint();
+}
+
 TEST_F(UtxForm, ScrollBoxSizeHandlingStopsReenteringAtDepth32) {
   auto* box = new TReenteringBox(Form);
   box->SetParent(Form);
