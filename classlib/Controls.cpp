@@ -778,6 +778,7 @@ void TWinControl::CreateWnd() {
   if (!p.WndParent && (p.Style & WS_CHILD))
     throw EInvalidOperationControl("Element '" + NarrowAcp(Name()) + "' hat kein übergeordnetes Fenster");
   FDefWndProc = p.WindowClass.lpfnWndProc;
+  FPlatformClass = FDefWndProc != &DefWindowProcA;
   WNDCLASSA existing{};
   bool registered = GetClassInfoA(p.WindowClass.hInstance, p.WinClassName, &existing) != 0;
   if (!registered || existing.lpfnWndProc != &InitWndProc) {
@@ -1329,7 +1330,8 @@ void TWinControl::WMPaint(TMessage& Message) {
 }
 
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
-  if (FDefWndProc != DefWindowProcA) {
+  // Decided by the class the window was made from, whatever default procedure now stands in.
+  if (FPlatformClass) {
     // A platform control draws its own background.
     DefaultHandler(Message);
     return;

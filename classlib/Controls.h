@@ -517,6 +517,7 @@ class TWinControl : public TControl {
   void AnchorChildren(int NewWidth, int NewHeight);
   int FAnchorWidth = -1, FAnchorHeight = -1;
   int FPendingTabOrder = -1;  // set while loading, applied by the parent's Loaded
+  bool FPlatformClass = false;  // the window is of a platform class (EDIT, BUTTON, ...)
   void ApplyPendingTabOrders();
   void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);
