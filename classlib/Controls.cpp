@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "classlib/ActnList.h"
+#include "classlib/Themes.h"
 
 TWinControl* CreationControl = nullptr;
 ATOM ControlAtom = 0;
@@ -1338,7 +1339,10 @@ void TWinControl::WMEraseBkgnd(TMessage& Message) {
   }
   RECT r;
   GetClientRect(FHandle, &r);
-  FillRect(reinterpret_cast<HDC>(Message.WParam), &r, FBrush->Handle());
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  // With visual styles a control that shows its parent's background lets the parent paint it.
+  if (ParentBackground() && FParent && ThemeServices()->ThemesEnabled()) ThemeServices()->DrawParentBackground(FHandle, dc, &r);
+  else FillRect(dc, &r, FBrush->Handle());
   Message.Result = 1;
 }
 

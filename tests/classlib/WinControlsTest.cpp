@@ -189,3 +189,38 @@ TEST(Themes, TestsCanSwitchThemesOnAndOff) {
 }
 
 }  // namespace
+
+namespace {
+
+// Erases Control's window into a bitmap and gives the colour in its middle.
+COLORREF ErasedColour(TWinControl* Control) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, Control->Width(), Control->Height());
+  HGDIOBJ old = SelectObject(dc, bmp);
+  SendMessageA(Control->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  COLORREF c = GetPixel(dc, Control->Width() / 2, Control->Height() / 2);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+TEST_F(Host, ParentBackgroundShowsTheParentOnlyWithThemes) {
+  Panel->SetColor(clRed);
+  auto* child = new TWinControl(nullptr);
+  child->SetBounds(10, 10, 40, 40);
+  child->SetColor(clBlue);
+  child->SetParentBackground(true);
+  child->SetParent(Panel);
+  TThemeServices::SetThemesEnabledOverride(false);
+  EXPECT_EQ(ErasedColour(child), RGB(0, 0, 255));
+  TThemeServices::SetThemesEnabledOverride(true);
+  EXPECT_EQ(ErasedColour(child), RGB(255, 0, 0));
+  child->SetParentBackground(false);
+  EXPECT_EQ(ErasedColour(child), RGB(0, 0, 255));
+  TThemeServices::SetThemesEnabledOverride(std::nullopt);
+}
+
+}  // namespace
