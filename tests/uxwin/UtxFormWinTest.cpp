@@ -325,7 +325,6 @@ TEST_F(UtxForm, ApplicationShowsTheWideShortHintInAUnicodeHintWindow) {
   auto* box = Form->Find<TUtxScrollBox>(L"Box");
   box->SetShowHint(true);
   Form->Show();
-  ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);  // the library leaves child windows hidden
   Application->ActivateHint(box->ClientToScreen(POINT{5, 5}));
   THintWindow* hint = Application->HintWindow();
   ASSERT_NE(hint, nullptr);
@@ -362,10 +361,6 @@ TEST_F(UtxForm, ScreenshotOnRequest) {
   const std::wstring dir = ScreenshotDir();
   if (dir.empty()) GTEST_SKIP() << "set VGT_SCREENSHOT_DIR to make one";
   Form->Show();
-  // Child windows that the library left hidden although they are visible controls.
-  for (int i = 0; i < Form->ControlCount(); ++i)
-    if (auto* w = dynamic_cast<TWinControl*>(Form->Controls(i)); w && w->Visible() && !IsWindowVisible(w->Handle()))
-      ShowWindow(w->Handle(), SW_SHOWNOACTIVATE);
   // The display maps the window in its own time: let its messages arrive for a moment.
   const DWORD until = GetTickCount() + 500;
   while (GetTickCount() < until) {
