@@ -413,17 +413,6 @@ LRESULT CALLBACK TrapDefaultProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPara
     case WM_IME_CHAR:
       if (!PlatformIsXPOrLater()) return SendMessageW(Wnd, WM_CHAR, WParam, LParam);
       break;
-    case WM_ERASEBKGND:
-      // The class library erases only windows whose default procedure is its own 8-bit one and
-      // leaves every other to the platform class; a window of no platform class gets the
-      // control's brush here, as the library would give it.
-      if (previous == &DefWindowProcW && trap && trap->FControl) {
-        RECT r{};
-        GetClientRect(Wnd, &r);
-        FillRect(reinterpret_cast<HDC>(WParam), &r, trap->FControl->Brush()->Handle());
-        return 1;
-      }
-      break;
     default:
       break;
   }
