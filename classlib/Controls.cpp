@@ -946,6 +946,18 @@ void TWinControl::Dispatch(TMessage& Message) {
       for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
       break;
     }
+    case CM_CTL3DCHANGED: {
+      if (FHandle) RecreateWnd();
+      TMessage m{CM_PARENTCTL3DCHANGED, 0, 0, 0};
+      for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
+      break;
+    }
+    case CM_PARENTCTL3DCHANGED:
+      if (FParentCtl3D && FParent && FCtl3D != FParent->FCtl3D) {
+        FCtl3D = FParent->FCtl3D;
+        Perform(CM_CTL3DCHANGED, 0, 0);
+      }
+      break;
     case CM_SHOWHINTCHANGED: {
       TMessage m{CM_PARENTSHOWHINTCHANGED, 0, 0, 0};
       for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
@@ -998,6 +1010,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   if (AControl->FParentFont) AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
   if (AControl->FParentColor) AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
   if (AControl->FParentShowHint) AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+  if (auto* w = dynamic_cast<TWinControl*>(AControl); w && w->FParentCtl3D) w->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) w->UpdateControlState();
   else AControl->Invalidate();
   AControl->RequestAlign();
@@ -1487,6 +1500,19 @@ void TWinControl::SelectFirst() {
   if (TWinControl* c = FindNextControl(nullptr, true, true, false)) c->SetFocus();
 }
 
+void TWinControl::SetCtl3D(bool Value) {
+  FParentCtl3D = false;
+  if (FCtl3D == Value) return;
+  FCtl3D = Value;
+  Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::SetParentCtl3D(bool Value) {
+  if (FParentCtl3D == Value) return;
+  FParentCtl3D = Value;
+  if (Value && FParent) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
+
 void TWinControl::SetParentBackground(bool Value) {
   if (ParentBackground() == Value) return;
   FControlStyle = Value ? (FControlStyle | csParentBackground) : (FControlStyle & ~csParentBackground);
@@ -1762,6 +1788,8 @@ VGT_PUBLISH(TWinControl) {
   P.Prop(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
       .Prop(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
       .Prop(L"ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground)
+      .Prop(L"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
+      .Prop(L"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D)
       .Prop(L"OnEnter", [](TWinControl* c) { return c->OnEnter; }, [](TWinControl* c, TNotifyEvent e) { c->OnEnter = std::move(e); })
       .Prop(L"OnExit", [](TWinControl* c) { return c->OnExit; }, [](TWinControl* c, TNotifyEvent e) { c->OnExit = std::move(e); })
       .Prop(L"OnKeyDown", [](TWinControl* c) { return c->OnKeyDown; }, [](TWinControl* c, TKeyEvent e) { c->OnKeyDown = std::move(e); })

@@ -409,6 +409,11 @@ class TWinControl : public TControl {
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   void SelectFirst();
 
+  // Sunken three-dimensional look (edits get a client edge instead of a flat border).
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool Value);
   bool ParentBackground() const { return (FControlStyle & csParentBackground) != 0; }
   void SetParentBackground(bool Value);
   TBrush* Brush() const { return FBrush.get(); }
@@ -518,6 +523,8 @@ class TWinControl : public TControl {
   int FAnchorWidth = -1, FAnchorHeight = -1;
   int FPendingTabOrder = -1;  // set while loading, applied by the parent's Loaded
   bool FPlatformClass = false;  // the window is of a platform class (EDIT, BUTTON, ...)
+  bool FCtl3D = true;
+  bool FParentCtl3D = true;
   void ApplyPendingTabOrders();
   void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);

@@ -120,7 +120,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   if (FOEMConvert) Params.Style |= ES_OEMCONVERT;
   if (FCharCase == TEditCharCase::ecUpperCase) Params.Style |= ES_UPPERCASE;
   if (FCharCase == TEditCharCase::ecLowerCase) Params.Style |= ES_LOWERCASE;
-  if (FBorderStyle == TBorderStyle::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (FBorderStyle == TBorderStyle::bsSingle) {
+    if (Ctl3D()) Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else Params.Style |= WS_BORDER;
+  }
 }
 
 void TCustomEdit::CreateWnd() {

@@ -224,3 +224,23 @@ TEST_F(Host, ParentBackgroundShowsTheParentOnlyWithThemes) {
 }
 
 }  // namespace
+
+#include "classlib/StdCtrls.h"
+
+namespace {
+
+TEST_F(Host, FlatParentMakesItsEditsFlat) {
+  auto* edit = new TEdit(nullptr);
+  edit->SetParent(Panel);
+  EXPECT_TRUE(GetWindowLongA(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  Panel->SetCtl3D(false);
+  EXPECT_FALSE(edit->Ctl3D());
+  EXPECT_FALSE(GetWindowLongA(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  // A control that set its own look keeps it.
+  edit->SetCtl3D(true);
+  Panel->SetCtl3D(true);
+  Panel->SetCtl3D(false);
+  EXPECT_TRUE(edit->Ctl3D());
+}
+
+}  // namespace
