@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwctype>
 
+#include "classlib/Controls.h"
 #include "classlib/Strings.h"
 
 namespace {
@@ -568,7 +569,7 @@ void TReader::SkipValue() { Take(); }
 // ---- Entry points ----
 
 bool ReadComponentResource(TComponent* Root, const WideString& ResName, HINSTANCE Instance) {
-  if (!Instance) Instance = GetModuleHandleW(nullptr);
+  if (!Instance) Instance = LibraryInstance();
   HRSRC r = FindResourceW(Instance, ResName.c_str(), reinterpret_cast<LPCWSTR>(RT_RCDATA));
   if (!r) return false;
   HGLOBAL g = LoadResource(Instance, r);

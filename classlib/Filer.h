@@ -119,7 +119,8 @@ class TReader : public TFiler {
   std::vector<std::pair<const TDescValue*, size_t>> FLists;
 };
 
-// Reads the description compiled as RCDATA named ResName (in Instance, default: the program)
+// Reads the description compiled as RCDATA named ResName (in Instance, default: the module the
+// library is linked into)
 // into Root. False when there is no such resource.
 bool ReadComponentResource(TComponent* Root, const WideString& ResName, HINSTANCE Instance = nullptr);
 // Reads a description given as text into Root.
