@@ -179,6 +179,18 @@ TEST_F(UtxWindow, CharAboveFFReachesTheEditWholeAndTheLibraryAsFF) {
   EXPECT_EQ(GetWideControlText(edit), L"\x4E2D" L"a");
 }
 
+TEST_F(UtxWindow, ImeCharBeforeXPArrivesAsATypedChar) {
+  if (!UnicodePlatform() || PlatformIsXPOrLater()) GTEST_SKIP() << "Windows 2000 only";
+  TUtxTestWindow* w = MakeWindow();
+  auto* edit = new TUtxTestEdit(w);
+  edit->SetParent(w);
+  HWND h = edit->Handle();
+  SendMessageW(h, WM_IME_CHAR, 0x4E2D, 1);
+  ASSERT_EQ(edit->KeysPressed.size(), 1u);
+  EXPECT_EQ(static_cast<unsigned char>(edit->KeysPressed[0]), 0xFF);
+  EXPECT_EQ(WindowText(h), L"\x4E2D");
+}
+
 TEST_F(UtxWindow, EditTextSetBeforeTheWindowShowsInIt) {
   TUtxTestWindow* w = MakeWindow();
   auto* edit = new TUtxTestEdit(w);
