@@ -29,6 +29,9 @@ winenv_start() {
   # Wine's service processes inherit the pipes of whoever starts them; keep them off ours.
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1
+  # There is no window manager on the private display: with Wine's managed windows, hiding a
+  # top-level window waits for one that never answers.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
 # Gives each program copy named <name>_<version>.exe the Windows version Wine reports to it.
