@@ -333,6 +333,25 @@ TEST_F(UtxForm, ApplicationShowsTheWideShortHintInAUnicodeHintWindow) {
   Application->CancelHint();
 }
 
+TEST_F(UtxForm, PlainMainFormGetsTheIdleControlForTheWideHint) {
+  if (!UnicodePlatform()) GTEST_SKIP() << "no message hook on the older platform";
+  TCustomForm* previous = Application->MainForm();
+  auto* main = TCustomForm::CreateNew<TForm>(nullptr);
+  Application->SetMainForm(main);
+  PostMessageW(main->Handle(), WM_NULL, 0, 0);
+  Application->ProcessMessages();
+  TUtxAppIdleEventControl* idle = nullptr;
+  for (int i = 0; i < main->ComponentCount(); ++i)
+    if (auto* c = dynamic_cast<TUtxAppIdleEventControl*>(main->Components(i))) idle = c;
+  ASSERT_NE(idle, nullptr);
+  EXPECT_EQ(idle->Parent(), main);
+  ASSERT_NE(dynamic_cast<TUtxAction*>(idle->Action()), nullptr);
+  // Its action's update brings the wide hint up to date; the control goes with the form.
+  idle->InitiateAction();
+  Application->SetMainForm(previous);
+  delete main;
+}
+
 TEST_F(UtxForm, ScrollBoxSizeHandlingStopsReenteringAtDepth32) {
   auto* box = new TReenteringBox(Form);
   box->SetParent(Form);
