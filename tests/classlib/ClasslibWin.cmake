@@ -5,11 +5,15 @@ vgt_add_gtest(ClasslibWinControlsTest
   WINVERS win98
   LABELS classlib)
 
+# The one screenshot helper of the test programs: PNG files, only when VGT_SCREENSHOT_DIR asks.
+add_library(vgt_test_screenshot STATIC ${CMAKE_CURRENT_LIST_DIR}/Screenshot.cpp)
+target_include_directories(vgt_test_screenshot PUBLIC ${PROJECT_SOURCE_DIR})
+
 # Forms read from descriptions compiled into the test program's resources.
 vgt_add_gtest(ClasslibWinFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/GraphicsTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/Screenshot.cpp ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
-  LIBS vgt_classlib
+          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
+  LIBS vgt_classlib vgt_test_screenshot
   LABELS classlib)
 target_include_directories(ClasslibWinFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/FormTest.rc PROPERTIES OBJECT_DEPENDS

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Screenshot.h"
+#include "tests/classlib/Screenshot.h"
 #include "classlib/ActnList.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Filer.h"
@@ -268,7 +268,31 @@ TEST_F(Forms, AlignedAndAnchoredControlsFollowTheFormSize) {
   EXPECT_EQ(box->Width(), f->ClientWidth());
   EXPECT_EQ(cancel->Left(), left + 40);
   EXPECT_EQ(cancel->Top(), top + 30);
-  SaveScreenshotOnRequest(f->Handle(), "ClasslibTestForm");
+  SaveScreenshotOnRequest(f->Handle(), L"ClasslibTestForm");
+  f->Hide();
+}
+
+TEST_F(Forms, ScreenshotHelperWritesAPngOfTheWindowSize) {
+  std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
+  f->Show();
+  wchar_t dir[MAX_PATH], path[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, dir), 0u);
+  ASSERT_NE(GetTempFileNameW(dir, L"vgt", 0, path), 0u);
+  ASSERT_TRUE(SaveWindowPng(f->Handle(), path));
+  std::vector<unsigned char> head(24);
+  FILE* file = _wfopen(path, L"rb");
+  ASSERT_NE(file, nullptr);
+  const size_t got = fread(head.data(), 1, head.size(), file);
+  fclose(file);
+  DeleteFileW(path);
+  ASSERT_EQ(got, head.size());
+  EXPECT_EQ(std::string(head.begin() + 1, head.begin() + 4), "PNG");
+  EXPECT_EQ(std::string(head.begin() + 12, head.begin() + 16), "IHDR");
+  auto be32 = [&](int at) {
+    return (head[at] << 24) | (head[at + 1] << 16) | (head[at + 2] << 8) | head[at + 3];
+  };
+  EXPECT_EQ(be32(16), f->Width());
+  EXPECT_EQ(be32(20), f->Height());
   f->Hide();
 }
 
