@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "classlib/System.h"
+#include "unicode/UtxWindows.h"
 
 // ---- Messages ----
 
@@ -196,6 +197,27 @@ bool IsWideHintData(const void* Data);
 // The wide hint of a record: the control's wide short hint while it still converts to the
 // record's 8-bit text, else that text widened.
 WideString WideHintFromHintData(const THintInfo* Info);
+
+// ---- Wide list controls ----
+
+// Offered by the Unicode list controls, which keep their items as wide texts.
+struct IWideListControl {
+  static constexpr GUID IID = {0xC1801F41, 0x51E9, 0x4DB5, {0x8D, 0xB8, 0x58, 0xAC, 0x86, 0x69, 0x8C, 0x2E}};
+  virtual void AddWideItem(const WideString& Item, TObject* AObject) = 0;
+
+ protected:
+  virtual ~IWideListControl() = default;
+};
+
+// Adds Item to any list control: whole through IWideListControl when the control offers it, else
+// through the control's own 8-bit AddItem, converted.
+template <class TListControl>
+void WideListControlAddItem(TListControl* ListControl, const WideString& Item, TObject* AObject) {
+  if (auto* wide = dynamic_cast<IWideListControl*>(ListControl))
+    wide->AddWideItem(Item, AObject);
+  else
+    ListControl->AddItem(NarrowText(Item), AObject);
+}
 
 // ---- Start and stop ----
 

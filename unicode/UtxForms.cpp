@@ -137,7 +137,7 @@ TUtxAppIdleEventControl::~TUtxAppIdleEventControl() {
 
 TUtxApplication::TUtxApplication() : TComponent(nullptr) {
   if (Application)
-    Application->HookMainWindow(TWindowHook::Of<TUtxApplication, &TUtxApplication::MainWindowHook>(this));
+    Application->HookMainWindow(TWindowHook::Of<TUtxApplication, &TUtxApplication::ApplicationMainWindowHook>(this));
 }
 
 TUtxApplication::~TUtxApplication() {
@@ -145,10 +145,10 @@ TUtxApplication::~TUtxApplication() {
   FIdleEventControl = nullptr;
   delete idle;
   if (Application)
-    Application->UnhookMainWindow(TWindowHook::Of<TUtxApplication, &TUtxApplication::MainWindowHook>(this));
+    Application->UnhookMainWindow(TWindowHook::Of<TUtxApplication, &TUtxApplication::ApplicationMainWindowHook>(this));
 }
 
-bool TUtxApplication::MainWindowHook(TMessage& Message) {
+bool TUtxApplication::ApplicationMainWindowHook(TMessage& Message) {
   if (Message.Msg != CM_ACTIONEXECUTE) return false;
   auto* action = reinterpret_cast<TBasicAction*>(Message.LParam);
   if (!action || action->ClassType() != THintAction::StaticClass()) return false;

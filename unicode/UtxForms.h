@@ -72,7 +72,7 @@ class TUtxApplication : public TComponent {
   ~TUtxApplication() override;
 
   // Hooked into the class library application's main window.
-  bool MainWindowHook(TMessage& Message);
+  bool ApplicationMainWindowHook(TMessage& Message);
   // Consumes a WM_CHAR above $FF for a Unicode window by dispatching it as a wide message.
   bool ProcessWideCharMessage(MSG& Msg);
 

@@ -110,4 +110,37 @@ TEST(UtxAccel, CharactersAboveFFMatchWithoutTheKeyboard) {
   EXPECT_FALSE(IsWideAccelChar(0x4E2E, L"x&\x4E2D"));
 }
 
+// Two list controls as the combo box meets them: one keeps wide items, one only 8-bit ones.
+struct TAnsiList {
+  virtual ~TAnsiList() = default;
+  void AddItem(const AnsiString& Item, TObject* AObject) {
+    Items.push_back(Item);
+    Objects.push_back(AObject);
+  }
+  std::vector<AnsiString> Items;
+  std::vector<TObject*> Objects;
+};
+struct TWideList : TAnsiList, IWideListControl {
+  void AddWideItem(const WideString& Item, TObject* AObject) override {
+    WideItems.push_back(Item);
+    Objects.push_back(AObject);
+  }
+  std::vector<WideString> WideItems;
+};
+
+TEST(UtxWideList, ItemsGoWholeToWideListsAndConvertedToOthers) {
+  TObject tag;
+  TWideList wide;
+  WideListControlAddItem<TAnsiList>(&wide, L"\x03C9 \x4E2D", &tag);
+  ASSERT_EQ(wide.WideItems.size(), 1u);
+  EXPECT_EQ(wide.WideItems[0], L"\x03C9 \x4E2D");
+  EXPECT_TRUE(wide.Items.empty());
+  EXPECT_EQ(wide.Objects[0], &tag);
+  TAnsiList plain;
+  WideListControlAddItem(&plain, L"\x00E9t\x00E9 \x4E2D", &tag);
+  ASSERT_EQ(plain.Items.size(), 1u);
+  EXPECT_EQ(plain.Items[0], "\xE9t\xE9 ?");
+  EXPECT_EQ(plain.Objects[0], &tag);
+}
+
 }  // namespace
