@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "unicode/UtxControls.h"
+#include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -257,6 +258,51 @@ TEST_F(UtxWindow, ControlFreedWithItsWindowLeavesNothingBehind) {
   // The parent still works and its text is intact.
   SetWideControlText(w, L"after");
   EXPECT_EQ(GetWideControlText(w), L"after");
+}
+
+// A window of the library's 8-bit path.
+class TAnsiTestWindow : public TWinControl {
+  VGT_CLASS(TAnsiTestWindow, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    Params.Style = WS_POPUP;
+    Params.WndParent = nullptr;
+  }
+};
+
+TEST_F(UtxWindow, NotifyFormatFollowsTheAskingWindowAndOnly8BitWindowsAreRefused) {
+  if (!UnicodePlatform()) GTEST_SKIP() << "no Unicode windows on the older platform";
+  TUtxTestWindow* w = MakeWindow();
+  auto* edit = new TUtxTestEdit(w);
+  edit->SetParent(w);
+  TAnsiTestWindow ansi(nullptr);
+  EXPECT_EQ(SendMessageW(w->Handle(), WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(edit->Handle()), NF_QUERY),
+            NFR_UNICODE);
+  EXPECT_EQ(SendMessageW(w->Handle(), WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(ansi.Handle()), NF_QUERY),
+            NFR_ANSI);
+  try {
+    SubClassUnicodeControl(&ansi, "");
+    FAIL() << "no error";
+  } catch (const EUtxInternalError& e) {
+    EXPECT_STREQ(e.what(), "Internal Error: SubClassUnicodeControl.Control is not Unicode.");
+  }
+  EXPECT_TRUE(IsWindow(ansi.WindowHandle()));  // the control keeps its window
+}
+
+TEST_F(UtxWindow, AfterTheLastStopLateMessagesReachNoObject) {
+  if (!UnicodePlatform()) GTEST_SKIP() << "no traps on the older platform";
+  TUtxTestWindow* w = MakeWindow();
+  SetWideControlText(w, kOmega);
+  HWND h = w->Handle();
+  UtxControlsStop();
+  EXPECT_EQ(SendMessageW(h, WM_GETTEXTLENGTH, 0, 0), 0);
+  Window.reset();  // its window goes without reaching the freed layer
+  EXPECT_FALSE(IsWindow(h));
+  UtxControlsStart();
 }
 
 }  // namespace
