@@ -214,6 +214,18 @@ TEST_F(UtxForm, ActionChangeWithDefaultsKeepsTheWideTexts) {
   EXPECT_EQ(Form->Hint(), Shown(L"\x03C9|lang \x03C9"));
 }
 
+// The click and the keys travel through the traps of the Unicode windows.
+TEST_F(UtxForm, ShowModalReturnsTheResultOfAUnicodeButtonClickedByMessage) {
+  auto* close = Form->Find<TUtxTestButton>(L"CloseButton");
+  close->SetModalResult(mrCancel);
+  PostMessageW(close->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(Form->ShowModal(), mrCancel);
+  EXPECT_FALSE(Form->Visible());
+  close->SetCancel(true);
+  PostMessageW(Form->Find<TUtxTestEdit>(L"NameEdit")->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_EQ(Form->ShowModal(), mrCancel);
+}
+
 TEST_F(UtxForm, FormWithoutDescriptionIsRefusedByName) {
   try {
     delete TCustomForm::Create<TUtxNoDescriptionForm>(nullptr);
