@@ -269,6 +269,19 @@ LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 // ======================= TControl =======================
 
+namespace {
+thread_local TFreeWatch* Watches = nullptr;
+}
+
+TFreeWatch::TFreeWatch(const TControl* Control) : FControl(Control), FOuter(Watches) { Watches = this; }
+
+TFreeWatch::~TFreeWatch() { Watches = FOuter; }
+
+void TFreeWatch::ControlFreed(const TControl* Control) noexcept {
+  for (TFreeWatch* w = Watches; w; w = w->FOuter)
+    if (w->FControl == Control) w->FFreed = true;
+}
+
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont), FConstraints(new TSizeConstraints) {
   FWindowProc = OwnWndProc();
   FFont->OnChange = [this](TObject*) { FontChanged(); };
@@ -326,6 +339,7 @@ void TWinControl::ChangeScale(int M, int D) {
 }
 
 TControl::~TControl() {
+  TFreeWatch::ControlFreed(this);
   Destroying();
   if (CaptureControl == this) CaptureControl = nullptr;
   delete FActionLink;
@@ -602,12 +616,14 @@ void TControl::CMHintShow(TMessage&) {}
 void TControl::WMMouse(TMessage& Message) {
   TWMMouse m{Message};
   TShiftState shift = KeysToShiftState(m.Keys());
+  TFreeWatch watch(this);
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (Message.Msg == WM_LBUTTONDBLCLK && (FControlStyle & csDoubleClicks)) {
         shift.Include(TShiftStateBit::ssDouble);
         DblClick();
+        if (watch.Freed()) return;
       }
       if (FControlStyle & csClickEvents) FControlState |= csClicked;
       FControlState |= csLButtonDown;
@@ -624,6 +640,7 @@ void TControl::WMMouse(TMessage& Message) {
         RECT r = ClientRect();
         POINT p = m.Pos();
         if (PtInRect(&r, p)) Click();
+        if (watch.Freed()) return;
       }
       MouseUp(TMouseButton::mbLeft, shift, m.X(), m.Y());
       break;
@@ -633,7 +650,7 @@ void TControl::WMMouse(TMessage& Message) {
     case WM_MOUSEMOVE: MouseMove(shift, m.X(), m.Y()); break;
     default: break;
   }
-  DefaultHandler(Message);
+  if (!watch.Freed()) DefaultHandler(Message);
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -159,6 +159,25 @@ class TSizeConstraints : public TPersistent {
   int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
 };
 
+// Tells whether a control was freed while a message of its own ran: a handler may free the very
+// control that called it (a form freed from its button's click), and the code that called the
+// handler must then leave the control alone.
+class TFreeWatch {
+ public:
+  explicit TFreeWatch(const TControl* Control);
+  ~TFreeWatch();
+  TFreeWatch(const TFreeWatch&) = delete;
+  TFreeWatch& operator=(const TFreeWatch&) = delete;
+  bool Freed() const { return FFreed; }
+  // Marks every watch of the control; its destructor calls this.
+  static void ControlFreed(const TControl* Control) noexcept;
+
+ private:
+  const TControl* FControl;
+  bool FFreed = false;
+  TFreeWatch* FOuter;
+};
+
 class TControl : public TComponent {
   VGT_CLASS(TControl, TComponent)
  public:

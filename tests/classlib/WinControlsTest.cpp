@@ -1,11 +1,30 @@
 // Controls without forms: a windowed control hosted in a plain platform window.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <stdexcept>
 
 #include "classlib/ActnList.h"
 #include "classlib/Controls.h"
+#include "classlib/StdCtrls.h"
+
+// Freed memory is overwritten at once, so that code still using a freed control fails here
+// instead of reading stale but plausible values.
+void* operator new(size_t Size) {
+  if (void* p = std::malloc(Size ? Size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* P) noexcept {
+  if (!P) return;
+  std::memset(P, 0xDD, _msize(P));
+  std::free(P);
+}
+void operator delete(void* P, size_t) noexcept { operator delete(P); }
 
 namespace {
 
@@ -108,6 +127,42 @@ TEST_F(Host, ExceptionInAHandlerReachesTheApplicationAndTheProgramGoesOn) {
   // The window still works.
   Panel->SetCaption("alive");
   EXPECT_EQ(Panel->Caption(), "alive");
+}
+
+TEST_F(Host, ControlFreedByItsOwnClickIsNotTouchedAfterwards) {
+  // A windowless control: its parent's window procedure delivers the click.
+  auto* g = new Throwing(nullptr);
+  g->SetBounds(10, 10, 50, 50);
+  g->SetParent(Panel);
+  g->OnClick = [g](TObject*) { delete g; };
+  HWND h = Panel->Handle();
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(Panel->ControlCount(), 0);
+
+  // A windowed control freed while its own window procedure runs.
+  auto* w = new TWinControl(nullptr);
+  w->SetBounds(10, 10, 50, 50);
+  w->SetParent(Panel);
+  w->OnClick = [w](TObject*) { delete w; };
+  HWND wh = w->Handle();
+  SendMessageA(wh, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(wh, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_FALSE(IsWindow(wh));
+  EXPECT_EQ(Panel->ControlCount(), 0);
+
+  // A platform button whose click frees its parent, window and all.
+  auto* b = new TButton(nullptr);
+  b->SetParent(Panel);
+  b->OnClick = [this](TObject*) {
+    delete Panel;
+    Panel = nullptr;
+  };
+  HWND bh = b->Handle();
+  SendMessageA(bh, BM_CLICK, 0, 0);
+  EXPECT_EQ(Panel, nullptr);
+  EXPECT_FALSE(IsWindow(bh));
+  EXPECT_EQ(HandledExceptions, 0);
 }
 
 TEST_F(Host, ActionChangesReachLinkedControlsThatFollowIt) {
