@@ -77,6 +77,7 @@ class Parser {
   void ParseObject(Obj& O) {
     Skip();
     int line = Line;
+    Nest nest(*this, line);
     WideString kw = Ident();
     if (SameText(kw, L"inherited")) O.Inherited = true;
     else if (!SameText(kw, L"object")) R.Error(L"'object' erwartet", line);
@@ -181,6 +182,7 @@ class Parser {
       ++P;
     } else if (c == L'(') {
       ++P;
+      Nest nest(*this, v.Line);
       v.Type = TDescValue::Kind::List;
       while (Peek() != L')') {
         if (AtEnd()) R.Error(L"')' fehlt", Line);
@@ -216,6 +218,7 @@ class Parser {
         int d = (c >= L'0' && c <= L'9') ? c - L'0' : (c | 0x20) - L'a' + 10;
         n = n * 16 + d;
         any = true;
+        if (n > (int64_t{1} << 40)) R.Error(L"Zahl zu groß", Line);
       }
     } else {
       while (P < T.size() && T[P] >= L'0' && T[P] <= L'9') {
@@ -267,10 +270,23 @@ class Parser {
     }
   }
 
+  // Objects and lists nest by recursion: a damaged description must not exhaust the stack.
+  static constexpr int MaxDepth = 200;
+  struct Nest {
+    Parser& Of;
+    Nest(Parser& P, int AtLine) : Of(P) {
+      if (++Of.Depth > MaxDepth) Of.R.Error(L"Zu tief verschachtelt", AtLine);
+    }
+    ~Nest() { --Of.Depth; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+  };
+
   const WideString& T;
   const TReader& R;
   size_t P = 0;
   int Line = 1;
+  int Depth = 0;
 };
 
 }  // namespace

@@ -183,6 +183,7 @@ TEST_F(Forms, UnknownClassPropertyOrHandlerIsRefusedByName) {
       {L"object F: TTestForm\n  ActiveControl = Nobody\nend", "Komponente Nobody nicht gefunden"},
       {L"object F: TTestForm\n  Caption = 'open\nend", "Zeichenkette nicht abgeschlossen"},
       {L"object F: TTestForm\n  Left = 1\n", "'end' fehlt"},
+      {L"object F: TTestForm\n  Tag = $FFFFFFFFFFFFFFFFFFFFFFFF\nend", "Zahl zu gro\xDF"},
   };
   for (const Case& c : cases) {
     std::unique_ptr<TTestForm> f(TCustomForm::CreateNew<TTestForm>(nullptr));
@@ -193,6 +194,23 @@ TEST_F(Forms, UnknownClassPropertyOrHandlerIsRefusedByName) {
       std::string what = e.what();
       EXPECT_NE(what.find(c.Expected), std::string::npos) << what;
       EXPECT_NE(what.find("TTestForm"), std::string::npos) << what;
+    }
+  }
+}
+
+// Damaged descriptions nested beyond reason are refused before the stack runs out.
+TEST_F(Forms, DeeplyNestedDescriptionIsRefusedNotACrash) {
+  const int depth = 100000;
+  std::wstring objects, lists = L"object F: TTestForm\n  Tag = ";
+  for (int i = 0; i < depth; ++i) objects += L"object X: TButton\n";
+  lists.append(depth, L'(');
+  for (const std::wstring& text : {objects, lists}) {
+    std::unique_ptr<TTestForm> f(TCustomForm::CreateNew<TTestForm>(nullptr));
+    try {
+      ReadComponentText(f.get(), text, L"TTestForm");
+      ADD_FAILURE() << "accepted";
+    } catch (const EReadError& e) {
+      EXPECT_NE(std::string(e.what()).find("Zu tief verschachtelt"), std::string::npos) << e.what();
     }
   }
 }
