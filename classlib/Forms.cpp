@@ -511,17 +511,26 @@ TModalResult TCustomForm::ShowModal() {
   HandleNeeded();
   TaskWindows tasks{FHandle, {}};
   EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&tasks));
-  auto restore = [&] {
+  auto enableOthers = [&] {
     for (HWND w : tasks.Disabled)
       if (IsWindow(w)) EnableWindow(w, TRUE);
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+  };
+  auto restore = [&] {
+    enableOthers();
     FFormState &= ~fsModal;
   };
+  // A handler may free the form while it is shown modally: the loop then ends without touching it.
+  TFreeWatch watch(this);
   try {
     Show();
     FModalResult = mrNone;
     do {
       Application->HandleMessage();
+      if (watch.Freed()) {
+        enableOthers();
+        return mrCancel;
+      }
       if (Application->Terminated()) FModalResult = mrCancel;
       else if (FModalResult != mrNone) {
         // The modal result closes the form unless the close is refused.
@@ -538,6 +547,10 @@ TModalResult TCustomForm::ShowModal() {
     restore();
     return result;
   } catch (...) {
+    if (watch.Freed()) {
+      enableOthers();
+      throw;
+    }
     if (FVisible) SetVisible(false);
     restore();
     throw;

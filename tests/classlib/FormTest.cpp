@@ -240,6 +240,22 @@ TEST_F(Forms, ShowModalReturnsTheResultOfTheButtonClickedByMessage) {
   EXPECT_EQ(asked, 2);
 }
 
+TEST_F(Forms, ModalFormFreedFromItsButtonClickEndsTheModalLoop) {
+  auto* f = TCustomForm::Create<TTestForm>(nullptr);
+  auto* ok = f->Find<TButton>(L"OkButton");
+  HWND okWnd = ok->Handle();
+  bool freed = false;
+  ok->OnClick = [&](TObject*) {
+    delete f;
+    freed = true;
+  };
+  PostMessageA(okWnd, BM_CLICK, 0, 0);
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  EXPECT_TRUE(freed);
+  EXPECT_FALSE(IsWindow(okWnd));
+  EXPECT_EQ(Recorded.Count, 0);
+}
+
 TEST_F(Forms, ExceptionInAHandlerReachesHandleExceptionAndTheProgramGoesOn) {
   std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
   f->ThrowOnOk = true;
