@@ -19,14 +19,6 @@ TControl* CaptureControl = nullptr;
 
 HINSTANCE ThisModule() { return LibraryInstance(); }
 
-AnsiString NarrowAcp(const WideString& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), a.data(), n, nullptr, nullptr);
-  return a;
-}
-
 bool IsGraphic(const TControl* c) { return dynamic_cast<const TWinControl*>(c) == nullptr; }
 
 }  // namespace
@@ -488,16 +480,16 @@ void TControl::SetText(const AnsiString& Value) {
 
 void TControl::SetShowHint(bool Value) {
   FParentShowHint = false;
-  if (FShowHint == Value) return;
-  FShowHint = Value;
-  Perform(CM_SHOWHINTCHANGED, 0, 0);
+  ChangeAndNotify(FShowHint, Value, CM_SHOWHINTCHANGED);
 }
 
-void TControl::SetParentShowHint(bool Value) {
-  if (FParentShowHint == Value) return;
-  FParentShowHint = Value;
-  if (Value && FParent) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+void TControl::SetParentFlag(bool& Flag, bool Value, UINT Msg) {
+  if (Flag == Value) return;
+  Flag = Value;
+  if (Value && FParent) Perform(Msg, 0, 0);
 }
+
+void TControl::SetParentShowHint(bool Value) { SetParentFlag(FParentShowHint, Value, CM_PARENTSHOWHINTCHANGED); }
 
 void TControl::SetVisible(bool Value) {
   if (FVisible == Value) return;
@@ -512,44 +504,22 @@ void TControl::Show() {
   SetVisible(true);
 }
 
-void TControl::SetEnabled(bool Value) {
-  if (FEnabled == Value) return;
-  FEnabled = Value;
-  Perform(CM_ENABLEDCHANGED, 0, 0);
-}
+void TControl::SetEnabled(bool Value) { ChangeAndNotify(FEnabled, Value, CM_ENABLEDCHANGED); }
 
 bool TControl::Showing() const { return FVisible && FParent && FParent->Showing(); }
 
-void TControl::SetParentFont(bool Value) {
-  if (FParentFont == Value) return;
-  FParentFont = Value;
-  if (Value && FParent) Perform(CM_PARENTFONTCHANGED, 0, 0);
-}
+void TControl::SetParentFont(bool Value) { SetParentFlag(FParentFont, Value, CM_PARENTFONTCHANGED); }
 
 void TControl::SetColor(TColor Value) {
   FParentColor = false;
-  if (FColor == Value) return;
-  FColor = Value;
-  Perform(CM_COLORCHANGED, 0, 0);
+  ChangeAndNotify(FColor, Value, CM_COLORCHANGED);
 }
 
-void TControl::SetParentColor(bool Value) {
-  if (FParentColor == Value) return;
-  FParentColor = Value;
-  if (Value && FParent) Perform(CM_PARENTCOLORCHANGED, 0, 0);
-}
+void TControl::SetParentColor(bool Value) { SetParentFlag(FParentColor, Value, CM_PARENTCOLORCHANGED); }
 
-void TControl::SetCursor(TCursor Value) {
-  if (FCursor == Value) return;
-  FCursor = Value;
-  Perform(CM_CURSORCHANGED, 0, 0);
-}
+void TControl::SetCursor(TCursor Value) { ChangeAndNotify(FCursor, Value, CM_CURSORCHANGED); }
 
-void TControl::SetBiDiMode(TBiDiMode Value) {
-  if (FBiDiMode == Value) return;
-  FBiDiMode = Value;
-  Perform(CM_BIDIMODECHANGED, 0, 0);
-}
+void TControl::SetBiDiMode(TBiDiMode Value) { ChangeAndNotify(FBiDiMode, Value, CM_BIDIMODECHANGED); }
 
 void TControl::Invalidate() {
   if (FParent && FParent->HandleAllocated()) {
@@ -594,21 +564,11 @@ void TControl::CMParentFontChanged(TMessage&) {
 }
 
 void TControl::CMParentColorChanged(TMessage&) {
-  if (!FParentColor || !FParent) return;
-  if (FColor != FParent->Color()) {
-    FColor = FParent->Color();
-    Perform(CM_COLORCHANGED, 0, 0);
-  }
-  FParentColor = true;
+  if (FParent) TakeFromParent(FParentColor, FColor, FParent->Color(), CM_COLORCHANGED);
 }
 
 void TControl::CMParentShowHintChanged(TMessage&) {
-  if (!FParentShowHint || !FParent) return;
-  if (FShowHint != FParent->ShowHint()) {
-    FShowHint = FParent->ShowHint();
-    Perform(CM_SHOWHINTCHANGED, 0, 0);
-  }
-  FParentShowHint = true;
+  if (FParent) TakeFromParent(FParentShowHint, FShowHint, FParent->ShowHint(), CM_SHOWHINTCHANGED);
 }
 
 void TControl::CMHintShow(TMessage&) {}
@@ -1244,11 +1204,7 @@ void TWinControl::WMMove(TMessage& Message) {
 
 // ---- Showing ----
 
-void TWinControl::SetShowing(bool Value) {
-  if (FShowing == Value) return;
-  FShowing = Value;
-  Perform(CM_SHOWINGCHANGED, 0, 0);
-}
+void TWinControl::SetShowing(bool Value) { ChangeAndNotify(FShowing, Value, CM_SHOWINGCHANGED); }
 
 // A control shows its window when it is visible; whether its parents show is asked by
 // UpdateControlState, and a hidden parent hides its children's windows anyway.
@@ -1461,11 +1417,7 @@ void TWinControl::SetTabOrder(int Value) {
   l.insert(l.begin() + static_cast<ptrdiff_t>(pos), this);
 }
 
-void TWinControl::SetTabStop(bool Value) {
-  if (FTabStop == Value) return;
-  FTabStop = Value;
-  Perform(CM_TABSTOPCHANGED, 0, 0);
-}
+void TWinControl::SetTabStop(bool Value) { ChangeAndNotify(FTabStop, Value, CM_TABSTOPCHANGED); }
 
 bool TWinControl::CanFocus() {
   TWinControl* top = TopLevelParent(this);
@@ -1519,16 +1471,10 @@ void TWinControl::SelectFirst() {
 
 void TWinControl::SetCtl3D(bool Value) {
   FParentCtl3D = false;
-  if (FCtl3D == Value) return;
-  FCtl3D = Value;
-  Perform(CM_CTL3DCHANGED, 0, 0);
+  ChangeAndNotify(FCtl3D, Value, CM_CTL3DCHANGED);
 }
 
-void TWinControl::SetParentCtl3D(bool Value) {
-  if (FParentCtl3D == Value) return;
-  FParentCtl3D = Value;
-  if (Value && FParent) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
-}
+void TWinControl::SetParentCtl3D(bool Value) { SetParentFlag(FParentCtl3D, Value, CM_PARENTCTL3DCHANGED); }
 
 void TWinControl::SetParentBackground(bool Value) {
   if (ParentBackground() == Value) return;

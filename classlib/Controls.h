@@ -312,6 +312,22 @@ class TControl : public TComponent {
   void Loaded() override;
 
  protected:
+  // A changed property value is told to the control by its notification message.
+  template <class T>
+  void ChangeAndNotify(T& Field, const T& Value, UINT Msg) {
+    if (Field == Value) return;
+    Field = Value;
+    Perform(Msg, 0, 0);
+  }
+  // Turning on a "take it from the parent" flag takes the parent's value at once.
+  void SetParentFlag(bool& Flag, bool Value, UINT Msg);
+  // The parent's value replaces the control's own while Flag is on.
+  template <class T>
+  void TakeFromParent(bool& Flag, T& Field, const T& ParentValue, UINT ChangedMsg) {
+    if (!Flag || !FParent) return;
+    ChangeAndNotify(Field, ParentValue, ChangedMsg);
+    Flag = true;
+  }
   // Handlers by message number, for classes that extend Dispatch.
   void WMMouse(TMessage& Message);
   void CMVisibleChanged(TMessage& Message);

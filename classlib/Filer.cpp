@@ -9,14 +9,6 @@
 
 namespace {
 
-AnsiString NarrowAcp(const WideString& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), a.data(), n, nullptr, nullptr);
-  return a;
-}
-
 WideString FromUtf8(const char* p, size_t n) {
   if (n >= 3 && static_cast<unsigned char>(p[0]) == 0xEF && static_cast<unsigned char>(p[1]) == 0xBB &&
       static_cast<unsigned char>(p[2]) == 0xBF) {
@@ -28,17 +20,6 @@ WideString FromUtf8(const char* p, size_t n) {
   WideString w(static_cast<size_t>(len), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, p, static_cast<int>(n), w.data(), len);
   return w;
-}
-
-bool SameText(const WideString& a, const WideString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - 32);
-    if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 bool IsIdentStart(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_'; }
@@ -79,8 +60,8 @@ class Parser {
     int line = Line;
     Nest nest(*this, line);
     WideString kw = Ident();
-    if (SameText(kw, L"inherited")) O.Inherited = true;
-    else if (!SameText(kw, L"object")) R.Error(L"'object' erwartet", line);
+    if (SameIdent(kw, L"inherited")) O.Inherited = true;
+    else if (!SameIdent(kw, L"object")) R.Error(L"'object' erwartet", line);
     O.Line = line;
     O.Name = Ident();
     Expect(L':');
@@ -91,8 +72,8 @@ class Parser {
       size_t save = P;
       int saveLine = Line;
       WideString word = Ident();
-      if (SameText(word, L"end")) return;
-      if (SameText(word, L"object") || SameText(word, L"inherited")) {
+      if (SameIdent(word, L"end")) return;
+      if (SameIdent(word, L"object") || SameIdent(word, L"inherited")) {
         P = save;
         Line = saveLine;
         O.Children.emplace_back();
@@ -313,7 +294,7 @@ void TReader::ReadRootComponent(TComponent* Root) {
   const Object& obj = FParsed->Root;
   bool classMatches = false;
   for (TClass c = Root->ClassType(); c; c = c->Parent)
-    if (SameText(c->Name, obj.ClassName)) classMatches = true;
+    if (SameIdent(c->Name, obj.ClassName)) classMatches = true;
   if (!classMatches)
     Error(L"Die Beschreibung gehört zur Klasse " + obj.ClassName + L", nicht zu " + Root->ClassName(), obj.Line);
   FRoot = Root;
@@ -333,8 +314,8 @@ void TReader::ReadRootComponent(TComponent* Root) {
     ReadObject(Root, obj, true);
     for (const Fixup& f : FFixups) {
       TComponent* target = nullptr;
-      if (SameText(f.Name, L"nil")) target = nullptr;
-      else if (SameText(f.Name, Root->Name())) target = Root;
+      if (SameIdent(f.Name, L"nil")) target = nullptr;
+      else if (SameIdent(f.Name, Root->Name())) target = Root;
       else if (!(target = Root->FindComponent(f.Name)))
         Error(L"Komponente " + f.Name + L" nicht gefunden", f.Line);
       try {
@@ -444,8 +425,8 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
         return;
       }
       case TTypeKind::tkBool:
-        if (V.Type == K::Ident && SameText(V.Text, L"True")) Info->Set(Instance, true);
-        else if (V.Type == K::Ident && SameText(V.Text, L"False")) Info->Set(Instance, false);
+        if (V.Type == K::Ident && SameIdent(V.Text, L"True")) Info->Set(Instance, true);
+        else if (V.Type == K::Ident && SameIdent(V.Text, L"False")) Info->Set(Instance, false);
         else bad();
         return;
       case TTypeKind::tkEnum: {
@@ -512,7 +493,7 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
 }
 
 void TReader::DefineProperty(const WideString& Name, const TReaderProc& ReadData, const TWriterProc&, bool) {
-  if (FMatched || !FValue || !ReadData || !SameText(Name, FPropName)) return;
+  if (FMatched || !FValue || !ReadData || !SameIdent(Name, FPropName)) return;
   FMatched = true;
   ReadData(this);
 }
@@ -553,8 +534,8 @@ int64_t TReader::ReadInteger() {
 
 bool TReader::ReadBoolean() {
   const TDescValue& v = Take();
-  if (v.Type == TDescValue::Kind::Ident && SameText(v.Text, L"True")) return true;
-  if (v.Type == TDescValue::Kind::Ident && SameText(v.Text, L"False")) return false;
+  if (v.Type == TDescValue::Kind::Ident && SameIdent(v.Text, L"True")) return true;
+  if (v.Type == TDescValue::Kind::Ident && SameIdent(v.Text, L"False")) return false;
   Error(L"True oder False erwartet", v.Line);
 }
 

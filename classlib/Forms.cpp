@@ -14,14 +14,6 @@ namespace {
 constexpr UINT_PTR kHintShowTimer = 1;
 constexpr UINT_PTR kHintHideTimer = 2;
 
-AnsiString NarrowAcp(const WideString& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), a.data(), n, nullptr, nullptr);
-  return a;
-}
-
 HINSTANCE ModuleOfLibrary() { return LibraryInstance(); }
 
 // Layered windows exist from Windows 2000 on: bound at run time.

@@ -4,17 +4,6 @@
 
 namespace {
 
-bool SameTextAscii(const WideString& a, const WideString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - 32);
-    if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 WideString Upper(const WideString& s) {
   WideString u = s;
   for (auto& c : u)
@@ -40,6 +29,33 @@ const TTypeData* FindTypeData(TClass Class) {
 
 }  // namespace
 
+bool SameIdent(const WideString& A, const WideString& B) {
+  if (A.size() != B.size()) return false;
+  for (size_t i = 0; i < A.size(); ++i) {
+    wchar_t x = A[i], y = B[i];
+    if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - 32);
+    if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+AnsiString NarrowAcp(const WideString& S) {
+  if (S.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
+  AnsiString a(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), a.data(), n, nullptr, nullptr);
+  return a;
+}
+
+WideString WidenAcp(const AnsiString& S) {
+  if (S.empty()) return {};
+  int n = MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
+  WideString w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), w.data(), n);
+  return w;
+}
+
 TIdentInfo MakeEnumIdents(std::initializer_list<const wchar_t*> Names) {
   TIdentInfo info;
   int64_t i = 0;
@@ -49,7 +65,7 @@ TIdentInfo MakeEnumIdents(std::initializer_list<const wchar_t*> Names) {
 
 bool TIdentInfo::Find(const WideString& Name, int64_t& Value) const {
   for (const auto& [n, v] : Idents)
-    if (SameTextAscii(n, Name)) {
+    if (SameIdent(n, Name)) {
       Value = v;
       return true;
     }
@@ -78,7 +94,7 @@ std::vector<const TPropInfo*> GetPropList(TClass Class) {
     for (const TPropInfo& p : d->Props) {
       bool replaced = false;
       for (auto& q : list)
-        if (SameTextAscii(q->Name, p.Name)) {
+        if (SameIdent(q->Name, p.Name)) {
           q = &p;
           replaced = true;
           break;
@@ -94,7 +110,7 @@ const TPropInfo* GetPropInfo(TClass Class, const WideString& Name) {
     const TTypeData* d = FindTypeData(c);
     if (!d) continue;
     for (const TPropInfo& p : d->Props)
-      if (SameTextAscii(p.Name, Name)) return &p;
+      if (SameIdent(p.Name, Name)) return &p;
   }
   return nullptr;
 }
@@ -104,7 +120,7 @@ const THandlerInfo* FindHandler(TClass RootClass, const WideString& Name) {
     const TTypeData* d = FindTypeData(c);
     if (!d) continue;
     for (const THandlerInfo& h : d->Handlers)
-      if (SameTextAscii(h.Name, Name)) return &h;
+      if (SameIdent(h.Name, Name)) return &h;
   }
   return nullptr;
 }
@@ -143,13 +159,7 @@ bool SetParentComponent(TComponent* Child, TComponent* Container) {
 WideString GetWideStrProp(TObject* Instance, const TPropInfo* Prop) {
   TPropValue v = Prop->Get(Instance);
   if (auto* w = std::get_if<WideString>(&v)) return *w;
-  if (auto* a = std::get_if<AnsiString>(&v)) {
-    if (a->empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, a->data(), static_cast<int>(a->size()), nullptr, 0);
-    WideString w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, a->data(), static_cast<int>(a->size()), w.data(), n);
-    return w;
-  }
+  if (auto* a = std::get_if<AnsiString>(&v)) return WidenAcp(*a);
   throw EPropertyConvertError("Ungültiger Eigenschaftstyp");
 }
 
@@ -159,13 +169,7 @@ void SetWideStrProp(TObject* Instance, const TPropInfo* Prop, const WideString& 
     return;
   }
   if (Prop->Kind != TTypeKind::tkString) throw EPropertyConvertError("Ungültiger Eigenschaftstyp");
-  AnsiString a;
-  if (!Value.empty()) {
-    int n = WideCharToMultiByte(CP_ACP, 0, Value.data(), static_cast<int>(Value.size()), nullptr, 0, nullptr, nullptr);
-    a.resize(static_cast<size_t>(n));
-    WideCharToMultiByte(CP_ACP, 0, Value.data(), static_cast<int>(Value.size()), a.data(), n, nullptr, nullptr);
-  }
-  Prop->Set(Instance, a);
+  Prop->Set(Instance, NarrowAcp(Value));
 }
 
 AnsiString GetStrProp(TObject* Instance, const TPropInfo* Prop) {

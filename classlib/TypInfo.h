@@ -17,6 +17,12 @@
 
 VGT_EXCEPTION(EPropertyConvertError, Exception);
 
+// Names of classes, properties and handlers compare without regard to (ASCII) case.
+bool SameIdent(const WideString& A, const WideString& B);
+// 8-bit properties hold their text in the ANSI code page.
+AnsiString NarrowAcp(const WideString& S);
+WideString WidenAcp(const AnsiString& S);
+
 enum class TTypeKind {
   tkInteger,  // any integral type; may carry identifiers (clWindow, mrOk, ...)
   tkBool,
