@@ -259,8 +259,8 @@ void TControlActionLink::SetVisible(bool Value) {
 // ---- Published properties ----
 
 VGT_PUBLISH(TBasicAction) {
-  P.Prop(L"OnExecute", [](TBasicAction* a) { return a->OnExecute; }, [](TBasicAction* a, TNotifyEvent e) { a->OnExecute = std::move(e); })
-      .Prop(L"OnUpdate", [](TBasicAction* a) { return a->OnUpdate; }, [](TBasicAction* a, TNotifyEvent e) { a->OnUpdate = std::move(e); });
+  P.Event(L"OnExecute", &TBasicAction::OnExecute)
+      .Event(L"OnUpdate", &TBasicAction::OnUpdate);
 }
 
 VGT_PUBLISH(TContainedAction) {
@@ -280,8 +280,8 @@ VGT_PUBLISH(TCustomAction) {
 VGT_PUBLISH(TAction) {}
 VGT_PUBLISH(THintAction) {}
 VGT_PUBLISH(TActionList) {
-  P.Prop(L"OnExecute", [](TActionList* a) { return a->OnExecute; }, [](TActionList* a, TActionEvent e) { a->OnExecute = std::move(e); })
-      .Prop(L"OnUpdate", [](TActionList* a) { return a->OnUpdate; }, [](TActionList* a, TActionEvent e) { a->OnUpdate = std::move(e); });
+  P.Event(L"OnExecute", &TActionList::OnExecute)
+      .Event(L"OnUpdate", &TActionList::OnUpdate);
 }
 
 // A component read inside an action list belongs to it.

@@ -1727,12 +1727,12 @@ VGT_PUBLISH(TControl) {
       .Prop(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
       .Prop(L"ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
       .Prop(L"Visible", &TControl::Visible, &TControl::SetVisible)
-      .Prop(L"OnClick", [](TControl* c) { return c->OnClick; }, [](TControl* c, TNotifyEvent e) { c->OnClick = std::move(e); })
-      .Prop(L"OnDblClick", [](TControl* c) { return c->OnDblClick; }, [](TControl* c, TNotifyEvent e) { c->OnDblClick = std::move(e); })
-      .Prop(L"OnResize", [](TControl* c) { return c->OnResize; }, [](TControl* c, TNotifyEvent e) { c->OnResize = std::move(e); })
-      .Prop(L"OnMouseDown", [](TControl* c) { return c->OnMouseDown; }, [](TControl* c, TMouseEvent e) { c->OnMouseDown = std::move(e); })
-      .Prop(L"OnMouseUp", [](TControl* c) { return c->OnMouseUp; }, [](TControl* c, TMouseEvent e) { c->OnMouseUp = std::move(e); })
-      .Prop(L"OnMouseMove", [](TControl* c) { return c->OnMouseMove; }, [](TControl* c, TMouseMoveEvent e) { c->OnMouseMove = std::move(e); });
+      .Event(L"OnClick", &TControl::OnClick)
+      .Event(L"OnDblClick", &TControl::OnDblClick)
+      .Event(L"OnResize", &TControl::OnResize)
+      .Event(L"OnMouseDown", &TControl::OnMouseDown)
+      .Event(L"OnMouseUp", &TControl::OnMouseUp)
+      .Event(L"OnMouseMove", &TControl::OnMouseMove);
 }
 
 // A control read inside a windowed control in a form description is its child.
@@ -1753,11 +1753,11 @@ VGT_PUBLISH(TWinControl) {
       .Prop(L"ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground)
       .Prop(L"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
       .Prop(L"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D)
-      .Prop(L"OnEnter", [](TWinControl* c) { return c->OnEnter; }, [](TWinControl* c, TNotifyEvent e) { c->OnEnter = std::move(e); })
-      .Prop(L"OnExit", [](TWinControl* c) { return c->OnExit; }, [](TWinControl* c, TNotifyEvent e) { c->OnExit = std::move(e); })
-      .Prop(L"OnKeyDown", [](TWinControl* c) { return c->OnKeyDown; }, [](TWinControl* c, TKeyEvent e) { c->OnKeyDown = std::move(e); })
-      .Prop(L"OnKeyUp", [](TWinControl* c) { return c->OnKeyUp; }, [](TWinControl* c, TKeyEvent e) { c->OnKeyUp = std::move(e); })
-      .Prop(L"OnKeyPress", [](TWinControl* c) { return c->OnKeyPress; }, [](TWinControl* c, TKeyPressEvent e) { c->OnKeyPress = std::move(e); });
+      .Event(L"OnEnter", &TWinControl::OnEnter)
+      .Event(L"OnExit", &TWinControl::OnExit)
+      .Event(L"OnKeyDown", &TWinControl::OnKeyDown)
+      .Event(L"OnKeyUp", &TWinControl::OnKeyUp)
+      .Event(L"OnKeyPress", &TWinControl::OnKeyPress);
 }
 
 VGT_UNIT_ANCHOR(Controls)

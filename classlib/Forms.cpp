@@ -1323,14 +1323,14 @@ VGT_PUBLISH(TCustomForm) {
       .Prop(L"TransparentColor", &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor)
       .Prop(L"TransparentColorValue", &TCustomForm::TransparentColorValue, &TCustomForm::SetTransparentColorValue)
       .Idents(ColorIdents())
-      .Prop(L"OnCreate", [](TCustomForm* f) { return f->OnCreate; }, [](TCustomForm* f, TNotifyEvent e) { f->OnCreate = std::move(e); })
-      .Prop(L"OnDestroy", [](TCustomForm* f) { return f->OnDestroy; }, [](TCustomForm* f, TNotifyEvent e) { f->OnDestroy = std::move(e); })
-      .Prop(L"OnShow", [](TCustomForm* f) { return f->OnShow; }, [](TCustomForm* f, TNotifyEvent e) { f->OnShow = std::move(e); })
-      .Prop(L"OnHide", [](TCustomForm* f) { return f->OnHide; }, [](TCustomForm* f, TNotifyEvent e) { f->OnHide = std::move(e); })
-      .Prop(L"OnActivate", [](TCustomForm* f) { return f->OnActivate; }, [](TCustomForm* f, TNotifyEvent e) { f->OnActivate = std::move(e); })
-      .Prop(L"OnDeactivate", [](TCustomForm* f) { return f->OnDeactivate; }, [](TCustomForm* f, TNotifyEvent e) { f->OnDeactivate = std::move(e); })
-      .Prop(L"OnClose", [](TCustomForm* f) { return f->OnClose; }, [](TCustomForm* f, TCloseEvent e) { f->OnClose = std::move(e); })
-      .Prop(L"OnCloseQuery", [](TCustomForm* f) { return f->OnCloseQuery; }, [](TCustomForm* f, TCloseQueryEvent e) { f->OnCloseQuery = std::move(e); });
+      .Event(L"OnCreate", &TCustomForm::OnCreate)
+      .Event(L"OnDestroy", &TCustomForm::OnDestroy)
+      .Event(L"OnShow", &TCustomForm::OnShow)
+      .Event(L"OnHide", &TCustomForm::OnHide)
+      .Event(L"OnActivate", &TCustomForm::OnActivate)
+      .Event(L"OnDeactivate", &TCustomForm::OnDeactivate)
+      .Event(L"OnClose", &TCustomForm::OnClose)
+      .Event(L"OnCloseQuery", &TCustomForm::OnCloseQuery);
 }
 
 VGT_PUBLISH(TForm) {}

@@ -434,7 +434,7 @@ VGT_PUBLISH(TEdit) {
       .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
       .Prop(L"PasswordChar", &TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar)
       .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
-      .Prop(L"OnChange", [](TCustomEdit* e) { return e->OnChange; }, [](TCustomEdit* e, TNotifyEvent v) { e->OnChange = std::move(v); });
+      .Event(L"OnChange", &TCustomEdit::OnChange);
 }
 
 VGT_PUBLISH(TCustomLabel) {}

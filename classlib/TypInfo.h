@@ -255,6 +255,12 @@ class TPublisher {
     return *this;
   }
 
+  // An event property: a public handler field of C or of a base of C.
+  template <class T, class Base>
+  TPublisher& Event(const wchar_t* Name, T Base::*Field) {
+    return Prop(Name, [Field](C* c) -> T { return c->*Field; }, [Field](C* c, T e) { c->*Field = std::move(e); });
+  }
+
   // Identifiers an integer property accepts besides numbers (applies to the last property).
   TPublisher& Idents(const TIdentInfo& Info) {
     D.Props.back().Idents = &Info;
