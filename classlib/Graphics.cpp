@@ -67,9 +67,18 @@ void TGraphicsObject::FreeObject() {
   FObject = nullptr;
 }
 
+// The owner (a canvas that has the object selected) hears of the change first and selects it
+// out: a GDI object still selected into a device context cannot be deleted and would leak.
 void TGraphicsObject::Changed() {
-  FreeObject();
-  if (OnChange) OnChange(this);
+  HGDIOBJ old = FObject;
+  FObject = nullptr;
+  try {
+    if (OnChange) OnChange(this);
+  } catch (...) {
+    if (old) DeleteObject(old);
+    throw;
+  }
+  if (old) DeleteObject(old);
 }
 
 // ---- TFont ----
@@ -639,6 +648,9 @@ void JpegErrorExit(j_common_ptr info) {
 }
 
 void JpegSilent(j_common_ptr, int) {}
+
+// The largest decoded picture accepted (a pixel buffer of 256 MB).
+constexpr uint64_t MaxJpegPixelBytes = uint64_t{1} << 28;
 void JpegNoOutput(j_common_ptr) {}
 
 // Decodes into rows of BGR pixels, 4-byte aligned, top row first. False on any decoder error.
@@ -662,6 +674,11 @@ bool DecodeJpeg(const unsigned char* data, unsigned long size, unsigned char** o
   info.out_color_space = JCS_EXT_BGR;
   jpeg_start_decompress(&info);
   const size_t stride = (info.output_width * 3 + 3) & ~3u;
+  // The size comes from the file: a damaged or hostile header must not wrap the buffer size.
+  if (static_cast<uint64_t>(stride) * info.output_height > MaxJpegPixelBytes) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
   buffer = static_cast<unsigned char*>(std::malloc(stride * info.output_height));
   if (!buffer) {
     jpeg_destroy_decompress(&info);
@@ -704,7 +721,8 @@ void TJPEGImage::LoadFromMemory(const void* Data, size_t Size) {
   std::unique_ptr<unsigned char, void (*)(void*)> own(pixels, std::free);
   FBitmap->SetSize(w, h);
   DIBSECTION ds{};
-  GetObjectA(FBitmap->Handle(), sizeof ds, &ds);
+  if (!GetObjectA(FBitmap->Handle(), sizeof ds, &ds) || !ds.dsBm.bmBits)
+    throw EOutOfResources("Nicht genügend Speicher für das Bild");
   const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
   std::memcpy(ds.dsBm.bmBits, pixels, stride * static_cast<size_t>(h));
   Changed();

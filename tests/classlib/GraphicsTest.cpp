@@ -83,6 +83,27 @@ TEST(Graphics, DamagedJpegIsRefused) {
   EXPECT_EQ(picture.Width(), 16);
 }
 
+// A header claiming a picture whose pixel buffer size does not fit the address space is refused
+// before anything is decoded.
+TEST(Graphics, JpegWithAnOversizedHeaderIsRefused) {
+  auto bytes = MakeJpeg(16, 16);
+  size_t sof = 0;
+  for (size_t i = 2; i + 9 < bytes.size(); ++i)
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+      sof = i;
+      break;
+    }
+  ASSERT_NE(sof, 0u);
+  // 21858 x 65500 pixels: 65576 bytes a row, a total that wraps to a few hundred KB in 32 bits.
+  bytes[sof + 5] = 65500 >> 8;
+  bytes[sof + 6] = 65500 & 0xFF;
+  bytes[sof + 7] = 21858 >> 8;
+  bytes[sof + 8] = 21858 & 0xFF;
+  TJPEGImage jpeg;
+  EXPECT_THROW(jpeg.LoadFromMemory(bytes.data(), bytes.size()), EInvalidGraphic);
+  EXPECT_TRUE(jpeg.Empty());
+}
+
 TEST(Graphics, CanvasMeasuresAndFillsWithItsFontAndBrush) {
   TBitmap bmp;
   bmp.SetSize(100, 40);
