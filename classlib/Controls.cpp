@@ -1499,25 +1499,30 @@ void TWinControl::DoExit() {
 
 // ---- Keyboard ----
 
+// The form's preview or the control's own handler may free the control (a key that closes and
+// frees the form): the key then counts as handled, and nothing more touches the control.
 bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
+  TFreeWatch watch(this);
   TWinControl* top = TopLevelParent(this);
-  if (top && top != this && top->PreviewKeyDown(Key, Shift)) return true;
+  if (top && top != this && (top->PreviewKeyDown(Key, Shift) || watch.Freed())) return true;
   KeyDown(Key, Shift);
-  return Key == 0;
+  return watch.Freed() || Key == 0;
 }
 
 bool TWinControl::DoKeyPress(char& Key) {
+  TFreeWatch watch(this);
   TWinControl* top = TopLevelParent(this);
-  if (top && top != this && top->PreviewKeyPress(Key)) return true;
+  if (top && top != this && (top->PreviewKeyPress(Key) || watch.Freed())) return true;
   KeyPress(Key);
-  return Key == 0;
+  return watch.Freed() || Key == 0;
 }
 
 bool TWinControl::DoKeyUp(WORD& Key, TShiftState Shift) {
+  TFreeWatch watch(this);
   TWinControl* top = TopLevelParent(this);
-  if (top && top != this && top->PreviewKeyUp(Key, Shift)) return true;
+  if (top && top != this && (top->PreviewKeyUp(Key, Shift) || watch.Freed())) return true;
   KeyUp(Key, Shift);
-  return Key == 0;
+  return watch.Freed() || Key == 0;
 }
 
 void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -162,6 +163,41 @@ TEST_F(Host, ControlFreedByItsOwnClickIsNotTouchedAfterwards) {
   SendMessageA(bh, BM_CLICK, 0, 0);
   EXPECT_EQ(Panel, nullptr);
   EXPECT_FALSE(IsWindow(bh));
+  EXPECT_EQ(HandledExceptions, 0);
+}
+
+// A top-level control that sees typed characters before its children.
+class PreviewHost : public TWinControl {
+  VGT_CLASS(PreviewHost, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+  std::function<void()> OnPreview;
+
+ protected:
+  bool PreviewKeyPress(char&) override {
+    if (OnPreview) OnPreview();
+    return false;
+  }
+};
+
+TEST_F(Host, ControlFreedByTheKeyPreviewOfItsFormIsNotTouchedAfterwards) {
+  auto* host = new PreviewHost(nullptr);
+  host->SetBounds(0, 0, 200, 100);
+  host->SetParentWindow(Wnd);
+  auto* child = new TWinControl(nullptr);
+  child->SetBounds(10, 10, 50, 20);
+  child->SetParent(host);
+  int typed = 0;
+  child->OnKeyPress = [&](TObject*, char&) { ++typed; };
+  host->OnPreview = [&] {
+    delete host;
+    host = nullptr;
+  };
+  HWND h = child->Handle();
+  SendMessageA(h, WM_CHAR, 'x', 1);
+  EXPECT_EQ(host, nullptr);
+  EXPECT_EQ(typed, 0);
+  EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(HandledExceptions, 0);
 }
 
