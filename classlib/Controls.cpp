@@ -444,9 +444,7 @@ POINT TControl::ScreenToClient(POINT P) {
 }
 
 void TControl::SetAlign(TAlign Value) {
-  if (FAlign == Value) return;
-  FAlign = Value;
-  RequestAlign();
+  if (ChangeField(FAlign, Value)) RequestAlign();
 }
 
 void TControl::RequestAlign() {

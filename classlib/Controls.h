@@ -315,9 +315,7 @@ class TControl : public TComponent {
   // A changed property value is told to the control by its notification message.
   template <class T>
   void ChangeAndNotify(T& Field, const T& Value, UINT Msg) {
-    if (Field == Value) return;
-    Field = Value;
-    Perform(Msg, 0, 0);
+    if (ChangeField(Field, Value)) Perform(Msg, 0, 0);
   }
   // Turning on a "take it from the parent" flag takes the parent's value at once.
   void SetParentFlag(bool& Flag, bool Value, UINT Msg);

@@ -8,15 +8,11 @@ TTimer::~TTimer() {
 }
 
 void TTimer::SetEnabled(bool Value) {
-  if (FEnabled == Value) return;
-  FEnabled = Value;
-  UpdateTimer();
+  if (ChangeField(FEnabled, Value)) UpdateTimer();
 }
 
 void TTimer::SetInterval(unsigned Value) {
-  if (FInterval == Value) return;
-  FInterval = Value;
-  UpdateTimer();
+  if (ChangeField(FInterval, Value)) UpdateTimer();
 }
 
 void TTimer::SetOnTimer(TNotifyEvent Value) {

@@ -218,9 +218,7 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
 }
 
 void TScrollBox::SetBorderStyle(TBorderStyle Value) {
-  if (FBorderStyle == Value) return;
-  FBorderStyle = Value;
-  RecreateWnd();
+  if (ChangeField(FBorderStyle, Value)) RecreateWnd();
 }
 
 void TScrollBox::CreateParams(TCreateParams& Params) {
@@ -422,15 +420,11 @@ void TCustomForm::SetTransparentColorValue(TColor Value) {
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
-  if (FBorderStyle == Value) return;
-  FBorderStyle = Value;
-  RecreateWnd();
+  if (ChangeField(FBorderStyle, Value)) RecreateWnd();
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons Value) {
-  if (FBorderIcons == Value) return;
-  FBorderIcons = Value;
-  RecreateWnd();
+  if (ChangeField(FBorderIcons, Value)) RecreateWnd();
 }
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {

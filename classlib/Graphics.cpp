@@ -152,9 +152,7 @@ void TFont::SetName(const AnsiString& Value) {
 }
 
 void TFont::SetHeight(int Value) {
-  if (Value == FHeight) return;
-  FHeight = Value;
-  Changed();
+  if (ChangeField(FHeight, Value)) Changed();
 }
 
 int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
@@ -168,15 +166,11 @@ void TFont::SetColor(TColor Value) {
 }
 
 void TFont::SetStyle(TFontStyles Value) {
-  if (Value == FStyle) return;
-  FStyle = Value;
-  Changed();
+  if (ChangeField(FStyle, Value)) Changed();
 }
 
 void TFont::SetCharset(BYTE Value) {
-  if (Value == FCharset) return;
-  FCharset = Value;
-  Changed();
+  if (ChangeField(FCharset, Value)) Changed();
 }
 
 // ---- TBrush / TPen ----
@@ -212,9 +206,7 @@ void TBrush::SetColor(TColor Value) {
 }
 
 void TBrush::SetStyle(TBrushStyle Value) {
-  if (Value == FStyle) return;
-  FStyle = Value;
-  Changed();
+  if (ChangeField(FStyle, Value)) Changed();
 }
 
 void TPen::Assign(TPersistent* Source) {
@@ -237,21 +229,15 @@ HPEN TPen::Handle() {
 }
 
 void TPen::SetColor(TColor Value) {
-  if (Value == FColor) return;
-  FColor = Value;
-  Changed();
+  if (ChangeField(FColor, Value)) Changed();
 }
 
 void TPen::SetWidth(int Value) {
-  if (Value == FWidth) return;
-  FWidth = Value;
-  Changed();
+  if (ChangeField(FWidth, Value)) Changed();
 }
 
 void TPen::SetStyle(TPenStyle Value) {
-  if (Value == FStyle) return;
-  FStyle = Value;
-  Changed();
+  if (ChangeField(FStyle, Value)) Changed();
 }
 
 // ---- TCanvas ----

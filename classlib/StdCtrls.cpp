@@ -193,27 +193,19 @@ void TCustomEdit::SetModified(bool Value) {
 }
 
 void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
-  if (FBorderStyle == Value) return;
-  FBorderStyle = Value;
-  RecreateWnd();
+  if (ChangeField(FBorderStyle, Value)) RecreateWnd();
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase Value) {
-  if (FCharCase == Value) return;
-  FCharCase = Value;
-  RecreateWnd();
+  if (ChangeField(FCharCase, Value)) RecreateWnd();
 }
 
 void TCustomEdit::SetHideSelection(bool Value) {
-  if (FHideSelection == Value) return;
-  FHideSelection = Value;
-  RecreateWnd();
+  if (ChangeField(FHideSelection, Value)) RecreateWnd();
 }
 
 void TCustomEdit::SetOEMConvert(bool Value) {
-  if (FOEMConvert == Value) return;
-  FOEMConvert = Value;
-  RecreateWnd();
+  if (ChangeField(FOEMConvert, Value)) RecreateWnd();
 }
 
 void TCustomEdit::SetMaxLength(int Value) {
@@ -340,15 +332,11 @@ void TCustomLabel::Loaded() {
 }
 
 void TCustomLabel::SetAlignment(TAlignment Value) {
-  if (FAlignment == Value) return;
-  FAlignment = Value;
-  Invalidate();
+  if (ChangeField(FAlignment, Value)) Invalidate();
 }
 
 void TCustomLabel::SetAutoSize(bool Value) {
-  if (FAutoSize == Value) return;
-  FAutoSize = Value;
-  AdjustBounds();
+  if (ChangeField(FAutoSize, Value)) AdjustBounds();
 }
 
 void TCustomLabel::SetFocusControl(TWinControl* Value) {
@@ -362,15 +350,11 @@ void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TCustomLabel::SetLayout(TTextLayout Value) {
-  if (FLayout == Value) return;
-  FLayout = Value;
-  Invalidate();
+  if (ChangeField(FLayout, Value)) Invalidate();
 }
 
 void TCustomLabel::SetShowAccelChar(bool Value) {
-  if (FShowAccelChar == Value) return;
-  FShowAccelChar = Value;
-  Invalidate();
+  if (ChangeField(FShowAccelChar, Value)) Invalidate();
 }
 
 void TCustomLabel::SetTransparent(bool Value) {

@@ -17,6 +17,15 @@
 
 VGT_EXCEPTION(EPropertyConvertError, Exception);
 
+// Stores Value in a property's field; true when that changed it (the setter then tells what
+// depends on the property).
+template <class T>
+bool ChangeField(T& Field, const T& Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}
+
 // Names of classes, properties and handlers compare without regard to (ASCII) case.
 bool SameIdent(const WideString& A, const WideString& B);
 // 8-bit properties hold their text in the ANSI code page.
