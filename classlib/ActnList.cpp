@@ -188,6 +188,11 @@ void TCustomActionList::UpdateActions() {
 // ---- Links ----
 
 TBasicActionLink::~TBasicActionLink() {
+  if (FFreedWhileExecuting) {
+    // Freed by the action it runs: the action must not keep pointing at the freed client.
+    *FFreedWhileExecuting = true;
+    if (FAction) FAction->SetActionComponent(nullptr);
+  }
   if (FAction) FAction->UnRegisterChanges(this);
 }
 
@@ -200,15 +205,27 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 
 bool TBasicActionLink::Execute(TComponent* AComponent) {
   if (!FAction) return false;
+  bool freed = false;
+  bool* outer = FFreedWhileExecuting;
+  FFreedWhileExecuting = &freed;
+  // Runs after the action, unless the action freed this link (its destructor did the work).
+  auto finish = [&] {
+    if (freed) {
+      if (outer) *outer = true;
+      return;
+    }
+    FFreedWhileExecuting = outer;
+    if (FAction) FAction->SetActionComponent(nullptr);
+  };
   FAction->SetActionComponent(AComponent);
   bool result = false;
   try {
     result = FAction->Execute();
   } catch (...) {
-    if (FAction) FAction->SetActionComponent(nullptr);
+    finish();
     throw;
   }
-  if (FAction) FAction->SetActionComponent(nullptr);
+  finish();
   return result;
 }
 

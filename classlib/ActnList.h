@@ -170,6 +170,10 @@ class TBasicActionLink : public TObject {
 
  protected:
   TBasicAction* FAction = nullptr;
+
+ private:
+  // Set while Execute runs: the action may free the client and with it this link.
+  bool* FFreedWhileExecuting = nullptr;
 };
 
 class TActionLink : public TBasicActionLink {

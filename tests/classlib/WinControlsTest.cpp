@@ -14,16 +14,15 @@
 #include "classlib/Controls.h"
 #include "classlib/StdCtrls.h"
 
-// Freed memory is overwritten at once, so that code still using a freed control fails here
-// instead of reading stale but plausible values.
+// Freed memory is overwritten at once and never handed out again, so that code still using a
+// freed control fails here instead of reading stale but plausible values. (A small test program
+// can afford to keep it.)
 void* operator new(size_t Size) {
   if (void* p = std::malloc(Size ? Size : 1)) return p;
   throw std::bad_alloc();
 }
 void operator delete(void* P) noexcept {
-  if (!P) return;
-  std::memset(P, 0xDD, _msize(P));
-  std::free(P);
+  if (P) std::memset(P, 0xDD, _msize(P));
 }
 void operator delete(void* P, size_t) noexcept { operator delete(P); }
 
@@ -151,6 +150,20 @@ TEST_F(Host, ControlFreedByItsOwnClickIsNotTouchedAfterwards) {
   SendMessageA(wh, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   EXPECT_FALSE(IsWindow(wh));
   EXPECT_EQ(Panel->ControlCount(), 0);
+
+  // A control freed by the action its click runs.
+  TActionList list(nullptr);
+  auto* action = new TAction(&list);
+  auto* a = new Throwing(nullptr);
+  a->SetBounds(10, 10, 50, 50);
+  a->SetParent(Panel);
+  a->SetAction(action);
+  action->OnExecute = [a](TObject*) { delete a; };
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(Panel->ControlCount(), 0);
+  EXPECT_EQ(action->ActionComponent(), nullptr);
+  EXPECT_EQ(action->ClientCount(), 0);
 
   // A platform button whose click frees its parent, window and all.
   auto* b = new TButton(nullptr);
