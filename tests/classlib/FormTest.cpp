@@ -246,8 +246,9 @@ TEST_F(Forms, ModalFormFreedFromItsButtonClickEndsTheModalLoop) {
   HWND okWnd = ok->Handle();
   bool freed = false;
   ok->OnClick = [&](TObject*) {
-    delete f;
+    // This handler is freed with the button: nothing of it is read after the delete.
     freed = true;
+    delete f;
   };
   PostMessageA(okWnd, BM_CLICK, 0, 0);
   EXPECT_EQ(f->ShowModal(), mrCancel);

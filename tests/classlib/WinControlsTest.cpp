@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "classlib/ActnList.h"
 #include "classlib/Controls.h"
@@ -169,8 +170,8 @@ TEST_F(Host, ControlFreedByItsOwnClickIsNotTouchedAfterwards) {
   auto* b = new TButton(nullptr);
   b->SetParent(Panel);
   b->OnClick = [this](TObject*) {
-    delete Panel;
-    Panel = nullptr;
+    // This handler is freed with the button: nothing of it is read after the delete.
+    delete std::exchange(Panel, nullptr);
   };
   HWND bh = b->Handle();
   SendMessageA(bh, BM_CLICK, 0, 0);
@@ -202,10 +203,7 @@ TEST_F(Host, ControlFreedByTheKeyPreviewOfItsFormIsNotTouchedAfterwards) {
   child->SetParent(host);
   int typed = 0;
   child->OnKeyPress = [&](TObject*, char&) { ++typed; };
-  host->OnPreview = [&] {
-    delete host;
-    host = nullptr;
-  };
+  host->OnPreview = [&] { delete std::exchange(host, nullptr); };
   HWND h = child->Handle();
   SendMessageA(h, WM_CHAR, 'x', 1);
   EXPECT_EQ(host, nullptr);
