@@ -663,8 +663,6 @@ bool TCustomForm::DispatchAction(UINT Msg, TBasicAction* Action) {
     return true;
   };
   if (tryControl(FActiveControl) || tryControl(this)) return true;
-  std::vector<TWinControl*> list;
-  GetTabOrderList(list);
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* c = dynamic_cast<TControl*>(Components(i)); c && c->Visible() && tryControl(c)) return true;
   return false;
