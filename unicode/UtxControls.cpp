@@ -22,10 +22,6 @@ wchar_t UpperOf(wchar_t c) {
 
 // ---- Messages ----
 
-bool IsWindowTextMessage(UINT Msg) {
-  return Msg == WM_SETTEXT || Msg == WM_GETTEXT || Msg == WM_GETTEXTLENGTH;
-}
-
 void MakeCharParam8BitSafe(WPARAM& WParam) {
   const WORD ch = LOWORD(WParam);
   if (ch > 0xFF) WParam = static_cast<WPARAM>(MAKELONG(0xFF, ch));

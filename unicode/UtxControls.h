@@ -13,9 +13,8 @@
 
 // ---- Messages ----
 
-// WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH: the text messages every window answers. Every
-// message with text, these and the controls' own, is in the table of UtxWideMessages.
-bool IsWindowTextMessage(UINT Msg);
+// Every message with text, the window text messages and the controls' own, is in the table of
+// UtxWideMessages.
 
 // A typed character above $FF travels through the class library's 8-bit paths as WM_CHAR with
 // $FF in the character word and the real character in the word beside it. These work on the

@@ -148,6 +148,35 @@ class UtxWideMessages : public ::testing::Test {
   std::unique_ptr<TUtxTestHost> Host;
 };
 
+// ---- The table ----
+
+TEST(UtxWideMessageTable, ControlMessagesBelongToTheirFamilyAlone) {
+  using F = TUtxWindowFamily;
+  EXPECT_EQ(WindowFamilyOfClass(L"ComboBox"), F::wfComboBox);
+  EXPECT_EQ(WindowFamilyOfClass(L"edit"), F::wfEdit);
+  EXPECT_EQ(WindowFamilyOfClass(L"systabcontrol32"), F::wfTabControl);
+  EXPECT_EQ(WindowFamilyOfClass(L""), F::wfOther);
+  EXPECT_EQ(WindowFamilyOfClass(L"BUTTON"), F::wfOther);
+  // The window text messages mean the same to every window.
+  for (F f : {F::wfOther, F::wfEdit, F::wfStatusBar}) {
+    ASSERT_NE(FindWideMessage(WM_SETTEXT, f), nullptr);
+    EXPECT_EQ(FindWideMessage(WM_SETTEXT, f)->WideMsg, static_cast<UINT>(WM_SETTEXT));
+  }
+  // WM_USER + 1 is SB_SETTEXTA to a status bar, TTM_ACTIVATE to a tool tip, and the window's own
+  // message anywhere else.
+  ASSERT_NE(FindWideMessage(SB_SETTEXTA, F::wfStatusBar), nullptr);
+  EXPECT_EQ(FindWideMessage(SB_SETTEXTA, F::wfStatusBar)->WideMsg, static_cast<UINT>(SB_SETTEXTW));
+  EXPECT_EQ(FindWideMessage(WM_USER + 1, F::wfToolTip), nullptr);
+  EXPECT_EQ(FindWideMessage(WM_USER + 1, F::wfOther), nullptr);
+  EXPECT_EQ(FindWideMessage(CB_ADDSTRING, F::wfEdit), nullptr);
+  EXPECT_EQ(FindWideMessage(EM_REPLACESEL, F::wfComboBox), nullptr);
+  ASSERT_NE(FindWideMessage(TCM_GETITEMA, F::wfTabControl), nullptr);
+  EXPECT_EQ(FindWideMessage(TCM_GETITEMA, F::wfTabControl)->WideMsg, static_cast<UINT>(TCM_GETITEMW));
+  // The wide forms are the window's own: never converted again.
+  EXPECT_EQ(FindWideMessage(TCM_GETITEMW, F::wfTabControl), nullptr);
+  EXPECT_EQ(FindWideMessage(SB_SETTEXTW, F::wfStatusBar), nullptr);
+}
+
 // ---- Edit ----
 
 TEST_F(UtxWideMessages, SelTextReplacesTheSelectionWithTheLibrarysText) {
