@@ -127,8 +127,10 @@ LRESULT UnicodeNotifyFormat(HWND Window);
 // Sits between a Unicode window and its control. The platform side hands every platform message
 // on to the control's main window procedure; the window method sends every message with text
 // that the library sends itself (the table of UtxWideMessages) to the window in its wide form and
-// turns the reply back, and makes WM_CHAR 8-bit safe; the default procedure restores WM_CHAR and answers WM_NOTIFYFORMAT. A trap survives
-// the re-creation of its control's window and goes with the control.
+// turns the reply back, and makes WM_CHAR 8-bit safe; the default procedure restores WM_CHAR and
+// answers WM_NOTIFYFORMAT. A trap survives the re-creation of its control's window and goes with
+// the control. Only what the library sends through the control (Perform) passes the trap; a
+// direct SendMessageA to the handle is converted by the platform, in the platform's code page.
 class TWinControlTrap : public TComponent {
   VGT_CLASS(TWinControlTrap, TComponent)
  public:

@@ -220,6 +220,26 @@ TEST_F(UtxWideMessages, LibraryTextReadsAreMeasuredIn8BitUnitsAndKeepToTheirRoom
   EXPECT_EQ(GetWideControlText(edit), kCafeWide);
 }
 
+TEST_F(UtxWideMessages, DoubleByteCodePageCountsBytesAndNeverCutsACharacter) {
+  if (!UnicodePlatform()) GTEST_SKIP() << "the platform's own conversion off the Unicode platform";
+  TUtxPlatformOverride japanese(true, 932);
+  TUtxTestEdit* edit = MakeEdit();
+  const WideString text = L"\x4E2D\x6587" L"abc";  // two double-byte characters in code page 932
+  SetWindowTextW(edit->WindowHandle(), text.c_str());
+  const AnsiString narrow = NarrowText(text);
+  ASSERT_EQ(narrow.size(), 7u);
+  EXPECT_EQ(edit->Perform(WM_GETTEXTLENGTH, 0, 0), 7);
+  EXPECT_EQ(edit->GetText(), narrow);
+  // Room for three bytes: the second character would be cut, so only the first one comes.
+  TGuardedBuffer buf(4);
+  EXPECT_EQ(edit->Perform(WM_GETTEXT, buf.Room, reinterpret_cast<LPARAM>(buf.Data())), 2);
+  EXPECT_STREQ(buf.Data(), narrow.substr(0, 2).c_str());
+  EXPECT_TRUE(buf.GuardIntact());
+  // What the library writes in the code page arrives as the characters it meant.
+  edit->Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(narrow.c_str()));
+  EXPECT_EQ(WindowTextW(edit->WindowHandle()), text);
+}
+
 TEST_F(UtxWideMessages, GetLineCopiesTheLineWithinTheCallersRoom) {
   TUtxTestEdit* edit = MakeEdit(true);
   const WideString line1 = kWide + L" line";
