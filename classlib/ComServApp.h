@@ -6,6 +6,20 @@
 #include "classlib/ComServ.h"
 
 class TApplication;
+struct TMessage;
 
-// Call once after Application->Initialize(); the binding lasts as long as the program.
-void ConnectComServerToApplication(TComServer& Server, TApplication& App);
+// The tie lasts as long as this object; make it after Application->Initialize() and keep it
+// while the message loop runs.
+class TComServerAppLink {
+ public:
+  TComServerAppLink(TComServer& Server, TApplication& App);
+  ~TComServerAppLink();
+  TComServerAppLink(const TComServerAppLink&) = delete;
+  TComServerAppLink& operator=(const TComServerAppLink&) = delete;
+
+ private:
+  bool AppMessage(TMessage& Message);
+
+  TComServer& FServer;
+  TApplication& FApp;
+};

@@ -8,6 +8,8 @@
 
 #include "TestObject.h"
 #include "classlib/ComServ.h"
+#include "classlib/ComServApp.h"
+#include "classlib/Forms.h"
 #include "tests/ComTestEnvironment.h"
 
 namespace {
@@ -374,6 +376,35 @@ TEST_F(ComObjectTest, WithLiveObjectsOnlyYesEndsTheProgram) {
   EXPECT_EQ(yes.Shown, 1);
   // Asking changes nothing about the objects.
   EXPECT_EQ(Server->ObjectCount(), 1);
+}
+
+TEST_F(ComObjectTest, TheApplicationAsksBeforeItEndsWithLiveObjectsAndEndsAtTheLastRelease) {
+  Application->Initialize();
+  TComServerAppLink link(*Server, *Application);
+  Server->SetStartMode(TStartMode::smAutomation);
+  ComPtr<ITestObject> object = Create();
+
+  TBoxAnswer no;
+  no.Button = IDNO;
+  CurrentAnswer = &no;
+  BoxHook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerBox, nullptr, GetCurrentThreadId());
+  const LRESULT refused = SendMessageW(Application->Handle(), WM_QUERYENDSESSION, 0, 0);
+  TBoxAnswer yes;
+  yes.Button = IDYES;
+  CurrentAnswer = &yes;
+  const LRESULT allowed = SendMessageW(Application->Handle(), WM_QUERYENDSESSION, 0, 0);
+  UnhookWindowsHookEx(BoxHook);
+  CurrentAnswer = nullptr;
+  EXPECT_EQ(no.Shown, 1);
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(yes.Shown, 1);
+  EXPECT_NE(allowed, 0);
+  EXPECT_FALSE(Application->Terminated());
+
+  object.Reset();
+  EXPECT_TRUE(Application->Terminated());
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 }  // namespace

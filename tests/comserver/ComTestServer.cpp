@@ -14,7 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     static const std::unique_ptr<TComObjectFactory> factory(MakeTestObjectFactory(ComServer()));
     Application->Initialize();
-    ConnectComServerToApplication(ComServer(), *Application);
+    TComServerAppLink link(ComServer(), *Application);
     if (ComServer().Initialize() && ComServer().StartMode() == TStartMode::smAutomation) Application->Run();
   } catch (...) {
     exitCode = 1;
