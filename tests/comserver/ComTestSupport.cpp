@@ -9,7 +9,9 @@ WideString TestProgramFolder() {
   return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
 
-WideString TestServerPath() { return TestProgramFolder() + L"ComTestServer.exe"; }
+WideString TestServerPath() { return ProgramBesideTest(L"ComTestServer.exe"); }
+
+WideString ProgramBesideTest(const WideString& Name) { return TestProgramFolder() + Name; }
 
 DWORD RunAndWait(const WideString& Program, const WideString& Arguments) {
   WideString line = L"\"" + Program + L"\" " + Arguments;

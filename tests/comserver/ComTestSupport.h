@@ -14,6 +14,9 @@ WideString TestProgramFolder();
 // The full path of the test-only local server.
 WideString TestServerPath();
 
+// The full path of a program beside the test program.
+WideString ProgramBesideTest(const WideString& Name);
+
 // Runs Program with Arguments, waits for it to end and answers its exit code (-1: not started).
 DWORD RunAndWait(const WideString& Program, const WideString& Arguments);
 
