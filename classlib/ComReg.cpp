@@ -25,12 +25,15 @@ bool WriteKey(HKEY Root, const WideString& Key, const WideString& ValueName, con
 }  // namespace
 
 void CreateRegKey(const WideString& Key, const WideString& ValueName, const WideString& Value) {
+  if (Key.empty()) throw EOleRegistrationError(LoadResStringA(SCreateRegKeyError), E_INVALIDARG);
   if (WriteKey(HKEY_CLASSES_ROOT, Key, ValueName, Value)) return;
   if (WriteKey(HKEY_CURRENT_USER, kUserClasses + Key, ValueName, Value)) return;
   throw EOleRegistrationError(LoadResStringA(SCreateRegKeyError), SELFREG_E_CLASS);
 }
 
 void DeleteRegKey(const WideString& Key) {
+  // An empty path would name the classes root itself.
+  if (Key.empty()) return;
   RegDeleteKeyW(HKEY_CLASSES_ROOT, Key.c_str());
   RegDeleteKeyW(HKEY_CURRENT_USER, (kUserClasses + Key).c_str());
 }
