@@ -238,4 +238,32 @@ TEST(ComServerRegistration, StartedWithoutASwitchTheServerEndsAtOnce) {
   EXPECT_EQ(RunAndWait(TestServerPath(), L"/unknown"), 0u);
 }
 
+TEST(ComServerRegistration, AServerInAFolderWithABlankRegistersAPathCOMCanStart) {
+  ASSERT_EQ(RunAndWait(TestServerPath(), L"/unregserver"), 0u);
+  const WideString folder = TestProgramFolder() + L"com server copy";
+  const WideString copy = folder + L"\\ComTestServer.exe";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(TestServerPath().c_str(), copy.c_str(), FALSE));
+
+  ASSERT_EQ(RunAndWait(copy, L"/regserver"), 0u);
+  const WideString registered =
+      RegText(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidToWideString(CLSID_TestObject) + L"\\LocalServer32");
+  wchar_t shortPath[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(copy.c_str(), shortPath, MAX_PATH), 0u);
+  // COM puts its switch after this text: the path must not split at the blank.
+  EXPECT_EQ(registered.find(L' '), WideString::npos) << Narrow({registered});
+  EXPECT_EQ(lstrcmpiW(registered.c_str(), shortPath), 0) << Narrow({registered});
+  {
+    ComPtr<ITestObject> object;
+    ASSERT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_LOCAL_SERVER, IID_ITestObject, &object), S_OK);
+    THandle process(ServerProcessOf(object.Get()));
+    ASSERT_TRUE(process.Value);
+    object.Reset();
+    EXPECT_EQ(WaitForSingleObject(process.Value, kProcessEndTimeout), WAIT_OBJECT_0);
+  }
+  EXPECT_EQ(RunAndWait(copy, L"/unregserver"), 0u);
+  EXPECT_TRUE(DeleteFileW(copy.c_str()));
+  EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+}
+
 }  // namespace
