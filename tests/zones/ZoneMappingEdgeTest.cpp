@@ -130,6 +130,9 @@ TEST(ZoneMappingEdges, ASuccessfulAddIsWhatThePlatformThenAnswers) {
       {L"http://192.168.77.5", L"http://192.168.77.5/"},
       {L"ftp://promisehost", L"ftp://promisehost/pub"},
       {longestLabel.c_str(), nullptr},
+      {L"http://b\u00fccher.promise-vgt.example", L"http://b\u00fccher.promise-vgt.example/"},
+      {L"http://under_score.promise-vgt.example", L"http://under_score.promise-vgt.example/"},
+      {L"http://www.promise-vgt.example.", L"http://www.promise-vgt.example/"},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(AddZoneMapping(sm.Get(), 4, c.Pattern), S_OK) << c.Pattern;
