@@ -113,4 +113,22 @@ TEST_F(ComInprocServer, UnregisteringLeavesNoKeyBehind) {
             REGDB_E_CLASSNOTREG);
 }
 
+TEST_F(ComInprocServer, ARegistrationNoPlaceTakesAnswersEFail) {
+  // Below a volatile key no lasting key can be made, for the machine or for the user.
+  const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_InprocThing);
+  for (const WideString& path : {classKey, L"Software\\Classes\\" + classKey}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  EXPECT_EQ(Register(), E_FAIL);
+  EXPECT_EQ(Unregister(), S_OK);
+  EXPECT_EQ(RegText(classKey), L"<missing>");
+  HKEY user = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + classKey).c_str(), 0, KEY_READ, &user),
+            ERROR_FILE_NOT_FOUND);
+}
+
 }  // namespace
