@@ -51,7 +51,7 @@ WideString ExceptionMessage(std::exception_ptr Error) {
   return {};
 }
 
-HRESULT HandleSafeCallException(std::exception_ptr Error, REFIID ErrorIID, const WideString& Source) {
+HRESULT HandleSafeCallException(std::exception_ptr Error, REFIID ErrorIID, const WideString& Source) noexcept {
   HRESULT result = E_UNEXPECTED;
   try {
     std::rethrow_exception(Error);
@@ -59,14 +59,18 @@ HRESULT HandleSafeCallException(std::exception_ptr Error, REFIID ErrorIID, const
     if (FAILED(e.ErrorCode)) result = e.ErrorCode;
   } catch (...) {
   }
-  const WideString message = ExceptionMessage(Error);
-  ComPtr<ICreateErrorInfo> create;
-  if (SUCCEEDED(CreateErrorInfo(&create))) {
-    create->SetGUID(ErrorIID);
-    create->SetSource(const_cast<LPOLESTR>(Source.c_str()));
-    create->SetDescription(const_cast<LPOLESTR>(message.c_str()));
-    ComPtr<IErrorInfo> info;
-    if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
+  try {
+    const WideString message = ExceptionMessage(Error);
+    ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(&create))) {
+      create->SetGUID(ErrorIID);
+      create->SetSource(const_cast<LPOLESTR>(Source.c_str()));
+      create->SetDescription(const_cast<LPOLESTR>(message.c_str()));
+      ComPtr<IErrorInfo> info;
+      if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
+    }
+  } catch (...) {
+    // Out of memory for the text: the caller still gets the failure, without its description.
   }
   return result;
 }

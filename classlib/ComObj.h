@@ -46,7 +46,7 @@ WideString GuidToWideString(REFGUID Guid);
 // The HRESULT for an exception caught at a COM method's edge: the code of an EOleSysError when
 // that code is a failure, else E_UNEXPECTED. The thread's error information is set with the
 // interface, the source and the exception's message.
-HRESULT HandleSafeCallException(std::exception_ptr Error, REFIID ErrorIID, const WideString& Source);
+HRESULT HandleSafeCallException(std::exception_ptr Error, REFIID ErrorIID, const WideString& Source) noexcept;
 
 // The message of a caught exception as wide text ("" for one that is not a std::exception).
 WideString ExceptionMessage(std::exception_ptr Error);

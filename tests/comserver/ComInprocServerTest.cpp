@@ -118,6 +118,13 @@ TEST_F(ComInprocServer, ARegistrationNoPlaceTakesAnswersEFail) {
   const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_InprocThing);
   for (const WideString& path : {classKey, L"Software\\Classes\\" + classKey}) {
     HKEY key = nullptr;
+    // The keys above are made lasting first: made on the way to a volatile key they would be
+    // volatile too, and nothing lasting could be registered below them afterwards.
+    ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER,
+                              path.substr(0, path.rfind(L'\\')).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
     ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
                               REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);

@@ -20,8 +20,16 @@ class ComRegKeys : public ::testing::Test {
     }
   }
 
+  // Makes Path volatile. Missing keys above it are made first as lasting ones: the platform would
+  // make them volatile too, and nothing lasting could be written below them afterwards.
   static void MakeVolatile(HKEY Root, const WideString& Path) {
     HKEY key = nullptr;
+    const size_t slash = Path.rfind(L'\\');
+    if (slash != WideString::npos) {
+      ASSERT_EQ(RegCreateKeyExW(Root, Path.substr(0, slash).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
+                ERROR_SUCCESS);
+      RegCloseKey(key);
+    }
     ASSERT_EQ(RegCreateKeyExW(Root, Path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                               nullptr),
               ERROR_SUCCESS);
