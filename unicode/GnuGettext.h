@@ -4,7 +4,8 @@
 // own, not the browser's), below "locale\<code>\LC_MESSAGES\<domain>.mo". Each program's texts use
 // the text domain "default", the common library's the domain "tervana". A catalog must be UTF-8;
 // one that is not turns translation off and is reported as "Localization problem". A damaged or
-// truncated catalog is refused as if it were missing.
+// truncated catalog is refused as if it were missing, and so is one whose entries name far more
+// text than its file holds; reading a catalog costs time and memory in proportion to its size.
 #pragma once
 
 #include <cstdint>

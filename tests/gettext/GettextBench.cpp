@@ -2,11 +2,12 @@
 // process of its own (this program, started again with "load <file>"), so every peak is that one
 // load's. Both columns per file byte stay flat when loading is linear in the catalog's size.
 //   GettextBench            all kinds, 64 KB to 16 MB
-//   GettextBench load FILE  one load (used by the above)
+//   GettextBench load FILE BYTES  one load (used by the above)
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -35,8 +36,8 @@ PROCESS_MEMORY_COUNTERS Memory() {
   return m;
 }
 
-int LoadOne(const WideString& File) {
-  const size_t before = Memory().PagefileUsage;
+int LoadOne(const WideString& File, double FileBytes) {
+  const PROCESS_MEMORY_COUNTERS before = Memory();
   LARGE_INTEGER frequency, start, stop;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
@@ -45,9 +46,14 @@ int LoadOne(const WideString& File) {
   QueryPerformanceCounter(&stop);
   const PROCESS_MEMORY_COUNTERS after = Memory();
   const double ms = 1000.0 * double(stop.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-  const double peak = double(after.PeakPagefileUsage > before ? after.PeakPagefileUsage - before : 0);
-  std::printf("%-9s %9zu entries  %9.2f ms  peak +%8.2f MB  (working set peak %7.2f MB)\n", ResultName(result),
-              catalog.Count(), ms, peak / 1048576.0, double(after.PeakWorkingSetSize) / 1048576.0);
+  auto growth = [](size_t peak, size_t base) { return double(peak > base ? peak - base : 0); };
+  const double workingSet = growth(after.PeakWorkingSetSize, before.WorkingSetSize);
+  const double pagefile = growth(after.PeakPagefileUsage, before.PagefileUsage);
+  const double mb = FileBytes / 1048576.0;
+  std::printf("%-8s %7zu entries %8.2f ms (%6.2f ms/MB)  peak working set +%6.2f MB (%4.2f x file), "
+              "private +%6.2f MB (%4.2f x file)\n",
+              ResultName(result), catalog.Count(), ms, ms / mb, workingSet / 1048576.0, workingSet / FileBytes,
+              pagefile / 1048576.0, pagefile / FileBytes);
   std::fflush(stdout);
   return 0;
 }
@@ -58,8 +64,9 @@ WideString ThisProgram() {
   return WideString(buffer, n);
 }
 
-void LoadInChild(const WideString& File) {
-  WideString command = L"\"" + ThisProgram() + L"\" load \"" + File + L"\"";
+void LoadInChild(const WideString& File, size_t FileBytes) {
+  WideString command =
+      L"\"" + ThisProgram() + L"\" load \"" + File + L"\" " + std::to_wstring(FileBytes);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
@@ -84,6 +91,17 @@ int RunAll() {
   const TKind kinds[] = {
       {"usual (distinct entries)", [](size_t b) { return UsualCatalog(b / 40); }},
       {"one translation shared by all", [](size_t b) { return SharedTranslationCatalog(64, b / 24); }},
+      {"64-byte windows of one string, just within what a catalog may name",
+       [](size_t b) {
+         const size_t entries = b / 33, length = entries * 17;
+         TMoCatalogMaker maker;
+         const TMoText shared = maker.AddText(std::string(length, 'w'), false);
+         for (size_t i = 0; i < entries; ++i) {
+           const TMoText window{shared.At + static_cast<uint32_t>(i % (length - 64)), 64};
+           maker.AddEntry(window, window);
+         }
+         return maker.Build();
+       }},
       {"one unterminated string for every entry", [](size_t b) { return SharedUnterminatedCatalog(b / 2, b / 32); }},
       {"originals a byte apart in one string", [](size_t b) { return ShiftedOriginalsCatalog(b * 7 / 8, b / 128); }},
   };
@@ -92,9 +110,9 @@ int RunAll() {
     for (size_t kb = 64; kb <= 16384; kb *= 2) {
       const std::vector<unsigned char> data = kind.Make(kb << 10);
       WriteFileBytes(file, data);
-      std::printf("  %8.1f KB: ", double(data.size()) / 1024.0);
+      std::printf("  %7.0f KB: ", double(data.size()) / 1024.0);
       std::fflush(stdout);
-      LoadInChild(file);
+      LoadInChild(file, data.size());
     }
   }
   DeleteFileW(file.c_str());
@@ -104,9 +122,9 @@ int RunAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "load") == 0) {
+  if (argc == 4 && std::strcmp(argv[1], "load") == 0) {
     const std::string name = argv[2];
-    return LoadOne(WideString(name.begin(), name.end()));
+    return LoadOne(WideString(name.begin(), name.end()), std::atof(argv[3]));
   }
   return RunAll();
 }
