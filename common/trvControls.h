@@ -43,6 +43,8 @@ class TtrvForm : public TUtxForm {
   void Dispatch(TMessage& Message) override;
 
  protected:
+  // The class library's construction templates run the second phase.
+  friend class TCustomForm;
   void InitInstance() override;
   void AfterConstruction() override;
   void DoCreate() override;
@@ -63,6 +65,7 @@ class TtrvNoResourceForm : public TtrvForm {
   using TtrvForm::TtrvForm;
 
  protected:
+  friend class TCustomForm;
   void InitInstance() override {}
 };
 
