@@ -68,28 +68,20 @@ void TtrvForm::CenterOnWindow(HWND Wnd) {
   SetBoundsRect(FitRectIntoWorkArea(RECT{left, top, left + width, top + height}));
 }
 
-void TtrvForm::ApplyDesignFont(const LOGFONTW* LogFont, int D, int M, int ButtonHeight) {
+void TtrvForm::ApplyDesignFont(const LOGFONTW* LogFont, int D, int M, int /*ButtonHeight*/) {
   if (FDesignFontApplied || !LogFont) return;
   FDesignFontApplied = true;
-  ChangeScale(M, D);
+  // A scale of zero or less would leave the form with no size, or a negative one.
+  if (M > 0 && D > 0) ChangeScale(M, D);
   // The form's font takes the attributes of the handle; the handle itself stays ours.
   if (HFONT font = ApiCreateFontIndirect(LogFont)) {
     Font()->SetHandle(font);
     DeleteObject(font);
   }
-  AdjustControlsToFont(this, D, M, ButtonHeight);
 }
 
 void TtrvForm::ApplyDefaultDesignFont() {
   ApplyDesignFont(DefaultDesignLogFont, DefaultDesignFontD, DefaultDesignFontM, DefaultToolButtonHeight);
-}
-
-// The class library has no tool bar or control bar yet: the walk reaches every windowed control,
-// and those two kinds are fitted here once they exist.
-void TtrvForm::AdjustControlsToFont(TWinControl* Control, int D, int M, int ButtonHeight) {
-  for (int i = 0; i < Control->ControlCount(); ++i)
-    if (auto* child = dynamic_cast<TWinControl*>(Control->Controls(i)))
-      AdjustControlsToFont(child, D, M, ButtonHeight);
 }
 
 VGT_PUBLISH(TtrvForm) {}

@@ -34,7 +34,8 @@ class TtrvForm : public TUtxForm {
   virtual void CenterOnWindow(HWND Wnd);
 
   // Rescales the form by M / D and gives it the font of LogFont: once in the form's life, and only
-  // when a font is given. Tool bars and control bars inside are fitted to ButtonHeight.
+  // when a font is given; a scale of zero or less leaves the size. ButtonHeight is for tool bars,
+  // which the class library does not have yet.
   virtual void ApplyDesignFont(const LOGFONTW* LogFont, int D, int M, int ButtonHeight);
   // ApplyDesignFont with the library's defaults (which change nothing).
   virtual void ApplyDefaultDesignFont();
@@ -50,8 +51,6 @@ class TtrvForm : public TUtxForm {
   void DoCreate() override;
   void Loaded() override;
   void ChangeScale(int M, int D) override;
-  // Fits the tool bars and control bars below Control to the font just applied.
-  virtual void AdjustControlsToFont(TWinControl* Control, int D, int M, int ButtonHeight);
 
  private:
   bool FDesignFontApplied = false;

@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
 #include "classlib/StdCtrls.h"
+#include "common/Gradpanl.h"
 #include "common/trvControls.h"
+#include "common/trvDesignFontInfo.h"
 #include "tests/common/CommonWinSupport.h"
 
 namespace {
@@ -233,6 +236,26 @@ TEST(TrvForm, CreateEventRunsOnceAfterTheConstructorWhateverTheCreateOrder) {
   EXPECT_TRUE(newOrder->Record.ConstructionDone);
 }
 
+TEST(TrvForm, TheDescriptionFillsTheGradientPanelAndTheDesignFontInfo) {
+  const TStartedApplication app;
+  std::unique_ptr<TNewOrderForm> form(TCustomForm::Create<TNewOrderForm>(Application));
+  auto* rows = dynamic_cast<TgradientPanel*>(form->FindComponent(L"Rows"));
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->BeginColor(), clNavy);
+  EXPECT_EQ(rows->EndColor(), clBtnFace);
+  EXPECT_TRUE(rows->Horizontal());
+  EXPECT_EQ(rows->MarginTop(), 3);
+  EXPECT_EQ(rows->MarginRight(), 7);
+  EXPECT_EQ(rows->Caption(), "Zone");
+  EXPECT_EQ(rows->RampColor(0), static_cast<COLORREF>(clNavy));
+  auto* info = dynamic_cast<TtrvDesignFontInfo*>(form->FindComponent(L"DesignFont"));
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->PixelsPerInchX(), 96);
+  EXPECT_EQ(info->PixelsPerInchY(), 120);
+  EXPECT_EQ(info->CharHeight(), 13);
+  EXPECT_EQ(info->AvgCharWidth(), 5);
+}
+
 TEST(TrvForm, AFormBuiltInCodeReadsNoDescriptionWhicheverWayItIsMade) {
   const TStartedApplication app;
   std::unique_ptr<TCentredForm> created(TCustomForm::Create<TCentredForm>(Application));
@@ -296,6 +319,21 @@ TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   form->ApplyDesignFont(&other, 1, 3, 21);
   EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
   EXPECT_EQ(form->Font()->Height(), -20);
+}
+
+TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
+  const TStartedApplication app;
+  for (const auto& [d, m] : {std::pair{0, 2}, std::pair{2, 0}, std::pair{-1, 1}}) {
+    std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+    form->SetClientSize(200, 100);
+    form->HandleNeeded();
+    const int clientWidth = form->ClientWidth(), clientHeight = form->ClientHeight();
+    const LOGFONTW lf = DialogLogFont(-20);
+    form->ApplyDesignFont(&lf, d, m, 21);
+    EXPECT_EQ(form->ClientWidth(), clientWidth);
+    EXPECT_EQ(form->ClientHeight(), clientHeight);
+    EXPECT_EQ(form->Font()->Height(), -20);
+  }
 }
 
 // ---- the cursor stack ----
