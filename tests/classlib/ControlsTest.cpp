@@ -311,6 +311,15 @@ TEST_F(Controls, PagesSwitchByTheTabWindowAndOnChangingCanRefuse) {
   pages->SetActivePageIndex(0);
   EXPECT_EQ(pages->TabIndex(), 0);
   EXPECT_EQ(F->Changes, 1);
+  // Alt and a tab's accelerator choose its page; a refused change still takes the key.
+  third->SetCaption("&Letzte");
+  EXPECT_EQ(pages->Perform(CM_DIALOGCHAR, 'l', 0), 1);
+  EXPECT_EQ(pages->ActivePage(), third);
+  EXPECT_EQ(F->Changes, 2);
+  F->AllowChange = false;
+  second->SetCaption("&Zweite");
+  EXPECT_EQ(pages->Perform(CM_DIALOGCHAR, 'z', 0), 1);
+  EXPECT_EQ(pages->ActivePage(), third);
 }
 
 TEST_F(Controls, CtrlTabTurnsThePagesOfThePageControlWithTheFocus) {
