@@ -759,6 +759,8 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
   Params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL | CBS_HASSTRINGS | styles[static_cast<int>(FStyle)];
   if (FSorted) Params.Style |= CBS_SORT;
   Params.Height = DroppedHeight();
+  // The text is given to the new window by CreateWnd (as a title it could be too long).
+  Params.Caption = "";
   Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 

@@ -176,6 +176,44 @@ TEST_F(Controls, MemoKeepsEmptyAndLongTexts) {
   memo->SetText("");
   EXPECT_EQ(memo->Lines()->Count(), 0);
   EXPECT_EQ(memo->Lines()->Text(), "");
+  // A single-line edit and a combo box's edit field take 64 KB as well, given before and after
+  // their windows exist.
+  auto* edit = new TEdit(F.get());
+  edit->SetParent(F->Find<TTabSheet>(L"FirstSheet"));
+  edit->SetText(line);
+  auto* entry = F->Find<TComboBox>(L"Entry");
+  entry->SetText(longText);
+  EXPECT_EQ(entry->Handle() != nullptr && entry->Text() == longText, true);
+  entry->RecreateWnd();
+  ASSERT_TRUE(entry->Handle());  // a new window made with the long text
+  EXPECT_EQ(entry->Text(), longText);
+  entry->SetText(line);
+  EXPECT_EQ(edit->Handle() != nullptr && entry->Handle() != nullptr, true);
+  EXPECT_EQ(edit->Text(), line);
+  EXPECT_EQ(entry->Text(), line);
+  edit->SetText("");
+  entry->SetText("");
+  EXPECT_EQ(edit->Text(), "");
+  EXPECT_EQ(entry->Text(), "");
+  edit->SetText(line);
+  EXPECT_EQ(edit->Text(), line);
+}
+
+TEST_F(Controls, OwnerDrawnComboBoxDrawsItsItemsThroughOnDrawItem) {
+  auto* combo = F->Find<TComboBox>(L"Choice");
+  combo->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+  combo->SetItemHeight(18);
+  std::vector<int> drawn;
+  combo->OnDrawItem = [&](TWinControl* Control, int Index, const RECT& Rect, UINT) {
+    EXPECT_EQ(Control, combo);
+    EXPECT_GT(Rect.right, Rect.left);
+    drawn.push_back(Index);
+  };
+  ShowAndActivate();
+  combo->Repaint();
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.back(), 1);
+  EXPECT_EQ(combo->Text(), "Beta");
 }
 
 TEST_F(Controls, ComboItemsKeepTheirObjectsAndSelectionAcrossANewWindow) {
