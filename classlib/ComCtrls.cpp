@@ -456,7 +456,7 @@ void TToolButtonActionLink::SetImageIndex(int Value) {
 
 // ======================= TToolBar =======================
 
-TToolBar::TToolBar(TComponent* AOwner) : TWinControl(AOwner) {
+TToolBar::TToolBar(TComponent* AOwner) : TToolWindow(AOwner) {
   FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csParentBackground;
   FWidth = 150;
   FHeight = 29;
@@ -474,7 +474,7 @@ TToolBar::~TToolBar() {
 
 void TToolBar::CreateParams(TCreateParams& Params) {
   InitBarClasses();
-  TWinControl::CreateParams(Params);
+  TToolWindow::CreateParams(Params);
   CreateSubClass(Params, TOOLBARCLASSNAMEA);
   Params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
   if (FFlat) Params.Style |= TBSTYLE_FLAT;
@@ -484,7 +484,7 @@ void TToolBar::CreateParams(TCreateParams& Params) {
 }
 
 void TToolBar::CreateWnd() {
-  TWinControl::CreateWnd();
+  TToolWindow::CreateWnd();
   Perform(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   Perform(TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
   if (FImages) {
@@ -503,12 +503,12 @@ void TToolBar::Loaded() {
   std::stable_sort(FButtons.begin(), FButtons.end(), [](TToolButton* a, TToolButton* b) {
     return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
   });
-  TWinControl::Loaded();
+  TToolWindow::Loaded();
   RecreateButtons();
 }
 
 void TToolBar::Notification(TComponent* AComponent, TOperation Operation) {
-  TWinControl::Notification(AComponent, Operation);
+  TToolWindow::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == FImages) SetImages(nullptr);
 }
 
@@ -671,7 +671,7 @@ void TToolBar::WndProc(TMessage& Message) {
     TControl::WndProc(Message);
     return;
   }
-  TWinControl::WndProc(Message);
+  TToolWindow::WndProc(Message);
 }
 
 void TToolBar::Dispatch(TMessage& Message) {
@@ -690,11 +690,11 @@ void TToolBar::Dispatch(TMessage& Message) {
       if (reinterpret_cast<NMHDR*>(Message.LParam)->code == TBN_DROPDOWN) Message.Result = TBDDRET_DEFAULT;
       break;
     case WM_SIZE:
-      TWinControl::Dispatch(Message);
+      TToolWindow::Dispatch(Message);
       UpdateButtonBounds();
       break;
     case WM_ERASEBKGND: DefaultHandler(Message); break;
-    default: TWinControl::Dispatch(Message); break;
+    default: TToolWindow::Dispatch(Message); break;
   }
 }
 

@@ -11,6 +11,7 @@
 #include "classlib/ActnList.h"
 #include "classlib/Controls.h"
 #include "classlib/ImgList.h"
+#include "classlib/ToolWin.h"
 
 class TPageControl;
 
@@ -173,8 +174,8 @@ class TToolButtonActionLink : public TControlActionLink {
 };
 
 // The platform's tool bar ("ToolbarWindow32") holding TToolButtons.
-class TToolBar : public TWinControl {
-  VGT_CLASS(TToolBar, TWinControl)
+class TToolBar : public TToolWindow {
+  VGT_CLASS(TToolBar, TToolWindow)
  public:
   explicit TToolBar(TComponent* AOwner);
   ~TToolBar() override;

@@ -930,6 +930,7 @@ void TApplication::Initialize() {
   VGT_USE_UNIT(ComCtrls);
   VGT_USE_UNIT(ImgList);
   VGT_USE_UNIT(Frames);
+  VGT_USE_UNIT(ToolWin);
   VGT_USE_UNIT(Themes);
   InitControls();
   ApplicationHandleException = HandleExceptionThroughApplication;

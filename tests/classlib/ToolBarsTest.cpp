@@ -149,6 +149,21 @@ TEST_F(ToolBars, ButtonsAddedAndFreedInCodeLeaveTheWindowInStep) {
   EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(ToolBars, EdgesTakeTheirWidthFromTheFrame) {
+  auto* tools = F->Find<TToolBar>(L"Tools");
+  EXPECT_TRUE(tools->EdgeBorders().Empty());
+  auto* plain = new TToolBar(F.get());
+  plain->SetParent(F.get());
+  EXPECT_EQ(plain->EdgeBorders(), (TEdgeBorders{TEdgeBorder::ebTop}));
+  ShowForm();
+  EXPECT_EQ(tools->ClientHeight(), tools->Height());
+  EXPECT_EQ(plain->ClientHeight(), plain->Height() - 2);
+  plain->SetEdgeBorders(TEdgeBorders{TEdgeBorder::ebTop, TEdgeBorder::ebBottom, TEdgeBorder::ebLeft});
+  plain->SetEdgeInner(TEdgeStyle::esNone);
+  EXPECT_EQ(plain->ClientHeight(), plain->Height() - 2);
+  EXPECT_EQ(plain->ClientWidth(), plain->Width() - 1);
+}
+
 TEST_F(ToolBars, ImageListCutsABitmapResourceAndDrawsWithoutTheMaskColour) {
   auto* images = F->Find<TImageList>(L"Images");
   ASSERT_EQ(images->Count(), 2);
