@@ -307,12 +307,27 @@ TReader::TReader(const WideString& Text, const WideString& SourceName)
 
 TReader::~TReader() = default;
 
-void TReader::Error(const WideString& What, int Line) const {
+// Control characters of a damaged description are shown as \xNN: a NUL would end the message
+// at the very character it reports, and a line break would split it.
+AnsiString TReader::ErrorText(const WideString& What, int Line) const {
   WideString msg = L"Fehler beim Lesen der Formularbeschreibung " + FSourceName;
   if (Line > 0) msg += L", Zeile " + std::to_wstring(Line);
   msg += L": " + What;
-  throw EReadError(NarrowAcp(msg));
+  WideString shown;
+  for (wchar_t c : msg) {
+    if (c < 0x20 || c == 0x7F) {
+      static const wchar_t digits[] = L"0123456789ABCDEF";
+      shown += L"\\x";
+      shown += digits[c >> 4];
+      shown += digits[c & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return NarrowAcp(shown);
 }
+
+void TReader::Error(const WideString& What, int Line) const { throw EReadError(ErrorText(What, Line)); }
 
 // ---- Reading into components ----
 
@@ -379,9 +394,7 @@ void TReader::ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot) {
       if (!c) Error(L"Komponente " + child.Name + L" nicht gefunden", child.Line);
     } else {
       TComponentFactory factory = FindComponentFactory(child.ClassName);
-      if (!factory) throw EClassNotFound(NarrowAcp(L"Fehler beim Lesen der Formularbeschreibung " + FSourceName +
-                                                  L", Zeile " + std::to_wstring(child.Line) + L": Klasse " +
-                                                  child.ClassName + L" nicht gefunden"));
+      if (!factory) throw EClassNotFound(ErrorText(L"Klasse " + child.ClassName + L" nicht gefunden", child.Line));
       c = factory(FRoot);
       try {
         c->SetLoading(true);
@@ -441,6 +454,12 @@ void TReader::ReadProperty(TPersistent* Instance, const Prop& P, const WideStrin
 void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDescValue& V, const WideString& Path) {
   using K = TDescValue::Kind;
   auto bad = [&]() { Error(L"Ungültiger Wert für Eigenschaft " + Path, V.Line); };
+  // Every number and identifier an ordinal property is given passes here: a value its type
+  // cannot hold is refused, not cut to fit.
+  auto setOrdinal = [&](int64_t n) {
+    if (!Info->InRange(n)) Error(OutOfRangeText(Info, Path, n), V.Line);
+    SetOrdProp(Instance, Info, n);
+  };
   try {
     switch (Info->Kind) {
       case TTypeKind::tkInteger: {
@@ -449,18 +468,18 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
         else if (V.Type == K::Ident && Info->Idents && Info->Idents->Find(V.Text, n)) {
         } else bad();
         if (!Info->Set) bad();
-        Info->Set(Instance, n);
+        setOrdinal(n);
         return;
       }
       case TTypeKind::tkBool:
-        if (V.Type == K::Ident && SameIdent(V.Text, L"True")) Info->Set(Instance, true);
-        else if (V.Type == K::Ident && SameIdent(V.Text, L"False")) Info->Set(Instance, false);
+        if (V.Type == K::Ident && SameIdent(V.Text, L"True")) setOrdinal(1);
+        else if (V.Type == K::Ident && SameIdent(V.Text, L"False")) setOrdinal(0);
         else bad();
         return;
       case TTypeKind::tkEnum: {
         int64_t n = 0;
         if (V.Type != K::Ident || !Info->Idents->Find(V.Text, n)) bad();
-        Info->Set(Instance, n);
+        setOrdinal(n);
         return;
       }
       case TTypeKind::tkSet: {
@@ -471,7 +490,7 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
           if (!Info->Idents->Find(item.Text, n)) bad();
           bits |= int64_t{1} << n;
         }
-        Info->Set(Instance, bits);
+        setOrdinal(bits);
         return;
       }
       case TTypeKind::tkString:
@@ -505,8 +524,7 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
         if (V.Type != K::Ident) bad();
         const THandlerInfo* h = FindHandler(FRoot->ClassType(), V.Text);
         if (!h)
-          throw EMethodNotFound(NarrowAcp(L"Fehler beim Lesen der Formularbeschreibung " + FSourceName + L", Zeile " +
-                                          std::to_wstring(V.Line) + L": Methode " + V.Text + L" nicht gefunden"));
+          throw EMethodNotFound(ErrorText(L"Methode " + V.Text + L" nicht gefunden", V.Line));
         if (*h->EventType != *Info->EventType)
           Error(L"Methode " + V.Text + L" passt nicht zu Ereignis " + Path, V.Line);
         Info->Set(Instance, h->Bind(FRoot));

@@ -3,7 +3,7 @@
 //
 //   object Form1: TMainForm          (inherited Name: TClass in a derived form's description)
 //     Caption = 'Zonen'              strings: '...' ('' for a quote), #nnn character codes, +
-//     Left = 10                      numbers: decimal, $hex, negative
+//     Left = 10                      numbers: decimal, $hex, negative; within what the property holds
 //     Visible = False                identifiers: booleans, enumerations, colours, handlers,
 //     OnClick = Button1Click           component references
 //     Anchors = [akLeft, akTop]      sets
@@ -96,6 +96,8 @@ class TReader : public TFiler {
   [[noreturn]] void Error(const WideString& What, int Line = 0) const;
 
  private:
+  // The message of every reading error: the description, the line (when known) and What.
+  AnsiString ErrorText(const WideString& What, int Line) const;
   struct Object;
   struct Prop;
   void ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot);

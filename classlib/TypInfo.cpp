@@ -182,6 +182,11 @@ void SetStrProp(TObject* Instance, const TPropInfo* Prop, const AnsiString& Valu
   Prop->Set(Instance, Value);
 }
 
+WideString OutOfRangeText(const TPropInfo* Prop, const WideString& Path, int64_t Value) {
+  return L"Wert " + std::to_wstring(Value) + L" außerhalb des Bereichs von Eigenschaft " + Path + L" (" +
+         std::to_wstring(Prop->MinValue) + L".." + std::to_wstring(Prop->MaxValue) + L")";
+}
+
 int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop) {
   TPropValue v = Prop->Get(Instance);
   if (auto* i = std::get_if<int64_t>(&v)) return *i;
@@ -190,6 +195,7 @@ int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop) {
 }
 
 void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value) {
+  if (!Prop->InRange(Value)) throw EPropertyConvertError(NarrowAcp(OutOfRangeText(Prop, Prop->Name, Value)));
   if (Prop->Kind == TTypeKind::tkBool) Prop->Set(Instance, Value != 0);
   else Prop->Set(Instance, Value);
 }

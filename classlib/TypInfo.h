@@ -7,6 +7,7 @@
 #include <any>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <type_traits>
 #include <typeinfo>
 #include <utility>
@@ -105,8 +106,13 @@ struct TPropInfo {
   std::function<TPropValue(TObject*)> Get;
   std::function<void(TObject*, const TPropValue&)> Set;  // empty: a sub-object read for its own properties
   std::function<bool(TObject*)> Stored;                 // empty: always stored
+  // Ordinal kinds (integers, booleans, enumerations, sets): the values the property's type can
+  // hold. The setter would cut any other value to fit and silently store a different one.
+  int64_t MinValue = 0;
+  int64_t MaxValue = 0;
 
   bool IsStored(TObject* Instance) const { return !Stored || Stored(Instance); }
+  bool InRange(int64_t Value) const { return Value >= MinValue && Value <= MaxValue; }
 };
 
 // A handler a form description may name: a method of the root (form) class, bound to a root
@@ -151,12 +157,17 @@ void RegisterParentSetter(TParentSetter Setter);
 // True when a registered setter took Child into Container.
 bool SetParentComponent(TComponent* Child, TComponent* Container);
 
+// Why Value was refused for the ordinal property Prop (named Path where it was met):
+// "Wert 300 außerhalb des Bereichs von Eigenschaft Name (0..255)".
+WideString OutOfRangeText(const TPropInfo* Prop, const WideString& Path, int64_t Value);
+
 // Typed access for generic code.
 WideString GetWideStrProp(TObject* Instance, const TPropInfo* Prop);
 void SetWideStrProp(TObject* Instance, const TPropInfo* Prop, const WideString& Value);
 AnsiString GetStrProp(TObject* Instance, const TPropInfo* Prop);
 void SetStrProp(TObject* Instance, const TPropInfo* Prop, const AnsiString& Value);
 int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop);
+// Raises EPropertyConvertError for a value outside the property's range.
 void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value);
 TObject* GetObjectProp(TObject* Instance, const TPropInfo* Prop);
 
@@ -198,6 +209,26 @@ T FromValue(const TPropValue& v) {
     if (!t) throw EInvalidCast("Ungültige Typumwandlung");
     return t;
   } else return std::any_cast<T>(std::get<std::any>(v));
+}
+
+// The values an ordinal property of type T holds. A char is a character code of the ANSI code
+// page (0-255), whatever the sign of char; an enumeration runs over its names, a set over the bits
+// of its element's names.
+template <class T>
+std::pair<int64_t, int64_t> OrdinalRange(const TIdentInfo* Idents) {
+  if constexpr (std::is_same_v<T, bool>) return {0, 1};
+  else if constexpr (std::is_enum_v<T>) return {0, static_cast<int64_t>(Idents->Idents.size()) - 1};
+  else if constexpr (IsSet<T>::value) {
+    size_t n = Idents->Idents.size();
+    return {0, n >= 32 ? int64_t{0xFFFFFFFF} : (int64_t{1} << n) - 1};
+  } else if constexpr (std::is_same_v<T, char>) return {0, 255};
+  else if constexpr (std::is_integral_v<T>) {
+    constexpr auto top = std::numeric_limits<T>::max();
+    constexpr int64_t max = static_cast<uint64_t>(top) > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())
+                                ? std::numeric_limits<int64_t>::max()
+                                : static_cast<int64_t>(top);
+    return {static_cast<int64_t>(std::numeric_limits<T>::min()), max};
+  } else return {0, 0};
 }
 
 // The call forms accepted for getters and setters: member functions or free functions/lambdas
@@ -254,6 +285,9 @@ class TPublisher {
       p.Kind = TTypeKind::tkMethod;
       p.EventType = &typeid(T);
     }
+    auto [lo, hi] = typinfo_detail::OrdinalRange<T>(p.Idents);
+    p.MinValue = lo;
+    p.MaxValue = hi;
     p.Get = [Get](TObject* o) { return typinfo_detail::ToValue<T>(std::invoke(Get, static_cast<C*>(o))); };
     if constexpr (!std::is_same_v<S, std::nullptr_t>)
       p.Set = [Set](TObject* o, const TPropValue& v) {

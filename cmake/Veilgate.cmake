@@ -29,6 +29,14 @@ function(vgt_library name)
   endif()
 endfunction()
 
+# The Windows versions every window and form test program also runs as: the 8-bit platform, and
+# both sides of the XP line (themes, XP-only calls). The plain program sees what Wine reports by
+# default, Windows 7.
+set(VGT_WINDOW_TEST_VERSIONS win98 win2k winxp)
+
+# Every test program runs on an X display of its own.
+set(VGT_TEST_LAUNCHER ${PROJECT_SOURCE_DIR}/tools/ondisplay.sh)
+
 # A GoogleTest program run by CTest under Wine, as one test.
 #   vgt_add_gtest(name SOURCES ... LIBS ... [WINVERS win98 ...] [LABELS ...] [ENV A=1 ...] [OWN_MAIN])
 # Sources may include .rc files. OWN_MAIN: the sources define main themselves.
@@ -39,19 +47,20 @@ function(vgt_add_gtest name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} gmock gtest)
   if(NOT A_OWN_MAIN)
-    target_link_libraries(${name} PRIVATE gtest_main)
+    target_link_libraries(${name} PRIVATE vgt_testmain)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  add_test(NAME ${name} COMMAND ${name}
+  add_test(NAME ${name}
+           COMMAND ${VGT_TEST_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>
            WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
-  set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "${A_ENV}" TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "${A_ENV}" TIMEOUT 120)
   foreach(ver ${A_WINVERS})
     set(copy ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name}_${ver}.exe)
     add_custom_command(TARGET ${name} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${name}> ${copy})
-    add_test(NAME ${name}_${ver} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${copy}
+    add_test(NAME ${name}_${ver} COMMAND ${VGT_TEST_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} ${copy}
              WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     set_tests_properties(${name}_${ver} PROPERTIES LABELS "${A_LABELS};${ver}"
-      ENVIRONMENT "VGT_WINVER=${ver};${A_ENV}" TIMEOUT 300)
+      ENVIRONMENT "VGT_WINVER=${ver};${A_ENV}" TIMEOUT 120)
   endforeach()
 endfunction()

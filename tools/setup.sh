@@ -9,8 +9,10 @@ cache=${VEILGATE_DEPS:-/var/cache/veilgate-deps}
 as_root=""
 [ "$(id -u)" -eq 0 ] || as_root="sudo"
 
+# fonts-wine draws Wine's caption buttons (its Marlett); fonts-wqy-microhei draws CJK text.
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine32:i386 xvfb xauth
-          gettext cmake ninja-build googletest dpkg-dev)
+          gettext cmake ninja-build googletest dpkg-dev
+          fonts-wine fonts-wqy-microhei)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,9 @@ winenv_start() {
   export WINEARCH=win32
   # No Mono or Gecko: nothing of ours needs them, and their installers would ask.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
+  # Names this run, so a test can tell its own earlier repeats from what another run left behind.
+  VGT_RUN_ID="$(date +%s)-$$-$RANDOM"
+  export VGT_RUN_ID
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
@@ -30,8 +33,28 @@ winenv_start() {
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1
   # There is no window manager on the private display: with Wine's managed windows, hiding a
-  # top-level window waits for one that never answers.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  # top-level window waits for one that never answers (the Managed value below).
+  # Debian's Wine looks for its own fonts (Tahoma, Marlett for caption buttons) beside the system's
+  # fonts instead of in /usr/share/wine/fonts, where fonts-wine puts them; and its font links name
+  # CJK fonts that Debian does not have, so CJK text falls back to the CJK font that is there.
+  local reg
+  reg=$(mktemp --suffix=.reg)
+  cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts]
+"Path"="Z:\\usr\\share\\wine\\fonts"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
+"Tahoma"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
+"DejaVu Sans"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
+"Tahoma Bold"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
+REG
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  rm -f "$reg"
 }
 
 # Gives each program copy named <name>_<version>.exe the Windows version Wine reports to it.

@@ -22,10 +22,6 @@ wchar_t UpperOf(wchar_t c) {
 
 // ---- Messages ----
 
-bool IsWindowTextMessage(UINT Msg) {
-  return Msg == WM_SETTEXT || Msg == WM_GETTEXT || Msg == WM_GETTEXTLENGTH;
-}
-
 void MakeCharParam8BitSafe(WPARAM& WParam) {
   const WORD ch = LOWORD(WParam);
   if (ch > 0xFF) WParam = static_cast<WPARAM>(MAKELONG(0xFF, ch));
@@ -380,15 +376,17 @@ void CreateWideWindowHandle(TWinControl* Control, const TCreateParams& Params,
   GCreatingControl = nullptr;
   if (!h) RaiseLastOSErrorW();
   Control->SetWindowHandle(h);
-  SubClassUnicodeControl(Control, Params.Caption ? AnsiString(Params.Caption) : AnsiString());
+  SubClassUnicodeControl(Control, Params.Caption ? AnsiString(Params.Caption) : AnsiString(),
+                         WindowFamilyOfClass(SubClass));
 }
 
-void SubClassUnicodeControl(TWinControl* Control, const AnsiString& CreationCaption) {
+void SubClassUnicodeControl(TWinControl* Control, const AnsiString& CreationCaption,
+                            TUtxWindowFamily Family) {
   const HWND wnd = Control->WindowHandle();
   if (!IsWindowUnicode(wnd))
     throw EUtxInternalError("Internal Error: SubClassUnicodeControl.Control is not Unicode.");
   TWinControlTrap* trap = FindOrCreateTrap(Control);
-  trap->Attach(wnd);
+  trap->Attach(wnd, Family);
   SetWideControlText(Control, HeldWideCaptionOr(Control, WidenText(CreationCaption)));
 }
 
@@ -442,8 +440,9 @@ void TWinControlTrap::Notification(TComponent* AComponent, TOperation Operation)
     delete this;
 }
 
-void TWinControlTrap::Attach(HWND Wnd) {
+void TWinControlTrap::Attach(HWND Wnd, TUtxWindowFamily AFamily) {
   FHandle = Wnd;
+  FFamily = AFamily;
   FLastPlatformMessage = 0;
   SetPropW(Wnd, kTrapProp, this);
   FPrevWndProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Wnd, GWLP_WNDPROC));
@@ -512,10 +511,13 @@ void TWinControlTrap::WindowMethod(TMessage& Message) {
   const bool fromPlatform = FLastPlatformMessage != 0;
   FLastPlatformMessage = 0;
   if (Message.Msg == CM_HINTSHOW) PrepareWideHintShow(Message);
-  if (IsWindowTextMessage(Message.Msg) && !fromPlatform) {
-    // The platform converts between the library's 8-bit text and the Unicode window.
-    Message.Result = SendMessageA(FControl->WindowHandle(), Message.Msg, Message.WParam, Message.LParam);
-    return;
+  if (!fromPlatform) {
+    // The library speaks 8-bit; the window gets the wide form and comes back through the
+    // platform side, so the control's own handling still sees the message once.
+    if (const TWideMessageEntry* entry = FindWideMessage(Message.Msg, FFamily)) {
+      Message.Result = SendWideFormOfMessage(FControl->WindowHandle(), *entry, Message.WParam, Message.LParam);
+      return;
+    }
   }
   if (Message.Msg == WM_CHAR) MakeCharParam8BitSafe(Message.WParam);
   if (FPrevWindowMethod)

@@ -8,13 +8,13 @@
 #include <functional>
 
 #include "classlib/System.h"
+#include "unicode/UtxWideMessages.h"
 #include "unicode/UtxWindows.h"
 
 // ---- Messages ----
 
-// WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH: the messages whose text the platform converts
-// between an 8-bit caller and a Unicode window.
-bool IsWindowTextMessage(UINT Msg);
+// Every message with text, the window text messages and the controls' own, is in the table of
+// UtxWideMessages.
 
 // A typed character above $FF travels through the class library's 8-bit paths as WM_CHAR with
 // $FF in the character word and the real character in the word beside it. These work on the
@@ -111,21 +111,26 @@ void SetHeldWideCaption(TControl* Control, const WideString& Value);
 
 // Creates the control's window as a Unicode window of the class "<WinClassName>.UnicodeClass",
 // subclassing the platform class SubClass when one is named ("EDIT", "BUTTON", ...). Off the
-// Unicode platform the window is an 8-bit window made as the class library makes it.
+// Unicode platform the window is an 8-bit window made as the class library makes it. SubClass
+// also names the family whose text messages the trap converts (WindowFamilyOfClass).
 void CreateWideWindowHandle(TWinControl* Control, const TCreateParams& Params,
                             const WideString& SubClass);
 WideString RegisterUnicodeWindowClass(const TCreateParams& Params);
 // Puts the control's trap between its fresh Unicode window and the class library, then gives the
-// window the held wide caption (or CreationCaption widened).
-void SubClassUnicodeControl(TWinControl* Control, const AnsiString& CreationCaption);
+// window the held wide caption (or CreationCaption widened). Family tells the trap which control
+// messages of the window carry text.
+void SubClassUnicodeControl(TWinControl* Control, const AnsiString& CreationCaption,
+                            TUtxWindowFamily Family = TUtxWindowFamily::wfOther);
 // The answer to WM_NOTIFYFORMAT for the asking window: NFR_UNICODE or NFR_ANSI.
 LRESULT UnicodeNotifyFormat(HWND Window);
 
 // Sits between a Unicode window and its control. The platform side hands every platform message
-// on to the control's main window procedure; the window method sends the library's own text
-// messages to the window through the 8-bit call (the platform converts them) and makes WM_CHAR
-// 8-bit safe; the default procedure restores WM_CHAR and answers WM_NOTIFYFORMAT. A trap survives
-// the re-creation of its control's window and goes with the control.
+// on to the control's main window procedure; the window method sends every message with text
+// that the library sends itself (the table of UtxWideMessages) to the window in its wide form and
+// turns the reply back, and makes WM_CHAR 8-bit safe; the default procedure restores WM_CHAR and
+// answers WM_NOTIFYFORMAT. A trap survives the re-creation of its control's window and goes with
+// the control. Only what the library sends through the control (Perform) passes the trap; a
+// direct SendMessageA to the handle is converted by the platform, in the platform's code page.
 class TWinControlTrap : public TComponent {
   VGT_CLASS(TWinControlTrap, TComponent)
  public:
@@ -134,12 +139,13 @@ class TWinControlTrap : public TComponent {
 
   TWinControl* Control() const { return FControl; }
   HWND Handle() const { return FHandle; }
+  TUtxWindowFamily Family() const { return FFamily; }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  friend void SubClassUnicodeControl(TWinControl*, const AnsiString&);
+  friend void SubClassUnicodeControl(TWinControl*, const AnsiString&, TUtxWindowFamily);
   friend LRESULT CALLBACK TrapPlatformProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT CALLBACK TrapDefaultProc(HWND, UINT, WPARAM, LPARAM);
 
@@ -147,11 +153,12 @@ class TWinControlTrap : public TComponent {
   void WindowMethod(TMessage& Message);
   LRESULT PlatformProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
   bool InWindowMethodChain();
-  void Attach(HWND Wnd);
+  void Attach(HWND Wnd, TUtxWindowFamily AFamily);
   void Detach();
 
   TWinControl* FControl;
   HWND FHandle = nullptr;
+  TUtxWindowFamily FFamily = TUtxWindowFamily::wfOther;
   WNDPROC FPrevWndProc = nullptr;
   WNDPROC FPrevDefProc = nullptr;
   TWndMethod FPrevWindowMethod;

@@ -37,7 +37,7 @@ void UninitializeFlatScrollBars(HWND Wnd) {
 
 void TUtxForm::CreateWindowHandle(const TCreateParams& Params) {
   if (!UnicodePlatform()) {
-    TForm::CreateWindowHandle(Params);
+    TForm::CreateWindowHandle(Params);  // the class library's 8-bit window
   } else {
     // A layered window gets its attributes after creation (below).
     TCreateParams params = Params;
@@ -58,52 +58,27 @@ void TUtxForm::DestroyWindowHandle() {
   TForm::DestroyWindowHandle();
 }
 
-void TUtxForm::DefineProperties(TFiler* Filer) {
-  TForm::DefineProperties(Filer);
-  DefineWideStringProperties(Filer, this);
-}
-
-void TUtxForm::ActionChange(TObject* Sender, bool CheckDefaults) {
-  ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
-  TForm::ActionChange(Sender, CheckDefaults);
-}
-
 void TUtxForm::UpdateActions() {
   TForm::UpdateActions();
   UpdateApplicationWideHint();
 }
 
 VGT_PUBLISH(TUtxForm) {
-  P.Prop(L"Caption", &TUtxForm::Caption, &TUtxForm::SetCaption,
-         [](TUtxForm* f) { return IsWideCaptionStored(f); })
-      .Prop(L"Hint", &TUtxForm::Hint, &TUtxForm::SetHint, [](TUtxForm* f) { return IsWideHintStored(f); });
+  PublishWideText(P);
+  PublishWideHint(P);
 }
 
 // ---- TUtxScrollBox ----
 
-void TUtxScrollBox::CreateWindowHandle(const TCreateParams& Params) {
-  CreateWideWindowHandle(this, Params, L"");
-}
-
-void TUtxScrollBox::DefineProperties(TFiler* Filer) {
-  TScrollBox::DefineProperties(Filer);
-  DefineWideStringProperties(Filer, this);
-}
-
-void TUtxScrollBox::ActionChange(TObject* Sender, bool CheckDefaults) {
-  ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
-  TScrollBox::ActionChange(Sender, CheckDefaults);
-}
-
 void TUtxScrollBox::Dispatch(TMessage& Message) {
   if (Message.Msg != WM_SIZE) {
-    TScrollBox::Dispatch(Message);
+    TUtxControlBase::Dispatch(Message);
     return;
   }
   // Scroll bars that come and go re-enter the size handling; it stops at depth 32.
   ++FSizeDepth;
   try {
-    if (FSizeDepth < 32) TScrollBox::Dispatch(Message);
+    if (FSizeDepth < 32) TUtxControlBase::Dispatch(Message);
   } catch (...) {
     --FSizeDepth;
     throw;
@@ -111,10 +86,7 @@ void TUtxScrollBox::Dispatch(TMessage& Message) {
   --FSizeDepth;
 }
 
-VGT_PUBLISH(TUtxScrollBox) {
-  P.Prop(L"Hint", &TUtxScrollBox::Hint, &TUtxScrollBox::SetHint,
-         [](TUtxScrollBox* b) { return IsWideHintStored(b); });
-}
+VGT_PUBLISH(TUtxScrollBox) { PublishWideHint(P); }
 
 // ---- The idle-event control ----
 

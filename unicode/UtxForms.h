@@ -7,48 +7,33 @@
 
 #include "classlib/Forms.h"
 #include "unicode/UtxActnList.h"
+#include "unicode/UtxControlBase.h"
 #include "unicode/UtxControls.h"
 
 // The form every window of the programs descends from. Its descriptions are read for the classes
 // below TUtxForm; a TUtxForm itself reads none.
-class TUtxForm : public TForm {
+class TUtxForm : public TUtxControlBase<TForm> {
   VGT_CLASS(TUtxForm, TForm)
  public:
-  explicit TUtxForm(TComponent* AOwner) : TForm(AOwner) {}
+  using TUtxControlBase::TUtxControlBase;
 
-  WideString Caption() { return GetWideControlText(this); }
-  void SetCaption(const WideString& Value) { SetWideControlText(this, Value); }
-  WideString Hint() { return GetWideHint(this); }
-  void SetHint(const WideString& Value) { SetWideHint(this, Value); }
-
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-  TControlActionLinkClass GetActionLinkClass() override { return GetUtxActionLinkClass(this); }
   // The inherited action update, then the application's wide hint.
   void UpdateActions() override;
 
  protected:
   TClass DescriptionRootClass() const override { return TUtxForm::StaticClass(); }
+  // A layered window is made plain and gets its attributes once it exists.
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
-  void DefineProperties(TFiler* Filer) override;
 };
 
 // The scroll box with a Unicode window and a wide hint.
-class TUtxScrollBox : public TScrollBox {
+class TUtxScrollBox : public TUtxControlBase<TScrollBox> {
   VGT_CLASS(TUtxScrollBox, TScrollBox)
  public:
-  explicit TUtxScrollBox(TComponent* AOwner) : TScrollBox(AOwner) {}
+  using TUtxControlBase::TUtxControlBase;
 
-  WideString Hint() { return GetWideHint(this); }
-  void SetHint(const WideString& Value) { SetWideHint(this, Value); }
-
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-  TControlActionLinkClass GetActionLinkClass() override { return GetUtxActionLinkClass(this); }
   void Dispatch(TMessage& Message) override;
-
- protected:
-  void CreateWindowHandle(const TCreateParams& Params) override;
-  void DefineProperties(TFiler* Filer) override;
 
  private:
   int FSizeDepth = 0;

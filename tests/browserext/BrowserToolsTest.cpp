@@ -9,6 +9,7 @@
 #include "browserext/trvBrowserTools.h"
 #include "common/trvTools.h"
 #include "tools/pagehost/Browser.h"
+#include "tests/support/MessageBoxReader.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -96,43 +97,17 @@ TEST(LogException, WritesContextClassAndMessage) {
       << text;
 }
 
-// Reads the message box as it opens and closes it.
-struct SeenBox {
-  WideString Caption, Text;
-};
-SeenBox g_seen;
-HHOOK g_hook = nullptr;
-
-LRESULT CALLBACK CloseBox(int code, WPARAM wp, LPARAM lp) {
-  if (code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(wp);
-    wchar_t cls[32] = {};
-    GetClassNameW(box, cls, 32);
-    if (WideString(cls) == L"#32770") {
-      wchar_t buffer[256] = {};
-      GetWindowTextW(box, buffer, 256);
-      g_seen.Caption = buffer;
-      GetDlgItemTextW(box, 0xFFFF, buffer, 256);
-      g_seen.Text = buffer;
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-  }
-  return CallNextHookEx(g_hook, code, wp, lp);
-}
-
 TEST(WideMessageBox, ShowsTextOnBothPlatformFamilies) {
-  g_hook = SetWindowsHookExW(WH_CBT, CloseBox, nullptr, GetCurrentThreadId());
-  g_seen = {};
+  TMessageBoxReader boxes;
   EXPECT_EQ(WideMessageBox(nullptr, L"Text \u00E9", L"Veilgate", MB_OK), IDOK);
-  EXPECT_EQ(g_seen.Caption, L"Veilgate");
-  EXPECT_EQ(g_seen.Text, L"Text \u00E9");
+  EXPECT_EQ(boxes.Last().Caption, L"Veilgate");
+  EXPECT_EQ(boxes.Last().Text, L"Text \u00E9");
   {
     TUtxPlatformOverride ansi(false, 1252);
-    g_seen = {};
     EXPECT_EQ(WideMessageBox(nullptr, L"\u00FCber \u03C9", L"Veilgate", MB_OK), IDOK);
-    EXPECT_EQ(g_seen.Text, L"\u00FCber ?");  // what code page 1252 can hold
+    EXPECT_EQ(boxes.Last().Text, L"\u00FCber ?");  // what code page 1252 can hold
   }
-  UnhookWindowsHookEx(g_hook);
+  EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
 }  // namespace

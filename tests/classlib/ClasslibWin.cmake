@@ -2,7 +2,7 @@
 vgt_add_gtest(ClasslibWinControlsTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp
   LIBS vgt_classlib
-  WINVERS win98
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
   LABELS classlib)
 
 # The one screenshot helper of the test programs: PNG files, only when VGT_SCREENSHOT_DIR asks.
@@ -13,7 +13,8 @@ target_include_directories(vgt_test_screenshot PUBLIC ${PROJECT_SOURCE_DIR})
 vgt_add_gtest(ClasslibWinFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/GraphicsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
-  LIBS vgt_classlib vgt_test_screenshot
+  LIBS vgt_classlib vgt_test_screenshot vgt_test_support
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
   LABELS classlib)
 target_include_directories(ClasslibWinFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/FormTest.rc PROPERTIES OBJECT_DEPENDS

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/classlib/Screenshot.h"
+#include "tests/support/MessageBoxReader.h"
 #include "classlib/ActnList.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Filer.h"
@@ -492,41 +493,16 @@ TEST_F(Forms, IdleUpdatesTheActionsOfVisibleForms) {
 
 namespace {
 
-// Reads and closes the message box the application shows for an exception.
-std::string BoxText;
-std::string BoxTitle;
-HHOOK BoxHook = nullptr;
-
-LRESULT CALLBACK CloseMessageBox(int Code, WPARAM WParam, LPARAM LParam) {
-  if (Code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(WParam);
-    char cls[32] = {};
-    GetClassNameA(box, cls, sizeof cls);
-    if (std::string(cls) == "#32770") {
-      char text[256] = {}, title[256] = {};
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      GetWindowTextA(box, title, sizeof title);
-      BoxText = text;
-      BoxTitle = title;
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-  }
-  return CallNextHookEx(BoxHook, Code, WParam, LParam);
-}
-
 TEST_F(Forms, WithoutAnExceptionHandlerTheMessageIsShownAndTheProgramGoesOn) {
   Application->OnException = nullptr;
   Application->SetTitle("Klassentest");
   std::unique_ptr<TTestForm> f(TCustomForm::Create<TTestForm>(nullptr));
   f->ThrowOnOk = true;
-  BoxText.clear();
-  BoxHook = SetWindowsHookExA(WH_CBT, CloseMessageBox, nullptr, GetCurrentThreadId());
-  ASSERT_NE(BoxHook, nullptr);
+  TMessageBoxReader boxes;
   PostMessageA(f->Find<TButton>(L"OkButton")->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(f->ShowModal(), mrOk);
-  UnhookWindowsHookEx(BoxHook);
-  EXPECT_EQ(BoxText, "Der Knopf ist kaputt.");
-  EXPECT_EQ(BoxTitle, "Klassentest");
+  EXPECT_EQ(boxes.Last().Text, L"Der Knopf ist kaputt.");
+  EXPECT_EQ(boxes.Last().Caption, L"Klassentest");
   EXPECT_EQ(f->OkClicks, 1);
 }
 

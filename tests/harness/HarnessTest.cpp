@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -28,19 +29,31 @@ TEST(Harness, WindowKeepsCaptionOutsideCodePage) {
 }
 
 TEST(Harness, PrefixIsFreshForEachRun) {
-  // Each program copy uses its own value, so copies running side by side do not meet.
+  // Each program copy uses its own value, so copies running side by side do not meet. The value
+  // holds the run it was written in: CTest may repeat this test within one run of the harness,
+  // but a value from another run means the prefix was not made anew.
   const std::wstring key = L"Software\\VeilgateHarness";
   const std::wstring value = ProgramName();
+  const char* runId = std::getenv("VGT_RUN_ID");
+  ASSERT_NE(runId, nullptr) << "run through tools/test.sh, which names each run";
+  const std::wstring thisRun(runId, runId + std::strlen(runId));
   HKEY h = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                             &h, nullptr),
             ERROR_SUCCESS);
+  wchar_t stored[128] = {};
+  DWORD size = sizeof stored - sizeof *stored;
   DWORD type = 0;
-  EXPECT_EQ(RegQueryValueExW(h, value.c_str(), nullptr, &type, nullptr, nullptr),
-            ERROR_FILE_NOT_FOUND)
-      << "a value from an earlier run is still there: the prefix was not made anew";
-  DWORD one = 1;
-  RegSetValueExW(h, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  const LONG found = RegQueryValueExW(h, value.c_str(), nullptr, &type,
+                                      reinterpret_cast<BYTE*>(stored), &size);
+  if (found == ERROR_SUCCESS) {
+    EXPECT_EQ(std::wstring(stored), thisRun)
+        << "a value from an earlier run is still there: the prefix was not made anew";
+  } else {
+    EXPECT_EQ(found, ERROR_FILE_NOT_FOUND);
+    RegSetValueExW(h, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(thisRun.c_str()),
+                   static_cast<DWORD>((thisRun.size() + 1) * sizeof(wchar_t)));
+  }
   RegCloseKey(h);
 }
 

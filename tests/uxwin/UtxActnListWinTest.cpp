@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "unicode/UtxActnList.h"
+#include "unicode/UtxControlBase.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -12,22 +13,11 @@ namespace {
 const WideString kOmega = L"\x03C9 \x4E2D";
 const WideString kOther = L"\x0416 \x0436";
 
-// How every Unicode control takes part in actions.
-template <class Base>
-class TUtxTestActionClient : public Base {
- public:
-  using Base::Base;
-  TControlActionLinkClass GetActionLinkClass() override { return GetUtxActionLinkClass(this); }
-  void ActionChange(TObject* Sender, bool CheckDefaults) override {
-    ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
-    Base::ActionChange(Sender, CheckDefaults);
-  }
-};
-
-class TUtxTestLabel : public TUtxTestActionClient<TGraphicControl> {
+// Unicode controls take part in actions through their base.
+class TUtxTestLabel : public TUtxControlBase<TGraphicControl> {
   VGT_CLASS(TUtxTestLabel, TGraphicControl)
  public:
-  using TUtxTestActionClient::TUtxTestActionClient;
+  using TUtxControlBase::TUtxControlBase;
 };
 
 // A hidden top-level window to hold windowed test controls.
@@ -47,15 +37,10 @@ class TUtxTestHost : public TWinControl {
   }
 };
 
-class TUtxTestPanel : public TUtxTestActionClient<TWinControl> {
+class TUtxTestPanel : public TUtxControlBase<TWinControl> {
   VGT_CLASS(TUtxTestPanel, TWinControl)
  public:
-  using TUtxTestActionClient::TUtxTestActionClient;
-
- protected:
-  void CreateWindowHandle(const TCreateParams& Params) override {
-    CreateWideWindowHandle(this, Params, L"");
-  }
+  using TUtxControlBase::TUtxControlBase;
 };
 
 // A stand-in named like the class library's speed button, to check the choice of link class.

@@ -43,43 +43,27 @@ class TUtxNoDescriptionForm : public TUtxForm {
 };
 VGT_PUBLISH(TUtxNoDescriptionForm) {}
 
-// The Unicode edit and button as the control units will make them: a Unicode window over the
-// platform class, the wide text published, the wide action hooks.
-class TUtxTestEdit : public TEdit {
+// The Unicode edit and button as the control units make them: the base, the platform class and
+// the wide text published.
+class TUtxTestEdit : public TUtxControlBase<TEdit> {
   VGT_CLASS(TUtxTestEdit, TEdit)
  public:
-  using TEdit::TEdit;
-  WideString Text() { return GetWideControlText(this); }
-  void SetText(const WideString& Value) { SetWideControlText(this, Value); }
+  using TUtxControlBase::TUtxControlBase;
 
  protected:
-  void CreateWindowHandle(const TCreateParams& Params) override {
-    CreateWideWindowHandle(this, Params, L"EDIT");
-  }
+  WideString PlatformClassName() const override { return L"EDIT"; }
 };
-VGT_PUBLISH(TUtxTestEdit) { P.Prop(L"Text", &TUtxTestEdit::Text, &TUtxTestEdit::SetText); }
+VGT_PUBLISH(TUtxTestEdit) { PublishWideText(P, L"Text"); }
 
-class TUtxTestButton : public TButton {
+class TUtxTestButton : public TUtxControlBase<TButton> {
   VGT_CLASS(TUtxTestButton, TButton)
  public:
-  using TButton::TButton;
-  WideString Caption() { return GetWideControlText(this); }
-  void SetCaption(const WideString& Value) { SetWideControlText(this, Value); }
-  TControlActionLinkClass GetActionLinkClass() override { return GetUtxActionLinkClass(this); }
-  void ActionChange(TObject* Sender, bool CheckDefaults) override {
-    ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
-    TButton::ActionChange(Sender, CheckDefaults);
-  }
+  using TUtxControlBase::TUtxControlBase;
 
  protected:
-  void CreateWindowHandle(const TCreateParams& Params) override {
-    CreateWideWindowHandle(this, Params, L"BUTTON");
-  }
+  WideString PlatformClassName() const override { return L"BUTTON"; }
 };
-VGT_PUBLISH(TUtxTestButton) {
-  P.Prop(L"Caption", &TUtxTestButton::Caption, &TUtxTestButton::SetCaption,
-         [](TUtxTestButton* b) { return IsWideCaptionStored(b); });
-}
+VGT_PUBLISH(TUtxTestButton) { PublishWideText(P); }
 
 WideString WindowText(HWND h) {
   const int n = GetWindowTextLengthW(h);

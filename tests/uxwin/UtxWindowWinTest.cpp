@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "unicode/UtxControlBase.h"
 #include "unicode/UtxControls.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
@@ -12,11 +13,11 @@ namespace {
 
 const WideString kOmega = L"\x03C9mega \x4E2D";  // no form in code page 1252
 
-// A top-level window of our own class.
-class TUtxTestWindow : public TWinControl {
+// A top-level window of our own class, on the Unicode controls' base.
+class TUtxTestWindow : public TUtxControlBase<TWinControl> {
   VGT_CLASS(TUtxTestWindow, TWinControl)
  public:
-  explicit TUtxTestWindow(TComponent* AOwner) : TWinControl(AOwner) {
+  explicit TUtxTestWindow(TComponent* AOwner) : TUtxControlBase(AOwner) {
     SetBounds(10, 10, 300, 200);
     SetVisible(false);  // a hidden top-level window is re-created without waiting for the display
     SetControlStyle(ControlStyle() | csAcceptsControls);
@@ -30,9 +31,6 @@ class TUtxTestWindow : public TWinControl {
     Params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     Params.WndParent = nullptr;
   }
-  void CreateWindowHandle(const TCreateParams& Params) override {
-    CreateWideWindowHandle(this, Params, L"");
-  }
   void WndProc(TMessage& Message) override {
     if (Message.Msg == CM_TEXTCHANGED) ++TextChanges;
     TWinControl::WndProc(Message);
@@ -40,10 +38,10 @@ class TUtxTestWindow : public TWinControl {
 };
 
 // An edit control with a Unicode window over the platform's EDIT class.
-class TUtxTestEdit : public TWinControl {
+class TUtxTestEdit : public TUtxControlBase<TWinControl> {
   VGT_CLASS(TUtxTestEdit, TWinControl)
  public:
-  explicit TUtxTestEdit(TComponent* AOwner) : TWinControl(AOwner) {
+  explicit TUtxTestEdit(TComponent* AOwner) : TUtxControlBase(AOwner) {
     SetBounds(5, 5, 200, 24);
     SetTabStop(true);
   }
@@ -55,9 +53,7 @@ class TUtxTestEdit : public TWinControl {
     CreateSubClass(Params, "EDIT");
     Params.Style |= ES_AUTOHSCROLL;
   }
-  void CreateWindowHandle(const TCreateParams& Params) override {
-    CreateWideWindowHandle(this, Params, L"EDIT");
-  }
+  WideString PlatformClassName() const override { return L"EDIT"; }
   bool DoKeyPress(char& Key) override {
     KeysPressed.push_back(Key);
     return TWinControl::DoKeyPress(Key);
@@ -238,12 +234,12 @@ TEST_F(UtxWindow, WideHintsAndTheirParents) {
   auto* label = new TUtxTestLabel(w);
   label->SetParent(w);
   SetWideHint(w, L"\x03C9pen|Opens \x03C9");
-  EXPECT_EQ(w->Hint(), "?pen|Opens ?");
+  EXPECT_EQ(w->TWinControl::Hint(), "?pen|Opens ?");
   EXPECT_EQ(WideHintFromParents(label), UnicodePlatform() ? L"\x03C9pen|Opens \x03C9" : L"?pen|Opens ?");
   SetWideHint(label, L"own");
   EXPECT_EQ(WideHintFromParents(label), L"own");
   // The 8-bit hint set directly wins over the held one.
-  w->SetHint("direct");
+  w->TWinControl::SetHint("direct");  // the 8-bit property
   EXPECT_EQ(GetWideHint(w), L"direct");
 }
 
