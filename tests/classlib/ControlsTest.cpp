@@ -158,6 +158,33 @@ TEST_F(Controls, MemoLinesAreAddedChangedAndReadThroughTheWindow) {
   }
 }
 
+TEST_F(Controls, MemoTakesEnterAndTabOnlyWhenAskedAndCanBeReadOnly) {
+  auto* memo = F->Find<TMemo>(L"Notes");
+  ShowAndActivate();
+  memo->SetText("");
+  SendMessageA(memo->Handle(), WM_CHAR, '\r', 1);
+  EXPECT_EQ(memo->Text(), "\r\n");
+  EXPECT_NE(memo->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
+  EXPECT_EQ(memo->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB, 0);
+  // Without WantReturns Enter is the form's (its default button's), not a new line.
+  memo->SetWantReturns(false);
+  memo->SetWantTabs(true);
+  memo->SetText("");
+  SendMessageA(memo->Handle(), WM_CHAR, '\r', 1);
+  EXPECT_EQ(memo->Text(), "");
+  EXPECT_EQ(memo->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
+  EXPECT_NE(memo->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB, 0);
+  memo->SetReadOnly(true);
+  EXPECT_NE(GetWindowLongA(memo->Handle(), GWL_STYLE) & ES_READONLY, 0);
+  SendMessageA(memo->Handle(), WM_CHAR, 'x', 1);
+  EXPECT_EQ(memo->Text(), "");
+  // Read-only survives a new window; the lines can still be set by the program.
+  memo->SetScrollBars(TScrollStyle::ssBoth);
+  EXPECT_NE(GetWindowLongA(memo->Handle(), GWL_STYLE) & ES_READONLY, 0);
+  memo->Lines()->Add("vom Programm");
+  EXPECT_EQ(memo->Lines()->Strings(0), "vom Programm");
+}
+
 TEST_F(Controls, MemoKeepsEmptyAndLongTexts) {
   auto* memo = F->Find<TMemo>(L"Notes");
   memo->SetWordWrap(false);  // one line stays one line
