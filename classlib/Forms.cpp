@@ -927,6 +927,10 @@ void TApplication::Initialize() {
   VGT_USE_UNIT(ActnList);
   VGT_USE_UNIT(StdCtrls);
   VGT_USE_UNIT(ExtCtrls);
+  VGT_USE_UNIT(ComCtrls);
+  VGT_USE_UNIT(ImgList);
+  VGT_USE_UNIT(Frames);
+  VGT_USE_UNIT(ToolWin);
   VGT_USE_UNIT(Themes);
   InitControls();
   ApplicationHandleException = HandleExceptionThroughApplication;
