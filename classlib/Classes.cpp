@@ -40,8 +40,71 @@ TComponent::TComponent(TComponent* AOwner) {
   if (AOwner) AOwner->InsertComponent(this);
 }
 
-TComponent::~TComponent() {
+void TComponent::operator delete(TComponent* Component, std::destroying_delete_t) noexcept {
+  if (!Component || Component->FDestructorRunning) return;
+  Component->StartDestruction();
+  if (Component->FBusy > 0) {
+    Component->FDeletePending = true;
+    return;
+  }
+  Component->FDeletePending = false;
+  Component->FDestructorRunning = true;
+  void* memory = dynamic_cast<void*>(Component);
+  Component->~TComponent();
+  ::operator delete(memory);
+}
+
+void* TComponent::operator new(std::size_t Size) { return ::operator new(Size); }
+
+void TComponent::operator delete(void* Memory) noexcept { ::operator delete(Memory); }
+
+void TComponent::StartDestruction() noexcept {
+  if (FDestructionStarted) return;
+  FDestructionStarted = true;
+  try {
+    BeforeDestruction();
+  } catch (...) {
+    // Freeing goes on: what failed has been told where exceptions are told (the overrides
+    // catch their own); nothing may leave a delete.
+  }
+}
+
+void TComponent::BeforeDestruction() {
   Destroying();
+  ClearWeakLinks();
+}
+
+TComponent::TBusyScope::~TBusyScope() {
+  if (!FComponent) return;
+  if (--FComponent->FBusy == 0 && FComponent->FDeletePending && !FComponent->FDestructorRunning) delete FComponent;
+}
+
+void TComponent::ClearWeakLinks() noexcept {
+  while (FWeakLinks) FWeakLinks->Set(nullptr);
+}
+
+void TWeakLink::Set(TComponent* Target) {
+  if (Target == FTarget) return;
+  if (FTarget) {
+    if (FPrev) FPrev->FNext = FNext;
+    else FTarget->FWeakLinks = FNext;
+    if (FNext) FNext->FPrev = FPrev;
+    FPrev = FNext = nullptr;
+  }
+  // A component already being freed is never referenced anew.
+  FTarget = Target && !Target->FDestructionStarted ? Target : nullptr;
+  if (FTarget) {
+    FNext = FTarget->FWeakLinks;
+    if (FNext) FNext->FPrev = this;
+    FTarget->FWeakLinks = this;
+  }
+}
+
+TComponent::~TComponent() {
+  // Components that never went through delete (members, locals) end here.
+  FDestructionStarted = true;
+  Destroying();
+  ClearWeakLinks();
   // Tell everyone who asked; each may remove itself from our list while we walk it.
   while (!FFreeNotifies.empty()) {
     TComponent* other = FFreeNotifies.back();
@@ -148,6 +211,9 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     TComponent* c = FComponents.back();
+    // Freed while still owned, so that it and its handlers see their owner whole.
+    c->StartDestruction();
+    if (FComponents.empty() || FComponents.back() != c) continue;  // it left by itself
     Remove(c);
     delete c;
   }

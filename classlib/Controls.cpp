@@ -67,6 +67,12 @@ void TControl::ChangeScale(int M, int D) {
   if (!FParentFont) FFont->SetSize(MulDiv(FFont->Size(), M, D));
 }
 
+void TControl::BeforeDestruction() {
+  TFreeWatch::ControlFreed(this);
+  if (CaptureControl == this) CaptureControl = nullptr;
+  TComponent::BeforeDestruction();
+}
+
 TControl::~TControl() {
   TFreeWatch::ControlFreed(this);
   Destroying();
@@ -77,6 +83,7 @@ TControl::~TControl() {
 }
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TBusyScope busy(this);
   TMessage m{Msg, WParam, LParam, 0};
   FWindowProc(m);
   return m.Result;

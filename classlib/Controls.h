@@ -54,6 +54,22 @@ enum class TAnchorKind { akLeft, akTop, akRight, akBottom };
 VGT_ENUM(TAnchorKind, L"akLeft", L"akTop", L"akRight", L"akBottom");
 using TAnchors = TSet<TAnchorKind>;
 
+// Alignment as plain rectangles, so that it can be worked out (and tested) without windows.
+// A slot is one aligned child: its alignment, its bounds (read and updated) and whether it is the
+// child being moved (which goes before children at the same position on its edge).
+struct TAlignSlot {
+  TAlign Align = TAlign::alNone;
+  RECT Bounds{0, 0, 0, 0};
+  bool Moving = false;
+};
+// Places the item at Index: offered the rectangle it should take, answers the one it took.
+using TAlignPlace = std::function<RECT(size_t Index, const RECT& Want)>;
+// Lays the slots out along the edges of Client (top, bottom, left, right, then client) and leaves
+// in Client what is left; Place (may be empty) lets each item take a different size.
+void AlignRects(std::vector<TAlignSlot>& Slots, RECT& Client, const TAlignPlace& Place);
+// Bounds moved and sized by a change of the parent's size (DW, DH) as the anchors say.
+RECT AnchorRect(const RECT& Bounds, TAnchors Anchors, int DW, int DH);
+
 enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 VGT_ENUM(TBiDiMode, L"bdLeftToRight", L"bdRightToLeft", L"bdRightToLeftNoAlign", L"bdRightToLeftReadingOnly");
 
@@ -183,6 +199,8 @@ class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
   ~TControl() override;
+  // Watches of the control report it freed; then the component's step.
+  void BeforeDestruction() override;
 
   // ---- Messages ----
   // The window method every message of the control goes through.
@@ -384,6 +402,8 @@ class TWinControl : public TControl {
  public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
+  // Destroys the window (and the children's) while the control is whole.
+  void BeforeDestruction() override;
 
   // ---- The window ----
   // The window, created on first use (with the parent's window first).
@@ -478,6 +498,8 @@ class TWinControl : public TControl {
   virtual void DestroyWindowHandle();
   virtual void CreateHandle();
   void DestroyHandle();
+  // DestroyHandle for paths that must not throw: a failure is reported and the window cut loose.
+  void DestroyHandleQuietly() noexcept;
 
   virtual void AlignControls(TControl* AControl, RECT& Rect);
   virtual void PaintWindow(HDC DC);
@@ -541,7 +563,7 @@ class TWinControl : public TControl {
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
   HWND FParentWindow = nullptr;
-  std::vector<TControl*> FControls;      // children in z-order, bottom first
+  TLiveList<TControl> FControls;         // children in z-order, bottom first
   std::vector<TWinControl*> FTabList;    // windowed children in tab order
   int FAlignLevel = 0;
   bool FTabStop = false;
@@ -559,6 +581,7 @@ class TWinControl : public TControl {
   bool FCtl3D = true;
   bool FParentCtl3D = true;
   void ApplyPendingTabOrders();
+  void DetachWindow() noexcept;
   void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);
 };

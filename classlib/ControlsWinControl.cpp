@@ -18,10 +18,19 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(new TBru
   FDefWndProc = DefWindowProcA;
 }
 
+// The window goes while the most derived class is whole: its overrides of DestroyWnd and
+// DestroyWindowHandle run, and the messages of the window's end reach a complete control.
+void TWinControl::BeforeDestruction() {
+  Destroying();
+  TFreeWatch::ControlFreed(this);
+  DestroyHandleQuietly();
+  TControl::BeforeDestruction();
+}
+
 TWinControl::~TWinControl() {
   Destroying();
   if (FParent) FParent->RemoveControl(this);
-  DestroyHandle();
+  DestroyHandleQuietly();
   // Children go with their parent, whoever owns them.
   while (!FControls.empty()) {
     TControl* c = FControls.back();
@@ -30,13 +39,39 @@ TWinControl::~TWinControl() {
   }
 }
 
+// For the paths that must not throw (destruction): a window that cannot be destroyed is at least
+// cut loose from this control, so that none of its messages reaches freed memory.
+void TWinControl::DestroyHandleQuietly() noexcept {
+  try {
+    DestroyHandle();
+    return;
+  } catch (...) {
+    HandleCurrentException(this);
+  }
+  FControls.ForEach([](TControl* c) {
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandleQuietly();
+  });
+  DetachWindow();
+}
+
+void TWinControl::DetachWindow() noexcept {
+  HWND h = FHandle;
+  FHandle = nullptr;
+  FShowing = false;
+  if (!h || !IsWindow(h)) return;
+  if (ControlAtom) RemovePropA(h, MAKEINTATOM(ControlAtom));
+  if (WindowAtom) RemovePropA(h, MAKEINTATOM(WindowAtom));
+  SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
+}
+
 HWND TWinControl::Handle() {
   HandleNeeded();
   return FHandle;
 }
 
 void TWinControl::HandleNeeded() {
-  if (FHandle) return;
+  // A control on its way out gets no new window (a handler that freed it may still ask).
+  if (FHandle || HasState(csDestroying)) return;
   if (FParent) FParent->HandleNeeded();
   CreateHandle();
 }
@@ -133,8 +168,9 @@ void TWinControl::DestroyWindowHandle() {
 
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
-  for (TControl* c : FControls)
+  FControls.ForEach([](TControl* c) {
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+  });
   DestroyWnd();
   FShowing = false;
 }
@@ -155,6 +191,8 @@ void TWinControl::SetParentWindow(HWND Value) {
 }
 
 void TWinControl::MainWndProc(TMessage& Message) {
+  // Freed by a handler of this very message, the control is deleted when the message is done.
+  TBusyScope busy(this);
   try {
     WindowProc()(Message);
   } catch (...) {
@@ -238,20 +276,20 @@ void TWinControl::Dispatch(TMessage& Message) {
       }
       {
         TMessage m{CM_PARENTFONTCHANGED, 0, 0, 0};
-        for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
+        FControls.ForEach([&](TControl* c) { c->WindowProc()(m); });
       }
       break;
     case CM_COLORCHANGED: {
       FBrush->SetColor(FColor);
       Invalidate();
       TMessage m{CM_PARENTCOLORCHANGED, 0, 0, 0};
-      for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
+      FControls.ForEach([&](TControl* c) { c->WindowProc()(m); });
       break;
     }
     case CM_CTL3DCHANGED: {
       if (FHandle) RecreateWnd();
       TMessage m{CM_PARENTCTL3DCHANGED, 0, 0, 0};
-      for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
+      FControls.ForEach([&](TControl* c) { c->WindowProc()(m); });
       break;
     }
     case CM_PARENTCTL3DCHANGED:
@@ -262,7 +300,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       break;
     case CM_SHOWHINTCHANGED: {
       TMessage m{CM_PARENTSHOWHINTCHANGED, 0, 0, 0};
-      for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc()(m);
+      FControls.ForEach([&](TControl* c) { c->WindowProc()(m); });
       break;
     }
     case CM_TABSTOPCHANGED:
@@ -295,8 +333,8 @@ bool TWinControl::ContainsControl(TControl* Control) const {
 }
 
 TControl* TWinControl::ControlAtPos(POINT P, bool AllowDisabled, bool AllowWinControls) {
-  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
-    TControl* c = *it;
+  for (size_t i = FControls.size(); i-- > 0;) {
+    TControl* c = FControls[i];
     if (!AllowWinControls && !IsGraphic(c)) continue;
     if (!c->Visible() || (!AllowDisabled && !c->Enabled())) continue;
     RECT r = c->BoundsRect();
@@ -323,22 +361,22 @@ void TWinControl::RemoveControl(TControl* AControl) {
     if (w->HandleAllocated() && w->Focused()) {
       if (TWinControl* top = TopLevelParent(this)) top->SetFocusedControl(nullptr);
     }
-    w->DestroyHandle();
+    w->DestroyHandleQuietly();
     FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), w), FTabList.end());
   } else {
     AControl->Invalidate();
   }
   if (CaptureControl == AControl) CaptureControl = nullptr;
-  FControls.erase(std::remove(FControls.begin(), FControls.end(), AControl), FControls.end());
+  FControls.Remove(AControl);
   AControl->FParent = nullptr;
   if (AControl->Align() != TAlign::alNone && !HasState(csDestroying)) Realign();
 }
 
 void TWinControl::Broadcast(TMessage& Message) {
-  for (TControl* c : std::vector<TControl*>(FControls)) {
+  FControls.FindFirst([&](TControl* c) {
     c->WindowProc()(Message);
-    if (Message.Result != 0) return;
-  }
+    return Message.Result != 0;
+  });
 }
 
 void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -348,7 +386,7 @@ void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
 void TWinControl::ChangeScale(int M, int D) {
   DisableAlign();
   try {
-    for (TControl* c : std::vector<TControl*>(FControls)) c->ChangeScale(M, D);
+    FControls.ForEach([&](TControl* c) { c->ChangeScale(M, D); });
     if (FParent) TControl::ChangeScale(M, D);
     else if (!FParentFont) FFont->SetSize(MulDiv(FFont->Size(), M, D));
   } catch (...) {
@@ -357,6 +395,7 @@ void TWinControl::ChangeScale(int M, int D) {
   }
   EnableAlign();
 }
+
 // ---- Bounds ----
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -446,8 +485,9 @@ void TWinControl::UpdateShowing() {
   const bool show = FVisible;
   if (show) {
     if (!FHandle) CreateHandle();
-    for (TControl* c : std::vector<TControl*>(FControls))
+    FControls.ForEach([](TControl* c) {
       if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
+    });
   }
   if (FHandle) SetShowing(show);
 }
@@ -468,11 +508,8 @@ void TWinControl::CMShowingChanged(TMessage&) {
 }
 
 void TWinControl::SetZOrderOf(TControl* Control, bool TopMost) {
-  auto it = std::find(FControls.begin(), FControls.end(), Control);
-  if (it == FControls.end()) return;
-  FControls.erase(it);
-  if (TopMost) FControls.push_back(Control);
-  else FControls.insert(FControls.begin(), Control);
+  if (!FControls.Contains(Control)) return;
+  FControls.Move(Control, TopMost ? FControls.size() : 0);
   if (auto* w = dynamic_cast<TWinControl*>(Control); w && w->FHandle)
     SetWindowPos(w->FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   else Control->Invalidate();
@@ -503,12 +540,13 @@ void TWinControl::PaintWindow(HDC DC) {
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
-  auto it = First ? std::find(FControls.begin(), FControls.end(), First) : FControls.begin();
-  for (; it != FControls.end(); ++it) {
-    TControl* c = *it;
-    if (!IsGraphic(c) || !c->Visible()) continue;
+  // A child's painting may free children (its own handlers): the walk skips what went.
+  bool reached = First == nullptr;
+  FControls.ForEach([&](TControl* c) {
+    reached = reached || c == First;
+    if (!reached || !IsGraphic(c) || !c->Visible()) return;
     RECT r = c->BoundsRect();
-    if (!RectVisible(DC, &r)) continue;
+    if (!RectVisible(DC, &r)) return;
     int saved = SaveDC(DC);
     POINT org;
     GetViewportOrgEx(DC, &org);
@@ -516,7 +554,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
     c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
     RestoreDC(DC, saved);
-  }
+  });
 }
 
 void TWinControl::PaintHandler(TMessage& Message) {
@@ -724,11 +762,11 @@ void TWinControl::WMSetFocus(TMessage& Message) {
 void TWinControl::WMKillFocus(TMessage& Message) { DefaultHandler(Message); }
 
 void TWinControl::DoEnter() {
-  if (OnEnter) OnEnter(this);
+  if (OnEnter && !HasState(csDestroying)) OnEnter(this);
 }
 
 void TWinControl::DoExit() {
-  if (OnExit) OnExit(this);
+  if (OnExit && !HasState(csDestroying)) OnExit(this);
 }
 
 // ---- Keyboard ----

@@ -206,12 +206,19 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
   Screen->AddForm(this);
 }
 
+void TCustomForm::BeforeDestruction() {
+  DoDestroy();
+  Screen->RemoveForm(this);
+  if (Application->MainForm() == this) Application->SetMainForm(nullptr);
+  TScrollingWinControl::BeforeDestruction();
+}
+
 TCustomForm::~TCustomForm() {
   Destroying();
   Screen->RemoveForm(this);
   if (Application->MainForm() == this) Application->SetMainForm(nullptr);
   // Children and the window go first, while this is still a form.
-  DestroyHandle();
+  DestroyHandleQuietly();
   while (!FControls.empty()) {
     TControl* c = FControls.back();
     RemoveControl(c);
@@ -264,16 +271,13 @@ void TCustomForm::DoCreate() {
 }
 
 void TCustomForm::DoDestroy() {
+  if (FDestroyed) return;
+  FDestroyed = true;
   try {
     if (OnDestroy) OnDestroy(this);
   } catch (...) {
     Application->HandleException(this);
   }
-}
-
-void TCustomForm::Free() {
-  DoDestroy();
-  delete this;
 }
 
 void TCustomForm::Release() {
@@ -282,11 +286,11 @@ void TCustomForm::Release() {
 }
 
 void TCustomForm::DoShow() {
-  if (OnShow) OnShow(this);
+  if (OnShow && !FDestroyed) OnShow(this);
 }
 
 void TCustomForm::DoHide() {
-  if (OnHide) OnHide(this);
+  if (OnHide && !FDestroyed) OnHide(this);
 }
 
 void TCustomForm::DoClose(TCloseAction& Action) {
@@ -601,13 +605,14 @@ void TCustomForm::WMActivate(TMessage& Message) {
   DefaultHandler(Message);
   const bool active = LOWORD(Message.WParam) != WA_INACTIVE;
   FActive = active;
+  if (FDestroyed) return;
   if (active) {
     Screen->SetActiveForm(this);
     if (FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
     else if (!FActiveControl) SelectFirst();
-    if (OnActivate) OnActivate(this);
+    if (OnActivate && !FDestroyed) OnActivate(this);
   } else {
-    if (OnDeactivate) OnDeactivate(this);
+    if (OnDeactivate && !FDestroyed) OnDeactivate(this);
   }
 }
 

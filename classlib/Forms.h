@@ -124,8 +124,10 @@ class TCustomForm : public TScrollingWinControl {
     }
     return f;
   }
-  // Runs OnDestroy, then frees the form.
-  void Free();
+  // Freeing a form (Free, its owner, delete) runs OnDestroy with the window still there, then
+  // destroys the window, both before any destructor; the form's window events (activation,
+  // showing, focus) reach no handler after OnDestroy.
+  void BeforeDestruction() override;
   // Frees the form once the messages now queued are processed.
   void Release();
 
@@ -233,6 +235,7 @@ class TCustomForm : public TScrollingWinControl {
   bool FKeyPreview = false;
   bool FOldCreateOrder = false;
   bool FCreated = false;
+  bool FDestroyed = false;  // OnDestroy has run
   TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSizeable;
   TBorderIcons FBorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize};
   TPosition FPosition = TPosition::poDesigned;
