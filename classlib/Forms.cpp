@@ -20,15 +20,22 @@ BOOL SetLayeredAttributes(HWND Wnd, COLORREF Key, BYTE Alpha, DWORD Flags) {
 struct TaskWindows {
   HWND Except;
   std::vector<HWND> Disabled;
+  std::exception_ptr Failure;  // what stopped the enumeration, raised once it is over
 };
 
+// Exceptions stop here: they cannot cross the platform's enumeration.
 BOOL CALLBACK DisableTaskWindow(HWND Wnd, LPARAM Data) {
   auto* t = reinterpret_cast<TaskWindows*>(Data);
-  if (Wnd != t->Except && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
-    t->Disabled.push_back(Wnd);
-    EnableWindow(Wnd, FALSE);
+  try {
+    if (Wnd != t->Except && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
+      t->Disabled.push_back(Wnd);
+      EnableWindow(Wnd, FALSE);
+    }
+    return TRUE;
+  } catch (...) {
+    t->Failure = std::current_exception();
+    return FALSE;
   }
-  return TRUE;
 }
 
 }  // namespace
@@ -203,20 +210,20 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
   FLeft = 200;
   FTop = 100;
   FControlStyle |= csSetCaption;
-  Screen->AddForm(this);
+  if (Screen) Screen->AddForm(this);
 }
 
 void TCustomForm::BeforeDestruction() {
   DoDestroy();
-  Screen->RemoveForm(this);
-  if (Application->MainForm() == this) Application->SetMainForm(nullptr);
+  if (Screen) Screen->RemoveForm(this);
+  if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
   TScrollingWinControl::BeforeDestruction();
 }
 
 TCustomForm::~TCustomForm() {
   Destroying();
-  Screen->RemoveForm(this);
-  if (Application->MainForm() == this) Application->SetMainForm(nullptr);
+  if (Screen) Screen->RemoveForm(this);
+  if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
   // Children and the window go first, while this is still a form.
   DestroyHandleQuietly();
   while (!FControls.empty()) {
@@ -266,7 +273,7 @@ void TCustomForm::DoCreate() {
   try {
     if (OnCreate) OnCreate(this);
   } catch (...) {
-    Application->HandleException(this);
+    HandleCurrentException(this);
   }
 }
 
@@ -276,7 +283,7 @@ void TCustomForm::DoDestroy() {
   try {
     if (OnDestroy) OnDestroy(this);
   } catch (...) {
-    Application->HandleException(this);
+    HandleCurrentException(this);
   }
 }
 
@@ -341,7 +348,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   if (FFormStyle == TFormStyle::fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
   if (FAlphaBlend || FTransparentColor) Params.ExStyle |= WS_EX_LAYERED;
   // The owner window: the given parent window, else the application window.
-  if (!FParentWindow && Application->HandleAllocated()) Params.WndParent = Application->Handle();
+  if (!FParentWindow && Application && Application->HandleAllocated()) Params.WndParent = Application->Handle();
   if (FPosition == TPosition::poDefault || FPosition == TPosition::poDefaultPosOnly) {
     Params.X = static_cast<int>(CW_USEDEFAULT);
     Params.Y = static_cast<int>(CW_USEDEFAULT);
@@ -463,7 +470,7 @@ TModalResult TCustomForm::ShowModal() {
   FFormState |= fsModal;
   HWND activeWindow = GetActiveWindow();
   HandleNeeded();
-  TaskWindows tasks{FHandle, {}};
+  TaskWindows tasks{FHandle, {}, nullptr};
   EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&tasks));
   auto enableOthers = [&] {
     for (HWND w : tasks.Disabled)
@@ -474,6 +481,10 @@ TModalResult TCustomForm::ShowModal() {
     enableOthers();
     FFormState &= ~fsModal;
   };
+  if (tasks.Failure) {
+    restore();
+    std::rethrow_exception(tasks.Failure);
+  }
   // A handler may free the form while it is shown modally: the loop then ends without touching it.
   TFreeWatch watch(this);
   try {

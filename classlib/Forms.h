@@ -361,6 +361,7 @@ class TApplication : public TComponent {
  public:
   explicit TApplication(TComponent* AOwner);
   ~TApplication() override;
+  void BeforeDestruction() override;
 
   // Starts the library for this program: atoms, the hidden application window, the exception
   // and action hooks. Nothing of it happens before this call.
@@ -475,8 +476,11 @@ class TApplication : public TComponent {
   int FHintHidePause = 2500;
   THintWindow* FHintWindow = nullptr;
   TClass FHintWindowClass = nullptr;
-  TControl* FHintControl = nullptr;
-  TControl* FMouseControl = nullptr;
+  // Held weakly and with a free notification: a control freed while its hint shows takes the
+  // hint with it.
+  TWeakRef<TControl> FHintControl;
+  TWeakRef<TControl> FMouseControl;
+  void SetHintControl(TControl* Control);
   bool FHintActive = false;
   int FHintTimerKind = 0;  // 0 none, 1 show, 2 hide
   RECT FHintCursorRect{0, 0, 0, 0};

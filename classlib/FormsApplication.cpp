@@ -5,9 +5,30 @@
 #include <algorithm>
 #include <cstddef>
 #include <exception>
+#include <utility>
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
+
+namespace {
+
+// The end of the program: the application goes, and with it every form it owns (their OnDestroy
+// runs), then the screen, then the atoms of the control windows, which would otherwise outlive
+// the process in the system's atom table.
+struct Finalization {
+  Finalization() = default;
+  Finalization(const Finalization&) = delete;
+  Finalization& operator=(const Finalization&) = delete;
+  ~Finalization() {
+    delete std::exchange(Application, nullptr);
+    delete std::exchange(Screen, nullptr);
+    ApplicationHandleException = nullptr;
+    ActionApplicationHooks = TActionApplicationHooks{};
+    DoneControls();
+  }
+} GFinalization;
+
+}  // namespace
 
 namespace {
 
@@ -64,6 +85,15 @@ LRESULT CALLBACK ApplicationWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LP
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   FHintWindowClass = THintWindow::StaticClass();
+}
+
+// The forms the application owns go while it is whole: their destruction still asks it.
+void TApplication::BeforeDestruction() {
+  CancelHint();
+  Destroying();
+  DestroyComponents();
+  FHintWindow = nullptr;
+  TComponent::BeforeDestruction();
 }
 
 TApplication::~TApplication() {
@@ -142,8 +172,13 @@ void TApplication::SetTitle(const AnsiString& Value) {
 }
 
 void TApplication::WndProc(TMessage& Message) {
-  for (const TWindowHook& hook : std::vector<TWindowHook>(FWindowHooks))
+  // A hook may unhook itself or others (its object freed): only hooks still hooked when their
+  // turn comes are asked. Hooks are values, compared without touching their objects.
+  const std::vector<TWindowHook> hooks = FWindowHooks;
+  for (const TWindowHook& hook : hooks) {
+    if (std::find(FWindowHooks.begin(), FWindowHooks.end(), hook) == FWindowHooks.end()) continue;
     if (hook(Message)) return;
+  }
   switch (Message.Msg) {
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();
@@ -275,18 +310,21 @@ void TApplication::DoMouseIdle() {
   if (!GetCursorPos(&p)) return;
   TControl* c = FindDragTarget(p, true);
   if (c == FMouseControl) return;
-  TControl* old = FMouseControl;
+  TWeakRef<TControl> old = FMouseControl.Get();
   FMouseControl = c;
   if (c) c->FreeNotification(this);
   if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
+  // The handlers may have freed the control (or the one before it).
+  if (c != FMouseControl) return;
   if (c) c->Perform(CM_MOUSEENTER, 0, 0);
+  if (c != FMouseControl) return;
   // The long part of the hint under the mouse becomes the application's hint (status lines).
   SetHint(GetLongHint(GetHint(c)));
   // The hint window follows the control under the mouse.
   if (c != FHintControl) {
     bool wasActive = FHintActive;
     CancelHint();
-    FHintControl = c;
+    SetHintControl(c);
     if (c && FShowHint) StartHintTimer(wasActive ? FHintShortPause : FHintPause, 1);
   }
 }
@@ -352,8 +390,16 @@ void TApplication::CancelHint() {
 }
 
 void TApplication::ActivateHint(POINT CursorPos) {
-  if (!FHintControl) FHintControl = FindDragTarget(CursorPos, true);
+  if (!FHintControl) SetHintControl(FindDragTarget(CursorPos, true));
   DoHintShow(CursorPos);
+}
+
+void TApplication::SetHintControl(TControl* Control) {
+  if (Control == FHintControl) return;
+  TControl* old = FHintControl;
+  FHintControl = Control;
+  if (old && old != FMouseControl) old->RemoveFreeNotification(this);
+  if (Control) Control->FreeNotification(this);
 }
 
 void TApplication::DoHintShow(POINT CursorPos) {
@@ -376,9 +422,11 @@ void TApplication::DoHintShow(POINT CursorPos) {
   info.HideTimeout = FHintHidePause;
   info.HintStr = GetShortHint(GetHint(control));
   info.HintData = nullptr;
+  TWeakRef<TControl> alive = control;
   bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
-  if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
-  if (!canShow || info.HintStr.empty()) {
+  if (canShow && alive && OnShowHint) OnShowHint(info.HintStr, canShow, info);
+  // A handler that freed the control ends its hint.
+  if (!canShow || !alive || alive != FHintControl || info.HintStr.empty()) {
     CancelHint();
     return;
   }

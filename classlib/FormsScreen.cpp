@@ -2,6 +2,7 @@
 #include "classlib/Forms.h"
 
 #include <algorithm>
+#include <exception>
 
 // ======================= Screen =======================
 
@@ -67,14 +68,32 @@ RECT TScreen::WorkAreaRect() const {
   return r;
 }
 
-static BOOL CALLBACK CollectMonitor(HMONITOR m, HDC, LPRECT, LPARAM d) {
-  reinterpret_cast<std::vector<HMONITOR>*>(d)->push_back(m);
-  return TRUE;
+namespace {
+
+struct MonitorHandles {
+  std::vector<HMONITOR> Handles;
+  std::exception_ptr Failure;  // what stopped the enumeration, raised once it is over
+};
+
+// Exceptions stop here: they cannot cross the platform's enumeration.
+BOOL CALLBACK CollectMonitor(HMONITOR m, HDC, LPRECT, LPARAM d) {
+  auto* found = reinterpret_cast<MonitorHandles*>(d);
+  try {
+    found->Handles.push_back(m);
+    return TRUE;
+  } catch (...) {
+    found->Failure = std::current_exception();
+    return FALSE;
+  }
 }
 
+}  // namespace
+
 void TScreen::RefreshMonitors() {
-  std::vector<HMONITOR> handles;
-  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles));
+  MonitorHandles found;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
+  if (found.Failure) std::rethrow_exception(found.Failure);
+  const std::vector<HMONITOR>& handles = found.Handles;
   FMonitors.clear();
   for (size_t i = 0; i < handles.size(); ++i) FMonitors.emplace_back(new TMonitor(handles[i], static_cast<int>(i)));
 }
