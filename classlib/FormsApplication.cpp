@@ -333,7 +333,8 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != TOperation::opRemove) return;
   if (AComponent == FMouseControl) FMouseControl = nullptr;
-  if (AComponent == FHintControl) {
+  // The weak reference is cleared already when the control starts being freed.
+  if (AComponent == FHintControl || (!FHintControl && FHintActive)) {
     FHintControl = nullptr;
     CancelHint();
   }

@@ -1,8 +1,18 @@
+# Every window test program runs on the poisoning heap (PoisonHeap.cpp replaces operator new and
+# delete, so it is compiled into each program rather than taken from a library).
+set(VGT_POISON_HEAP ${CMAKE_CURRENT_LIST_DIR}/PoisonHeap.cpp)
+
 # The windowing class library: controls, forms, form descriptions, actions, drawing.
 vgt_add_gtest(ClasslibWinControlsTest
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp ${VGT_POISON_HEAP}
   LIBS vgt_classlib
   WINVERS win98
+  LABELS classlib)
+
+# How components, controls and forms die; starts a copy of itself to see the end of a program.
+vgt_add_gtest(ClasslibWinLifetimeTest
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LifetimeTest.cpp ${VGT_POISON_HEAP}
+  LIBS vgt_classlib
   LABELS classlib)
 
 # The one screenshot helper of the test programs: PNG files, only when VGT_SCREENSHOT_DIR asks.
@@ -12,7 +22,7 @@ target_include_directories(vgt_test_screenshot PUBLIC ${PROJECT_SOURCE_DIR})
 # Forms read from descriptions compiled into the test program's resources.
 vgt_add_gtest(ClasslibWinFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/GraphicsTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
+          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc ${VGT_POISON_HEAP}
   LIBS vgt_classlib vgt_test_screenshot
   LABELS classlib)
 target_include_directories(ClasslibWinFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})
