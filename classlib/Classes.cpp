@@ -125,9 +125,7 @@ TComponent* TComponent::Components(int Index) const {
 
 int TComponent::ComponentIndex() const {
   if (!FOwner) return -1;
-  auto& list = FOwner->FComponents;
-  auto it = std::find(list.begin(), list.end(), this);
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+  return FOwner->FComponents.IndexOf(this);
 }
 
 TComponent* TComponent::FindComponent(const WideString& AName) const {
@@ -179,7 +177,7 @@ void TComponent::Insert(TComponent* AComponent) {
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent), FComponents.end());
+  FComponents.Remove(AComponent);
   AComponent->FOwner = nullptr;
 }
 
@@ -203,9 +201,7 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove && AComponent)
     RemoveFreeNotification(AComponent);
   // Owned components hear of every insertion and removal below their owner.
-  for (size_t i = FComponents.size(); i-- > 0;) {
-    if (i < FComponents.size()) FComponents[i]->Notification(AComponent, Operation);
-  }
+  FComponents.ForEach([&](TComponent* c) { c->Notification(AComponent, Operation); }, true);
 }
 
 void TComponent::DestroyComponents() {
@@ -217,6 +213,21 @@ void TComponent::DestroyComponents() {
     Remove(c);
     delete c;
   }
+}
+
+bool TComponent::ForEachComponent(const std::function<void(TComponent*)>& Fn) {
+  // Busy, so that Fn freeing this component leaves it readable until the walk is over; the
+  // walk stops once this component has started being freed.
+  TBusyScope busy(this);
+  TWeakRef<TComponent> self(this);
+  bool listGone = false;
+  FComponents.FindFirst(
+      [&](TComponent* c) {
+        Fn(c);
+        return !self;
+      },
+      &listGone);
+  return !listGone && self;
 }
 
 void TComponent::Destroying() {

@@ -54,172 +54,6 @@ enum TComponentStateBit : uint32_t {
 };
 using TComponentState = uint32_t;
 
-class EComponentNameError;
-class TWeakLink;
-
-// How a component dies. Every way of freeing one (Free, the owner's DestroyComponents, a parent
-// freeing its children, a plain `delete`, a std::unique_ptr) goes through the component's own
-// operator delete, which first runs BeforeDestruction once, while the most derived class is still
-// whole (a form runs OnDestroy and destroys its window there), and only then the destructors.
-// A component freed while it is busy (inside its own window procedure or Perform, see TBusyScope)
-// is finished BeforeDestruction at once and deleted when the outermost busy scope ends: the code
-// that called the handler may still touch it, but it is already marked csDestroying, its window
-// is gone and nothing should be done with it.
-// Destructors must not call user code: whatever a class has to do while it is whole belongs in
-// its BeforeDestruction override, which calls the inherited one last.
-class TComponent : public TPersistent {
-  VGT_CLASS(TComponent, TPersistent)
- public:
-  explicit TComponent(TComponent* AOwner);
-  ~TComponent() override;
-  TComponent(const TComponent&) = delete;
-  TComponent& operator=(const TComponent&) = delete;
-
-  // The single freeing path (see above); never throws. The plain pair below serves only a
-  // constructor that throws.
-  void operator delete(TComponent* Component, std::destroying_delete_t) noexcept;
-  static void* operator new(std::size_t Size);
-  static void operator delete(void* Memory) noexcept;
-  // Frees the component: `delete this`, spelled the library's way.
-  void Free() { delete this; }
-  // The step every freeing path runs before the destructors; runs once. Overrides do their own
-  // work first and then call the inherited one.
-  virtual void BeforeDestruction();
-  bool DestructionStarted() const { return FDestructionStarted; }
-
-  // Marks a component busy while code of its own runs user handlers; freeing it meanwhile waits
-  // for the outermost scope to end.
-  class TBusyScope {
-   public:
-    explicit TBusyScope(TComponent* Component) : FComponent(Component) {
-      if (FComponent) ++FComponent->FBusy;
-    }
-    ~TBusyScope();
-    TBusyScope(const TBusyScope&) = delete;
-    TBusyScope& operator=(const TBusyScope&) = delete;
-
-   private:
-    TComponent* FComponent;
-  };
-
-  TComponent* Owner() const { return FOwner; }
-  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-  TComponent* Components(int Index) const;
-  int ComponentIndex() const;
-  TComponent* FindComponent(const WideString& AName) const;
-
-  const WideString& Name() const { return FName; }
-  // Renames the component; a name that is not an identifier or that a sibling already has raises
-  // EComponentError.
-  virtual void SetName(const WideString& NewName);
-
-  TComponentState ComponentState() const { return FComponentState; }
-  bool HasState(TComponentStateBit Bit) const { return (FComponentState & Bit) != 0; }
-
-  intptr_t Tag() const { return FTag; }
-  void SetTag(intptr_t Value) { FTag = Value; }
-
-  void InsertComponent(TComponent* AComponent);
-  void RemoveComponent(TComponent* AComponent);
-  // Asks to be told (Notification with opRemove) when AComponent is freed.
-  void FreeNotification(TComponent* AComponent);
-  void RemoveFreeNotification(TComponent* AComponent);
-  // Frees every owned component, the last first.
-  void DestroyComponents();
-  // Marks this component and its owned components as being destroyed.
-  void Destroying();
-
-  WideString GetNamePath() const override;
-
-  // Called once a form description has been read into the component and its references fixed up.
-  virtual void Loaded();
-  // State changes used by the form-description reader and designers.
-  void SetLoading(bool On);
-  void SetReading(bool On);
-  void SetDesigning(bool On, bool SetChildren = true);
-  void SetInline(bool On);
-
- protected:
-  virtual void Notification(TComponent* AComponent, TOperation Operation);
-  virtual void ValidateRename(TComponent* AComponent, const WideString& CurName,
-                              const WideString& NewName);
-  virtual void ValidateInsert(TComponent*) {}
-  // Owned-components order is creation order; form descriptions rely on it.
-  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
-  TPersistent* GetOwner() const override { return FOwner; }
-
-  void SetStateBits(TComponentState Bits, bool On) {
-    FComponentState = On ? (FComponentState | Bits) : (FComponentState & ~Bits);
-  }
-
- private:
-  friend class TWeakLink;
-  void Insert(TComponent* AComponent);
-  void Remove(TComponent* AComponent);
-  // Clears every weak reference to this component.
-  void ClearWeakLinks() noexcept;
-  // Runs BeforeDestruction once, catching what it throws.
-  void StartDestruction() noexcept;
-
-  int FBusy = 0;
-  bool FDestructionStarted = false;
-  bool FDeletePending = false;
-  bool FDestructorRunning = false;
-  TWeakLink* FWeakLinks = nullptr;
-  TComponent* FOwner = nullptr;
-  WideString FName;
-  intptr_t FTag = 0;
-  TComponentState FComponentState = 0;
-  std::vector<TComponent*> FComponents;
-  std::vector<TComponent*> FFreeNotifies;
-};
-
-// True when Name is a valid component name: a letter or underscore, then letters, digits or
-// underscores (ASCII), or empty.
-bool IsValidIdent(const WideString& Name);
-
-// A reference to a component that becomes nullptr as soon as the component starts being freed.
-// For fields that point at components the holder does not own (the control under the mouse, the
-// hint's control, an action's clients' controls) where a free notification would be a detour.
-class TWeakLink {
- public:
-  TWeakLink() = default;
-  explicit TWeakLink(TComponent* Target) { Set(Target); }
-  TWeakLink(const TWeakLink& Other) { Set(Other.FTarget); }
-  TWeakLink& operator=(const TWeakLink& Other) {
-    Set(Other.FTarget);
-    return *this;
-  }
-  ~TWeakLink() { Set(nullptr); }
-
-  TComponent* Get() const { return FTarget; }
-  void Set(TComponent* Target);
-
- private:
-  friend class TComponent;
-  TComponent* FTarget = nullptr;
-  TWeakLink* FPrev = nullptr;
-  TWeakLink* FNext = nullptr;
-};
-
-// The typed form of TWeakLink: reads as a T*.
-template <class T>
-class TWeakRef {
- public:
-  TWeakRef() = default;
-  TWeakRef(T* Target) : FLink(Target) {}  // NOLINT: reads like the pointer it replaces
-  TWeakRef& operator=(T* Target) {
-    FLink.Set(Target);
-    return *this;
-  }
-  T* Get() const { return static_cast<T*>(FLink.Get()); }
-  operator T*() const { return Get(); }  // NOLINT
-  T* operator->() const { return Get(); }
-
- private:
-  TWeakLink FLink;
-};
-
 // A list that may change while it is walked: the walk visits each item that is still in the list
 // when its turn comes, in order, and never an item removed meanwhile (freed clients, controls
 // removed by a handler); items added meanwhile may or may not be. ForEach answers false when the
@@ -341,3 +175,173 @@ class TLiveList {
   std::vector<T*> FItems;
   Walk* FWalks = nullptr;
 };
+
+class EComponentNameError;
+class TWeakLink;
+
+// How a component dies. Every way of freeing one (Free, the owner's DestroyComponents, a parent
+// freeing its children, a plain `delete`, a std::unique_ptr) goes through the component's own
+// operator delete, which first runs BeforeDestruction once, while the most derived class is still
+// whole (a form runs OnDestroy and destroys its window there), and only then the destructors.
+// A component freed while it is busy (inside its own window procedure or Perform, see TBusyScope)
+// is finished BeforeDestruction at once and deleted when the outermost busy scope ends: the code
+// that called the handler may still touch it, but it is already marked csDestroying, its window
+// is gone and nothing should be done with it.
+// Destructors must not call user code: whatever a class has to do while it is whole belongs in
+// its BeforeDestruction override, which calls the inherited one last.
+class TComponent : public TPersistent {
+  VGT_CLASS(TComponent, TPersistent)
+ public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  // The single freeing path (see above); never throws. The plain pair below serves only a
+  // constructor that throws.
+  void operator delete(TComponent* Component, std::destroying_delete_t) noexcept;
+  static void* operator new(std::size_t Size);
+  static void operator delete(void* Memory) noexcept;
+  // Frees the component: `delete this`, spelled the library's way.
+  void Free() { delete this; }
+  // The step every freeing path runs before the destructors; runs once. Overrides do their own
+  // work first and then call the inherited one.
+  virtual void BeforeDestruction();
+  bool DestructionStarted() const { return FDestructionStarted; }
+
+  // Marks a component busy while code of its own runs user handlers; freeing it meanwhile waits
+  // for the outermost scope to end.
+  class TBusyScope {
+   public:
+    explicit TBusyScope(TComponent* Component) : FComponent(Component) {
+      if (FComponent) ++FComponent->FBusy;
+    }
+    ~TBusyScope();
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+   private:
+    TComponent* FComponent;
+  };
+
+  TComponent* Owner() const { return FOwner; }
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int Index) const;
+  int ComponentIndex() const;
+  TComponent* FindComponent(const WideString& AName) const;
+
+  const WideString& Name() const { return FName; }
+  // Renames the component; a name that is not an identifier or that a sibling already has raises
+  // EComponentError.
+  virtual void SetName(const WideString& NewName);
+
+  TComponentState ComponentState() const { return FComponentState; }
+  bool HasState(TComponentStateBit Bit) const { return (FComponentState & Bit) != 0; }
+
+  intptr_t Tag() const { return FTag; }
+  void SetTag(intptr_t Value) { FTag = Value; }
+
+  void InsertComponent(TComponent* AComponent);
+  void RemoveComponent(TComponent* AComponent);
+  // Asks to be told (Notification with opRemove) when AComponent is freed.
+  void FreeNotification(TComponent* AComponent);
+  void RemoveFreeNotification(TComponent* AComponent);
+  // Frees every owned component, the last first.
+  void DestroyComponents();
+  // Calls Fn for each owned component (first to last), skipping those freed or removed meanwhile
+  // and stopping when Fn frees this component; false then (the caller must leave it alone).
+  bool ForEachComponent(const std::function<void(TComponent*)>& Fn);
+  // Marks this component and its owned components as being destroyed.
+  void Destroying();
+
+  WideString GetNamePath() const override;
+
+  // Called once a form description has been read into the component and its references fixed up.
+  virtual void Loaded();
+  // State changes used by the form-description reader and designers.
+  void SetLoading(bool On);
+  void SetReading(bool On);
+  void SetDesigning(bool On, bool SetChildren = true);
+  void SetInline(bool On);
+
+ protected:
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+  virtual void ValidateRename(TComponent* AComponent, const WideString& CurName,
+                              const WideString& NewName);
+  virtual void ValidateInsert(TComponent*) {}
+  // Owned-components order is creation order; form descriptions rely on it.
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
+  TPersistent* GetOwner() const override { return FOwner; }
+
+  void SetStateBits(TComponentState Bits, bool On) {
+    FComponentState = On ? (FComponentState | Bits) : (FComponentState & ~Bits);
+  }
+
+ private:
+  friend class TWeakLink;
+  void Insert(TComponent* AComponent);
+  void Remove(TComponent* AComponent);
+  // Clears every weak reference to this component.
+  void ClearWeakLinks() noexcept;
+  // Runs BeforeDestruction once, catching what it throws.
+  void StartDestruction() noexcept;
+
+  int FBusy = 0;
+  bool FDestructionStarted = false;
+  bool FDeletePending = false;
+  bool FDestructorRunning = false;
+  TWeakLink* FWeakLinks = nullptr;
+  TComponent* FOwner = nullptr;
+  WideString FName;
+  intptr_t FTag = 0;
+  TComponentState FComponentState = 0;
+  TLiveList<TComponent> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+};
+
+// True when Name is a valid component name: a letter or underscore, then letters, digits or
+// underscores (ASCII), or empty.
+bool IsValidIdent(const WideString& Name);
+
+// A reference to a component that becomes nullptr as soon as the component starts being freed.
+// For fields that point at components the holder does not own (the control under the mouse, the
+// hint's control, an action's clients' controls) where a free notification would be a detour.
+class TWeakLink {
+ public:
+  TWeakLink() = default;
+  explicit TWeakLink(TComponent* Target) { Set(Target); }
+  TWeakLink(const TWeakLink& Other) { Set(Other.FTarget); }
+  TWeakLink& operator=(const TWeakLink& Other) {
+    Set(Other.FTarget);
+    return *this;
+  }
+  ~TWeakLink() { Set(nullptr); }
+
+  TComponent* Get() const { return FTarget; }
+  void Set(TComponent* Target);
+
+ private:
+  friend class TComponent;
+  TComponent* FTarget = nullptr;
+  TWeakLink* FPrev = nullptr;
+  TWeakLink* FNext = nullptr;
+};
+
+// The typed form of TWeakLink: reads as a T*.
+template <class T>
+class TWeakRef {
+ public:
+  TWeakRef() = default;
+  TWeakRef(T* Target) : FLink(Target) {}  // NOLINT: reads like the pointer it replaces
+  TWeakRef& operator=(T* Target) {
+    FLink.Set(Target);
+    return *this;
+  }
+  T* Get() const { return static_cast<T*>(FLink.Get()); }
+  operator T*() const { return Get(); }  // NOLINT
+  T* operator->() const { return Get(); }
+
+ private:
+  TWeakLink FLink;
+};
+

@@ -136,11 +136,13 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
     controls.emplace_back(c);
   }
   if (slots.empty()) return;
+  // A child freed meanwhile takes no room.
   AlignRects(slots, Rect, [&](size_t Index, const RECT& Want) {
+    const RECT none{Want.left, Want.top, Want.left, Want.top};
     TControl* c = controls[Index];
-    if (!c) return Want;
+    if (!c) return none;
     c->SetBoundsRect(Want);
     c = controls[Index];
-    return c ? c->BoundsRect() : Want;
+    return c ? c->BoundsRect() : none;
   });
 }

@@ -121,8 +121,11 @@ void TScrollingWinControl::ScrollTo(int X, int Y) {
   if (!dx && !dy) return;
   FScrollPos = POINT{X, Y};
   DisableAlign();
-  for (TControl* c : FControls)
-    if (c->Align() == TAlign::alNone) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+  // Moving a child runs its handlers, which may free children: the walk skips what went.
+  if (!FControls.ForEach([&](TControl* c) {
+        if (c->Align() == TAlign::alNone) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+      }))
+    return;
   FControlState &= ~csAlignmentNeeded;
   --FAlignLevel;
   if (FHandle) {
@@ -629,10 +632,14 @@ void TCustomForm::WMActivate(TMessage& Message) {
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
+// Update handlers may free controls, actions or the form itself: the walk skips what went.
 void TCustomForm::UpdateActions() {
+  TBusyScope busy(this);
   InitiateAction();
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (auto* c = dynamic_cast<TControl*>(Components(i)); c && c->Visible()) c->InitiateAction();
+  if (HasState(csDestroying)) return;
+  ForEachComponent([](TComponent* Component) {
+    if (auto* c = dynamic_cast<TControl*>(Component); c && c->Visible()) c->InitiateAction();
+  });
 }
 
 bool TCustomForm::DispatchAction(UINT Msg, TBasicAction* Action) {
@@ -642,10 +649,16 @@ bool TCustomForm::DispatchAction(UINT Msg, TBasicAction* Action) {
     else Action->UpdateTarget(c);
     return true;
   };
-  if (tryControl(FActiveControl) || tryControl(this)) return true;
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (auto* c = dynamic_cast<TControl*>(Components(i)); c && c->Visible() && tryControl(c)) return true;
-  return false;
+  TBusyScope busy(this);
+  if (tryControl(FActiveControl)) return true;
+  if (HasState(csDestroying)) return false;
+  if (tryControl(this)) return true;
+  bool handled = false;
+  ForEachComponent([&](TComponent* Component) {
+    if (handled || HasState(csDestroying)) return;
+    if (auto* c = dynamic_cast<TControl*>(Component); c && c->Visible()) handled = tryControl(c);
+  });
+  return handled;
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {

@@ -318,7 +318,7 @@ class TScreen : public TComponent {
   TMonitor* MonitorOf(HMONITOR H);
   void RefreshMonitors();
 
-  std::vector<TCustomForm*> FForms;
+  TLiveList<TCustomForm> FForms;
   TCustomForm* FActiveForm = nullptr;
   std::vector<std::unique_ptr<TMonitor>> FMonitors;
   std::unique_ptr<TFont> FHintFont, FIconFont, FMenuFont;

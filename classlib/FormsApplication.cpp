@@ -298,11 +298,11 @@ void TApplication::Idle(const MSG&) {
 }
 
 void TApplication::DoActionIdle() {
-  for (int i = 0; i < Screen->FormCount(); ++i) {
-    TCustomForm* f = Screen->Forms(i);
+  // A form's update handlers may free forms: the walk skips what went.
+  Screen->FForms.ForEach([](TCustomForm* f) {
     if (f->HandleAllocated() && IsWindowVisible(f->WindowHandle()) && IsWindowEnabled(f->WindowHandle()))
       f->UpdateActions();
-  }
+  });
 }
 
 void TApplication::DoMouseIdle() {

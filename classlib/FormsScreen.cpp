@@ -33,7 +33,7 @@ TScreen::~TScreen() = default;
 void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
 
 void TScreen::RemoveForm(TCustomForm* Form) {
-  FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
+  FForms.Remove(Form);
   if (FActiveForm == Form) FActiveForm = nullptr;
 }
 

@@ -297,6 +297,66 @@ TEST_F(Windows, ActionClientsThatFreeEachOtherAreNotReached) {
   EXPECT_EQ(Handled, 0);
 }
 
+// A windowless control that tells when it is destroyed.
+class TMarked : public TGraphicControl {
+  VGT_CLASS(TMarked, TGraphicControl)
+ public:
+  TMarked(TComponent* AOwner, int& Alive) : TGraphicControl(AOwner), FAlive(Alive) { ++FAlive; }
+  ~TMarked() override { --FAlive; }
+
+ private:
+  int& FAlive;
+};
+
+TEST_F(Windows, AlignmentGoesOnWhenAChildsResizeFreesItsSiblings) {
+  Host->HandleNeeded();
+  int alive = 0;
+  std::vector<TMarked*> bars;
+  for (int i = 0; i < 4; ++i) {
+    auto* bar = new TMarked(Host, alive);
+    bar->SetBounds(0, i * 20, 50, 20);
+    bar->SetAlign(TAlign::alTop);
+    bar->SetParent(Host);
+    bars.push_back(bar);
+  }
+  // The first bar's resize frees the two after it; the last still takes its place.
+  bars[0]->OnResize = [&](TObject*) {
+    delete std::exchange(bars[1], nullptr);
+    delete std::exchange(bars[2], nullptr);
+  };
+  Host->SetBounds(40, 40, 400, 240);
+  EXPECT_EQ(alive, 2);
+  EXPECT_EQ(Host->ControlCount(), 2);
+  EXPECT_EQ(bars[3]->Top(), 20);
+  EXPECT_EQ(bars[3]->Width(), Host->ClientWidth());
+  EXPECT_EQ(Handled, 0);
+}
+
+TEST_F(Windows, AFormFreedByAnUpdateHandlerIsDeletedWhenItsUpdateIsDone) {
+  int alive = 0;
+  auto* form = TCustomForm::CreateNew<TForm>(nullptr);
+  auto* list = new TActionList(form);
+  auto* action = new TAction(list);
+  action->SetActionList(list);
+  auto* first = new TMarked(form, alive);
+  auto* second = new TMarked(form, alive);
+  first->SetParent(form);
+  second->SetParent(form);
+  first->SetAction(action);
+  second->SetAction(action);
+  int updates = 0, aliveInTheHandler = -1;
+  action->OnUpdate = [&](TObject*) {
+    if (++updates > 1) return;
+    delete form;
+    aliveInTheHandler = alive;
+  };
+  form->UpdateActions();
+  EXPECT_EQ(updates, 1) << "the walk went on over a form being freed";
+  EXPECT_EQ(aliveInTheHandler, 2) << "the form was deleted under its own update";
+  EXPECT_EQ(alive, 0);
+  EXPECT_EQ(Handled, 0);
+}
+
 // A form class that logs what happens to it; the log shows whether anything ran on it after its
 // own destructor.
 class TLoggingForm : public TForm {
