@@ -565,13 +565,17 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 void TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Control == this) return;
-  TWinControl* old = FActiveControl;
+  TWeakRef<TWinControl> old = FActiveControl.Get();
   if (old == Control) return;
   FActiveControl = Control;
+  TWeakRef<TWinControl> entered = Control;
   if (Control) Control->FreeNotification(this);
+  // OnExit and OnEnter may free either control (or the form: it is busy meanwhile).
+  TBusyScope busy(this);
   if (old) old->Perform(CM_EXIT, 0, 0);
-  if (Control) Control->Perform(CM_ENTER, 0, 0);
-  TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control), 0};
+  if (entered) entered->Perform(CM_ENTER, 0, 0);
+  if (HasState(csDestroying)) return;
+  TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(entered.Get()), 0};
   Broadcast(m);
 }
 

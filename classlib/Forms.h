@@ -230,7 +230,8 @@ class TCustomForm : public TScrollingWinControl {
 
   uint32_t FFormState = 0;
   TModalResult FModalResult = mrNone;
-  TWinControl* FActiveControl = nullptr;
+  // Weak: a control that starts being freed is no longer the active one.
+  TWeakRef<TWinControl> FActiveControl;
   bool FActive = false;
   bool FKeyPreview = false;
   bool FOldCreateOrder = false;

@@ -357,6 +357,34 @@ TEST_F(Windows, AFormFreedByAnUpdateHandlerIsDeletedWhenItsUpdateIsDone) {
   EXPECT_EQ(Handled, 0);
 }
 
+// A control whose window will not go.
+class TStubborn : public TWinControl {
+  VGT_CLASS(TStubborn, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void DestroyWindowHandle() override { throw EOSError("Fenster bleibt", ERROR_ACCESS_DENIED); }
+};
+
+TEST_F(Windows, AWindowThatCannotBeDestroyedIsReportedAndCutLooseFromItsFreedControl) {
+  Host->HandleNeeded();
+  auto* stubborn = new TStubborn(Host);
+  stubborn->SetParent(Host);
+  stubborn->SetBounds(0, 0, 50, 20);
+  HWND h = stubborn->Handle();
+  delete stubborn;  // once failed to terminate the program
+  EXPECT_EQ(Handled, 1);
+  ASSERT_TRUE(IsWindow(h));
+  EXPECT_EQ(FindControl(h), nullptr);
+  // The window's messages no longer reach the freed control.
+  SendMessageA(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("noch da"));
+  InvalidateRect(h, nullptr, TRUE);
+  UpdateWindow(h);
+  DestroyWindow(h);
+  EXPECT_EQ(Handled, 1);
+}
+
 // A form class that logs what happens to it; the log shows whether anything ran on it after its
 // own destructor.
 class TLoggingForm : public TForm {
