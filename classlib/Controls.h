@@ -7,6 +7,13 @@
 // unless something has been hooked in; WndProc hands it to Dispatch, which calls the handler of the
 // message number or DefaultHandler. A windowed control's DefaultHandler passes what nobody handled
 // to its default procedure (DefWndProc, replaceable), the platform class procedure.
+//
+// Freeing a control (see TComponent): its window goes in BeforeDestruction, while the most derived
+// class is whole, so overrides of DestroyWnd and DestroyWindowHandle run and the messages of the
+// window's end reach a complete control; a control freed by a handler while its own window
+// procedure or Perform runs is deleted when that returns. Its children go with it, whoever owns
+// them. Lists of children are walked live: a handler that frees a child is never followed by a
+// call on the freed child.
 #pragma once
 
 #include <windows.h>
