@@ -46,22 +46,26 @@ bool GetNonClientMetrics(NONCLIENTMETRICSA& m) {
   return SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
 }
 
-void HandleExceptionThroughApplication(TObject* Sender) { Application->HandleException(Sender); }
+// The hooks outlive the application by a little at the end of the program (its forms are freed
+// after Application is cleared): then they do nothing.
+void HandleExceptionThroughApplication(TObject* Sender) {
+  if (Application) Application->HandleException(Sender);
+}
 
 bool ApplicationExecutesAction(TBasicAction* Action) {
   bool handled = false;
-  if (Application->OnActionExecute) Application->OnActionExecute(Action, handled);
+  if (Application && Application->OnActionExecute) Application->OnActionExecute(Action, handled);
   return handled;
 }
 
 bool ApplicationUpdatesAction(TBasicAction* Action) {
   bool handled = false;
-  if (Application->OnActionUpdate) Application->OnActionUpdate(Action, handled);
+  if (Application && Application->OnActionUpdate) Application->OnActionUpdate(Action, handled);
   return handled;
 }
 
 LRESULT SendToApplicationWindow(UINT Msg, WPARAM WParam, LPARAM LParam) {
-  if (!Application->HandleAllocated()) return 0;
+  if (!Application || !Application->HandleAllocated()) return 0;
   return SendMessageA(Application->Handle(), Msg, WParam, LParam);
 }
 
