@@ -1,5 +1,7 @@
 // Alignment of a windowed control's children: aligned children take their edges of the client
 // area, anchored children follow the parent's right and bottom edges.
+#include "classlib/ControlsAlign.h"
+
 #include "classlib/Controls.h"
 
 #include <algorithm>

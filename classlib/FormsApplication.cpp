@@ -1,6 +1,6 @@
 // The application object: its hidden window, the message loop and idle processing, exception
 // handling and hints; and the program's Application and Screen objects.
-#include "classlib/Forms.h"
+#include "classlib/FormsApplication.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // The hint window.
-#include "classlib/Forms.h"
+#include "classlib/FormsHintWindow.h"
 
 #include <algorithm>
 

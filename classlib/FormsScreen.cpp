@@ -1,5 +1,5 @@
 // The screen: the program's forms, the active form, the screen cursor and the monitors.
-#include "classlib/Forms.h"
+#include "classlib/FormsScreen.h"
 
 #include <algorithm>
 #include <exception>
