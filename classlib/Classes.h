@@ -108,10 +108,6 @@ class TLiveList {
       }
     }
   }
-  void Assign(std::vector<T*> Items) {
-    FItems = std::move(Items);
-    for (Walk* w = FWalks; w; w = w->Outer) w->Next = w->End = 0;  // a reordered list ends the walks
-  }
 
   // Calls Fn for each item, first to last (Backwards: last to first).
   template <class F>
@@ -184,7 +180,7 @@ class TWeakLink;
 // operator delete, which first runs BeforeDestruction once, while the most derived class is still
 // whole (a form runs OnDestroy and destroys its window there), and only then the destructors.
 // A component freed while it is busy (inside its own window procedure or Perform, see TBusyScope)
-// is finished BeforeDestruction at once and deleted when the outermost busy scope ends: the code
+// runs BeforeDestruction at once and is deleted when the outermost busy scope ends: the code
 // that called the handler may still touch it, but it is already marked csDestroying, its window
 // is gone and nothing should be done with it.
 // Destructors must not call user code: whatever a class has to do while it is whole belongs in
