@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -383,6 +384,65 @@ TEST_F(Windows, AWindowThatCannotBeDestroyedIsReportedAndCutLooseFromItsFreedCon
   UpdateWindow(h);
   DestroyWindow(h);
   EXPECT_EQ(Handled, 1);
+}
+
+// A windowless control that runs a handler on a dialog key.
+class TKeyed : public TMarked {
+  VGT_CLASS(TKeyed, TMarked)
+ public:
+  using TMarked::TMarked;
+  std::function<void()> OnDialogKey;
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == CM_DIALOGKEY && OnDialogKey) OnDialogKey();
+    TMarked::Dispatch(Message);
+  }
+};
+
+TEST_F(Windows, ABroadcastSkipsChildrenFreedByAnEarlierChild) {
+  int alive = 0;
+  std::vector<TKeyed*> keyed;
+  for (int i = 0; i < 3; ++i) {
+    keyed.push_back(new TKeyed(Host, alive));
+    keyed.back()->SetParent(Host);
+  }
+  int asked = 0;
+  for (TKeyed* k : keyed) k->OnDialogKey = [&] { ++asked; };
+  keyed[0]->OnDialogKey = [&] {
+    ++asked;
+    delete std::exchange(keyed[1], nullptr);
+  };
+  Host->Perform(CM_DIALOGKEY, 'X', 0);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(alive, 2);
+}
+
+// A hook on the application window, as the Unicode layer installs one.
+struct THookOwner {
+  int* Calls;
+  std::function<void()> Then;
+  bool Hook(TMessage& Message) {
+    if (Message.Msg != WM_APP + 7) return false;
+    ++*Calls;
+    if (Then) Then();
+    return false;
+  }
+  TWindowHook Method() { return TWindowHook::Of<THookOwner, &THookOwner::Hook>(this); }
+};
+
+TEST_F(Windows, AnApplicationHookThatUnhooksAndFreesAnotherIsNotFollowedByIt) {
+  int calls = 0;
+  auto* first = new THookOwner{&calls, nullptr};
+  auto* second = new THookOwner{&calls, nullptr};
+  Application->HookMainWindow(first->Method());
+  Application->HookMainWindow(second->Method());
+  first->Then = [&] {
+    Application->UnhookMainWindow(second->Method());
+    delete std::exchange(second, nullptr);
+  };
+  SendMessageA(Application->Handle(), WM_APP + 7, 0, 0);
+  EXPECT_EQ(calls, 1);
+  Application->UnhookMainWindow(first->Method());
+  delete first;
 }
 
 // A form class that logs what happens to it; the log shows whether anything ran on it after its
