@@ -176,9 +176,10 @@ class EComponentNameError;
 class TWeakLink;
 
 // How a component dies. Every way of freeing one (Free, the owner's DestroyComponents, a parent
-// freeing its children, a plain `delete`, a std::unique_ptr) goes through the component's own
-// operator delete, which first runs BeforeDestruction once, while the most derived class is still
-// whole (a form runs OnDestroy and destroys its window there), and only then the destructors.
+// freeing its children, a plain `delete`, even through a TObject pointer, a std::unique_ptr)
+// goes through the component's own operator delete, which first runs BeforeDestruction once,
+// while the most derived class is still whole (a form runs OnDestroy and destroys its window
+// there), and only then the destructors.
 // A component freed while it is busy (inside its own window procedure or Perform, see TBusyScope)
 // runs BeforeDestruction at once and is deleted when the outermost busy scope ends: the code
 // that called the handler may still touch it, but it is already marked csDestroying, its window

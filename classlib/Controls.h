@@ -170,7 +170,7 @@ class TFreeWatch {
   TFreeWatch(const TFreeWatch&) = delete;
   TFreeWatch& operator=(const TFreeWatch&) = delete;
   bool Freed() const { return FFreed; }
-  // Marks every watch of the control; its destructor calls this.
+  // Marks every watch of the control; its BeforeDestruction (and its destructor) call this.
   static void ControlFreed(const TControl* Control) noexcept;
 
  private:
