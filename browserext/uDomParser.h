@@ -50,6 +50,8 @@ class TDomParser : public TObject {
 
  private:
   std::unique_ptr<TDomainList> FDomainList;
+  // Every parser of the walk, the entries' own included, parses each URL once.
+  std::shared_ptr<TUrlCrackCache> FCrackCache;
 };
 
 // Imports are followed this deep: top-level sheets are level 1.

@@ -20,6 +20,19 @@ bool SameTextIgnoringCase(const WideString& A, const WideString& B) {
                         static_cast<int>(B.size())) == CSTR_EQUAL;
 }
 
+// Printable ASCII only: the keys the list's index can fold.
+bool IsPlainKey(const WideString& Key) {
+  for (wchar_t c : Key)
+    if (c < 0x20 || c > 0x7E) return false;
+  return true;
+}
+
+WideString FoldAscii(WideString Key) {
+  for (auto& c : Key)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+  return Key;
+}
+
 int HexDigit(char C) {
   if (C >= '0' && C <= '9') return C - '0';
   if (C >= 'a' && C <= 'f') return C - 'a' + 10;
@@ -80,9 +93,61 @@ std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(bool Highlevel) {
 
 std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(bool Highlevel,
                                                              const WideString& Url) {
+  return Create(Highlevel, Url, nullptr);
+}
+
+std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(
+    bool Highlevel, const WideString& Url, std::shared_ptr<TUrlCrackCache> Cache) {
   std::unique_ptr<TUrlCrackerDomain> cracker = Create(Highlevel);
+  cracker->FCache = std::move(Cache);
   cracker->SetUrl(Url);
   return cracker;
+}
+
+void TUrlCrackerDomain::BaseParse() {
+  if (FCache && !FParsed && !FUrl.empty())
+    FCache->Parse(*this);
+  else
+    TtrvUrlCracker::Parse();
+}
+
+// ---- the cache of base parses ----
+
+void TUrlCrackCache::Parse(TUrlCrackerDomain& C) {
+  auto hit = FParts.find(C.FUrl);
+  if (hit == FParts.end()) {
+    C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
+    TParts p;
+    p.Valid = C.FValid;
+    p.CanonicalUrl = C.FCanonicalUrl;
+    if (p.Valid) {
+      p.Port = C.FPort;
+      p.SchemeNumber = C.FSchemeNumber;
+      p.Scheme = C.FScheme;
+      p.Host = C.FHost;
+      p.UserName = C.FUserName;
+      p.Password = C.FPassword;
+      p.UrlPath = C.FUrlPath;
+      p.ExtraInfo = C.FExtraInfo;
+    }
+    FParts.emplace(C.FUrl, std::move(p));
+    return;
+  }
+  // As the base parse leaves it: a canonical form that did not split changes no part.
+  const TParts& p = hit->second;
+  C.FCanonicalUrl = p.CanonicalUrl;
+  if (p.Valid) {
+    C.FScheme = p.Scheme;
+    C.FSchemeNumber = p.SchemeNumber;
+    C.FHost = p.Host;
+    C.FPort = p.Port;
+    C.FUserName = p.UserName;
+    C.FPassword = p.Password;
+    C.FUrlPath = p.UrlPath;
+    C.FExtraInfo = p.ExtraInfo;
+  }
+  C.FValid = p.Valid;
+  C.FParsed = true;
 }
 
 void TUrlCrackerDomain::Reset() {
@@ -104,7 +169,7 @@ void TUrlCrackerDomain::Parse() {
     SetCracked(true);
     return;
   }
-  TtrvUrlCracker::Parse();
+  BaseParse();
   if (!FValid) {
     FDomain = FUrl;
     FVGTDomain = FUrl;
@@ -152,7 +217,7 @@ void TUrlCrackerDomain::Parse() {
 }
 
 std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source) {
-  return TUrlCrackerDomain::Create(Source.Highlevel(), Source.Url());
+  return TUrlCrackerDomain::Create(Source.Highlevel(), Source.Url(), Source.Cache());
 }
 
 // ---- the domain record made from a parser ----
@@ -175,12 +240,32 @@ TDomainList::~TDomainList() {
 
 void TDomainList::Add(TvgtUrlDomain* Entry) {
   std::unique_ptr<TvgtUrlDomain> owned(Entry);
-  FList->AddObject(Entry->Domain, Entry);
+  const int index = FList->AddObject(Entry->Domain, Entry);
   owned.release();
+  if (IsPlainKey(Entry->Domain))
+    FPlainKeys[FoldAscii(Entry->Domain)].push_back(index);
+  else
+    FOtherKeys.push_back(index);
 }
 
 TvgtUrlDomain* TDomainList::Find(const WideString& Key) const {
-  const int index = FList->IndexOf(Key);
+  int index = -1;
+  if (!IsPlainKey(Key)) {
+    index = FList->IndexOf(Key);
+  } else {
+    static const std::vector<int> none;
+    auto bucket = FPlainKeys.find(FoldAscii(Key));
+    const std::vector<int>& same = bucket == FPlainKeys.end() ? none : bucket->second;
+    // Both in ascending position: merged, the first confirmed candidate is the scan's answer.
+    size_t a = 0, b = 0;
+    while (index < 0 && (a < same.size() || b < FOtherKeys.size())) {
+      const bool takeSame =
+          b >= FOtherKeys.size() || (a < same.size() && same[a] < FOtherKeys[b]);
+      const int candidate = takeSame ? same[a++] : FOtherKeys[b++];
+      const WideString stored = FList->GetString(candidate);
+      if (stored == Key || FList->CompareStrings(stored, Key) == 0) index = candidate;
+    }
+  }
   return index < 0 ? nullptr : static_cast<TvgtUrlDomain*>(FList->GetItemObject(index));
 }
 

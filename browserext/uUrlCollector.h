@@ -3,13 +3,16 @@
 // its registered domain; and the ordered list of the distinct domains of one page walk.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "common/trvWideWinInet.h"
 #include "zonedialog/uVgtDomain.h"
 
 class TUtxStringList;
+class TUrlCrackCache;
 
 class TUrlCrackerDomain : public TtrvUrlCracker {
   VGT_CLASS(TUrlCrackerDomain, TtrvUrlCracker)
@@ -19,6 +22,9 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   static std::unique_ptr<TUrlCrackerDomain> Create(bool Highlevel);
   // The same, then SetUrl: parsed on return; a canonicalisation failure raises EOSError.
   static std::unique_ptr<TUrlCrackerDomain> Create(bool Highlevel, const WideString& Url);
+  // The same, with the base parse of every URL taken from Cache when it has seen the URL before.
+  static std::unique_ptr<TUrlCrackerDomain> Create(bool Highlevel, const WideString& Url,
+                                                   std::shared_ptr<TUrlCrackCache> Cache);
 
   // Clears both flags and Domain; every other part, and VGTDomain, stays.
   void Reset() override;
@@ -28,20 +34,47 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   bool Highlevel() const { return FHighlevel; }
   const WideString& Domain() const { return FDomain; }
   const WideString& VGTDomain() const { return FVGTDomain; }
+  const std::shared_ptr<TUrlCrackCache>& Cache() const { return FCache; }
 
  protected:
   TUrlCrackerDomain() = default;
 
  private:
+  friend class TUrlCrackCache;
+  // The base parse, through the cache when there is one.
+  void BaseParse();
   // Scheme "://" Reduced, with the display domain by scheme.
   void SetDomainTexts(const WideString& Reduced);
 
+  std::shared_ptr<TUrlCrackCache> FCache;
   bool FHighlevel = false;
   WideString FDomain;
   WideString FVGTDomain;
 };
 
-// A fresh parser made from the source's Highlevel and Url, parsed; belongs to the caller.
+// What the base parser made of each URL it was given: the canonical form and the parts, or that
+// the canonical form would not split. Canonicalising and splitting is a pure function of the URL,
+// and a page walk meets the same address many times (a frame's source, its browser's location,
+// its document's URL; every new entry's own parser), so one walk parses each URL once. A failed
+// canonicalisation is not kept: it raises again, as it would have.
+class TUrlCrackCache {
+ public:
+  // Runs the base parse of Cracker's URL, or repeats a remembered one.
+  void Parse(TUrlCrackerDomain& Cracker);
+  size_t Count() const { return FParts.size(); }
+
+ private:
+  struct TParts {
+    bool Valid = false;
+    uint16_t Port = 0;
+    int32_t SchemeNumber = 0;
+    WideString CanonicalUrl, Scheme, Host, UserName, Password, UrlPath, ExtraInfo;
+  };
+  std::unordered_map<WideString, TParts> FParts;
+};
+
+// A fresh parser made from the source's Highlevel and Url (and its cache), parsed; belongs to
+// the caller.
 std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
 
 // True when the text, read the way the run-time library reads an integer ("  -12", "$1F",
@@ -80,4 +113,12 @@ class TDomainList : public TObject {
  private:
   // Unsorted, duplicates allowed, case-insensitive lookup: the string list's defaults.
   std::unique_ptr<TUtxStringList> FList;
+  // An index over the keys that answers what the string list's own scan answers. A key of
+  // printable ASCII alone compares equal, in the platform's comparison, only to keys with the same
+  // ASCII case folding, or to keys holding characters the comparison ignores (a soft hyphen, a
+  // NUL): so such a key is looked up among the keys of its folding and the keys that are not
+  // plain ASCII, each candidate confirmed by the list's comparison, lowest position first. Any
+  // other key is looked up by the scan.
+  std::unordered_map<WideString, std::vector<int>> FPlainKeys;  // folding -> positions
+  std::vector<int> FOtherKeys;                                  // positions, ascending
 };
