@@ -2,6 +2,8 @@
 
 #include <wrl/client.h>
 
+#include <utility>
+
 #include "browserext/trvBrowserTools.h"
 #include "common/trvTools.h"
 #include "common/trvZoneServices.h"
@@ -115,9 +117,7 @@ TTag TagOf(const wchar_t* Text, size_t Length) {
 
 }  // namespace
 
-TDomParser::TDomParser()
-    : FDomainList(std::make_unique<TDomainList>()),
-      FCrackCache(std::make_shared<TUrlCrackCache>()) {}
+TDomParser::TDomParser() : FDomainList(std::make_unique<TDomainList>()) {}
 
 TDomParser::~TDomParser() = default;
 
@@ -138,8 +138,8 @@ void TDomParser::ParseDom(IWebBrowser2* Browser, bool Highlevel) {
   Guarded(L"TDomParser.ParseDom(Browser, Highlevel)", [&] {
     TBstr url;
     OleCheck(Browser->get_LocationURL(&url));
-    TvgtUrlDomain* entry = FindOrAddDomain(
-        TUrlCrackerDomain::Create(Highlevel, url.Text(), FCrackCache).get());
+    const auto location = TUrlCrackerDomain::Create(Highlevel, url.Text());
+    TvgtUrlDomain* entry = FindOrAddDomain(location.get());
     // A domain once found to show something other than HTML is not walked again.
     if (!entry || entry->NoHtml) return;
     ComPtr<IDispatch> document;
@@ -149,7 +149,9 @@ void TDomParser::ParseDom(IWebBrowser2* Browser, bool Highlevel) {
       document.Reset();
     }
     if (auto html = Offers<IHTMLDocument2>(document.Get())) {
+      FLocationParser = location.get();
       ParseDom(html.Get(), Highlevel);
+      FLocationParser = nullptr;
       return;
     }
     entry->NoHtml = true;
@@ -162,7 +164,12 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
     TBstr url;
     OleCheck(HTMLDoc->get_URL(&url));
     // The BASE and frame handlers reuse the document's parser for their addresses.
-    const auto docParser = TUrlCrackerDomain::Create(Highlevel, url.Text(), FCrackCache);
+    const WideString docUrl = url.Text();
+    const TUrlCrackerDomain* location = std::exchange(FLocationParser, nullptr);
+    const auto docParser = location && location->Url() == docUrl &&
+                                   location->Highlevel() == Highlevel
+                               ? CopyCracker(*location)
+                               : TUrlCrackerDomain::Create(Highlevel, docUrl);
     TvgtUrlDomain* docDomain = FindOrAddDomain(docParser.get());
     if (!docDomain) throw ETRVException(L"TDomParser.ParseDom: no domain");
     if (docDomain->NoHtml) return;

@@ -50,8 +50,9 @@ class TDomParser : public TObject {
 
  private:
   std::unique_ptr<TDomainList> FDomainList;
-  // Every parser of the walk, the entries' own included, parses each URL once.
-  std::shared_ptr<TUrlCrackCache> FCrackCache;
+  // While a browser's document is walked: the parser of the browser's location, which the
+  // document's own URL usually repeats.
+  const TUrlCrackerDomain* FLocationParser = nullptr;
 };
 
 // Imports are followed this deep: top-level sheets are level 1.

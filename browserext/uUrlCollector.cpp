@@ -20,17 +20,31 @@ bool SameTextIgnoringCase(const WideString& A, const WideString& B) {
                         static_cast<int>(B.size())) == CSTR_EQUAL;
 }
 
-// Printable ASCII only: the keys the list's index can fold.
+// Printable ASCII only: the platform's comparison tells such texts apart exactly as ASCII case
+// folding does (it ignores only characters outside that range, a soft hyphen or a NUL).
 bool IsPlainKey(const WideString& Key) {
   for (wchar_t c : Key)
     if (c < 0x20 || c > 0x7E) return false;
   return true;
 }
 
-WideString FoldAscii(WideString Key) {
-  for (auto& c : Key)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
-  return Key;
+bool SameAsciiFolded(const WideString& A, const WideString& B) {
+  if (A.size() != B.size()) return false;
+  for (size_t i = 0; i < A.size(); ++i) {
+    wchar_t a = A[i], b = B[i];
+    if (a >= L'A' && a <= L'Z') a = static_cast<wchar_t>(a + 32);
+    if (b >= L'A' && b <= L'Z') b = static_cast<wchar_t>(b + 32);
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// Whether Url is the blank page, as the platform's comparison tells; asked of every address a
+// walk meets, so a plain address is answered without the platform call ("about:blank" holds no
+// letter i, whose case some locales fold otherwise).
+bool IsBlankPage(const WideString& Url) {
+  if (IsPlainKey(Url)) return SameAsciiFolded(Url, BlankPage);
+  return SameTextIgnoringCase(Url, BlankPage);
 }
 
 int HexDigit(char C) {
@@ -93,64 +107,13 @@ std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(bool Highlevel) {
 
 std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(bool Highlevel,
                                                              const WideString& Url) {
-  return Create(Highlevel, Url, nullptr);
-}
-
-std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(
-    bool Highlevel, const WideString& Url, std::shared_ptr<TUrlCrackCache> Cache) {
   std::unique_ptr<TUrlCrackerDomain> cracker = Create(Highlevel);
-  cracker->FCache = std::move(Cache);
   cracker->SetUrl(Url);
   return cracker;
 }
 
-void TUrlCrackerDomain::BaseParse() {
-  if (FCache && !FParsed && !FUrl.empty())
-    FCache->Parse(*this);
-  else
-    TtrvUrlCracker::Parse();
-}
-
-// ---- the cache of base parses ----
-
-void TUrlCrackCache::Parse(TUrlCrackerDomain& C) {
-  auto hit = FParts.find(C.FUrl);
-  if (hit == FParts.end()) {
-    C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
-    TParts p;
-    p.Valid = C.FValid;
-    p.CanonicalUrl = C.FCanonicalUrl;
-    if (p.Valid) {
-      p.Port = C.FPort;
-      p.SchemeNumber = C.FSchemeNumber;
-      p.Scheme = C.FScheme;
-      p.Host = C.FHost;
-      p.UserName = C.FUserName;
-      p.Password = C.FPassword;
-      p.UrlPath = C.FUrlPath;
-      p.ExtraInfo = C.FExtraInfo;
-    }
-    FParts.emplace(C.FUrl, std::move(p));
-    return;
-  }
-  // As the base parse leaves it: a canonical form that did not split changes no part.
-  const TParts& p = hit->second;
-  C.FCanonicalUrl = p.CanonicalUrl;
-  if (p.Valid) {
-    C.FScheme = p.Scheme;
-    C.FSchemeNumber = p.SchemeNumber;
-    C.FHost = p.Host;
-    C.FPort = p.Port;
-    C.FUserName = p.UserName;
-    C.FPassword = p.Password;
-    C.FUrlPath = p.UrlPath;
-    C.FExtraInfo = p.ExtraInfo;
-  }
-  C.FValid = p.Valid;
-  C.FParsed = true;
-}
-
 void TUrlCrackerDomain::Reset() {
+  FBaseParsed = false;
   FParsed = false;
   FValid = false;
   FDomain.clear();
@@ -162,14 +125,19 @@ void TUrlCrackerDomain::SetDomainTexts(const WideString& Reduced) {
 }
 
 void TUrlCrackerDomain::Parse() {
-  if (SameTextIgnoringCase(FUrl, BlankPage)) {
+  if (IsBlankPage(FUrl)) {
     FDomain = BlankPage;
     FVGTDomain = BlankPage;
     SetValid(true);
     SetCracked(true);
     return;
   }
-  BaseParse();
+  TtrvUrlCracker::Parse();
+  FBaseParsed = FValid;
+  ApplyDomainRules();
+}
+
+void TUrlCrackerDomain::ApplyDomainRules() {
   if (!FValid) {
     FDomain = FUrl;
     FVGTDomain = FUrl;
@@ -217,7 +185,24 @@ void TUrlCrackerDomain::Parse() {
 }
 
 std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source) {
-  return TUrlCrackerDomain::Create(Source.Highlevel(), Source.Url(), Source.Cache());
+  if (!Source.FBaseParsed) return TUrlCrackerDomain::Create(Source.Highlevel(), Source.Url());
+  // What SetUrl on a fresh parser would do, the base parse's outcome taken from the source.
+  std::unique_ptr<TUrlCrackerDomain> copy = TUrlCrackerDomain::Create(Source.Highlevel());
+  copy->FUrl = Source.FUrl;
+  copy->FCanonicalUrl = Source.FCanonicalUrl;
+  copy->FScheme = Source.FScheme;
+  copy->FSchemeNumber = Source.FSchemeNumber;
+  copy->FHost = Source.FHost;
+  copy->FPort = Source.FPort;
+  copy->FUserName = Source.FUserName;
+  copy->FPassword = Source.FPassword;
+  copy->FUrlPath = Source.FUrlPath;
+  copy->FExtraInfo = Source.FExtraInfo;
+  copy->FValid = true;
+  copy->FParsed = true;
+  copy->FBaseParsed = true;
+  copy->ApplyDomainRules();
+  return copy;
 }
 
 // ---- the domain record made from a parser ----
@@ -238,14 +223,33 @@ TDomainList::~TDomainList() {
   for (int i = 0; i < FList->GetCount(); ++i) delete FList->GetItemObject(i);
 }
 
+size_t TDomainList::TFoldedHash::operator()(const WideString& Key) const {
+  size_t h = 2166136261u;
+  for (wchar_t c : Key) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    h = (h ^ static_cast<size_t>(c)) * 16777619u;
+  }
+  return h;
+}
+
+bool TDomainList::TFoldedEqual::operator()(const WideString& A, const WideString& B) const {
+  return SameAsciiFolded(A, B);
+}
+
 void TDomainList::Add(TvgtUrlDomain* Entry) {
   std::unique_ptr<TvgtUrlDomain> owned(Entry);
   const int index = FList->AddObject(Entry->Domain, Entry);
   owned.release();
-  if (IsPlainKey(Entry->Domain))
-    FPlainKeys[FoldAscii(Entry->Domain)].push_back(index);
-  else
+  if (IsPlainKey(Entry->Domain)) {
+    // The map's key is the first spelling of its folding; later spellings are rare.
+    auto [slot, added] = FPlainKeys.try_emplace(Entry->Domain);
+    if (added)
+      slot->second.First = index;
+    else
+      slot->second.Later.emplace_back(index, Entry->Domain);
+  } else {
     FOtherKeys.push_back(index);
+  }
 }
 
 TvgtUrlDomain* TDomainList::Find(const WideString& Key) const {
@@ -253,17 +257,32 @@ TvgtUrlDomain* TDomainList::Find(const WideString& Key) const {
   if (!IsPlainKey(Key)) {
     index = FList->IndexOf(Key);
   } else {
-    static const std::vector<int> none;
-    auto bucket = FPlainKeys.find(FoldAscii(Key));
-    const std::vector<int>& same = bucket == FPlainKeys.end() ? none : bucket->second;
-    // Both in ascending position: merged, the first confirmed candidate is the scan's answer.
+    auto bucket = FPlainKeys.find(Key);
+    if (FOtherKeys.empty() && (bucket == FPlainKeys.end() || bucket->second.Later.empty())) {
+      // The usual list: one key of this folding at most, and no other kind of key.
+      if (bucket == FPlainKeys.end()) return nullptr;
+      const WideString& stored = bucket->first;
+      if (stored == Key || FList->CompareStrings(stored, Key) == 0)
+        return static_cast<TvgtUrlDomain*>(FList->GetItemObject(bucket->second.First));
+      return nullptr;
+    }
+    // Candidates of the same folding, then the others, each in ascending position: merged, the
+    // first confirmed candidate is the scan's answer.
+    std::vector<std::pair<int, const WideString*>> same;
+    if (bucket != FPlainKeys.end()) {
+      same.emplace_back(bucket->second.First, &bucket->first);
+      for (const auto& [position, key] : bucket->second.Later) same.emplace_back(position, &key);
+    }
     size_t a = 0, b = 0;
     while (index < 0 && (a < same.size() || b < FOtherKeys.size())) {
-      const bool takeSame =
-          b >= FOtherKeys.size() || (a < same.size() && same[a] < FOtherKeys[b]);
-      const int candidate = takeSame ? same[a++] : FOtherKeys[b++];
-      const WideString stored = FList->GetString(candidate);
-      if (stored == Key || FList->CompareStrings(stored, Key) == 0) index = candidate;
+      if (b >= FOtherKeys.size() || (a < same.size() && same[a].first < FOtherKeys[b])) {
+        const WideString& stored = *same[a].second;
+        if (stored == Key || FList->CompareStrings(stored, Key) == 0) index = same[a].first;
+        ++a;
+      } else {
+        const int candidate = FOtherKeys[b++];
+        if (FList->CompareStrings(FList->GetString(candidate), Key) == 0) index = candidate;
+      }
     }
   }
   return index < 0 ? nullptr : static_cast<TvgtUrlDomain*>(FList->GetItemObject(index));

@@ -12,7 +12,6 @@
 #include "zonedialog/uVgtDomain.h"
 
 class TUtxStringList;
-class TUrlCrackCache;
 
 class TUrlCrackerDomain : public TtrvUrlCracker {
   VGT_CLASS(TUrlCrackerDomain, TtrvUrlCracker)
@@ -22,9 +21,6 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   static std::unique_ptr<TUrlCrackerDomain> Create(bool Highlevel);
   // The same, then SetUrl: parsed on return; a canonicalisation failure raises EOSError.
   static std::unique_ptr<TUrlCrackerDomain> Create(bool Highlevel, const WideString& Url);
-  // The same, with the base parse of every URL taken from Cache when it has seen the URL before.
-  static std::unique_ptr<TUrlCrackerDomain> Create(bool Highlevel, const WideString& Url,
-                                                   std::shared_ptr<TUrlCrackCache> Cache);
 
   // Clears both flags and Domain; every other part, and VGTDomain, stays.
   void Reset() override;
@@ -34,47 +30,27 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   bool Highlevel() const { return FHighlevel; }
   const WideString& Domain() const { return FDomain; }
   const WideString& VGTDomain() const { return FVGTDomain; }
-  const std::shared_ptr<TUrlCrackCache>& Cache() const { return FCache; }
 
  protected:
   TUrlCrackerDomain() = default;
 
  private:
-  friend class TUrlCrackCache;
-  // The base parse, through the cache when there is one.
-  void BaseParse();
+  friend std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
+  // The rules that follow a base parse.
+  void ApplyDomainRules();
   // Scheme "://" Reduced, with the display domain by scheme.
   void SetDomainTexts(const WideString& Reduced);
 
-  std::shared_ptr<TUrlCrackCache> FCache;
   bool FHighlevel = false;
+  // The base parts are the base parse's of the current Url (not left over from an earlier one).
+  bool FBaseParsed = false;
   WideString FDomain;
   WideString FVGTDomain;
 };
 
-// What the base parser made of each URL it was given: the canonical form and the parts, or that
-// the canonical form would not split. Canonicalising and splitting is a pure function of the URL,
-// and a page walk meets the same address many times (a frame's source, its browser's location,
-// its document's URL; every new entry's own parser), so one walk parses each URL once. A failed
-// canonicalisation is not kept: it raises again, as it would have.
-class TUrlCrackCache {
- public:
-  // Runs the base parse of Cracker's URL, or repeats a remembered one.
-  void Parse(TUrlCrackerDomain& Cracker);
-  size_t Count() const { return FParts.size(); }
-
- private:
-  struct TParts {
-    bool Valid = false;
-    uint16_t Port = 0;
-    int32_t SchemeNumber = 0;
-    WideString CanonicalUrl, Scheme, Host, UserName, Password, UrlPath, ExtraInfo;
-  };
-  std::unordered_map<WideString, TParts> FParts;
-};
-
-// A fresh parser made from the source's Highlevel and Url (and its cache), parsed; belongs to
-// the caller.
+// A fresh parser made from the source's Highlevel and Url, parsed; belongs to the caller. When
+// the source's parts come from the base parse of that same Url they are taken over instead of
+// asking WinInet again: the base parse depends on the URL alone.
 std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
 
 // True when the text, read the way the run-time library reads an integer ("  -12", "$1F",
@@ -119,6 +95,18 @@ class TDomainList : public TObject {
   // NUL): so such a key is looked up among the keys of its folding and the keys that are not
   // plain ASCII, each candidate confirmed by the list's comparison, lowest position first. Any
   // other key is looked up by the scan.
-  std::unordered_map<WideString, std::vector<int>> FPlainKeys;  // folding -> positions
-  std::vector<int> FOtherKeys;                                  // positions, ascending
+  struct TFoldedHash {
+    using is_transparent = void;
+    size_t operator()(const WideString& Key) const;
+  };
+  struct TFoldedEqual {
+    using is_transparent = void;
+    bool operator()(const WideString& A, const WideString& B) const;
+  };
+  struct TPlainKeys {
+    int First = -1;                                  // the position of the map's key
+    std::vector<std::pair<int, WideString>> Later;  // further keys of that folding, ascending
+  };
+  std::unordered_map<WideString, TPlainKeys, TFoldedHash, TFoldedEqual> FPlainKeys;
+  std::vector<int> FOtherKeys;  // positions, ascending
 };

@@ -37,10 +37,14 @@ WideString Part(const char* Text, DWORD Length) {
 
 WideString WideCanonicalizeUrl(const WideString& Url, DWORD Flags) {
   if (!UnicodePlatform()) return WidenText(AnsiCanonicalizeUrl(NarrowText(Url), Flags));
-  std::unique_ptr<wchar_t[]> buffer(new wchar_t[CanonicalBufferSize]());
+  // On the stack and not cleared: the page walk canonicalises every address of a page. The last
+  // character stays NUL, so the text ends inside the buffer whatever the call wrote.
+  wchar_t buffer[CanonicalBufferSize];
+  buffer[0] = L'\0';
+  buffer[CanonicalBufferSize - 1] = L'\0';
   DWORD length = CanonicalBufferSize - 1;
-  if (!InternetCanonicalizeUrlW(Url.c_str(), buffer.get(), &length, Flags)) RaiseLastOSErrorW();
-  return WideString(buffer.get());
+  if (!InternetCanonicalizeUrlW(Url.c_str(), buffer, &length, Flags)) RaiseLastOSErrorW();
+  return WideString(buffer);
 }
 
 AnsiString AnsiCanonicalizeUrl(const AnsiString& Url, DWORD Flags) {
