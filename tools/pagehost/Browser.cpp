@@ -458,7 +458,13 @@ void Host::Begin(Browser* b, const WideString& requested, int depth) {
       });
     }
   b->FPendingFrames = static_cast<int>(frames.size());
-  if (frames.empty()) Complete(b);
+  if (frames.empty()) {
+    // Done in a step of its own, so that sibling frames finish after they all started.
+    ComPtr<Browser> keep2(b);
+    Post([this, keep2, gen] {
+      if (Current(keep2.Get(), gen)) Complete(keep2.Get());
+    });
+  }
 }
 
 void Host::Complete(Browser* b) {
