@@ -312,6 +312,9 @@ bool Host::PumpUntil(const std::function<bool()>& done) {
     }
     if (FWork.empty()) return false;  // nothing queued could make it true
     MSG m;
+    // A nudge taken off the queue by someone else's loop would strand the work behind it.
+    if (!PeekMessageW(&m, FWindow, WM_RUNWORK, WM_RUNWORK, PM_NOREMOVE))
+      PostMessageW(FWindow, WM_RUNWORK, 0, 0);
     const BOOL got = GetMessageW(&m, nullptr, 0, 0);
     if (got == 0) {
       PostQuitMessage(static_cast<int>(m.wParam));  // for the loop that owns the thread
