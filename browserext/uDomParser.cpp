@@ -40,6 +40,11 @@ void LoggedAndRaised(const wchar_t* Context, F&& Body) {
   }
 }
 
+// OleCheck for the calls made once per element: the raising call only on a failure.
+inline void Check(HRESULT Result) {
+  if (FAILED(Result)) OleCheck(Result);
+}
+
 // A BSTR result as text; the BSTR is freed. A nullptr BSTR is the empty text.
 class TBstr {
  public:
@@ -185,15 +190,15 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
     // The length is asked again before every pass: elements added meanwhile are visited too.
     for (LONG i = 0;; ++i) {
       LONG length = 0;
-      OleCheck(all->get_length(&length));
+      Check(all->get_length(&length));
       if (i >= length) break;
       ComPtr<IDispatch> item;
-      OleCheck(all->item(IntVariant(i), IntVariant(0), &item));
+      Check(all->item(IntVariant(i), IntVariant(0), &item));
       auto element = Offers<IHTMLElement>(item.Get());
       if (!element) continue;
       LoggedAndRaised(L"TDomParser.ParseDom(HTMLDoc, Highlevel)[loop]", [&] {
         TBstr tagName;
-        OleCheck(element->get_tagName(&tagName));
+        Check(element->get_tagName(&tagName));
         switch (TagOf(tagName.Data(), tagName.Length())) {
           case TTag::Base: ParseBaseElement(element.Get(), docParser.get(), current); break;
           case TTag::Applet: ParseAppletElement(element.Get(), docDomain); break;

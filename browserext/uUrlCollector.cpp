@@ -120,8 +120,12 @@ void TUrlCrackerDomain::Reset() {
 }
 
 void TUrlCrackerDomain::SetDomainTexts(const WideString& Reduced) {
-  FVGTDomain = FScheme + L"://" + Reduced;
-  FDomain = FSchemeNumber == INTERNET_SCHEME_HTTP ? Reduced : FVGTDomain;
+  // Built in place: the walk's parser takes one address after another.
+  FVGTDomain.assign(FScheme).append(L"://").append(Reduced);
+  if (FSchemeNumber == INTERNET_SCHEME_HTTP)
+    FDomain.assign(Reduced);
+  else
+    FDomain.assign(FVGTDomain);
 }
 
 void TUrlCrackerDomain::Parse() {
