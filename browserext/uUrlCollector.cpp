@@ -136,9 +136,67 @@ void TUrlCrackerDomain::Parse() {
     SetCracked(true);
     return;
   }
-  TtrvUrlCracker::Parse();
+  BaseParse();
   FBaseParsed = FValid;
   ApplyDomainRules();
+}
+
+void TUrlCrackerDomain::BaseParse() {
+  if (FParsed || FUrl.empty())
+    TtrvUrlCracker::Parse();
+  else
+    TBaseParseMemo::OfThisThread().Parse(*this);
+}
+
+// ---- what the base parse gave before ----
+
+TBaseParseMemo& TBaseParseMemo::OfThisThread() {
+  thread_local TBaseParseMemo memo;
+  return memo;
+}
+
+void TBaseParseMemo::Clear() {
+  FParts[0].clear();
+  FParts[1].clear();
+}
+
+void TBaseParseMemo::Parse(TUrlCrackerDomain& C) {
+  auto& parts = FParts[UnicodePlatform() ? 1 : 0];
+  auto hit = parts.find(C.FUrl);
+  if (hit == parts.end()) {
+    C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
+    if (Count() >= Limit) Clear();
+    TParts p;
+    p.Valid = C.FValid;
+    p.CanonicalUrl = C.FCanonicalUrl;
+    if (p.Valid) {
+      p.Port = C.FPort;
+      p.SchemeNumber = C.FSchemeNumber;
+      p.Scheme = C.FScheme;
+      p.Host = C.FHost;
+      p.UserName = C.FUserName;
+      p.Password = C.FPassword;
+      p.UrlPath = C.FUrlPath;
+      p.ExtraInfo = C.FExtraInfo;
+    }
+    parts.emplace(C.FUrl, std::move(p));
+    return;
+  }
+  // As the base parse leaves a parser: a canonical form that did not split changes no part.
+  const TParts& p = hit->second;
+  C.FCanonicalUrl.assign(p.CanonicalUrl);
+  if (p.Valid) {
+    C.FScheme.assign(p.Scheme);
+    C.FSchemeNumber = p.SchemeNumber;
+    C.FHost.assign(p.Host);
+    C.FPort = p.Port;
+    C.FUserName.assign(p.UserName);
+    C.FPassword.assign(p.Password);
+    C.FUrlPath.assign(p.UrlPath);
+    C.FExtraInfo.assign(p.ExtraInfo);
+  }
+  C.FValid = p.Valid;
+  C.FParsed = true;
 }
 
 void TUrlCrackerDomain::ApplyDomainRules() {
@@ -221,7 +279,9 @@ TvgtUrlDomain::TvgtUrlDomain(std::unique_ptr<TUrlCrackerDomain> Cracker) {
 
 // ---- the list ----
 
-TDomainList::TDomainList() : FList(new TUtxStringList) {}
+TDomainList::TDomainList() : FList(new TUtxStringList) {
+  FPlainKeys.reserve(64);  // a page's domains, mostly, without growing the index on the way
+}
 
 TDomainList::~TDomainList() {
   for (int i = 0; i < FList->GetCount(); ++i) delete FList->GetItemObject(i);

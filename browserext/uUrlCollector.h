@@ -36,6 +36,9 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
 
  private:
   friend std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
+  friend class TBaseParseMemo;
+  // The base parse, or what it gave for the same URL before (see TBaseParseMemo).
+  void BaseParse();
   // The rules that follow a base parse.
   void ApplyDomainRules();
   // Scheme "://" Reduced, with the display domain by scheme.
@@ -46,6 +49,31 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   bool FBaseParsed = false;
   WideString FDomain;
   WideString FVGTDomain;
+};
+
+// What the base parse made of the URLs this thread gave it lately. Canonicalising and splitting
+// is a function of the URL (and of the platform switch) alone, and a browser window's addresses
+// come round again and again: every frame's address three times in one walk, and every address
+// of the page once more with each refresh of the zone dialog. A failed canonicalisation is not
+// kept: it raises anew. At most Limit addresses are kept; then the memo starts afresh.
+class TBaseParseMemo {
+ public:
+  static constexpr size_t Limit = 4096;
+  // The memo of the calling thread (browser windows may each have a thread of their own).
+  static TBaseParseMemo& OfThisThread();
+  // Parses C's URL as the base parser does, or repeats what it did for that URL.
+  void Parse(TUrlCrackerDomain& C);
+  size_t Count() const { return FParts[0].size() + FParts[1].size(); }
+  void Clear();
+
+ private:
+  struct TParts {
+    bool Valid = false;
+    uint16_t Port = 0;
+    int32_t SchemeNumber = 0;
+    WideString CanonicalUrl, Scheme, Host, UserName, Password, UrlPath, ExtraInfo;
+  };
+  std::unordered_map<WideString, TParts> FParts[2];  // by the platform switch: 8-bit, wide
 };
 
 // A fresh parser made from the source's Highlevel and Url, parsed; belongs to the caller. When
