@@ -145,43 +145,38 @@ void TUrlCrackerDomain::BaseParse() {
   if (FParsed || FUrl.empty())
     TtrvUrlCracker::Parse();
   else
-    TBaseParseMemo::OfThisThread().Parse(*this);
+    TBaseParseMemo::Shared().Parse(*this);
 }
 
 // ---- what the base parse gave before ----
 
-TBaseParseMemo& TBaseParseMemo::OfThisThread() {
-  thread_local TBaseParseMemo memo;
+TBaseParseMemo& TBaseParseMemo::Shared() {
+  static TBaseParseMemo memo;
   return memo;
 }
 
+size_t TBaseParseMemo::Count() {
+  TCriticalSectionGuard guard(FLock);
+  return FParts[0].size() + FParts[1].size();
+}
+
 void TBaseParseMemo::Clear() {
+  TCriticalSectionGuard guard(FLock);
   FParts[0].clear();
   FParts[1].clear();
 }
 
 void TBaseParseMemo::Parse(TUrlCrackerDomain& C) {
-  auto& parts = FParts[UnicodePlatform() ? 1 : 0];
-  auto hit = parts.find(C.FUrl);
-  if (hit == parts.end()) {
-    C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
-    if (Count() >= Limit) Clear();
-    TParts p;
-    p.Valid = C.FValid;
-    p.CanonicalUrl = C.FCanonicalUrl;
-    if (p.Valid) {
-      p.Port = C.FPort;
-      p.SchemeNumber = C.FSchemeNumber;
-      p.Scheme = C.FScheme;
-      p.Host = C.FHost;
-      p.UserName = C.FUserName;
-      p.Password = C.FPassword;
-      p.UrlPath = C.FUrlPath;
-      p.ExtraInfo = C.FExtraInfo;
-    }
-    parts.emplace(C.FUrl, std::move(p));
-    return;
-  }
+  const int platform = UnicodePlatform() ? 1 : 0;
+  if (Repeat(C, platform)) return;
+  C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
+  Remember(C, platform);
+}
+
+bool TBaseParseMemo::Repeat(TUrlCrackerDomain& C, int Platform) {
+  TCriticalSectionGuard guard(FLock);
+  auto hit = FParts[Platform].find(C.FUrl);
+  if (hit == FParts[Platform].end()) return false;
   // As the base parse leaves a parser: a canonical form that did not split changes no part.
   const TParts& p = hit->second;
   C.FCanonicalUrl.assign(p.CanonicalUrl);
@@ -197,6 +192,29 @@ void TBaseParseMemo::Parse(TUrlCrackerDomain& C) {
   }
   C.FValid = p.Valid;
   C.FParsed = true;
+  return true;
+}
+
+void TBaseParseMemo::Remember(const TUrlCrackerDomain& C, int Platform) {
+  TParts p;
+  p.Valid = C.FValid;
+  p.CanonicalUrl = C.FCanonicalUrl;
+  if (p.Valid) {
+    p.Port = C.FPort;
+    p.SchemeNumber = C.FSchemeNumber;
+    p.Scheme = C.FScheme;
+    p.Host = C.FHost;
+    p.UserName = C.FUserName;
+    p.Password = C.FPassword;
+    p.UrlPath = C.FUrlPath;
+    p.ExtraInfo = C.FExtraInfo;
+  }
+  TCriticalSectionGuard guard(FLock);
+  if (FParts[0].size() + FParts[1].size() >= Limit) {
+    FParts[0].clear();
+    FParts[1].clear();
+  }
+  FParts[Platform].emplace(C.FUrl, std::move(p));
 }
 
 void TUrlCrackerDomain::ApplyDomainRules() {

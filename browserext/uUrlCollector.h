@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "classlib/SyncObjs.h"
 #include "common/trvWideWinInet.h"
 #include "zonedialog/uVgtDomain.h"
 
@@ -51,19 +52,20 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   WideString FVGTDomain;
 };
 
-// What the base parse made of the URLs this thread gave it lately. Canonicalising and splitting
-// is a function of the URL (and of the platform switch) alone, and a browser window's addresses
-// come round again and again: every frame's address three times in one walk, and every address
-// of the page once more with each refresh of the zone dialog. A failed canonicalisation is not
-// kept: it raises anew. At most Limit addresses are kept; then the memo starts afresh.
+// What the base parse made of the URLs given to it lately. Canonicalising and splitting is a
+// function of the URL (and of the platform switch) alone, and a browser window's addresses come
+// round again and again: every frame's address three times in one walk, and every address of the
+// page once more with each refresh of the zone dialog. A failed canonicalisation is not kept: it
+// raises anew. At most Limit addresses are kept; then the memo starts afresh. One memo for the
+// process, under a lock, since browser windows may each have a thread of their own (and a
+// per-thread object would outlive the library on threads that end after it is unloaded).
 class TBaseParseMemo {
  public:
   static constexpr size_t Limit = 4096;
-  // The memo of the calling thread (browser windows may each have a thread of their own).
-  static TBaseParseMemo& OfThisThread();
+  static TBaseParseMemo& Shared();
   // Parses C's URL as the base parser does, or repeats what it did for that URL.
   void Parse(TUrlCrackerDomain& C);
-  size_t Count() const { return FParts[0].size() + FParts[1].size(); }
+  size_t Count();
   void Clear();
 
  private:
@@ -73,6 +75,11 @@ class TBaseParseMemo {
     int32_t SchemeNumber = 0;
     WideString CanonicalUrl, Scheme, Host, UserName, Password, UrlPath, ExtraInfo;
   };
+  // Copies a remembered parse into C; false when there is none.
+  bool Repeat(TUrlCrackerDomain& C, int Platform);
+  void Remember(const TUrlCrackerDomain& C, int Platform);
+
+  TCriticalSection FLock;
   std::unordered_map<WideString, TParts> FParts[2];  // by the platform switch: 8-bit, wide
 };
 

@@ -254,7 +254,7 @@ TEST(DomainRules, CopyOfAReusedParserIsAFreshParseWhateverCameBefore) {
 }
 
 TEST(DomainRules, RepeatedAddressGivesWhatItsFirstParseGave) {
-  TBaseParseMemo& memo = TBaseParseMemo::OfThisThread();
+  TBaseParseMemo& memo = TBaseParseMemo::Shared();
   const wchar_t* urls[] = {L"http://www.example.com/a?b#c", L"https://u:p@Sec.Example.co.uk:8443/",
                            L"javascript:void(0)", L"file:///c:/x/y.html", L"notaurl",
                            L"relative/path.html", L"ftp://ftp.example.org/", L"HTTP://10.1.2.3"};
