@@ -170,6 +170,10 @@ class Parser {
         v.Items.push_back(Value());
       }
       ++P;
+    } else if (c == L'{') {
+      ++P;
+      v.Type = TDescValue::Kind::Binary;
+      v.Bytes = HexData();
     } else if (IsIdentStart(c)) {
       v.Type = TDescValue::Kind::Ident;
       v.Text = Ident();
@@ -210,6 +214,28 @@ class Parser {
     }
     if (!any) R.Error(L"Ungültige Zahl", Line);
     return neg ? -n : n;
+  }
+
+  // Pairs of hexadecimal digits up to '}'.
+  std::string HexData() {
+    std::string bytes;
+    int high = -1;
+    for (;;) {
+      Skip();
+      if (AtEnd()) R.Error(L"'}' fehlt", Line);
+      wchar_t c = T[P++];
+      if (c == L'}') break;
+      if (!iswxdigit(c) || c > 0x7F) R.Error(L"Ungültige Binärdaten", Line);
+      int d = (c >= L'0' && c <= L'9') ? c - L'0' : (c | 0x20) - L'a' + 10;
+      if (high < 0) {
+        high = d;
+      } else {
+        bytes += static_cast<char>(high * 16 + d);
+        high = -1;
+      }
+    }
+    if (high >= 0) R.Error(L"Ungültige Binärdaten", Line);
+    return bytes;
   }
 
   // 'text' and #code parts, joined directly or across lines with +.
@@ -561,6 +587,12 @@ WideString TReader::ReadIdent() {
   const TDescValue& v = Take();
   if (v.Type != TDescValue::Kind::Ident) Error(L"Bezeichner erwartet", v.Line);
   return v.Text;
+}
+
+std::string TReader::ReadBinary() {
+  const TDescValue& v = Take();
+  if (v.Type != TDescValue::Kind::Binary) Error(L"Binärdaten erwartet", v.Line);
+  return v.Bytes;
 }
 
 void TReader::ReadListBegin() {

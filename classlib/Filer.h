@@ -8,6 +8,7 @@
 //     OnClick = Button1Click           component references
 //     Anchors = [akLeft, akTop]      sets
 //     Lines.Strings = ('a' 'b')      lists; a dotted name reaches a sub-object's property
+//     Picture.Data = {FFD8FF...}     binary data as hexadecimal digits (blanks and lines between)
 //     object Button1: TButton ... end
 //   end
 //
@@ -53,10 +54,11 @@ class TFiler : public TObject {
 
 // A parsed value of a description.
 struct TDescValue {
-  enum class Kind { String, Integer, Ident, Set, List } Type = Kind::Integer;
+  enum class Kind { String, Integer, Ident, Set, List, Binary } Type = Kind::Integer;
   WideString Text;  // String and Ident
   int64_t Int = 0;
   std::vector<TDescValue> Items;  // Set (identifiers) and List
+  std::string Bytes;              // Binary
   int Line = 0;
 };
 
@@ -84,6 +86,7 @@ class TReader : public TFiler {
   int64_t ReadInteger();
   bool ReadBoolean();
   WideString ReadIdent();
+  std::string ReadBinary();
   void ReadListBegin();
   bool EndOfList();
   void ReadListEnd();

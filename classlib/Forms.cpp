@@ -927,6 +927,7 @@ void TApplication::Initialize() {
   VGT_USE_UNIT(ActnList);
   VGT_USE_UNIT(StdCtrls);
   VGT_USE_UNIT(ExtCtrls);
+  VGT_USE_UNIT(ComCtrls);
   VGT_USE_UNIT(Themes);
   InitControls();
   ApplicationHandleException = HandleExceptionThroughApplication;

@@ -9,6 +9,9 @@
 // The JPEG library's configuration uses the platform's own boolean (unsigned char).
 #include <jpeglib.h>
 
+#include "classlib/Filer.h"
+#include "classlib/ResStrings.h"
+
 namespace {
 
 int ScreenLogPixelsY() {
@@ -422,7 +425,10 @@ void TGraphic::LoadFromResourceData(HINSTANCE Instance, const wchar_t* Name) {
   HRSRC r = FindResourceW(Instance, Name, reinterpret_cast<LPCWSTR>(RT_RCDATA));
   HGLOBAL g = r ? LoadResource(Instance, r) : nullptr;
   const void* p = g ? LockResource(g) : nullptr;
-  if (!p) throw EResNotFound("Ressource wurde nicht gefunden");
+  if (!p) {
+    const WideString name = IS_INTRESOURCE(Name) ? L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(Name)) : Name;
+    throw EResNotFound(FmtResStringA(SResNotFound, {name}));
+  }
   LoadFromMemory(p, SizeofResource(Instance, r));
 }
 
@@ -779,6 +785,26 @@ void TPicture::LoadFromMemory(const void* Data, size_t Size) {
   else throw EInvalidGraphic("Unbekannter Bildtyp");
   g->LoadFromMemory(Data, Size);
   Take(g.release());
+}
+
+void TPicture::LoadFromResourceName(HINSTANCE Instance, const WideString& Name) {
+  HRSRC r = FindResourceW(Instance, Name.c_str(), reinterpret_cast<LPCWSTR>(RT_RCDATA));
+  HGLOBAL g = r ? LoadResource(Instance, r) : nullptr;
+  const void* p = g ? LockResource(g) : nullptr;
+  if (!p) throw EResNotFound(FmtResStringA(SResNotFound, {Name}));
+  LoadFromMemory(p, SizeofResource(Instance, r));
+}
+
+void TPicture::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"Data",
+      [this](TReader* Reader) {
+        std::string bytes = Reader->ReadBinary();
+        if (bytes.empty()) SetGraphic(nullptr);
+        else LoadFromMemory(bytes.data(), bytes.size());
+      },
+      nullptr, FGraphic != nullptr);
 }
 
 void TPicture::LoadFromFile(const WideString& FileName) {

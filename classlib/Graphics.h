@@ -330,10 +330,15 @@ class TPicture : public TPersistent {
   // Recognises BMP, ICO and JPEG data by their first bytes.
   void LoadFromMemory(const void* Data, size_t Size);
   void LoadFromFile(const WideString& FileName);
+  // An RCDATA resource of Instance holding BMP, ICO or JPEG data; a missing resource raises
+  // EResNotFound naming it.
+  void LoadFromResourceName(HINSTANCE Instance, const WideString& Name);
   TNotifyEvent OnChange;
 
  protected:
   virtual void Changed(TObject* Sender);
+  // "Data" in a form description: the picture's file bytes (BMP, ICO or JPEG) in hexadecimal.
+  void DefineProperties(TFiler* Filer) override;
 
  private:
   void Take(TGraphic* Graphic);

@@ -1,10 +1,13 @@
-// The standard controls the forms need now: push button, single-line edit and label. Further
-// controls build on the same bases.
+// The standard controls: push, check and radio buttons, single- and multi-line edits, the combo
+// box, the label and the group box. Each windowed one is a window of the platform's own class.
 #pragma once
+
+#include <memory>
 
 #include "classlib/ActnList.h"
 #include "classlib/Controls.h"
 #include "classlib/Forms.h"
+#include "classlib/Strings.h"
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 VGT_ENUM(TAlignment, L"taLeftJustify", L"taRightJustify", L"taCenter");
@@ -164,4 +167,302 @@ class TLabel : public TCustomLabel {
   VGT_CLASS(TLabel, TCustomLabel)
  public:
   explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
+};
+
+// ======================= Multi-line edit =======================
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+VGT_ENUM(TScrollStyle, L"ssNone", L"ssHorizontal", L"ssVertical", L"ssBoth");
+
+class TCustomMemo;
+
+// The memo's lines as a string list over its window (EM_ messages); while the memo has no window,
+// over the text it keeps for the next one.
+class TMemoStrings : public TStrings {
+  VGT_CLASS(TMemoStrings, TStrings)
+ public:
+  explicit TMemoStrings(TCustomMemo* Memo) : FMemo(Memo) {}
+  AnsiString Get(int Index) const override;
+  int GetCount() const override;
+  void Put(int Index, const AnsiString& S) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  void Insert(int Index, const AnsiString& S) override;
+  void SetUpdateState(bool Updating) override;
+  // The memo's text as the window holds it (no line break added at the end).
+  AnsiString GetTextStr() const override;
+  // Every line break (CR LF, CR, LF) is stored as CR LF.
+  void SetTextStr(const AnsiString& Value) override;
+  TCustomMemo* Memo() const { return FMemo; }
+
+ private:
+  void CheckIndex(int Index, int Count) const;
+  TCustomMemo* FMemo;
+};
+
+class TCustomMemo : public TCustomEdit {
+  VGT_CLASS(TCustomMemo, TCustomEdit)
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  TStrings* Lines() const { return FLines.get(); }
+  void SetLines(TStrings* Value) { FLines->Assign(Value); }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value) { FWantReturns = Value; }
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void KeyPress(char& Key) override;
+  // Tab goes to the memo only with WantTabs, Enter only with WantReturns; otherwise they are the
+  // form's dialog keys.
+  bool WantsKey(WORD Key) override;
+
+  std::unique_ptr<TStrings> FLines;
+  TScrollStyle FScrollBars = TScrollStyle::ssNone;
+  bool FWordWrap = true;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+  TAlignment FAlignment = TAlignment::taLeftJustify;
+};
+
+class TMemo : public TCustomMemo {
+  VGT_CLASS(TMemo, TCustomMemo)
+ public:
+  explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
+};
+
+// ======================= Combo box =======================
+
+enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+VGT_ENUM(TComboBoxStyle, L"csDropDown", L"csSimple", L"csDropDownList", L"csOwnerDrawFixed",
+         L"csOwnerDrawVariable");
+
+class TCustomComboBox;
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, const RECT& Rect, UINT State)>;
+
+// The combo box's items as a string list over its window (CB_ messages, objects as item data);
+// while the combo box has no window they wait in a list of their own.
+class TCustomComboBoxStrings : public TStrings {
+  VGT_CLASS(TCustomComboBoxStrings, TStrings)
+ public:
+  explicit TCustomComboBoxStrings(TCustomComboBox* ComboBox) : FComboBox(ComboBox) {}
+  AnsiString Get(int Index) const override;
+  int GetCount() const override;
+  TObject* GetObject(int Index) const override;
+  void PutObject(int Index, TObject* AObject) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  void Insert(int Index, const AnsiString& S) override;
+  int Add(const AnsiString& S) override;
+  int IndexOf(const AnsiString& S) const override;
+  void SetUpdateState(bool Updating) override;
+  TCustomComboBox* ComboBox() const { return FComboBox; }
+  // Raises the list error for an index that is no item.
+  void CheckIndex(int Index) const;
+
+ protected:
+  HWND Window() const;
+  TCustomComboBox* FComboBox;
+};
+using TComboBoxStrings = TCustomComboBoxStrings;
+
+class TCustomComboBox : public TWinControl {
+  VGT_CLASS(TCustomComboBox, TWinControl)
+ public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  ~TCustomComboBox() override;
+
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  // -1 for none; another index outside the items raises the list error.
+  int ItemIndex();
+  void SetItemIndex(int Value);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  int DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(int Value);
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int Value);
+  int ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int Value);
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+  bool AutoDropDown() const { return FAutoDropDown; }
+  void SetAutoDropDown(bool Value) { FAutoDropDown = Value; }
+  bool AutoCloseUp() const { return FAutoCloseUp; }
+  void SetAutoCloseUp(bool Value) { FAutoCloseUp = Value; }
+  bool DroppedDown();
+  void SetDroppedDown(bool Value);
+  // Selection in the edit field, as the window counts.
+  int SelStart();
+  void SetSelStart(int Value);
+  int SelLength();
+  void SetSelLength(int Value);
+  AnsiString SelText();
+  void SelectAll();
+  void Clear();
+  // Adds the item at ItemIndex (with its object) to another list control's items.
+  virtual void CopySelection(TCustomComboBox* Destination);
+  // The edit and list child windows (0 when the style has none, or before the window exists).
+  HWND EditHandle() const { return FEditHandle; }
+  HWND ListHandle() const { return FListHandle; }
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  TDrawItemEvent OnDrawItem;
+  void Dispatch(TMessage& Message) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  // Messages of the edit and list child windows: true when handled (then Message.Result is the
+  // answer). The Unicode combo box puts its wide handling here.
+  virtual bool ChildMessage(TMessage& Message, HWND Child, WNDPROC ChildDefProc);
+  // A character typed into the edit field, after the key-press events: the auto-complete hook.
+  // Setting the character to 0 consumes it.
+  virtual void HandleEditChar(TMessage& Message);
+  // A character typed into a list style's closed box: the incremental search hook.
+  virtual void HandleListChar(TMessage& Message);
+  // Selects the first item that begins with S (from the top); true when there was one.
+  bool SelectMatchingItem(const AnsiString& S);
+  virtual void Change();
+  virtual void Select();
+  virtual void DropDown();
+  virtual void CloseUp();
+  virtual void DrawItem(int Index, const RECT& Rect, UINT State);
+  void KeyPress(char& Key) override;
+
+  // The items waiting for the next window, and the selection to give back with them.
+  std::unique_ptr<TStringList> FSaved;
+  int FSavedIndex = -1;
+
+  std::unique_ptr<TCustomComboBoxStrings> FItems;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
+  int FDropDownCount = 8;
+  bool FSorted = false;
+  int FMaxLength = 0;
+  int FItemHeight = 16;
+  bool FAutoComplete = true;
+  bool FAutoDropDown = false;
+  bool FAutoCloseUp = false;
+  AnsiString FFilter;
+  DWORD FLastKeyTime = 0;
+  HWND FEditHandle = nullptr;
+  HWND FListHandle = nullptr;
+  WNDPROC FEditDefProc = nullptr;
+  WNDPROC FListDefProc = nullptr;
+
+ private:
+  friend class TCustomComboBoxStrings;
+  static LRESULT CALLBACK ChildWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  void AttachChild(HWND Child, WNDPROC& DefProc);
+  void DetachChild(HWND Child, WNDPROC& DefProc);
+  LRESULT ChildProc(HWND Child, UINT Msg, WPARAM WParam, LPARAM LParam);
+  int DroppedHeight();
+};
+
+class TComboBox : public TCustomComboBox {
+  VGT_CLASS(TComboBox, TCustomComboBox)
+ public:
+  explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};
+
+// ======================= Check box and radio button =======================
+
+enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+VGT_ENUM(TCheckBoxState, L"cbUnchecked", L"cbChecked", L"cbGrayed");
+enum class TLeftRight { taLeftJustify, taRightJustify };
+VGT_ENUM(TLeftRight, L"taLeftJustify", L"taRightJustify");
+
+class TCustomCheckBox : public TButtonControl {
+  VGT_CLASS(TCustomCheckBox, TButtonControl)
+ public:
+  explicit TCustomCheckBox(TComponent* AOwner);
+  bool Checked() const { return FState == TCheckBoxState::cbChecked; }
+  void SetChecked(bool Value) { SetState(Value ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked); }
+  TCheckBoxState State() const { return FState; }
+  // A change of state fires OnClick (once); setting the same state fires nothing.
+  void SetState(TCheckBoxState Value);
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+  TLeftRight Alignment() const { return FAlignment; }
+  void SetAlignment(TLeftRight Value);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  // The next state a click gives: unchecked, checked, then grayed when allowed.
+  virtual void Toggle();
+  TCheckBoxState FState = TCheckBoxState::cbUnchecked;
+  bool FAllowGrayed = false;
+  TLeftRight FAlignment = TLeftRight::taRightJustify;
+};
+
+class TCheckBox : public TCustomCheckBox {
+  VGT_CLASS(TCheckBox, TCustomCheckBox)
+ public:
+  explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
+};
+
+// A radio button. The radio buttons of one parent form a group: checking one unchecks the others.
+// Only the checked one is a tab stop; the arrow keys move (and check) within the group.
+class TRadioButton : public TButtonControl {
+  VGT_CLASS(TRadioButton, TButtonControl)
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  // Checking unchecks the siblings and fires OnClick; nothing happens when the value is the same.
+  void SetChecked(bool Value);
+  TLeftRight Alignment() const { return FAlignment; }
+  void SetAlignment(TLeftRight Value);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void CMDialogChar(TMessage& Message);
+  bool FChecked = false;
+  TLeftRight FAlignment = TLeftRight::taRightJustify;
+};
+
+// ======================= Group box =======================
+
+class TCustomGroupBox : public TCustomControl {
+  VGT_CLASS(TCustomGroupBox, TCustomControl)
+ public:
+  explicit TCustomGroupBox(TComponent* AOwner);
+  void AdjustClientRect(RECT& Rect) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void CreateParams(TCreateParams& Params) override;
+  // Alt and the caption's accelerator focus the first child that can take the focus.
+  void CMDialogChar(TMessage& Message);
+};
+
+class TGroupBox : public TCustomGroupBox {
+  VGT_CLASS(TGroupBox, TCustomGroupBox)
+ public:
+  explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
 };

@@ -4,6 +4,7 @@
 #include <numeric>
 #include <utility>
 
+#include "classlib/Filer.h"
 #include "classlib/Lists.h"
 #include "classlib/ResStrings.h"
 
@@ -489,4 +490,18 @@ void TStringList::SetCaseSensitive(bool Value) {
 
 int TStringList::CompareStrings(const AnsiString& S1, const AnsiString& S2) const {
   return CompareAnsi(S1, S2, FCaseSensitive ? 0 : NORM_IGNORECASE);
+}
+
+void TStrings::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"Strings",
+      [this](TReader* Reader) {
+        TUpdateBracket update(this);
+        Clear();
+        Reader->ReadListBegin();
+        while (!Reader->EndOfList()) Add(Reader->ReadString());
+        Reader->ReadListEnd();
+      },
+      nullptr, GetCount() > 0);
 }

@@ -96,6 +96,8 @@ class TStrings : public TPersistent {
  protected:
   // Raises EStringListError with the list-index message for Index.
   [[noreturn]] static void IndexError(int Index);
+  // "Strings" in a form description: the items as a list of strings.
+  void DefineProperties(TFiler* Filer) override;
 
  private:
   int FUpdateCount = 0;
