@@ -1,6 +1,7 @@
 #include "unicode/UtxStdCtrls.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "classlib/ResStrings.h"
 #include "classlib/SysUtils.h"
