@@ -239,4 +239,251 @@ TEST_F(UtxControlsForm, ExtraDescriptionPropertiesLoadAndChangeNothing) {
   EXPECT_EQ(F->Find<TUtxEdit>(L"NameEdit")->Text(), Shown(kEditText));
 }
 
+// ---- Memo ----
+
+TEST_F(UtxControlsForm, MemoLinesAreAddedChangedAndReadWide) {
+  auto* memo = F->Find<TUtxMemo>(L"Notes");
+  TUtxStrings* lines = memo->Lines();
+  lines->SetText(L"a\r\nb");
+  ASSERT_EQ(lines->Count(), 2);
+  lines->Add(kJapanese);
+  EXPECT_EQ(memo->Text(), Shown(L"a\r\nb\r\n" + kJapanese));
+  lines->SetText(L"a\r\nb\r\n");
+  EXPECT_EQ(lines->Count(), 2);
+  lines->Add(L"c");
+  EXPECT_EQ(memo->Text(), L"a\r\nb\r\nc\r\n");
+  // Changed and inserted lines keep every character.
+  lines->SetStrings(1, kGreek);
+  lines->Insert(0, kLine1);
+  ASSERT_EQ(lines->Count(), 4);
+  EXPECT_EQ(lines->Strings(0), Shown(kLine1));
+  EXPECT_EQ(lines->Strings(2), Shown(kGreek));
+  EXPECT_EQ(MemoLineW(memo->Handle(), 2), Shown(kGreek));
+  lines->Delete(0);
+  EXPECT_EQ(lines->Strings(1), Shown(kGreek));
+  // Two lines past the end: nothing.
+  const WideString before = memo->Text();
+  lines->Insert(lines->Count() + 1, L"never");
+  EXPECT_EQ(memo->Text(), before);
+  // Lone LF and U+2028 are stored as CR LF; the text has no final break added.
+  lines->SetText(L"x\ny\x2028z");
+  EXPECT_EQ(lines->Text(), L"x\r\ny\r\nz");
+  EXPECT_EQ(lines->Count(), 3);
+  lines->Clear();
+  EXPECT_EQ(lines->Count(), 0);
+  EXPECT_EQ(memo->Text(), L"");
+}
+
+TEST_F(UtxControlsForm, MemoLinesFromCodeBeforeAndAfterTheWindow) {
+  auto* memo = new TUtxMemo(F.get());
+  memo->SetParent(F.get());
+  memo->Lines()->Add(kLine2);
+  memo->Lines()->Add(kGreek);
+  memo->RecreateWnd();
+  memo->HandleNeeded();
+  ASSERT_EQ(memo->Lines()->Count(), 2);
+  EXPECT_EQ(memo->Lines()->Strings(0), Shown(kLine2));
+  EXPECT_EQ(memo->Lines()->Strings(1), Shown(kGreek));
+  // A line index that is none reads empty.
+  EXPECT_EQ(memo->Lines()->Strings(99), L"");
+}
+
+// ---- Edit ----
+
+TEST_F(UtxControlsForm, PasswordCharacterOutsideTheCodePage) {
+  auto* edit = F->Find<TUtxEdit>(L"NameEdit");
+  edit->SetPasswordChar(L"\x25CF");
+  EXPECT_EQ(edit->TCustomEdit::PasswordChar(), '*');
+  EXPECT_EQ(edit->PasswordChar(), L"\x25CF");
+  if (UnicodePlatform()) {
+    EXPECT_EQ(SendMessageW(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0x25CF);
+    // Kept for the next window.
+    edit->RecreateWnd();
+    EXPECT_EQ(SendMessageW(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0x25CF);
+  }
+  edit->TCustomEdit::SetPasswordChar('#');
+  EXPECT_EQ(edit->PasswordChar(), L"#");
+  edit->SetPasswordChar(L"xy");
+  EXPECT_EQ(edit->PasswordChar(), L"x");
+  edit->SetPasswordChar(L"");
+  EXPECT_EQ(edit->PasswordChar(), L"");
+  EXPECT_EQ(edit->TCustomEdit::PasswordChar(), 0);
+}
+
+TEST_F(UtxControlsForm, EditSelectionCountsCharacters) {
+  auto* edit = F->Find<TUtxEdit>(L"NameEdit");
+  edit->SetText(kJapanese + L"abc");
+  edit->SetSelStart(2);
+  edit->SetSelLength(3);
+  EXPECT_EQ(edit->SelStart(), 2);
+  EXPECT_EQ(edit->SelLength(), 3);
+  EXPECT_EQ(edit->SelText(), Shown(kJapanese).substr(2, 1) + L"ab");
+}
+
+// ---- Combo box ----
+
+TEST_F(UtxControlsForm, ListStyleSearchesByTypedPrefix) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Languages");
+  HWND h = c->Handle();
+  Type(h, L'g');
+  EXPECT_EQ(c->ItemIndex(), 2) << "Georgian";
+  Type(h, L'e');
+  Type(h, L'r');
+  EXPECT_EQ(c->ItemIndex(), 3) << "German";
+  EXPECT_EQ(F->Selects, 2);
+  // Backspace shortens the filter and leaves the selection.
+  Type(h, L'\b');
+  EXPECT_EQ(c->ItemIndex(), 3);
+  Type(h, L'x');  // "gex" matches nothing: the key goes on, the selection stays
+  EXPECT_EQ(c->ItemIndex(), 3);
+  EXPECT_EQ(F->Selects, 2);
+  if (UnicodePlatform()) {
+    // Characters outside the code page search too (after a pause the filter would restart;
+    // here the unmatched filter keeps it from matching, so the index shows the search ran).
+    c->SetItemIndex(-1);
+    Type(h, L'\b');
+    Type(h, L'\b');
+    Type(h, L'\b');
+    Type(h, kJapanese[0]);
+    EXPECT_EQ(c->ItemIndex(), 5);
+    EXPECT_EQ(c->Text(), kJapanese);
+  }
+}
+
+TEST_F(UtxControlsForm, EditStyleCompletesTypedPrefixKeepingItsCase) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Entry");
+  ShowAndActivate();
+  c->SetText(L"");
+  HWND edit = c->EditHandle();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(IsWindowUnicode(edit) != 0, UnicodePlatform());
+  int clicks = 0;
+  c->OnClick = [&](TObject*) { ++clicks; };
+  Type(edit, L'e');
+  Type(edit, L'n');
+  EXPECT_EQ(c->Text(), L"english") << "the typed part keeps its case";
+  EXPECT_EQ(c->ItemIndex(), 0);
+  EXPECT_EQ(c->SelStart(), 2);
+  EXPECT_EQ(c->SelText(), L"glish");
+  EXPECT_EQ(clicks, 1) << "the second match is the same item";
+  // Typed in another case, the typed part stays as typed.
+  c->SetText(L"");
+  Type(edit, L'E');
+  Type(edit, L'N');
+  EXPECT_EQ(c->Text(), L"ENglish");
+  // No item begins with the text: the key reaches the field unchanged.
+  c->SetText(L"");
+  Type(edit, L'x');
+  EXPECT_EQ(c->Text(), L"x");
+  if (UnicodePlatform()) {
+    c->SetText(L"");
+    Type(edit, kGreek[0]);
+    EXPECT_EQ(c->Text(), kGreek);
+    EXPECT_EQ(c->SelText(), kGreek.substr(1));
+    EXPECT_EQ(c->ItemIndex(), 1);
+  }
+}
+
+// The match text was left unset when the caret stood inside the text: a character typed there is
+// an ordinary character and completes nothing.
+TEST_F(UtxControlsForm, CharacterTypedInsideTheTextCompletesNothing) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Entry");
+  ShowAndActivate();
+  c->SetItemIndex(-1);
+  c->SetText(L"Eg");
+  c->SetSelStart(1);
+  c->SetSelLength(0);
+  int clicks = 0;
+  c->OnClick = [&](TObject*) { ++clicks; };
+  TMessage m{WM_CHAR, L'n', 1, 0};
+  c->HandleEditChar(m);
+  EXPECT_EQ(WideCharOfCharMessage(m), L'n') << "the character goes on";
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(clicks, 0);
+  Type(c->EditHandle(), L'n');
+  EXPECT_EQ(c->Text(), L"Eng");
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(UtxControlsForm, EnterOrEscapeClosesTheDroppedListAndGoesNoFurther) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Entry");
+  ShowAndActivate();
+  c->SetText(L"ab");
+  c->SetDroppedDown(true);
+  ASSERT_TRUE(c->DroppedDown());
+  Type(c->EditHandle(), L'\x1B');
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->Text(), L"ab");
+}
+
+TEST_F(UtxControlsForm, SelectionByKeyboardGivesTheWideItemText) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Languages");
+  ShowAndActivate();
+  c->SetItemIndex(3);
+  SendMessageW(c->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(c->ItemIndex(), 4);
+  EXPECT_EQ(c->Text(), Shown(kGreek));
+  EXPECT_EQ(F->Selects, 1);
+  SendMessageW(c->Handle(), WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(c->Text(), Shown(kJapanese));
+  // A selection change to no item empties the text.
+  c->SetItemIndex(-1);
+  c->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), 0);
+  EXPECT_EQ(c->Text(), L"");
+}
+
+TEST_F(UtxControlsForm, ItemsCarryObjectsAndCopyWideToAnotherList) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Entry");
+  TObject tag;
+  const int i = c->Items()->AddObject(kLine1, &tag);
+  EXPECT_EQ(c->Items()->Objects(i), &tag);
+  EXPECT_EQ(c->Items()->IndexOf(kLine1), i);
+  c->SetItemIndex(i);
+  auto* target = new TUtxTestComboBox(F.get());
+  target->SetParent(F.get());
+  c->CopySelection(target);
+  ASSERT_EQ(target->Items()->Count(), 1);
+  EXPECT_EQ(target->Items()->Strings(0), Shown(kLine1));
+  EXPECT_EQ(target->Items()->Objects(0), &tag);
+  // A plain combo box gets the item converted.
+  auto* plain = new TComboBox(F.get());
+  plain->SetParent(F.get());
+  c->CopySelection(plain);
+  EXPECT_EQ(plain->Items()->Get(0), NarrowText(kLine1));
+  EXPECT_EQ(plain->Items()->GetObject(0), &tag);
+  // Clearing keeps the edit field's text.
+  c->SetText(kGreek);
+  c->Items()->Clear();
+  EXPECT_EQ(c->Items()->Count(), 0);
+  EXPECT_EQ(c->Text(), Shown(kGreek));
+}
+
+// The 8-bit item read gave the list a buffer of the item's length for a text and its terminator.
+TEST_F(UtxControlsForm, EightBitItemReadGetsWholeItemsAndEmptyForBadIndexes) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Entry");
+  TStrings* ansi = c->TCustomComboBox::Items();
+  ASSERT_NE(dynamic_cast<TD7PatchedComboBoxStrings*>(ansi), nullptr);
+  c->Items()->Clear();
+  for (int n = 1; n <= 40; ++n) c->Items()->Add(WideString(static_cast<size_t>(n), static_cast<wchar_t>(L'a' + n % 26)));
+  for (int n = 1; n <= 40; ++n)
+    ASSERT_EQ(ansi->Get(n - 1), AnsiString(static_cast<size_t>(n), static_cast<char>('a' + n % 26))) << n;
+  EXPECT_NE(HeapValidate(GetProcessHeap(), 0, nullptr), FALSE);
+  EXPECT_EQ(ansi->Get(40), "");
+  EXPECT_EQ(ansi->Get(-1), "");
+  EXPECT_EQ(c->Items()->Strings(99), L"");
+}
+
+TEST_F(UtxControlsForm, HostileComboInputIsRefusedOrReadEmpty) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Entry");
+  EXPECT_THROW(c->SetItemIndex(99), EStringListError);
+  EXPECT_EQ(c->Items()->Strings(-5), L"");
+  c->Items()->Add(L"");
+  EXPECT_EQ(c->Items()->Strings(c->Items()->Count() - 1), L"");
+  const WideString big(65536, L'\x4E2D');
+  c->SetText(big);
+  EXPECT_EQ(c->Text().size(), UnicodePlatform() ? big.size() : c->Text().size());
+  EXPECT_FALSE(c->SelectMatchingItem(L"\x0416\x0416\x0416", false, true));
+}
+
 }  // namespace
