@@ -119,14 +119,30 @@ int GetWideSelLength(TCustomEdit* Control) { return WideSelLengthOf(EditSelectio
 void SetWideSelLength(TCustomEdit* Control, int Value) { SetWideSelLengthOf(EditSelection(Control), Value); }
 WideString GetWideSelText(TCustomEdit* Control) { return WideSelTextOf(EditSelection(Control)); }
 
+namespace {
+
+// The class library hands a long text to a new edit window as 8-bit text after creating it; the
+// wide text is given back afterwards so that no character outside the code page is lost.
+template <class TCreate>
+void CreateEditWndKeepingWideText(TCustomEdit* Control, const TCreate& InheritedCreateWnd) {
+  if (!UnicodePlatform()) {
+    InheritedCreateWnd();
+    return;
+  }
+  const WideString wide = HeldWideCaptionOr(Control, WidenText(Control->TControl::Text()));
+  InheritedCreateWnd();
+  if (GetWideControlText(Control) != wide) SetWideControlText(Control, wide);
+}
+
+}  // namespace
+
 void TUtxCustomEdit::CreateWnd() {
-  // The class library hands a long text to its new window as 8-bit text after creating it; the
-  // wide text is given back afterwards so that no character outside the code page is lost.
-  const WideString wide = UnicodePlatform() ? HeldWideCaptionOr(this, WidenText(TextField())) : WideString();
-  TCustomEdit::CreateWnd();
-  if (!UnicodePlatform()) return;
-  if (GetWideControlText(this) != wide) SetWideControlText(this, wide);
-  if (FWidePasswordChar) SendMessageW(FHandle, EM_SETPASSWORDCHAR, FWidePasswordChar, 0);
+  CreateEditWndKeepingWideText(this, [this] { TCustomEdit::CreateWnd(); });
+  if (UnicodePlatform() && FWidePasswordChar) SendMessageW(FHandle, EM_SETPASSWORDCHAR, FWidePasswordChar, 0);
+}
+
+void TUtxCustomMemo::CreateWnd() {
+  CreateEditWndKeepingWideText(this, [this] { TCustomMemo::CreateWnd(); });
 }
 
 WideString TUtxCustomEdit::PasswordChar() {

@@ -106,6 +106,7 @@ class TUtxCustomMemo : public TUtxControlBase<TCustomMemo> {
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override { CreateUnicodeEditWindow(this, Params); }
+  void CreateWnd() override;
 
  private:
   std::unique_ptr<TUtxMemoStrings> FWideLines;

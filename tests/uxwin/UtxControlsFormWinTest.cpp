@@ -486,4 +486,340 @@ TEST_F(UtxControlsForm, HostileComboInputIsRefusedOrReadEmpty) {
   EXPECT_FALSE(c->SelectMatchingItem(L"\x0416\x0416\x0416", false, true));
 }
 
+// ---- Label, buttons, radio buttons ----
+
+TEST_F(UtxControlsForm, RadioButtonsOfOneParentAreOneGroupAndTellOnlyChanges) {
+  auto* a = F->Find<TUtxRadioButton>(L"RadioA");
+  auto* b = F->Find<TUtxRadioButton>(L"RadioB");
+  auto* c = F->Find<TUtxRadioButton>(L"RadioC");
+  EXPECT_TRUE(a->Checked());
+  auto* elsewhere = new TUtxRadioButton(F.get());
+  elsewhere->SetParent(F.get());
+  elsewhere->SetChecked(true);
+  F->Clicked.clear();
+  b->SetChecked(true);
+  b->SetChecked(true);
+  EXPECT_FALSE(a->Checked());
+  EXPECT_FALSE(c->Checked());
+  EXPECT_TRUE(elsewhere->Checked());
+  EXPECT_EQ(F->Clicked, (std::vector<WideString>{L"RadioB"}));
+  ShowAndActivate();
+  SendMessageW(c->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  SendMessageW(c->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_TRUE(c->Checked());
+  EXPECT_EQ(SendMessageW(b->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(F->Clicked, (std::vector<WideString>{L"RadioB", L"RadioC"}));
+  // The wide caption survives the checked state's new window.
+  c->RecreateWnd();
+  EXPECT_EQ(WindowText(c->Handle()), Shown(L"\x4E09\x3064"));
+  EXPECT_EQ(SendMessageW(c->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(UtxControlsForm, AcceleratorsMatchTheWideCaptions) {
+  ShowAndActivate();
+  auto* ok = F->Find<TUtxButton>(L"OkButton");
+  // '&Ωmega': the character ω clicks it, whatever its case.
+  EXPECT_EQ(ok->Perform(CM_DIALOGCHAR, 0x03C9, 0), 1);
+  EXPECT_EQ(F->OkClicks, 1);
+  EXPECT_EQ(ok->Perform(CM_DIALOGCHAR, L'm', 0), 0);
+  EXPECT_EQ(F->OkClicks, 1);
+  // The radio button takes the focus instead; disabled it lets the message go on unanswered.
+  auto* b = F->Find<TUtxRadioButton>(L"RadioB");
+  EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 0x03B4, 0), 1);
+  EXPECT_EQ(GetFocus(), b->Handle());
+  EXPECT_TRUE(b->Checked());
+  b->SetEnabled(false);
+  EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 0x0394, 0), 0);
+  // The label focuses its control; without one, or with ShowAccelChar off, it does nothing.
+  auto* title = F->Find<TUtxLabel>(L"Title");
+  auto* edit = F->Find<TUtxEdit>(L"NameEdit");
+  EXPECT_EQ(title->Perform(CM_DIALOGCHAR, 0x0438, 0), 1);
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  title->SetShowAccelChar(false);
+  EXPECT_EQ(title->Perform(CM_DIALOGCHAR, 0x0418, 0), 0);
+  title->SetShowAccelChar(true);
+  title->SetFocusControl(nullptr);
+  EXPECT_EQ(title->Perform(CM_DIALOGCHAR, 0x0418, 0), 0);
+}
+
+TEST_F(UtxControlsForm, LabelWithoutVisibleTextIsOneLineHigh) {
+  auto* title = F->Find<TUtxLabel>(L"Title");
+  const int lineHeight = title->Height();
+  ASSERT_GT(lineHeight, 0);
+  title->SetCaption(L"");
+  EXPECT_EQ(title->Height(), lineHeight);
+  EXPECT_GT(title->Width(), 0);
+  title->SetCaption(L"&");
+  EXPECT_EQ(title->Height(), lineHeight);
+  // Wider text, wider label; "&&" shows one ampersand.
+  title->SetCaption(kLine1 + kLine1);
+  const int wide = title->Width();
+  title->SetCaption(kLine1);
+  EXPECT_LT(title->Width(), wide);
+  title->SetCaption(L"Fish && Chips");
+  const int shown = title->Width();
+  title->SetShowAccelChar(false);
+  title->SetCaption(L"");
+  title->SetCaption(L"Fish && Chips");
+  EXPECT_GT(title->Width(), shown) << "with both ampersands shown";
+}
+
+TEST_F(UtxControlsForm, LinkClassesFollowTheControlClass) {
+  EXPECT_EQ(GetUtxActionLinkClass(F->Find<TUtxButton>(L"OkButton"))->Class, TUtxButtonActionLink::StaticClass());
+  EXPECT_EQ(GetUtxActionLinkClass(F->Find<TUtxRadioButton>(L"RadioA"))->Class, TUtxButtonActionLink::StaticClass());
+  EXPECT_EQ(GetUtxActionLinkClass(F->Find<TUtxLabel>(L"Title"))->Class, TUtxControlActionLink::StaticClass());
+  EXPECT_EQ(GetUtxActionLinkClass(F->Find<TUtxImage>(L"Photo"))->Class, TUtxControlActionLink::StaticClass());
+  EXPECT_EQ(GetUtxActionLinkClass(F->Find<TUtxEdit>(L"NameEdit"))->Class, TUtxWinControlActionLink::StaticClass());
+  EXPECT_EQ(GetUtxActionLinkClass(F->Find<TUtxTabSheet>(L"FirstSheet"))->Class,
+            TUtxWinControlActionLink::StaticClass());
+}
+
+TEST_F(UtxControlsForm, WideActionCaptionReachesLinkedControls) {
+  auto* action = new TUtxAction(F.get());
+  const WideString caption = L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C \x958B";
+  action->SetCaption(caption);
+  action->SetHint(L"\x03C9|\x03C9 long");
+  auto* ok = F->Find<TUtxButton>(L"OkButton");
+  auto* title = F->Find<TUtxLabel>(L"Title");
+  auto* panel = F->Find<TUtxPanel>(L"Choices");
+  for (TControl* c : std::initializer_list<TControl*>{ok, title, panel}) c->SetAction(action);
+  EXPECT_EQ(WindowText(ok->Handle()), Shown(caption));
+  EXPECT_EQ(GetWideControlText(title), Shown(caption));
+  EXPECT_EQ(panel->GetCaption(), Shown(caption));
+  EXPECT_EQ(GetWideHint(ok), Shown(L"\x03C9|\x03C9 long"));
+  const WideString next = L"\x4E2D \x0436";
+  action->SetCaption(next);
+  EXPECT_EQ(WindowText(ok->Handle()), Shown(next));
+  EXPECT_EQ(GetWideControlText(title), Shown(next));
+  EXPECT_EQ(panel->GetCaption(), Shown(next));
+}
+
+// Records the names a component defines for the description reader.
+class TRecordingFiler : public TFiler {
+ public:
+  void DefineProperty(const WideString& Name, const TReaderProc&, const TWriterProc&, bool) override {
+    Names.push_back(Name);
+  }
+  std::vector<WideString> Names;
+};
+
+TEST_F(UtxControlsForm, EveryWideTextPropertyHasItsDescriptionNames) {
+  auto names = [](TPersistent* Instance) {
+    TRecordingFiler filer;
+    DefineWideStringProperties(&filer, Instance);
+    return filer.Names;
+  };
+  using V = std::vector<WideString>;
+  EXPECT_EQ(names(F->Find<TUtxEdit>(L"NameEdit")),
+            (V{L"HintW", L"Hint_UTF7", L"TextW", L"Text_UTF7", L"PasswordCharW", L"PasswordChar_UTF7"}));
+  EXPECT_EQ(names(F->Find<TUtxLabel>(L"Title")), (V{L"HintW", L"Hint_UTF7", L"CaptionW", L"Caption_UTF7"}));
+  // In the order of the published list: a property published again keeps its inherited place.
+  EXPECT_EQ(names(F->Find<TUtxButton>(L"OkButton")), (V{L"HintW", L"Hint_UTF7", L"CaptionW", L"Caption_UTF7"}));
+  EXPECT_EQ(names(F->Find<TUtxMemo>(L"Notes")), (V{L"HintW", L"Hint_UTF7"}));
+  EXPECT_EQ(names(F->Find<TUtxImage>(L"Photo")), (V{L"HintW", L"Hint_UTF7"}));
+  EXPECT_EQ(names(F->Find<TUtxTabSheet>(L"FirstSheet")), (V{L"HintW", L"Hint_UTF7", L"CaptionW", L"Caption_UTF7"}));
+  EXPECT_EQ(names(F->Find<TUtxPageControl>(L"Pages")), (V{L"HintW", L"Hint_UTF7"}));
+}
+
+// ---- Page control ----
+
+TEST_F(UtxControlsForm, PagesSwitchByTabMessagesKeysAndAccelerators) {
+  auto* pages = F->Find<TUtxPageControl>(L"Pages");
+  auto* first = F->Find<TUtxTabSheet>(L"FirstSheet");
+  auto* second = F->Find<TUtxTabSheet>(L"SecondSheet");
+  auto* third = F->Find<TUtxTabSheet>(L"ThirdSheet");
+  ShowAndActivate();
+  pages->Perform(TCM_SETCURFOCUS, 2, 0);
+  EXPECT_EQ(pages->ActivePage(), third);
+  EXPECT_EQ(F->Changes, 1);
+  // Ctrl+Tab turns to the next page (wrapping), with the page control focused.
+  pages->SetFocus();
+  SetCtrl(true);
+  PostMessageW(pages->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  Application->ProcessMessages();
+  SetCtrl(false);
+  EXPECT_EQ(pages->ActivePage(), first);
+  EXPECT_EQ(F->Changes, 2);
+  // Alt and the accelerator of a wide caption ('&Σύνθετα': σ).
+  EXPECT_EQ(pages->Perform(CM_DIALOGCHAR, 0x03C3, 0), 1);
+  EXPECT_EQ(pages->ActivePage(), second);
+  EXPECT_EQ(pages->TabIndex(), 1);
+  EXPECT_EQ(F->Changes, 3);
+  // A refused change still counts as handled, and nothing moves.
+  F->AllowChange = false;
+  pages->Perform(TCM_SETCURFOCUS, 0, 0);
+  EXPECT_EQ(pages->ActivePage(), second);
+  EXPECT_EQ(pages->Perform(CM_DIALOGCHAR, 0x03C3, 0), 1);
+  SetCtrl(true);
+  PostMessageW(pages->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  Application->ProcessMessages();
+  SetCtrl(false);
+  EXPECT_EQ(pages->ActivePage(), second);
+  EXPECT_EQ(pages->TabIndex(), 1);
+  EXPECT_EQ(F->Changes, 3);
+  // No page has the character: the message goes on unanswered.
+  F->AllowChange = true;
+  EXPECT_EQ(pages->Perform(CM_DIALOGCHAR, L'q', 0), 0);
+}
+
+TEST_F(UtxControlsForm, TabCaptionsFollowTheSheetsWideCaptions) {
+  auto* pages = F->Find<TUtxPageControl>(L"Pages");
+  auto* third = F->Find<TUtxTabSheet>(L"ThirdSheet");
+  third->SetCaption(kGreek);
+  EXPECT_EQ(third->GetCaption(), Shown(kGreek));
+  if (UnicodePlatform()) {
+    EXPECT_EQ(TabTextW(pages->Handle(), 2), kGreek);
+  }
+  // A new sheet's caption set before its window exists shows on its tab.
+  auto* fourth = new TUtxTabSheet(F.get());
+  fourth->SetCaption(kJapanese);
+  fourth->SetPageControl(pages);
+  ASSERT_EQ(pages->TabCount(), 4);
+  if (UnicodePlatform()) {
+    EXPECT_EQ(TabTextW(pages->Handle(), 3), kJapanese);
+  }
+  // The 8-bit caption set while the sheet has no window replaces the held wide one; the same
+  // text again changes nothing.
+  auto* loose = new TUtxTabSheet(F.get());
+  loose->SetCaption(kGreek);
+  loose->TControl::SetCaption("Plain");
+  EXPECT_EQ(loose->GetCaption(), L"Plain");
+  loose->TControl::SetCaption("Plain");
+  EXPECT_EQ(loose->GetCaption(), L"Plain");
+  // A text item for a tab that is none sets nothing and harms nothing.
+  char text[] = "ghost";
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  EXPECT_EQ(pages->Perform(TCM_SETITEMA, 99, reinterpret_cast<LPARAM>(&item)), 0);
+  EXPECT_EQ(pages->TabCount(), 4);
+}
+
+// ---- Image and panel ----
+
+// Paints a control into a memory bitmap and reads its pixels back.
+class TPixels {
+ public:
+  explicit TPixels(TControl* Control) : W(Control->Width()), H(Control->Height()) {
+    HDC screen = GetDC(nullptr);
+    DC = CreateCompatibleDC(screen);
+    Bitmap = CreateCompatibleBitmap(screen, W, H);
+    ReleaseDC(nullptr, screen);
+    Old = SelectObject(DC, Bitmap);
+    RECT r{0, 0, W, H};
+    FillRect(DC, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (auto* w = dynamic_cast<TWinControl*>(Control)) w->PaintTo(DC, 0, 0);
+    else Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+  }
+  ~TPixels() {
+    SelectObject(DC, Old);
+    DeleteObject(Bitmap);
+    DeleteDC(DC);
+  }
+  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y); }
+  const int W, H;
+
+ private:
+  HDC DC;
+  HBITMAP Bitmap;
+  HGDIOBJ Old;
+};
+
+bool Reddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60; }
+bool Bluish(COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 60 && GetGValue(c) < 60; }
+
+TEST_F(UtxControlsForm, ImagePaintsAJpegResourceThroughItsUnicodePicture) {
+  auto* photo = F->Find<TUtxImage>(L"Photo");
+  ASSERT_NE(photo->GetPicture(), nullptr);
+  EXPECT_EQ(photo->Picture(), photo->GetPicture());
+  photo->Picture()->LoadFromResourceName(GetModuleHandleW(nullptr), L"REDBLUE");
+  ASSERT_EQ(photo->Picture()->Width(), 16);
+  {
+    TPixels p(photo);
+    EXPECT_TRUE(Reddish(p.At(5, 20))) << std::hex << p.At(5, 20);
+    EXPECT_TRUE(Bluish(p.At(58, 20))) << std::hex << p.At(58, 20);
+  }
+  // The image still hears of its picture's changes (an automatic size follows the picture).
+  photo->SetStretch(false);
+  photo->SetAutoSize(true);
+  TUtxPicture other;
+  other.LoadFromResourceName(GetModuleHandleW(nullptr), L"REDBLUE");
+  photo->SetPicture(&other);
+  EXPECT_EQ(photo->Width(), 16);
+  EXPECT_EQ(photo->Height(), 8);
+}
+
+TEST_F(UtxControlsForm, PanelPaintsBevelsBorderFaceAndItsWideCaption) {
+  auto* panel = F->Find<TUtxPanel>(L"Choices");
+  // The children would cover the face.
+  for (const wchar_t* n : {L"RadioA", L"RadioB", L"RadioC"}) F->Find<TUtxRadioButton>(n)->SetVisible(false);
+  TPixels p(panel);
+  const COLORREF lit = ColorToRGB(clBtnHighlight), shadow = ColorToRGB(clBtnShadow), face = ColorToRGB(panel->Color());
+  // From the outside in: 2 lit lines (raised), 3 lines of the face colour, 2 shadow lines
+  // (lowered) at top and left, then the face.
+  EXPECT_EQ(p.At(0, 50), lit);
+  EXPECT_EQ(p.At(1, 50), lit);
+  EXPECT_EQ(p.At(p.W - 1, 50), shadow);
+  EXPECT_EQ(p.At(3, 50), face);
+  EXPECT_EQ(p.At(5, 50), shadow);
+  EXPECT_EQ(p.At(6, 50), shadow);
+  EXPECT_EQ(p.At(p.W - 6, 50), lit);
+  EXPECT_EQ(p.At(10, 10), face);
+  // The caption is right-aligned on the vertical middle: something other than the face there.
+  bool text = false;
+  for (int x = p.W / 2; x < p.W - 8 && !text; ++x)
+    for (int y = p.H / 2 - 4; y <= p.H / 2 + 4 && !text; ++y) text = p.At(x, y) != face;
+  EXPECT_TRUE(text);
+  bool left = false;
+  for (int x = 10; x < 40 && !left; ++x)
+    for (int y = p.H / 2 - 4; y <= p.H / 2 + 4 && !left; ++y) left = p.At(x, y) != face;
+  EXPECT_FALSE(left) << "right-aligned: the left of the middle line stays empty";
+}
+
+// ---- Hostile input ----
+
+TEST_F(UtxControlsForm, EmptyAndLongTextsSurviveEveryWay) {
+  auto* edit = F->Find<TUtxEdit>(L"NameEdit");
+  auto* memo = F->Find<TUtxMemo>(L"Notes");
+  edit->SetText(L"");
+  EXPECT_EQ(edit->Text(), L"");
+  edit->RecreateWnd();
+  EXPECT_EQ(WindowText(edit->Handle()), L"");
+  WideString big;
+  for (int i = 0; i < 65536 / 4; ++i) big += L"a\x03C9\x4E2D\x0416";
+  edit->SetText(big);
+  EXPECT_TRUE(edit->Text() == Shown(big)) << edit->Text().size();
+  edit->RecreateWnd();
+  edit->HandleNeeded();
+  EXPECT_TRUE(edit->Text() == Shown(big)) << "the long text goes to the new window whole";
+  memo->SetWordWrap(false);  // lines as the text has them, not as they wrap
+  memo->Lines()->SetText(big + L"\r\n" + kGreek);
+  ASSERT_EQ(memo->Lines()->Count(), 2);
+  EXPECT_TRUE(memo->Lines()->Strings(0) == Shown(big)) << memo->Lines()->Strings(0).substr(0, 8);
+  EXPECT_EQ(memo->Lines()->Strings(1), Shown(kGreek));
+  memo->RecreateWnd();
+  memo->HandleNeeded();
+  EXPECT_EQ(memo->Lines()->Strings(1), Shown(kGreek));
+  auto* label = F->Find<TUtxLabel>(L"Title");
+  label->SetCaption(big);
+  EXPECT_TRUE(GetWideControlText(label) == Shown(big));
+  label->SetCaption(L"");
+  EXPECT_EQ(GetWideControlText(label), L"");
+}
+
+TEST_F(UtxControlsForm, ScreenshotOnRequest) {
+  if (ScreenshotDir().empty()) GTEST_SKIP() << "set VGT_SCREENSHOT_DIR to make one";
+  F->Find<TUtxImage>(L"Photo")->Picture()->LoadFromResourceName(GetModuleHandleW(nullptr), L"REDBLUE");
+  ShowAndActivate();
+  // The display maps the window in its own time: let its messages arrive for a moment.
+  const DWORD until = GetTickCount() + 500;
+  while (GetTickCount() < until) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    Application->ProcessMessages();
+  }
+  EXPECT_TRUE(SaveScreenshotOnRequest(F->Handle(), UnicodePlatform() ? L"UtxControlsForm" : L"UtxControlsForm_win98"));
+}
+
 }  // namespace
