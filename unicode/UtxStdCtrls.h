@@ -237,12 +237,16 @@ class TUtxLabel : public TUtxCustomLabel {
   VGT_CLASS(TUtxLabel, TUtxCustomLabel)
  public:
   using TUtxCustomLabel::TUtxCustomLabel;
+  TWideCaption GetCaption() { return GetWideControlText(this); }
+  void SetCaption(const TWideCaption& Value) { SetWideControlText(this, Value); }
 };
 
 class TUtxButton : public TUtxControlBase<TButton> {
   VGT_CLASS(TUtxButton, TButton)
  public:
   using TUtxControlBase::TUtxControlBase;
+  TWideCaption GetCaption() { return GetWideControlText(this); }
+  void SetCaption(const TWideCaption& Value) { SetWideControlText(this, Value); }
   void Dispatch(TMessage& Message) override;
 
  protected:
@@ -253,6 +257,8 @@ class TUtxRadioButton : public TUtxControlBase<TRadioButton> {
   VGT_CLASS(TUtxRadioButton, TRadioButton)
  public:
   using TUtxControlBase::TUtxControlBase;
+  TWideCaption GetCaption() { return GetWideControlText(this); }
+  void SetCaption(const TWideCaption& Value) { SetWideControlText(this, Value); }
   void Dispatch(TMessage& Message) override;
 
  protected:

@@ -384,8 +384,12 @@ TEST_F(UtxControlsForm, EditStyleCompletesTypedPrefixKeepingItsCase) {
   Type(edit, L'x');
   EXPECT_EQ(c->Text(), L"x");
   if (UnicodePlatform()) {
+    // A character above $FF reaches OnKeyPress as $FF and the field as itself.
+    std::vector<unsigned char> keys;
+    c->OnKeyPress = [&](TObject*, char& Key) { keys.push_back(static_cast<unsigned char>(Key)); };
     c->SetText(L"");
     Type(edit, kGreek[0]);
+    EXPECT_EQ(keys, (std::vector<unsigned char>{0xFF}));
     EXPECT_EQ(c->Text(), kGreek);
     EXPECT_EQ(c->SelText(), kGreek.substr(1));
     EXPECT_EQ(c->ItemIndex(), 1);
