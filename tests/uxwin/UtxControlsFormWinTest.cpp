@@ -210,8 +210,11 @@ TEST_F(UtxControlsForm, WideTextsSurviveRecreatedWindows) {
   const WideString panelText = L"\x041D\x043E\x0432\x0430\x044F \x4E2D";
   panel->SetCaption(panelText);
 
+  auto* bar = F->Find<TUtxControlBar>(L"Bar");
+  auto* sheet = F->Find<TUtxTabSheet>(L"SecondSheet");
   HWND before = edit->Handle();
-  for (TWinControl* c : std::initializer_list<TWinControl*>{edit, memo, entry, languages, ok, panel, pages}) {
+  for (TWinControl* c :
+       std::initializer_list<TWinControl*>{edit, memo, entry, languages, ok, panel, bar, sheet, pages}) {
     c->RecreateWnd();
     c->HandleNeeded();
   }
@@ -228,6 +231,10 @@ TEST_F(UtxControlsForm, WideTextsSurviveRecreatedWindows) {
   EXPECT_EQ(entry->Text(), Shown(kJapanese + L"!"));
   EXPECT_EQ(languages->ItemIndex(), 4);
   EXPECT_EQ(languages->Text(), Shown(kGreek));
+  EXPECT_EQ(sheet->GetCaption(), Shown(kTabs[1]));
+  EXPECT_EQ(WindowText(sheet->Handle()), Shown(kTabs[1]));
+  EXPECT_EQ(IsWindowUnicode(bar->Handle()) != 0, UnicodePlatform());
+  EXPECT_EQ(GetWideHint(bar), Shown(L"\x041F\x0430\x043D\x0435\x043B\x044C \x0438\x043D\x0441\x0442\x0440\x0443\x043C\x0435\x043D\x0442\x043E\x0432"));
   if (UnicodePlatform()) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(TabTextW(pages->Handle(), i), kTabs[i]) << i;
   }
