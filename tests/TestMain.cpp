@@ -81,7 +81,12 @@ void WaitForStartingThreads() {
 class TOwnDesktop {
  public:
   TOwnDesktop() {
-    swprintf(FName, sizeof FName / sizeof *FName, L"vgt-test-%lu", GetCurrentProcessId());
+    // Process ids come again in repeated runs, and a desktop lives on while its desktop process
+    // does, bound to the X display of the program that made it: the name is never used twice.
+    LARGE_INTEGER Now{};
+    QueryPerformanceCounter(&Now);
+    swprintf(FName, sizeof FName / sizeof *FName, L"vgt-test-%lu-%llx", GetCurrentProcessId(),
+             static_cast<unsigned long long>(Now.QuadPart));
     if (RegCreateKeyExW(HKEY_CURRENT_USER, DesktopSizesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &FSizes, nullptr) != ERROR_SUCCESS)
       FSizes = nullptr;
@@ -104,7 +109,7 @@ class TOwnDesktop {
 
  private:
   static constexpr const wchar_t* DesktopSizesKey = L"Software\\Wine\\Explorer\\Desktops";
-  wchar_t FName[40] = {};
+  wchar_t FName[64] = {};
   HKEY FSizes = nullptr;
   HDESK FDesktop = nullptr;  // stays open: the thread works on it until the process ends
 };
