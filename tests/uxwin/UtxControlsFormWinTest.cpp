@@ -729,6 +729,21 @@ TEST_F(UtxControlsForm, TabCaptionsFollowTheSheetsWideCaptions) {
   item.pszText = text;
   EXPECT_EQ(pages->Perform(TCM_SETITEMA, 99, reinterpret_cast<LPARAM>(&item)), 0);
   EXPECT_EQ(pages->TabCount(), 4);
+  if (UnicodePlatform()) {
+    // Item data that is none of the control's sheets is not taken for one: no text is set.
+    TObject stranger;
+    char other[] = "other";
+    TCITEMA data{};
+    data.mask = TCIF_PARAM | TCIF_TEXT;
+    data.pszText = other;
+    data.lParam = reinterpret_cast<LPARAM>(&stranger);
+    pages->Perform(TCM_SETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    EXPECT_EQ(TabTextW(pages->Handle(), 0), kTabs[0]);
+    // The class library's own update puts the sheet back as the item's data.
+    pages->Pages(0)->SetTabVisible(false);
+    pages->Pages(0)->SetTabVisible(true);
+    EXPECT_EQ(TabTextW(pages->Handle(), 0), kTabs[0]);
+  }
 }
 
 // ---- Image and panel ----
