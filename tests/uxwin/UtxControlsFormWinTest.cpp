@@ -657,6 +657,29 @@ TEST_F(UtxControlsForm, EveryWideTextPropertyHasItsDescriptionNames) {
   EXPECT_EQ(names(F->Find<TUtxPageControl>(L"Pages")), (V{L"HintW", L"Hint_UTF7"}));
 }
 
+TEST_F(UtxControlsForm, WideDescriptionPropertiesApplyOnlyWhenAllowed) {
+  const WideString text = L"object L: TUtxLabel\n  Caption = 'plain'\n  CaptionW = #$CF#$89'x'\n"
+                          L"  Hint_UTF7 = '+BBY-'\nend\n";
+  TUtxLabel runTime(nullptr);
+  ReadComponentText(&runTime, text, L"TUtxLabel");
+  EXPECT_EQ(runTime.GetCaption(), L"plain");
+  EXPECT_EQ(GetWideHint(&runTime), L"");
+  UtxApplyWideFormProperties = true;
+  TUtxLabel applied(nullptr);
+  TUtxEdit edit(nullptr);
+  try {
+    ReadComponentText(&applied, text, L"TUtxLabel");
+    ReadComponentText(&edit, L"object E: TUtxEdit\n  Text_UTF7 = '+A8k-'\nend\n", L"TUtxEdit");
+  } catch (...) {
+    UtxApplyWideFormProperties = false;
+    throw;
+  }
+  UtxApplyWideFormProperties = false;
+  EXPECT_EQ(applied.GetCaption(), Shown(L"\x03C9x"));
+  EXPECT_EQ(GetWideHint(&applied), Shown(L"\x0416"));
+  EXPECT_EQ(edit.Text(), Shown(L"\x03C9"));
+}
+
 // ---- Page control ----
 
 TEST_F(UtxControlsForm, PagesSwitchByTabMessagesKeysAndAccelerators) {
