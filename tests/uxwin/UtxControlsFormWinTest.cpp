@@ -335,6 +335,32 @@ TEST_F(UtxControlsForm, EditSelectionCountsCharacters) {
   EXPECT_EQ(edit->SelText(), Shown(kJapanese).substr(2, 1) + L"ab");
 }
 
+// The older platform with a double-byte code page: its 8-bit edit windows count bytes, callers
+// still see characters.
+TEST_F(UtxControlsForm, DoubleByteCodePageSelectionCountsCharacters) {
+  TUtxPlatformOverride shiftJis(false, 932);
+  auto* edit = new TUtxEdit(F.get());
+  edit->SetParent(F.get());
+  edit->SetText(kJapanese.substr(0, 2) + L"abc");
+  ASSERT_FALSE(IsWindowUnicode(edit->Handle()));
+  edit->SetSelStart(3);
+  EXPECT_EQ(edit->TCustomEdit::SelStart(), 5) << "two double-byte characters and one more";
+  EXPECT_EQ(edit->SelStart(), 3);
+  edit->SetSelLength(2);
+  EXPECT_EQ(edit->TCustomEdit::SelLength(), 2);
+  EXPECT_EQ(edit->SelLength(), 2);
+  EXPECT_EQ(edit->SelText(), L"bc");
+  edit->SetSelStart(1);
+  edit->SetSelLength(2);
+  EXPECT_EQ(edit->TCustomEdit::SelLength(), 3);
+  EXPECT_EQ(edit->SelText(), kJapanese.substr(1, 1) + L"a");
+  // A read-only memo is made writable and then read-only by message: it ends read-only.
+  auto* memo = new TUtxMemo(F.get());
+  memo->SetParent(F.get());
+  memo->SetReadOnly(true);
+  EXPECT_NE(GetWindowLongW(memo->Handle(), GWL_STYLE) & ES_READONLY, 0);
+}
+
 // ---- Combo box ----
 
 TEST_F(UtxControlsForm, ListStyleSearchesByTypedPrefix) {
