@@ -876,6 +876,33 @@ TEST_F(UtxControlsForm, PanelPaintsBevelsBorderFaceAndItsWideCaption) {
   EXPECT_FALSE(left) << "right-aligned: the left of the middle line stays empty";
 }
 
+TEST_F(UtxControlsForm, DisabledLabelDrawsAHighlightCopyBelowRightUnderTheShadow) {
+  auto* title = F->Find<TUtxLabel>(L"Title");
+  title->SetCaption(L"\x0428\x0416");
+  title->Font()->SetColor(clBlack);
+  // Where the enabled label puts its text.
+  std::vector<POINT> glyph;
+  {
+    TPixels p(title);
+    for (int y = 0; y < p.H; ++y)
+      for (int x = 0; x < p.W; ++x)
+        if (p.At(x, y) == RGB(0, 0, 0)) glyph.push_back(POINT{x, y});
+  }
+  ASSERT_FALSE(glyph.empty());
+  title->SetEnabled(false);
+  TPixels p(title);
+  const COLORREF lit = ColorToRGB(clBtnHighlight), shadow = ColorToRGB(clBtnShadow);
+  // The shadow copy lies where the text lies and is drawn last: it shows whole. The highlight
+  // copy, one pixel right and down, shows where the shadow leaves room.
+  int shadowShown = 0, litBelowRight = 0;
+  for (POINT g : glyph) {
+    if (p.At(g.x, g.y) == shadow) ++shadowShown;
+    if (p.At(g.x + 1, g.y + 1) == lit) ++litBelowRight;
+  }
+  EXPECT_EQ(shadowShown, static_cast<int>(glyph.size()));
+  EXPECT_GT(litBelowRight, 0);
+}
+
 // ---- Hostile input ----
 
 TEST_F(UtxControlsForm, EmptyAndLongTextsSurviveEveryWay) {
