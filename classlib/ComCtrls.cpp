@@ -14,6 +14,14 @@ void InitTabClass() {
   (void)done;
 }
 
+void InitBarClasses() {
+  static const bool done = [] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)done;
+}
+
 }  // namespace
 
 // ======================= TTabSheet =======================
@@ -309,6 +317,19 @@ void TPageControl::Dispatch(TMessage& Message) {
       }
       TWinControl::Dispatch(Message);
       break;
+    case CM_DIALOGCHAR:
+      // Alt and a tab caption's accelerator choose that page, unless the change is refused.
+      for (TTabSheet* p : std::vector<TTabSheet*>(FPages)) {
+        if (!p->FTabVisible || !IsAccel(LOWORD(Message.WParam), p->Caption()) || !CanFocus()) continue;
+        Message.Result = 1;
+        if (CanChange()) {
+          SetActivePage(p);
+          if (OnChange) OnChange(this);
+        }
+        return;
+      }
+      TWinControl::Dispatch(Message);
+      break;
     case WM_SIZE:
       TWinControl::Dispatch(Message);
       Realign();
@@ -329,6 +350,354 @@ void TPageControl::Dispatch(TMessage& Message) {
   }
 }
 
+// ======================= TToolButton =======================
+
+TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FControlStyle = csSetCaption | csClickEvents;
+  FWidth = 23;
+  FHeight = 22;
+}
+
+TToolButton::~TToolButton() {
+  Destroying();
+  if (FToolBar) FToolBar->RemoveButton(this);
+}
+
+int TToolButton::Index() const {
+  if (!FToolBar) return -1;
+  auto& b = FToolBar->FButtons;
+  return static_cast<int>(std::find(b.begin(), b.end(), this) - b.begin());
+}
+
+void TToolButton::SetParent(TWinControl* AParent) {
+  auto* bar = dynamic_cast<TToolBar*>(AParent);
+  if (FToolBar && FToolBar != bar) FToolBar->RemoveButton(this);
+  TGraphicControl::SetParent(AParent);
+  if (bar && FToolBar != bar) bar->AddButton(this);
+}
+
+void TToolButton::SetImageIndex(int Value) {
+  if (ChangeField(FImageIndex, Value) && FToolBar) FToolBar->UpdateButton(this);
+}
+
+void TToolButton::SetStyle(TToolButtonStyle Value) {
+  if (ChangeField(FStyle, Value) && FToolBar) FToolBar->RecreateButtons();
+}
+
+void TToolButton::SetDown(bool Value) {
+  if (!ChangeField(FDown, Value) || !FToolBar) return;
+  // Pressing a button of a group releases the others.
+  if (Value && FGrouped && FStyle == TToolButtonStyle::tbsCheck) {
+    const int i = Index();
+    for (int step : {-1, 1})
+      for (int j = i + step; j >= 0 && j < FToolBar->ButtonCount(); j += step) {
+        TToolButton* b = FToolBar->Buttons(j);
+        if (!b->FGrouped || b->FStyle != TToolButtonStyle::tbsCheck) break;
+        b->FDown = false;
+      }
+  }
+  for (TToolButton* b : FToolBar->FButtons) FToolBar->UpdateButton(b);
+}
+
+void TToolButton::SetGrouped(bool Value) {
+  if (ChangeField(FGrouped, Value) && FToolBar) FToolBar->RecreateButtons();
+}
+
+void TToolButton::SetAutoSize(bool Value) {
+  if (ChangeField(FAutoSize, Value) && FToolBar) FToolBar->RecreateButtons();
+}
+
+void TToolButton::SetWrap(bool Value) {
+  if (ChangeField(FWrap, Value) && FToolBar) FToolBar->UpdateButton(this);
+}
+
+void TToolButton::Click() { TGraphicControl::Click(); }
+
+TControlActionLinkClass TToolButton::GetActionLinkClass() { return ActionLinkClassOf<TToolButtonActionLink>(); }
+
+void TToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TGraphicControl::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a) return;
+  if (!CheckDefaults || !FDown) SetDown(a->Checked());
+  if (!CheckDefaults || FImageIndex == -1) SetImageIndex(a->ImageIndex());
+}
+
+void TToolButton::Dispatch(TMessage& Message) {
+  TGraphicControl::Dispatch(Message);
+  switch (Message.Msg) {
+    case CM_TEXTCHANGED:
+    case CM_ENABLEDCHANGED:
+      if (FToolBar) FToolBar->UpdateButton(this);
+      break;
+    case CM_VISIBLECHANGED:
+      if (FToolBar) {
+        FToolBar->UpdateButton(this);
+        FToolBar->UpdateButtonBounds();
+      }
+      break;
+    default: break;
+  }
+}
+
+bool TToolButtonActionLink::IsCheckedLinked() {
+  auto* b = dynamic_cast<TToolButton*>(FClient.Get());
+  return TActionLink::IsCheckedLinked() && b && CustomAction() && b->Down() == CustomAction()->Checked();
+}
+
+void TToolButtonActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) static_cast<TToolButton*>(FClient.Get())->SetDown(Value);
+}
+
+void TToolButtonActionLink::SetImageIndex(int Value) {
+  auto* b = dynamic_cast<TToolButton*>(FClient.Get());
+  if (b && CustomAction() && b->ImageIndex() == CustomAction()->ImageIndex()) b->SetImageIndex(Value);
+}
+
+// ======================= TToolBar =======================
+
+TToolBar::TToolBar(TComponent* AOwner) : TToolWindow(AOwner) {
+  FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csParentBackground;
+  FWidth = 150;
+  FHeight = 29;
+  FAlign = TAlign::alTop;
+  FColor = clBtnFace;
+  FParentColor = false;
+  FBrush->SetColor(FColor);
+}
+
+TToolBar::~TToolBar() {
+  Destroying();
+  for (TToolButton* b : FButtons) b->FToolBar = nullptr;
+  FButtons.clear();
+}
+
+void TToolBar::CreateParams(TCreateParams& Params) {
+  InitBarClasses();
+  TToolWindow::CreateParams(Params);
+  CreateSubClass(Params, TOOLBARCLASSNAMEA);
+  Params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+  if (FFlat) Params.Style |= TBSTYLE_FLAT;
+  if (FList) Params.Style |= TBSTYLE_LIST;
+  if (FWrapable) Params.Style |= TBSTYLE_WRAPABLE;
+  Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TToolBar::CreateWnd() {
+  TToolWindow::CreateWnd();
+  Perform(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  Perform(TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+  if (FImages) {
+    Perform(TB_SETBITMAPSIZE, 0, MAKELONG(FImages->Width(), FImages->Height()));
+    Perform(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
+  } else {
+    Perform(TB_SETBITMAPSIZE, 0, MAKELONG(0, 0));
+  }
+  Perform(TB_SETBUTTONSIZE, 0, MAKELONG(FButtonWidth, FButtonHeight));
+  for (size_t i = 0; i < FButtons.size(); ++i) InsertButton(FButtons[i], static_cast<int>(i));
+  UpdateButtonBounds();
+}
+
+void TToolBar::Loaded() {
+  // Buttons described with their places stand in the order of those places.
+  std::stable_sort(FButtons.begin(), FButtons.end(), [](TToolButton* a, TToolButton* b) {
+    return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
+  });
+  TToolWindow::Loaded();
+  RecreateButtons();
+}
+
+void TToolBar::Notification(TComponent* AComponent, TOperation Operation) {
+  TToolWindow::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FImages) SetImages(nullptr);
+}
+
+BYTE TToolBar::ButtonState(TToolButton* Button) const {
+  BYTE state = 0;
+  if (Button->Enabled()) state |= TBSTATE_ENABLED;
+  if (Button->FDown) state |= TBSTATE_CHECKED;
+  if (Button->FWrap) state |= TBSTATE_WRAP;
+  if (!Button->Visible()) state |= TBSTATE_HIDDEN;
+  return state;
+}
+
+BYTE TToolBar::ButtonStyle(TToolButton* Button) const {
+  BYTE style = BTNS_BUTTON;
+  switch (Button->FStyle) {
+    case TToolButtonStyle::tbsButton: style = BTNS_BUTTON; break;
+    case TToolButtonStyle::tbsCheck: style = Button->FGrouped ? BTNS_CHECKGROUP : BTNS_CHECK; break;
+    case TToolButtonStyle::tbsDropDown: style = BTNS_DROPDOWN; break;
+    case TToolButtonStyle::tbsSeparator:
+    case TToolButtonStyle::tbsDivider: return BTNS_SEP;
+  }
+  if (Button->FAutoSize) style |= BTNS_AUTOSIZE;
+  return style;
+}
+
+void TToolBar::InsertButton(TToolButton* Button, int Index) {
+  if (!FHandle) return;
+  const bool separator = Button->FStyle == TToolButtonStyle::tbsSeparator || Button->FStyle == TToolButtonStyle::tbsDivider;
+  TBBUTTON b{};
+  b.iBitmap = separator ? Button->Width() : (FImages && Button->FImageIndex >= 0 ? Button->FImageIndex : I_IMAGENONE);
+  b.idCommand = Button->FCommandId;
+  b.fsState = ButtonState(Button);
+  b.fsStyle = ButtonStyle(Button);
+  b.dwData = reinterpret_cast<DWORD_PTR>(Button);
+  b.iString = -1;
+  const AnsiString caption = Button->Caption();
+  if (FShowCaptions && !separator && !caption.empty()) {
+    // A list of strings, each ending with a NUL, the list with a second one.
+    AnsiString list = caption;
+    list.push_back('\0');
+    b.iString = Perform(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list.c_str()));
+  }
+  Perform(TB_INSERTBUTTONA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&b));
+}
+
+void TToolBar::UpdateButton(TToolButton* Button) {
+  if (!FHandle || Button->FToolBar != this) return;
+  const bool separator = Button->FStyle == TToolButtonStyle::tbsSeparator || Button->FStyle == TToolButtonStyle::tbsDivider;
+  AnsiString caption = Button->Caption();
+  TBBUTTONINFOA info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_STATE | TBIF_LPARAM | (separator ? 0 : TBIF_IMAGE) | (FShowCaptions && !separator ? TBIF_TEXT : 0);
+  info.idCommand = Button->FCommandId;
+  info.iImage = FImages && Button->FImageIndex >= 0 ? Button->FImageIndex : I_IMAGENONE;
+  info.fsState = ButtonState(Button);
+  info.lParam = reinterpret_cast<DWORD_PTR>(Button);
+  info.pszText = caption.data();
+  info.cchText = static_cast<int>(caption.size());
+  Perform(TB_SETBUTTONINFOA, static_cast<WPARAM>(Button->FCommandId), reinterpret_cast<LPARAM>(&info));
+  UpdateButtonBounds();
+}
+
+void TToolBar::RecreateButtons() {
+  if (!FHandle) return;
+  while (Perform(TB_BUTTONCOUNT, 0, 0) > 0)
+    if (!Perform(TB_DELETEBUTTON, 0, 0)) break;
+  for (size_t i = 0; i < FButtons.size(); ++i) InsertButton(FButtons[i], static_cast<int>(i));
+  UpdateButtonBounds();
+}
+
+void TToolBar::AddButton(TToolButton* Button) {
+  Button->FToolBar = this;
+  Button->FCommandId = FNextCommand++;
+  FButtons.push_back(Button);
+  InsertButton(Button, static_cast<int>(FButtons.size()) - 1);
+  UpdateButtonBounds();
+}
+
+void TToolBar::RemoveButton(TToolButton* Button) {
+  auto it = std::find(FButtons.begin(), FButtons.end(), Button);
+  if (it == FButtons.end()) return;
+  const int index = static_cast<int>(it - FButtons.begin());
+  FButtons.erase(it);
+  Button->FToolBar = nullptr;
+  if (FHandle && !HasState(csDestroying)) {
+    Perform(TB_DELETEBUTTON, static_cast<WPARAM>(index), 0);
+    UpdateButtonBounds();
+  }
+}
+
+TToolButton* TToolBar::ButtonOfCommand(int Command) const {
+  for (TToolButton* b : FButtons)
+    if (b->FCommandId == Command) return b;
+  return nullptr;
+}
+
+void TToolBar::UpdateButtonBounds() {
+  if (!FHandle || FUpdatingBounds || HasState(csLoading)) return;
+  FUpdatingBounds = true;
+  try {
+    int bottom = 0;
+    for (TToolButton* b : FButtons) {
+      RECT r{};
+      if (!SendMessageA(FHandle, TB_GETRECT, static_cast<WPARAM>(b->FCommandId), reinterpret_cast<LPARAM>(&r))) continue;
+      if (b->Visible()) bottom = std::max<int>(bottom, r.bottom);
+      b->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
+  } catch (...) {
+    FUpdatingBounds = false;
+    throw;
+  }
+  FUpdatingBounds = false;
+}
+
+void TToolBar::AlignControls(TControl*, RECT&) { UpdateButtonBounds(); }
+
+void TToolBar::SetImages(TCustomImageList* Value) {
+  if (FImages == Value) return;
+  FImages = Value;
+  if (Value) Value->FreeNotification(this);
+  if (FHandle) RecreateWnd();
+}
+
+void TToolBar::SetShowCaptions(bool Value) {
+  if (ChangeField(FShowCaptions, Value)) RecreateWnd();
+}
+
+void TToolBar::SetFlat(bool Value) {
+  if (ChangeField(FFlat, Value)) RecreateWnd();
+}
+
+void TToolBar::SetList(bool Value) {
+  if (ChangeField(FList, Value)) RecreateWnd();
+}
+
+void TToolBar::SetWrapable(bool Value) {
+  if (ChangeField(FWrapable, Value)) RecreateWnd();
+}
+
+void TToolBar::SetButtonWidth(int Value) {
+  if (!ChangeField(FButtonWidth, std::max(0, Value)) || !FHandle) return;
+  Perform(TB_SETBUTTONSIZE, 0, MAKELONG(FButtonWidth, FButtonHeight));
+  RecreateButtons();
+}
+
+void TToolBar::SetButtonHeight(int Value) {
+  if (!ChangeField(FButtonHeight, std::max(0, Value)) || !FHandle) return;
+  Perform(TB_SETBUTTONSIZE, 0, MAKELONG(FButtonWidth, FButtonHeight));
+  RecreateButtons();
+}
+
+void TToolBar::SetAutoSize(bool Value) {
+  if (ChangeField(FAutoSize, Value)) UpdateButtonBounds();
+}
+
+void TToolBar::WndProc(TMessage& Message) {
+  // The window itself presses its buttons: mouse input is not handed to the button controls.
+  if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MBUTTONDBLCLK) {
+    TControl::WndProc(Message);
+    return;
+  }
+  TToolWindow::WndProc(Message);
+}
+
+void TToolBar::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND: {
+      TToolButton* b = ButtonOfCommand(LOWORD(Message.WParam));
+      if (!b) break;
+      // The window has toggled a check button (and released the others of its group).
+      for (TToolButton* other : FButtons)
+        if (other->FStyle == TToolButtonStyle::tbsCheck)
+          other->FDown = SendMessageA(FHandle, TB_ISBUTTONCHECKED, static_cast<WPARAM>(other->FCommandId), 0) != 0;
+      b->Click();
+      break;
+    }
+    case CN_NOTIFY:
+      if (reinterpret_cast<NMHDR*>(Message.LParam)->code == TBN_DROPDOWN) Message.Result = TBDDRET_DEFAULT;
+      break;
+    case WM_SIZE:
+      TToolWindow::Dispatch(Message);
+      UpdateButtonBounds();
+      break;
+    case WM_ERASEBKGND: DefaultHandler(Message); break;
+    default: TToolWindow::Dispatch(Message); break;
+  }
+}
+
 // ======================= Published properties =======================
 
 VGT_PUBLISH(TTabSheet) {
@@ -344,6 +713,27 @@ VGT_PUBLISH(TPageControl) {
       .Prop(L"MultiLine", &TPageControl::MultiLine, &TPageControl::SetMultiLine)
       .Event(L"OnChange", &TPageControl::OnChange)
       .Event(L"OnChanging", &TPageControl::OnChanging);
+}
+
+VGT_PUBLISH(TToolButton) {
+  P.Prop(L"Caption", &TControl::Caption, &TControl::SetCaption)
+      .Prop(L"AutoSize", &TToolButton::AutoSize, &TToolButton::SetAutoSize)
+      .Prop(L"Down", &TToolButton::Down, &TToolButton::SetDown)
+      .Prop(L"Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped)
+      .Prop(L"ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex)
+      .Prop(L"Style", &TToolButton::Style, &TToolButton::SetStyle)
+      .Prop(L"Wrap", &TToolButton::Wrap, &TToolButton::SetWrap);
+}
+
+VGT_PUBLISH(TToolBar) {
+  P.Prop(L"AutoSize", &TToolBar::AutoSize, &TToolBar::SetAutoSize)
+      .Prop(L"ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight)
+      .Prop(L"ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth)
+      .Prop(L"Flat", &TToolBar::Flat, &TToolBar::SetFlat)
+      .Prop(L"Images", &TToolBar::Images, &TToolBar::SetImages)
+      .Prop(L"List", &TToolBar::List, &TToolBar::SetList)
+      .Prop(L"ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions)
+      .Prop(L"Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
 }
 
 VGT_UNIT_ANCHOR(ComCtrls)

@@ -8,7 +8,10 @@
 #include <functional>
 #include <vector>
 
+#include "classlib/ActnList.h"
 #include "classlib/Controls.h"
+#include "classlib/ImgList.h"
+#include "classlib/ToolWin.h"
 
 class TPageControl;
 
@@ -104,4 +107,133 @@ class TPageControl : public TWinControl {
   bool FHotTrack = false;
   // A refused change: the tab window may have moved its selection all the same.
   bool FRestoreTab = false;
+};
+
+// ======================= Tool bar =======================
+
+class TToolBar;
+
+enum class TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+VGT_ENUM(TToolButtonStyle, L"tbsButton", L"tbsCheck", L"tbsDropDown", L"tbsSeparator", L"tbsDivider");
+
+// A button of a tool bar. The tool bar's window draws it; the control keeps its place (read back
+// from the window) so that hints and actions work as for any control.
+class TToolButton : public TGraphicControl {
+  VGT_CLASS(TToolButton, TGraphicControl)
+ public:
+  explicit TToolButton(TComponent* AOwner);
+  ~TToolButton() override;
+
+  TToolBar* ToolBar() const { return FToolBar; }
+  // The button's place among its tool bar's buttons (-1 without one).
+  int Index() const;
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  TToolButtonStyle Style() const { return FStyle; }
+  void SetStyle(TToolButtonStyle Value);
+  // A check button that is pressed.
+  bool Down() const { return FDown; }
+  void SetDown(bool Value);
+  // Check buttons of one group next to each other: one of them is down at a time.
+  bool Grouped() const { return FGrouped; }
+  void SetGrouped(bool Value);
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  // The next button starts a new row.
+  bool Wrap() const { return FWrap; }
+  void SetWrap(bool Value);
+  // The command number the tool bar's window knows the button by.
+  int CommandId() const { return FCommandId; }
+  void Click() override;
+  TControlActionLinkClass GetActionLinkClass() override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  void SetParent(TWinControl* AParent) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TToolBar;
+  TToolBar* FToolBar = nullptr;
+  int FImageIndex = -1;
+  TToolButtonStyle FStyle = TToolButtonStyle::tbsButton;
+  bool FDown = false;
+  bool FGrouped = false;
+  bool FAutoSize = false;
+  bool FWrap = false;
+  int FCommandId = 0;
+};
+
+// The link of a tool button to its action: caption, hint, enabled, visible, checked (Down) and
+// the image index.
+class TToolButtonActionLink : public TControlActionLink {
+  VGT_CLASS(TToolButtonActionLink, TControlActionLink)
+ public:
+  using TControlActionLink::TControlActionLink;
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+  void SetImageIndex(int Value) override;
+};
+
+// The platform's tool bar ("ToolbarWindow32") holding TToolButtons.
+class TToolBar : public TToolWindow {
+  VGT_CLASS(TToolBar, TToolWindow)
+ public:
+  explicit TToolBar(TComponent* AOwner);
+  ~TToolBar() override;
+
+  int ButtonCount() const { return static_cast<int>(FButtons.size()); }
+  TToolButton* Buttons(int Index) const { return FButtons.at(static_cast<size_t>(Index)); }
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  bool ShowCaptions() const { return FShowCaptions; }
+  void SetShowCaptions(bool Value);
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool Value);
+  // Captions beside the images instead of below them.
+  bool List() const { return FList; }
+  void SetList(bool Value);
+  bool Wrapable() const { return FWrapable; }
+  void SetWrapable(bool Value);
+  int ButtonWidth() const { return FButtonWidth; }
+  void SetButtonWidth(int Value);
+  int ButtonHeight() const { return FButtonHeight; }
+  void SetButtonHeight(int Value);
+  // The bar takes the height of its rows of buttons.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  // The window's buttons are made again from the controls (after a change the window cannot take
+  // button by button).
+  void RecreateButtons();
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void AlignControls(TControl* AControl, RECT& Rect) override;
+  // Sends one button to the window (TB_INSERTBUTTONA with the control as its data).
+  virtual void InsertButton(TToolButton* Button, int Index);
+  // Sends a button's caption, image and state (TB_SETBUTTONINFOA with the control as lParam).
+  virtual void UpdateButton(TToolButton* Button);
+
+ private:
+  friend class TToolButton;
+  void AddButton(TToolButton* Button);
+  void RemoveButton(TToolButton* Button);
+  void UpdateButtonBounds();
+  BYTE ButtonState(TToolButton* Button) const;
+  BYTE ButtonStyle(TToolButton* Button) const;
+  TToolButton* ButtonOfCommand(int Command) const;
+  std::vector<TToolButton*> FButtons;
+  TCustomImageList* FImages = nullptr;
+  bool FShowCaptions = false;
+  bool FFlat = false;
+  bool FList = false;
+  bool FWrapable = true;
+  int FButtonWidth = 23;
+  int FButtonHeight = 22;
+  bool FAutoSize = false;
+  bool FUpdatingBounds = false;
+  int FNextCommand = 1;
 };

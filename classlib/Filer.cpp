@@ -388,7 +388,9 @@ void TReader::ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot) {
   for (const Object& child : Obj.Children) {
     TComponent* c = nullptr;
     if (child.Inherited) {
-      c = FRoot->FindComponent(child.Name);
+      // A placed frame's own components belong to the frame.
+      if (Instance != FRoot) c = Instance->FindComponent(child.Name);
+      if (!c) c = FRoot->FindComponent(child.Name);
       if (!c) Error(L"Komponente " + child.Name + L" nicht gefunden", child.Line);
     } else {
       TComponentFactory factory = FindComponentFactory(child.ClassName);

@@ -759,6 +759,8 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
   Params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL | CBS_HASSTRINGS | styles[static_cast<int>(FStyle)];
   if (FSorted) Params.Style |= CBS_SORT;
   Params.Height = DroppedHeight();
+  // The text is given to the new window by CreateWnd (as a title it could be too long).
+  Params.Caption = "";
   Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
@@ -805,17 +807,17 @@ void TCustomComboBox::CreateWnd() {
 }
 
 void TCustomComboBox::DestroyWnd() {
-  if (FHandle) {
+  if (FHandle && !HasState(csDestroying)) {
     std::unique_ptr<TStringList> saved(new TStringList);
     saved->SetDuplicates(TDuplicates::dupAccept);
     const int n = FItems->Count();
     for (int i = 0; i < n; ++i) saved->AddObject(FItems->Get(i), FItems->GetObject(i));
     FSavedIndex = static_cast<int>(SendMessageA(FHandle, CB_GETCURSEL, 0, 0));
     if (n) FSaved = std::move(saved);
-    DetachChild(FEditHandle, FEditDefProc);
-    DetachChild(FListHandle, FListDefProc);
-    FEditHandle = FListHandle = nullptr;
   }
+  DetachChild(FEditHandle, FEditDefProc);
+  DetachChild(FListHandle, FListDefProc);
+  FEditHandle = FListHandle = nullptr;
   TWinControl::DestroyWnd();
 }
 
@@ -831,6 +833,8 @@ void TCustomComboBox::DetachChild(HWND Child, WNDPROC& DefProc) {
   RemovePropA(Child, ComboChildProp);
   DefProc = nullptr;
 }
+
+WNDPROC TCustomComboBox::ChildWindowProcedure() { return &TCustomComboBox::ChildWndProc; }
 
 LRESULT CALLBACK TCustomComboBox::ChildWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   auto* combo = static_cast<TCustomComboBox*>(GetPropA(Wnd, ComboChildProp));

@@ -319,6 +319,10 @@ class TCustomComboBox : public TWinControl {
   // The edit and list child windows (0 when the style has none, or before the window exists).
   HWND EditHandle() const { return FEditHandle; }
   HWND ListHandle() const { return FListHandle; }
+  // The procedure the library puts on the edit and list children (their previous procedures are
+  // kept in FEditDefProc and FListDefProc): what a derived combo box installs again when it makes
+  // a child a Unicode window.
+  static WNDPROC ChildWindowProcedure();
   TCanvas* Canvas() const { return FCanvas.get(); }
 
   TNotifyEvent OnChange;

@@ -64,3 +64,39 @@ function(vgt_add_gtest name)
       ENVIRONMENT "VGT_WINVER=${ver};${A_ENV}" TIMEOUT 120)
   endforeach()
 endfunction()
+
+# A COM type library compiled from an IDL file by widl (the platform's IDL files and its standard
+# OLE library come from Wine's development and runtime packages): the static library <target>
+# holds the identifiers and gives its users the generated header <idl name>_h.h.
+find_program(VGT_WIDL NAMES i686-w64-mingw32-widl widl REQUIRED)
+set(VGT_WIDL_INCLUDE /usr/include/wine/wine/windows)
+set(VGT_WIDL_LIBRARY /usr/lib/i386-linux-gnu/wine/i386-windows)
+function(vgt_type_library target idl)
+  get_filename_component(name ${idl} NAME_WE)
+  get_filename_component(idl ${idl} ABSOLUTE)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target})
+  file(MAKE_DIRECTORY ${dir})
+  add_custom_command(
+    OUTPUT ${dir}/${name}.tlb ${dir}/${name}_h.h ${dir}/${name}_i.c
+    COMMAND ${VGT_WIDL} -t -h -u -I${VGT_WIDL_INCLUDE} -L${VGT_WIDL_LIBRARY}
+            -o ${name}.tlb -H ${name}_h.h ${idl}
+    WORKING_DIRECTORY ${dir}
+    DEPENDS ${idl}
+    COMMENT "Type library ${name}.tlb"
+    VERBATIM)
+  add_library(${target} STATIC ${dir}/${name}_i.c ${dir}/${name}_h.h)
+  target_include_directories(${target} PUBLIC ${dir})
+  target_link_libraries(${target} PUBLIC uuid ole32 oleaut32)
+  # The resource script that carries the library as type-library resource 1 of a program.
+  file(WRITE ${dir}/${name}_tlb.rc "1 TYPELIB \"${dir}/${name}.tlb\"\n")
+  set_target_properties(${target} PROPERTIES VGT_TLB ${dir}/${name}.tlb VGT_TLB_RC ${dir}/${name}_tlb.rc)
+endfunction()
+
+# Puts the type library of vgt_type_library's <typelib> into the program or DLL <target>.
+function(vgt_embed_type_library target typelib)
+  get_target_property(tlb ${typelib} VGT_TLB)
+  get_target_property(rc ${typelib} VGT_TLB_RC)
+  target_sources(${target} PRIVATE ${rc})
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${tlb})
+  add_dependencies(${target} ${typelib})
+endfunction()

@@ -126,54 +126,114 @@ bool SplitZonePattern(const std::wstring& Pattern, std::wstring& Scheme, std::ws
   return true;
 }
 
+namespace {
+
+bool KeyExists(HKEY Root, const std::wstring& Path) {
+  TRegKey key;
+  return RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, key.Out()) == ERROR_SUCCESS;
+}
+
+// Takes the value Scheme out of Domains\KeyPath when it maps into Zone (any zone when AnyZone),
+// then drops the keys this leaves empty, up to Domains. ERROR_FILE_NOT_FOUND when the key holds
+// no such mapping.
+LONG RemoveMappingValue(const std::wstring& KeyPath, const std::wstring& Scheme, DWORD Zone, bool AnyZone) {
+  const std::wstring path = std::wstring(DomainsKey) + L"\\" + KeyPath;
+  {
+    TRegKey key;
+    LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Out());
+    if (rc != ERROR_SUCCESS) return rc;
+    DWORD type = 0, value = 0, size = sizeof value;
+    rc = RegQueryValueExW(key.Get(), Scheme.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (!AnyZone && (type != REG_DWORD || size != sizeof value || value != Zone)) return ERROR_FILE_NOT_FOUND;
+    rc = RegDeleteValueW(key.Get(), Scheme.c_str());
+    if (rc != ERROR_SUCCESS) return rc;
+  }
+  // Keys left without any mapping would hide a mapping of the whole domain from its sub-domain.
+  TRegKey domains;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, DomainsKey, 0, KEY_READ | KEY_WRITE, domains.Out()) != ERROR_SUCCESS)
+    return ERROR_SUCCESS;
+  const size_t slash = KeyPath.find(L'\\');
+  if (slash != std::wstring::npos) {
+    TRegKey domainKey;
+    if (RegOpenKeyExW(domains.Get(), KeyPath.substr(0, slash).c_str(), 0, KEY_READ | KEY_WRITE, domainKey.Out()) ==
+        ERROR_SUCCESS)
+      DeleteIfEmpty(domainKey.Get(), KeyPath.substr(slash + 1));
+  }
+  DeleteIfEmpty(domains.Get(), KeyPath.substr(0, slash));
+  return ERROR_SUCCESS;
+}
+
+// Writes Scheme = Zone into Domains\Domain[\SubDomain]. A failed write takes back the keys it
+// made, so a refused add leaves nothing behind.
+LONG WriteMappingValue(const TZoneMapKey& Place, const std::wstring& Scheme, DWORD Zone) {
+  const std::wstring domainPath = std::wstring(DomainsKey) + L"\\" + Place.Domain;
+  const std::wstring hostPath = Place.SubDomain.empty() ? domainPath : domainPath + L"\\" + Place.SubDomain;
+  const bool hadDomain = KeyExists(HKEY_CURRENT_USER, domainPath);
+  const bool hadHost = KeyExists(HKEY_CURRENT_USER, hostPath);
+  LONG rc;
+  {
+    TRegKey key;
+    rc = RegCreateKeyExW(HKEY_CURRENT_USER, hostPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(),
+                         nullptr);
+    if (rc == ERROR_SUCCESS)
+      rc = RegSetValueExW(key.Get(), Scheme.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&Zone), sizeof Zone);
+  }
+  if (rc != ERROR_SUCCESS) {
+    TRegKey domains;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, DomainsKey, 0, KEY_READ | KEY_WRITE, domains.Out()) == ERROR_SUCCESS) {
+      if (!hadHost && !Place.SubDomain.empty()) {
+        TRegKey domainKey;
+        if (RegOpenKeyExW(domains.Get(), Place.Domain.c_str(), 0, KEY_READ | KEY_WRITE, domainKey.Out()) ==
+            ERROR_SUCCESS)
+          DeleteIfEmpty(domainKey.Get(), Place.SubDomain);
+      }
+      if (!hadDomain) DeleteIfEmpty(domains.Get(), Place.Domain);
+    }
+  }
+  return rc;
+}
+
+}  // namespace
+
+bool IsMappableHost(const std::wstring& Host) {
+  // The platform's lookup compares host names label by label: a wildcard, an IPv6 literal or a
+  // name no resolver accepts is stored but never matched.
+  if (Host.empty() || Host.size() > 253) return false;
+  if (Host.find_first_of(L"*[]:") != std::wstring::npos) return false;
+  for (const std::wstring& label : Labels(Host))
+    if (label.empty() || label.size() > 63) return false;
+  return true;
+}
+
 HRESULT RegistrySetZoneMapping(DWORD Zone, LPCWSTR Pattern, DWORD Flags) {
   if (!Pattern || (Flags != SZM_CREATE && Flags != SZM_DELETE)) return E_INVALIDARG;
   std::wstring scheme, host;
   if (!SplitZonePattern(Pattern, scheme, host)) return E_INVALIDARG;
   if (!ZoneExists(Zone)) return E_INVALIDARG;
   const TZoneMapKey place = ZoneMapKeyOfHost(host);
-  const std::wstring domainPath = std::wstring(DomainsKey) + L"\\" + place.Domain;
-  const std::wstring hostPath =
-      place.SubDomain.empty() ? domainPath : domainPath + L"\\" + place.SubDomain;
+  const std::wstring hostKey = place.SubDomain.empty() ? place.Domain : place.Domain + L"\\" + place.SubDomain;
+  // Other tools keep a host's mapping under one key named by the whole host.
+  const bool hasFlatKey = !place.SubDomain.empty();
 
   if (Flags == SZM_CREATE) {
-    TRegKey key;
-    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, hostPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, key.Out(), nullptr);
+    // Only what the platform will then answer may be reported as added.
+    if (!IsMappableHost(host)) return E_INVALIDARG;
+    const LONG rc = WriteMappingValue(place, scheme, Zone);
     if (rc != ERROR_SUCCESS) return FromWin32(rc);
-    rc = RegSetValueExW(key.Get(), scheme.c_str(), 0, REG_DWORD,
-                        reinterpret_cast<const BYTE*>(&Zone), sizeof Zone);
-    return rc == ERROR_SUCCESS ? S_OK : FromWin32(rc);
+    // The same site and scheme kept in the flat layout would come back once this one is removed.
+    if (hasFlatKey) RemoveMappingValue(host, scheme, Zone, true);
+    return S_OK;
   }
 
-  // Removal: only a mapping of this host and scheme into this very zone is taken out.
-  {
-    TRegKey key;
-    LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, hostPath.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                            key.Out());
-    if (rc != ERROR_SUCCESS) return FromWin32(rc);
-    DWORD type = 0, value = 0, size = sizeof value;
-    rc = RegQueryValueExW(key.Get(), scheme.c_str(), nullptr, &type,
-                          reinterpret_cast<BYTE*>(&value), &size);
-    if (rc != ERROR_SUCCESS) return FromWin32(rc);
-    if (type != REG_DWORD || size != sizeof value || value != Zone)
-      return FromWin32(ERROR_FILE_NOT_FOUND);
-    rc = RegDeleteValueW(key.Get(), scheme.c_str());
-    if (rc != ERROR_SUCCESS) return FromWin32(rc);
+  // Removal: only a mapping of this host and scheme into this very zone is taken out, in
+  // whichever layout it is kept.
+  LONG rc = RemoveMappingValue(hostKey, scheme, Zone, false);
+  if (hasFlatKey) {
+    const LONG flat = RemoveMappingValue(host, scheme, Zone, false);
+    if (flat == ERROR_SUCCESS) rc = ERROR_SUCCESS;
   }
-  // Keys left without any mapping would hide a mapping of the whole domain from its sub-domain.
-  TRegKey domains;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, DomainsKey, 0, KEY_READ | KEY_WRITE, domains.Out()) ==
-      ERROR_SUCCESS) {
-    if (!place.SubDomain.empty()) {
-      TRegKey domainKey;
-      if (RegOpenKeyExW(domains.Get(), place.Domain.c_str(), 0, KEY_READ | KEY_WRITE,
-                        domainKey.Out()) == ERROR_SUCCESS)
-        DeleteIfEmpty(domainKey.Get(), place.SubDomain);
-    }
-    DeleteIfEmpty(domains.Get(), place.Domain);
-  }
-  return S_OK;
+  return rc == ERROR_SUCCESS ? S_OK : FromWin32(rc);
 }
 
 HRESULT RegistrySetZoneActionPolicy(DWORD Zone, DWORD Action, const BYTE* Policy, DWORD Size,

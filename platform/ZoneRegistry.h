@@ -25,9 +25,15 @@ TZoneMapKey ZoneMapKeyOfHost(const std::wstring& Host);
 // lower case. Port, user name and path are dropped. False when the pattern holds no host.
 bool SplitZonePattern(const std::wstring& Pattern, std::wstring& Scheme, std::wstring& Host);
 
+// Whether the platform's lookup can match a mapping of Host (lower case): no wildcard, no IPv6
+// literal, at most 253 characters in labels of 1 to 63.
+bool IsMappableHost(const std::wstring& Host);
+
 // SetZoneMapping over the registry: Flags SZM_CREATE adds the pattern to the zone's site list
-// (replacing the mapping the same host and scheme had in another zone), SZM_DELETE takes it out
-// of that zone's list and leaves every other site and scheme alone.
+// (replacing the mapping the same host and scheme had in another zone, in either key layout) and
+// refuses, writing nothing, a host the platform would not match; SZM_DELETE takes it out of that
+// zone's list, whether it is kept under the domain's key or under a key named by the whole host,
+// and leaves every other site and scheme alone.
 HRESULT RegistrySetZoneMapping(DWORD Zone, LPCWSTR Pattern, DWORD Flags);
 
 // SetZoneActionPolicy over the registry: a 4-byte policy stored under the zone's key of the

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "classlib/ResStrings.h"
@@ -97,10 +98,13 @@ AnsiString LocaleText(LCID Locale, LCTYPE Type) {
 // ---- state shared by every translator --------------------------------------------------------
 
 struct TGettextGlobals {
+  // Held only to copy or set the fields below, never while calling out.
+  TCriticalSection Lock;
   WideString Folder;  // empty: the default beside the module
-  unsigned Generation = 1;
+  std::atomic<unsigned> Generation{1};
   TLocalizationProblemHandler ProblemHandler;
-  bool ProblemShown = false;
+  TCatalogReadHook ReadHook;
+  std::atomic<bool> ProblemShown{false};
 };
 
 TGettextGlobals& Globals() {
@@ -108,10 +112,20 @@ TGettextGlobals& Globals() {
   return g;
 }
 
+// How deep the current thread is in reading catalogs: a text translated meanwhile (an error text
+// of the file layer) is looked up in the catalogs in use and never starts another reading.
+thread_local int ReadingDepth = 0;
+
+struct TReadingScope {
+  TReadingScope() { ++ReadingDepth; }
+  ~TReadingScope() { --ReadingDepth; }
+  TReadingScope(const TReadingScope&) = delete;
+  TReadingScope& operator=(const TReadingScope&) = delete;
+};
+
 void ShowLocalizationProblem(const WideString& Message, const WideString& /*CatalogFile*/) {
   // Once per process: every later catalog of the same kind would only repeat it.
-  if (Globals().ProblemShown) return;
-  Globals().ProblemShown = true;
+  if (Globals().ProblemShown.exchange(true)) return;
   WideString program = ModuleFileName(nullptr);
   size_t slash = program.find_last_of(L"\\/");
   if (slash != WideString::npos) program.erase(0, slash + 1);
@@ -124,13 +138,32 @@ void ShowLocalizationProblem(const WideString& Message, const WideString& /*Cata
     MessageBoxA(nullptr, Narrow(Message).c_str(), Narrow(program).c_str(), flags);
 }
 
-void ReportLocalizationProblem(const WideString& CatalogFile) {
-  const WideString message = L"Localization problem";
-  auto& handler = Globals().ProblemHandler;
-  if (handler)
-    handler(message, CatalogFile);
-  else
-    ShowLocalizationProblem(message, CatalogFile);
+// Called with no translator's lock held: the box runs a message loop for as long as the user
+// leaves it open, and every other thread goes on translating meanwhile.
+void ReportLocalizationProblem(const WideString& CatalogFile) noexcept {
+  try {
+    const WideString message = L"Localization problem";
+    TLocalizationProblemHandler handler;
+    {
+      TCriticalSectionGuard guard(Globals().Lock);
+      handler = Globals().ProblemHandler;
+    }
+    if (handler)
+      handler(message, CatalogFile);
+    else
+      ShowLocalizationProblem(message, CatalogFile);
+  } catch (...) {
+    // Telling is a courtesy: the catalog is refused either way.
+  }
+}
+
+void CallReadHook(const WideString& CatalogFile) {
+  TCatalogReadHook hook;
+  {
+    TCriticalSectionGuard guard(Globals().Lock);
+    hook = Globals().ReadHook;
+  }
+  if (hook) hook(CatalogFile);
 }
 
 // ---- catalog parsing -------------------------------------------------------------------------
@@ -139,6 +172,11 @@ constexpr uint32_t MoMagic = 0x950412DEu;
 constexpr uint32_t MoMagicSwapped = 0xDE120495u;
 // Nothing the system ships comes near this; a larger file is not a catalog of ours.
 constexpr size_t MaxCatalogSize = 64u << 20;
+// The text all entries name together, per byte of the file. A compiled catalog holds each string
+// once, so its entries name at most its size; the margin admits catalogs that share a string
+// between a few entries. Past it, entries point again and again into the same long strings, and
+// reading them would cost entries times length, in time and memory, for a small file.
+constexpr uint64_t MaxTextPerCatalogByte = 4;
 
 uint32_t ReadWord(const unsigned char* P, bool BigEndian) {
   if (BigEndian) return uint32_t(P[0]) << 24 | uint32_t(P[1]) << 16 | uint32_t(P[2]) << 8 | uint32_t(P[3]);
@@ -177,7 +215,9 @@ bool HeaderDeclaresUtf8(const AnsiString& Header) {
 
 // ---- UTF-8 -----------------------------------------------------------------------------------
 
-WideString GettextUtf8ToWide(const AnsiString& S) {
+namespace {
+
+WideString Utf8ToWide(std::string_view S) {
   WideString r;
   r.reserve(S.size());
   const size_t n = S.size();
@@ -226,6 +266,10 @@ WideString GettextUtf8ToWide(const AnsiString& S) {
   return r;
 }
 
+}  // namespace
+
+WideString GettextUtf8ToWide(const AnsiString& S) { return Utf8ToWide(S); }
+
 AnsiString GettextWideToUtf8(const WideString& S) {
   AnsiString r;
   r.reserve(S.size());
@@ -259,10 +303,23 @@ AnsiString GettextWideToUtf8(const WideString& S) {
 
 // ---- TMoCatalog ------------------------------------------------------------------------------
 
-TMoCatalog::TLoadResult TMoCatalog::LoadFromMemory(const unsigned char* Data, size_t Size) {
-  FEntries.clear();
+void TMoCatalog::Clear() noexcept {
+  FData.clear();
+  FData.shrink_to_fit();
+  FIndex.clear();
+  FIndex.shrink_to_fit();
+  FCount = 0;
   FHeader.clear();
-  if (!Data || Size < 28) return TLoadResult::Damaged;
+}
+
+std::string_view TMoCatalog::KeyOf(const TEntry& Entry) const {
+  return {reinterpret_cast<const char*>(FData.data()) + Entry.KeyAt, Entry.KeyLength};
+}
+
+TMoCatalog::TLoadResult TMoCatalog::Parse(std::vector<unsigned char>& Bytes) {
+  const unsigned char* const Data = Bytes.data();
+  const size_t Size = Bytes.size();
+  if (Size < 28) return TLoadResult::Damaged;
   bool big;
   uint32_t magic = ReadWord(Data, false);
   if (magic == MoMagic) big = false;
@@ -276,68 +333,120 @@ TMoCatalog::TLoadResult TMoCatalog::LoadFromMemory(const unsigned char* Data, si
   const uint64_t size = Size;
   if (originals + count * 8 > size || translations + count * 8 > size) return TLoadResult::Damaged;
 
-  auto text = [&](uint64_t table, uint64_t index, AnsiString& out) {
+  // Every string in the file, and the text of all of them together within bounds, before any of
+  // them is read: the lengths alone say what reading would cost.
+  const uint64_t maxText = size * MaxTextPerCatalogByte;
+  uint64_t text = 0;
+  for (uint64_t i = 0; i < count; ++i) {
+    for (uint64_t table : {originals, translations}) {
+      const unsigned char* entry = Data + table + i * 8;
+      const uint64_t length = ReadWord(entry, big);
+      const uint64_t offset = ReadWord(entry + 4, big);
+      if (offset + length > size) return TLoadResult::Damaged;
+      text += length;
+    }
+    if (text > maxText) return TLoadResult::Damaged;
+  }
+
+  // Plural forms follow the singular after a NUL: only the singular is used.
+  auto singular = [&](uint64_t table, uint64_t index, uint32_t& at, uint32_t& length) {
     const unsigned char* entry = Data + table + index * 8;
-    const uint64_t length = ReadWord(entry, big);
-    const uint64_t offset = ReadWord(entry + 4, big);
-    if (offset + length > size) return false;
-    const char* p = reinterpret_cast<const char*>(Data + offset);
-    // Plural forms follow the singular after a NUL: only the singular is used.
-    const void* nul = std::memchr(p, 0, length);
-    out.assign(p, nul ? static_cast<const char*>(nul) - p : length);
-    return true;
+    length = ReadWord(entry, big);
+    at = ReadWord(entry + 4, big);
+    const void* nul = std::memchr(Data + at, 0, length);
+    if (nul) length = static_cast<uint32_t>(static_cast<const unsigned char*>(nul) - (Data + at));
   };
 
-  std::map<AnsiString, WideString> entries;
+  std::vector<TEntry> index;
+  index.reserve(static_cast<size_t>(count));
   AnsiString header;
   bool haveHeader = false;
   for (uint64_t i = 0; i < count; ++i) {
-    AnsiString id, tr;
-    if (!text(originals, i, id) || !text(translations, i, tr)) return TLoadResult::Damaged;
-    if (id.empty()) {
-      header = tr;
+    TEntry e;
+    singular(originals, i, e.KeyAt, e.KeyLength);
+    singular(translations, i, e.TextAt, e.TextLength);
+    if (e.KeyLength == 0) {
+      // The header is the catalog's description, never a text.
+      header.assign(reinterpret_cast<const char*>(Data) + e.TextAt, e.TextLength);
       haveHeader = true;
-      continue;  // the header is the catalog's description, never a text
+      continue;
     }
-    entries[id] = GettextUtf8ToWide(tr);
+    index.push_back(e);
   }
   if (!haveHeader || !HeaderDeclaresUtf8(header)) {
-    FHeader = header;
+    FHeader = std::move(header);
     return TLoadResult::NotUtf8;
   }
-  FEntries = std::move(entries);
+  FData.swap(Bytes);
+  auto byKey = [this](const TEntry& a, const TEntry& b) { return KeyOf(a) < KeyOf(b); };
+  // Stable: of entries with the same identifier the last one in the file counts.
+  std::stable_sort(index.begin(), index.end(), byKey);
+  size_t distinct = 0;
+  for (size_t i = 0; i < index.size(); ++i)
+    if (i == 0 || KeyOf(index[i - 1]) != KeyOf(index[i])) ++distinct;
+  FIndex = std::move(index);
+  FCount = distinct;
   FHeader = std::move(header);
   return TLoadResult::Loaded;
 }
 
-TMoCatalog::TLoadResult TMoCatalog::LoadFromFile(const WideString& FileName) {
-  FEntries.clear();
-  FHeader.clear();
-  // A missing catalog is the common case ("de_DE" before "de"): no exception for it.
-  if (!IsFile(FileName)) return TLoadResult::Missing;
+TMoCatalog::TLoadResult TMoCatalog::LoadFromMemory(const unsigned char* Data, size_t Size) noexcept {
+  Clear();
+  if (!Data || Size < 28) return TLoadResult::Damaged;
+  if (Size > MaxCatalogSize) return TLoadResult::Damaged;
   try {
-    // Read, deny none: another program may be replacing catalogs while we read ours.
-    TUtxFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
-    const int64_t size = stream.Size();
-    if (size < 0 || size > static_cast<int64_t>(MaxCatalogSize)) return TLoadResult::Damaged;
-    std::vector<unsigned char> data(static_cast<size_t>(size));
-    int done = 0;
-    while (done < size) {
-      const int got = stream.Read(data.data() + done, static_cast<int>(size - done));
-      if (got <= 0) return TLoadResult::Damaged;
-      done += got;
+    std::vector<unsigned char> bytes(Data, Data + Size);
+    TLoadResult result = Parse(bytes);
+    if (result != TLoadResult::Loaded && result != TLoadResult::NotUtf8) Clear();
+    return result;
+  } catch (...) {
+    // Out of memory: the catalog cannot be used, like a damaged one.
+    Clear();
+    return TLoadResult::Damaged;
+  }
+}
+
+TMoCatalog::TLoadResult TMoCatalog::LoadFromFile(const WideString& FileName) noexcept {
+  Clear();
+  try {
+    // A missing catalog is the common case ("de_DE" before "de"): no exception for it.
+    if (!IsFile(FileName)) return TLoadResult::Missing;
+    std::vector<unsigned char> data;
+    try {
+      // Read, deny none: another program may be replacing catalogs while we read ours.
+      TUtxFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
+      const int64_t size = stream.Size();
+      if (size < 0 || size > static_cast<int64_t>(MaxCatalogSize)) return TLoadResult::Damaged;
+      data.resize(static_cast<size_t>(size));
+      int done = 0;
+      while (done < size) {
+        const int got = stream.Read(data.data() + done, static_cast<int>(size - done));
+        if (got <= 0) return TLoadResult::Damaged;
+        done += got;
+      }
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (...) {
+      // Gone or locked between the look and the opening.
+      return TLoadResult::Missing;
     }
-    return LoadFromMemory(data.data(), data.size());
-  } catch (const std::exception&) {
-    // Gone or locked between the look and the opening.
-    return TLoadResult::Missing;
+    TLoadResult result = Parse(data);
+    if (result != TLoadResult::Loaded && result != TLoadResult::NotUtf8) Clear();
+    return result;
+  } catch (...) {
+    // Out of memory: the catalog cannot be used, like a damaged one.
+    Clear();
+    return TLoadResult::Damaged;
   }
 }
 
 bool TMoCatalog::Lookup(const AnsiString& MsgIdUtf8, WideString& Translation) const {
-  auto it = FEntries.find(MsgIdUtf8);
-  if (it == FEntries.end() || it->second.empty()) return false;
-  Translation = it->second;
+  auto byKey = [this](std::string_view key, const TEntry& e) { return key < KeyOf(e); };
+  auto after = std::upper_bound(FIndex.begin(), FIndex.end(), std::string_view(MsgIdUtf8), byKey);
+  if (after == FIndex.begin()) return false;
+  const TEntry& found = *(after - 1);
+  if (KeyOf(found) != MsgIdUtf8 || found.TextLength == 0) return false;
+  Translation = Utf8ToWide({reinterpret_cast<const char*>(FData.data()) + found.TextAt, found.TextLength});
   return true;
 }
 
@@ -357,47 +466,24 @@ WideString GetAutomaticLanguage() {
   return Widen(country.empty() ? language : language + "_" + country);
 }
 
-void TGnuGettextInstance::UseLanguage(const WideString& Code) {
-  TCriticalSectionGuard guard(FLock);
-  FLanguage = Code.empty() ? GetAutomaticLanguage() : Code;
-  FLanguageChosen = true;
-  FTranslationOff = false;
-  FCatalogs.clear();
-  FFolderGeneration = Globals().Generation;
-  // The system's own domains at once, so a bad catalog shows when the language is chosen.
-  CatalogOf(DefaultTextDomain);
-  CatalogOf(LibraryTextDomain);
-}
+namespace {
 
-void TGnuGettextInstance::EnsureLanguage() {
-  if (!FLanguageChosen) {
-    UseLanguage(WideString());
-  } else if (FFolderGeneration != Globals().Generation) {
-    // The catalog folder moved: everything is read again from there.
-    UseLanguage(FLanguage);
-  }
-}
+// The catalog of one domain in one language.
+struct TDomainCatalog {
+  std::shared_ptr<const TMoCatalog> Catalog;  // null: none
+  bool NotUtf8 = false;
+  WideString File;  // the one refused for its character set
+};
 
-WideString TGnuGettextInstance::GetCurrentLanguage() {
-  TCriticalSectionGuard guard(FLock);
-  EnsureLanguage();
-  return FLanguage;
-}
-
-const TMoCatalog* TGnuGettextInstance::CatalogOf(const AnsiString& Domain) {
-  auto found = FCatalogs.find(Domain);
-  if (found != FCatalogs.end()) return found->second.get();
-
-  // Until the catalog is read the domain has none: a text translated while we read (an error
-  // text of the file layer) must not start reading it again.
-  FCatalogs[Domain] = nullptr;
-  std::shared_ptr<const TMoCatalog> catalog;
+// Reads with no lock held; throws only when memory runs out.
+TDomainCatalog ReadDomainCatalog(const WideString& Language, const AnsiString& Domain) {
+  TDomainCatalog read;
   // "de_DE" falls back to "de".
   std::vector<WideString> codes;
-  if (!FLanguage.empty()) {
-    codes.push_back(FLanguage);
-    size_t underscore = FLanguage.find(L'_');
-    if (underscore != WideString::npos && underscore > 0) codes.push_back(FLanguage.substr(0, underscore));
+  if (!Language.empty()) {
+    codes.push_back(Language);
+    size_t underscore = Language.find(L'_');
+    if (underscore != WideString::npos && underscore > 0) codes.push_back(Language.substr(0, underscore));
   }
   const WideString folder = GetCatalogFolder();
   const WideString domain = Widen(Domain);
@@ -406,29 +492,166 @@ const TMoCatalog* TGnuGettextInstance::CatalogOf(const AnsiString& Domain) {
     if (code.find_first_of(L"\\/:") != WideString::npos || code == L"." || code == L"..") continue;
     const WideString file = folder + code + L"\\LC_MESSAGES\\" + domain + L".mo";
     auto loaded = std::make_shared<TMoCatalog>();
-    TMoCatalog::TLoadResult result = loaded->LoadFromFile(file);
+    const TMoCatalog::TLoadResult result = loaded->LoadFromFile(file);
+    CallReadHook(file);
     if (result == TMoCatalog::TLoadResult::Loaded) {
-      catalog = loaded;
+      read.Catalog = std::move(loaded);
       break;
     }
     if (result == TMoCatalog::TLoadResult::NotUtf8) {
-      FTranslationOff = true;
-      ReportLocalizationProblem(file);
+      read.NotUtf8 = true;
+      read.File = file;
       break;
     }
     // Missing or damaged: the more general language may still have a good one.
   }
-  FCatalogs[Domain] = catalog;
-  return catalog.get();
+  return read;
+}
+
+}  // namespace
+
+void TGnuGettextInstance::UseLanguage(const WideString& Code) { Load(&Code); }
+
+void TGnuGettextInstance::Load(const WideString* Code) noexcept {
+  TReadingScope reading;
+  const unsigned generation = Globals().Generation.load();
+  uint64_t request = 0;
+  // First the new catalogs, after the swap the old ones: freed once the lock is let go.
+  TCatalogs catalogs;
+  std::vector<WideString> problems;
+  bool installed = false;
+  try {
+    WideString code;
+    {
+      TCriticalSectionGuard guard(FLock);
+      const bool pending = FNewestRequest != FInstalledRequest;
+      request = ++FNewestRequest;
+      if (Code)
+        FRequested = *Code;
+      else if (!pending)
+        FRequested = FLanguageChosen ? FLanguage : WideString();
+      code = FRequested;
+    }
+    WideString language = code.empty() ? GetAutomaticLanguage() : code;
+    // The system's own domains at once, so a bad catalog shows when the language is chosen.
+    for (const char* domain : {DefaultTextDomain, LibraryTextDomain}) {
+      TDomainCatalog read = ReadDomainCatalog(language, domain);
+      if (read.NotUtf8) problems.push_back(read.File);
+      catalogs[domain] = std::move(read.Catalog);
+    }
+    TCriticalSectionGuard guard(FLock);
+    // A newer choice already in use stays: the last language asked for wins.
+    if (request > FInstalledRequest) {
+      FInstalledRequest = request;
+      FLanguage.swap(language);
+      FCatalogs.swap(catalogs);
+      FTranslationOff = !problems.empty();
+      FLanguageChosen = true;
+      FFolderGeneration = generation;
+      installed = true;
+    }
+  } catch (...) {
+    // Out of memory while reading: no catalog, and the texts stay untranslated.
+    problems.clear();
+    catalogs.clear();
+    TCriticalSectionGuard guard(FLock);
+    if (request != 0 && request > FInstalledRequest) {
+      FInstalledRequest = request;
+      FLanguage.swap(FRequested);
+      FCatalogs.swap(catalogs);
+      FTranslationOff = true;
+      FLanguageChosen = true;
+      FFolderGeneration = generation;
+    }
+  }
+  if (installed)
+    for (const WideString& file : problems) ReportLocalizationProblem(file);
+}
+
+bool TGnuGettextInstance::IsStale() const {
+  // The catalog folder moved: everything is read again from there.
+  return !FLanguageChosen || FFolderGeneration != Globals().Generation.load();
+}
+
+WideString TGnuGettextInstance::GetCurrentLanguage() {
+  {
+    TCriticalSectionGuard guard(FLock);
+    if (!IsStale() || ReadingDepth > 0) return FLanguage;
+  }
+  Load(nullptr);
+  TCriticalSectionGuard guard(FLock);
+  return FLanguage;
+}
+
+bool TGnuGettextInstance::TranslationEnabled() const {
+  TCriticalSectionGuard guard(FLock);
+  return !FTranslationOff;
+}
+
+bool TGnuGettextInstance::CatalogOf(const AnsiString& Domain, std::shared_ptr<const TMoCatalog>& Catalog) noexcept {
+  Catalog.reset();
+  const bool reading = ReadingDepth > 0;
+  try {
+    uint64_t installed = 0;
+    WideString language;
+    for (int attempt = 0;; ++attempt) {
+      {
+        TCriticalSectionGuard guard(FLock);
+        // Once read again, the catalogs are used even if the folder moved once more meanwhile.
+        if (reading || attempt > 0 || !IsStale()) {
+          if (FTranslationOff) return false;
+          auto found = FCatalogs.find(Domain);
+          if (found != FCatalogs.end()) {
+            Catalog = found->second;
+            return true;
+          }
+          if (reading || !FLanguageChosen) return true;
+          installed = FInstalledRequest;
+          language = FLanguage;
+          break;
+        }
+      }
+      Load(nullptr);
+    }
+
+    // The first text of another domain: its catalog is read now, with no lock held.
+    TDomainCatalog read;
+    {
+      TReadingScope scope;
+      read = ReadDomainCatalog(language, Domain);
+    }
+    bool report = false, enabled;
+    {
+      TCriticalSectionGuard guard(FLock);
+      if (FInstalledRequest == installed) {
+        // Another thread may have read the same domain meanwhile: the first one stays.
+        auto [at, added] = FCatalogs.emplace(Domain, read.Catalog);
+        if (added && read.NotUtf8) {
+          FTranslationOff = true;
+          report = true;
+        }
+        Catalog = at->second;
+        enabled = !FTranslationOff;
+      } else {
+        // Another language came in use meanwhile: this one text is looked up as read.
+        Catalog = read.Catalog;
+        enabled = !read.NotUtf8;
+      }
+    }
+    if (report) ReportLocalizationProblem(read.File);
+    return enabled;
+  } catch (...) {
+    // Out of memory: the text stays untranslated.
+    Catalog.reset();
+    return true;
+  }
 }
 
 WideString TGnuGettextInstance::TranslateIn(const AnsiString& Domain, const WideString& MsgId) {
   // The empty identifier would find the catalog's header, which is not a text.
   if (MsgId.empty()) return {};
-  TCriticalSectionGuard guard(FLock);
-  EnsureLanguage();
-  const TMoCatalog* catalog = CatalogOf(Domain);
-  if (FTranslationOff || !catalog) return MsgId;
+  std::shared_ptr<const TMoCatalog> catalog;
+  if (!CatalogOf(Domain, catalog) || !catalog) return MsgId;
   WideString translation;
   if (catalog->Lookup(GettextWideToUtf8(MsgId), translation)) return translation;
   return MsgId;
@@ -469,18 +692,28 @@ WideString GetCurrentLanguage() { return DefaultInstance().GetCurrentLanguage();
 void SetCatalogFolder(const WideString& LocaleFolder) {
   WideString folder = LocaleFolder;
   if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
-  Globals().Folder = folder;
+  TCriticalSectionGuard guard(Globals().Lock);
+  Globals().Folder.swap(folder);
   ++Globals().Generation;
 }
 
 WideString GetCatalogFolder() {
-  if (!Globals().Folder.empty()) return Globals().Folder;
+  {
+    TCriticalSectionGuard guard(Globals().Lock);
+    if (!Globals().Folder.empty()) return Globals().Folder;
+  }
   static const WideString folder = DefaultCatalogFolder();
   return folder;
 }
 
 TLocalizationProblemHandler SetLocalizationProblemHandler(TLocalizationProblemHandler Handler) {
+  TCriticalSectionGuard guard(Globals().Lock);
   TLocalizationProblemHandler previous = std::move(Globals().ProblemHandler);
   Globals().ProblemHandler = std::move(Handler);
   return previous;
+}
+
+void SetCatalogReadHook(TCatalogReadHook Hook) {
+  TCriticalSectionGuard guard(Globals().Lock);
+  Globals().ReadHook = std::move(Hook);
 }

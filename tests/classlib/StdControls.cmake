@@ -1,11 +1,13 @@
 # The standard and common controls, read from a form description with one of each.
 vgt_add_gtest(ClasslibWinControlsFormTest
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ToolBarsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc ${VGT_POISON_HEAP}
   LIBS vgt_classlib vgt_test_screenshot
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
   LABELS classlib)
 target_include_directories(ClasslibWinControlsFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_CURRENT_LIST_DIR}/ControlsForm.fdt;${CMAKE_CURRENT_LIST_DIR}/RedBlue.jpg")
+  "${CMAKE_CURRENT_LIST_DIR}/ControlsForm.fdt;${CMAKE_CURRENT_LIST_DIR}/ToolsForm.fdt;${CMAKE_CURRENT_LIST_DIR}/ToolsFrame.fdt;${CMAKE_CURRENT_LIST_DIR}/RedBlue.jpg;${CMAKE_CURRENT_LIST_DIR}/TwoImages.bmp")
 
 # Filling a combo box with 10,000 items; prints the time. Built, not run by the test suite.
 add_executable(ComboFillBench ${CMAKE_CURRENT_LIST_DIR}/ComboFillBench.cpp)

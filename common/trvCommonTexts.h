@@ -1,0 +1,20 @@
+// The library's common translated texts (text domain "tervana"): the message box's button
+// captions and the about box's texts.
+#pragma once
+
+#include "classlib/System.h"
+
+// The message box's buttons, in the order they stand from left to right.
+enum class TtrvMessageButton { OK, Yes, Retry, Ignore, SaveLater, CreateNew, No, Cancel, Details };
+
+WideString GetButtonCaption(TtrvMessageButton Button);
+
+// The translation of the empty identifier: a catalog's legal notice, if it gives one as a
+// translation (the catalog header is not one).
+WideString GetLegalWarningText();
+// "About %1" with the product name.
+WideString GetAboutCaption(const WideString& ProductName);
+WideString GetAboutText();
+// "Version %1%2" with the version and its suffix.
+WideString GetVersionText(const WideString& Version, const WideString& Suffix);
+WideString GetSupportText();

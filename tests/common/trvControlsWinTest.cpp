@@ -1,0 +1,419 @@
+// The form base: centring over windows of every kind and place, the create event, log-off, the
+// design-font rescaling; and the screen-cursor stack with its delayed last pop.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <utility>
+
+#include "classlib/StdCtrls.h"
+#include "common/Gradpanl.h"
+#include "common/trvControls.h"
+#include "common/trvDesignFontInfo.h"
+#include "tests/common/CommonWinSupport.h"
+
+namespace {
+
+// ---- centring ----
+
+class TCentredForm : public TtrvNoResourceForm {
+  VGT_CLASS(TCentredForm, TtrvNoResourceForm)
+ public:
+  using TtrvNoResourceForm::TtrvNoResourceForm;
+};
+VGT_PUBLISH(TCentredForm) {}
+
+int WidthOf(const RECT& R) { return R.right - R.left; }
+int HeightOf(const RECT& R) { return R.bottom - R.top; }
+
+class FormCentring : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Form = TCustomForm::CreateNew<TCentredForm>(Application);
+    Form->SetBounds(7, 9, 300, 200);
+    Area = GetPrimaryMonitor()->WorkareaRect();
+  }
+  void TearDown() override { delete Form; }
+
+  // An owner of Width x Height whose centre is at (X, Y).
+  static RECT AroundPoint(int X, int Y, int Width, int Height) {
+    return RECT{X - Width / 2, Y - Height / 2, X - Width / 2 + Width, Y - Height / 2 + Height};
+  }
+  int MidX() const { return (Area.left + Area.right) / 2; }
+  int MidY() const { return (Area.top + Area.bottom) / 2; }
+  void ExpectCentredOverWorkArea() const {
+    EXPECT_EQ(Form->Left(), (Area.left + Area.right - 300) / 2);
+    EXPECT_EQ(Form->Top(), (Area.top + Area.bottom - 200) / 2);
+    ExpectSizeKeptInsideWorkArea();
+  }
+  void ExpectSizeKeptInsideWorkArea() const {
+    EXPECT_EQ(Form->Width(), 300);
+    EXPECT_EQ(Form->Height(), 200);
+    const RECT r = Form->BoundsRect();
+    EXPECT_GE(r.left, Area.left);
+    EXPECT_GE(r.top, Area.top);
+    EXPECT_LE(r.right, Area.right);
+    EXPECT_LE(r.bottom, Area.bottom);
+  }
+
+  TStartedApplication App;
+  TCentredForm* Form = nullptr;
+  RECT Area{};
+};
+
+TEST_F(FormCentring, PrimaryMonitorIsTheOneThePlatformCallsPrimary) {
+  RECT platformArea{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &platformArea, 0));
+  EXPECT_TRUE(GetPrimaryMonitor()->Primary());
+  EXPECT_TRUE(EqualRect(&Area, &platformArea));
+}
+
+TEST_F(FormCentring, OverAnOwnerInTheMiddleTheCentresMeetAndTheWindowFollows) {
+  TPlainWindow owner(AroundPoint(MidX() + 40, MidY() - 30, 500, 400));
+  ASSERT_TRUE(owner.Handle());
+  Form->CenterOnWindow(owner.Handle());
+  RECT o;
+  GetWindowRect(owner.Handle(), &o);
+  EXPECT_EQ(Form->Left(), (o.left + o.right - 300) / 2);
+  EXPECT_EQ(Form->Top(), (o.top + o.bottom - 200) / 2);
+  ExpectSizeKeptInsideWorkArea();
+  RECT w;
+  ASSERT_TRUE(GetWindowRect(Form->Handle(), &w));
+  EXPECT_EQ(w.left, Form->Left());
+  EXPECT_EQ(w.top, Form->Top());
+}
+
+// An owner at each edge (partly off the work area): the form comes back to that edge and stays
+// centred along it.
+TEST_F(FormCentring, OverAnOwnerAtEachEdgeTheFormStaysOnTheWorkArea) {
+  {
+    SCOPED_TRACE("right edge");
+    TPlainWindow owner(AroundPoint(Area.right - 20, MidY(), 200, 150));
+    Form->CenterOnWindow(owner.Handle());
+    EXPECT_EQ(Form->BoundsRect().right, Area.right);
+    RECT o;
+    GetWindowRect(owner.Handle(), &o);
+    EXPECT_EQ(Form->Top(), (o.top + o.bottom - 200) / 2);
+    ExpectSizeKeptInsideWorkArea();
+  }
+  {
+    SCOPED_TRACE("left edge");
+    TPlainWindow owner(AroundPoint(Area.left + 20, MidY(), 200, 150));
+    Form->CenterOnWindow(owner.Handle());
+    EXPECT_EQ(Form->Left(), Area.left);
+    ExpectSizeKeptInsideWorkArea();
+  }
+  {
+    SCOPED_TRACE("top edge");
+    TPlainWindow owner(AroundPoint(MidX(), Area.top + 10, 200, 150));
+    Form->CenterOnWindow(owner.Handle());
+    EXPECT_EQ(Form->Top(), Area.top);
+    RECT o;
+    GetWindowRect(owner.Handle(), &o);
+    EXPECT_EQ(Form->Left(), (o.left + o.right - 300) / 2);
+    ExpectSizeKeptInsideWorkArea();
+  }
+  {
+    SCOPED_TRACE("bottom edge");
+    TPlainWindow owner(AroundPoint(MidX(), Area.bottom - 10, 200, 150));
+    Form->CenterOnWindow(owner.Handle());
+    EXPECT_EQ(Form->BoundsRect().bottom, Area.bottom);
+    ExpectSizeKeptInsideWorkArea();
+  }
+  {
+    SCOPED_TRACE("bottom-right corner, wholly off the screen");
+    TPlainWindow owner(AroundPoint(Area.right + 400, Area.bottom + 400, 200, 150));
+    Form->CenterOnWindow(owner.Handle());
+    EXPECT_EQ(Form->BoundsRect().right, Area.right);
+    EXPECT_EQ(Form->BoundsRect().bottom, Area.bottom);
+    ExpectSizeKeptInsideWorkArea();
+  }
+}
+
+TEST_F(FormCentring, AFormLargerThanTheWorkAreaEndsAtItsTopLeftCorner) {
+  Form->SetBounds(0, 0, WidthOf(Area) + 100, HeightOf(Area) + 80);
+  TPlainWindow owner(AroundPoint(MidX(), MidY(), 200, 150));
+  Form->CenterOnWindow(owner.Handle());
+  EXPECT_EQ(Form->Left(), Area.left);
+  EXPECT_EQ(Form->Top(), Area.top);
+  EXPECT_EQ(Form->Width(), WidthOf(Area) + 100);
+}
+
+TEST_F(FormCentring, WithoutAnOwnerOverThePrimaryWorkArea) {
+  Form->CenterOnWindow(nullptr);
+  ExpectCentredOverWorkArea();
+}
+
+// A handle from a COM client need not be a window: it counts as none, never as a rectangle.
+TEST_F(FormCentring, OverAHandleThatIsNoWindowAsIfThereWereNone) {
+  HWND bad = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x7FFE0));
+  ASSERT_FALSE(IsWindow(bad));
+  Form->SetBounds(-5000, -5000, 300, 200);
+  Form->CenterOnWindow(bad);
+  ExpectCentredOverWorkArea();
+}
+
+TEST_F(FormCentring, OverADestroyedWindowAsIfThereWereNone) {
+  TPlainWindow owner(AroundPoint(Area.left + 150, Area.top + 100, 200, 150));
+  const HWND gone = owner.Handle();
+  owner.Destroy();
+  ASSERT_FALSE(IsWindow(gone));
+  Form->CenterOnWindow(gone);
+  ExpectCentredOverWorkArea();
+}
+
+TEST(FitRectIntoWorkArea, ARectangleInsideStaysAndOneOutsideMovesWithItsSize) {
+  const TStartedApplication app;
+  const RECT area = GetPrimaryMonitor()->WorkareaRect();
+  const RECT inside{area.left + 10, area.top + 10, area.left + 110, area.top + 60};
+  const RECT same = FitRectIntoWorkArea(inside);
+  EXPECT_TRUE(EqualRect(&same, &inside));
+  const RECT moved = FitRectIntoWorkArea(RECT{area.left - 50, area.bottom - 20, area.left + 50, area.bottom + 30});
+  EXPECT_EQ(moved.left, area.left);
+  EXPECT_EQ(moved.bottom, area.bottom);
+  EXPECT_EQ(WidthOf(moved), 100);
+  EXPECT_EQ(HeightOf(moved), 50);
+}
+
+// ---- construction, create event, log-off ----
+
+struct TCreateRecord {
+  int Runs = 0;
+  bool KeyPreviewSeen = false;
+  bool ConstructionDone = false;  // the form's whole second construction phase had run
+};
+
+class TOldOrderForm : public TtrvForm {
+  VGT_CLASS(TOldOrderForm, TtrvForm)
+ public:
+  using TtrvForm::TtrvForm;
+  void FormCreate(TObject*) {
+    ++Record.Runs;
+    Record.KeyPreviewSeen = KeyPreview();
+    Record.ConstructionDone = ConstructionDone;
+  }
+  TCreateRecord Record;
+
+  // Public for the class library's construction template.
+  void InitInstance() override {
+    TtrvForm::InitInstance();
+    ConstructionDone = true;
+  }
+  bool ConstructionDone = false;
+};
+VGT_PUBLISH(TOldOrderForm) { P.Handler(L"FormCreate", &TOldOrderForm::FormCreate); }
+
+class TNewOrderForm : public TtrvForm {
+  VGT_CLASS(TNewOrderForm, TtrvForm)
+ public:
+  using TtrvForm::TtrvForm;
+  void FormCreate(TObject*) {
+    ++Record.Runs;
+    Record.KeyPreviewSeen = KeyPreview();
+    Record.ConstructionDone = ConstructionDone;
+  }
+  TCreateRecord Record;
+
+  // Public for the class library's construction template.
+  void InitInstance() override {
+    TtrvForm::InitInstance();
+    ConstructionDone = true;
+  }
+  bool ConstructionDone = false;
+};
+VGT_PUBLISH(TNewOrderForm) { P.Handler(L"FormCreate", &TNewOrderForm::FormCreate); }
+
+TEST(TrvForm, CreateEventRunsOnceAfterTheConstructorWhateverTheCreateOrder) {
+  const TStartedApplication app;
+  std::unique_ptr<TOldOrderForm> oldOrder(TCustomForm::Create<TOldOrderForm>(Application));
+  EXPECT_EQ(oldOrder->Record.Runs, 1);
+  EXPECT_TRUE(oldOrder->Record.KeyPreviewSeen);
+  EXPECT_TRUE(oldOrder->Record.ConstructionDone);
+  EXPECT_FALSE(oldOrder->OldCreateOrder());
+  std::unique_ptr<TNewOrderForm> newOrder(TCustomForm::Create<TNewOrderForm>(Application));
+  EXPECT_EQ(newOrder->Record.Runs, 1);
+  EXPECT_TRUE(newOrder->Record.KeyPreviewSeen);
+  EXPECT_TRUE(newOrder->Record.ConstructionDone);
+}
+
+TEST(TrvForm, TheDescriptionFillsTheGradientPanelAndTheDesignFontInfo) {
+  const TStartedApplication app;
+  std::unique_ptr<TNewOrderForm> form(TCustomForm::Create<TNewOrderForm>(Application));
+  auto* rows = dynamic_cast<TgradientPanel*>(form->FindComponent(L"Rows"));
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->BeginColor(), clNavy);
+  EXPECT_EQ(rows->EndColor(), clBtnFace);
+  EXPECT_TRUE(rows->Horizontal());
+  EXPECT_EQ(rows->MarginTop(), 3);
+  EXPECT_EQ(rows->MarginRight(), 7);
+  EXPECT_EQ(rows->Caption(), "Zone");
+  EXPECT_EQ(rows->RampColor(0), static_cast<COLORREF>(clNavy));
+  auto* info = dynamic_cast<TtrvDesignFontInfo*>(form->FindComponent(L"DesignFont"));
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->PixelsPerInchX(), 96);
+  EXPECT_EQ(info->PixelsPerInchY(), 120);
+  EXPECT_EQ(info->CharHeight(), 13);
+  EXPECT_EQ(info->AvgCharWidth(), 5);
+}
+
+TEST(TrvForm, AFormBuiltInCodeReadsNoDescriptionWhicheverWayItIsMade) {
+  const TStartedApplication app;
+  std::unique_ptr<TCentredForm> created(TCustomForm::Create<TCentredForm>(Application));
+  EXPECT_EQ(created->ControlCount(), 0);
+  EXPECT_FALSE(created->DesignFontApplied());
+}
+
+TEST(TrvForm, NeverHoldsUpALogOffAndAsksNoCloseQuery) {
+  const TStartedApplication app;
+  std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+  bool asked = false;
+  form->OnCloseQuery = [&](TObject*, bool& CanClose) {
+    asked = true;
+    CanClose = false;
+  };
+  EXPECT_EQ(SendMessageW(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 1);
+  EXPECT_FALSE(asked);
+}
+
+// ---- design font ----
+
+LOGFONTW DialogLogFont(int Height) {
+  LOGFONTW lf{};
+  lf.lfHeight = Height;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  wcscpy(lf.lfFaceName, L"Arial");
+  return lf;
+}
+
+TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
+  const TStartedApplication app;
+  std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+  form->SetClientSize(200, 100);
+  form->Constraints()->SetMinWidth(150);
+  form->Constraints()->SetMaxHeight(900);
+  auto* button = new TButton(form.get());
+  button->SetParent(form.get());
+  button->SetBounds(10, 20, 80, 23);
+  form->HandleNeeded();
+  const int clientWidth = form->ClientWidth(), clientHeight = form->ClientHeight();
+
+  form->ApplyDefaultDesignFont();
+  EXPECT_FALSE(form->DesignFontApplied());
+  EXPECT_EQ(form->ClientWidth(), clientWidth);
+
+  const LOGFONTW lf = DialogLogFont(-20);
+  form->ApplyDesignFont(&lf, 1, 2, 21);
+  EXPECT_TRUE(form->DesignFontApplied());
+  EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
+  EXPECT_EQ(form->ClientHeight(), 2 * clientHeight);
+  EXPECT_EQ(form->Constraints()->MinWidth(), 300);
+  EXPECT_EQ(form->Constraints()->MinHeight(), 0);
+  EXPECT_EQ(form->Constraints()->MaxWidth(), 0);
+  EXPECT_EQ(form->Constraints()->MaxHeight(), 1800);
+  EXPECT_EQ(button->BoundsRect().left, 20);
+  EXPECT_EQ(button->Width(), 160);
+  EXPECT_EQ(form->Font()->Name(), "Arial");
+  EXPECT_EQ(form->Font()->Height(), -20);
+
+  const LOGFONTW other = DialogLogFont(-40);
+  form->ApplyDesignFont(&other, 1, 3, 21);
+  EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
+  EXPECT_EQ(form->Font()->Height(), -20);
+}
+
+TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
+  const TStartedApplication app;
+  for (const auto& [d, m] : {std::pair{0, 2}, std::pair{2, 0}, std::pair{-1, 1}}) {
+    std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+    form->SetClientSize(200, 100);
+    form->HandleNeeded();
+    const int clientWidth = form->ClientWidth(), clientHeight = form->ClientHeight();
+    const LOGFONTW lf = DialogLogFont(-20);
+    form->ApplyDesignFont(&lf, d, m, 21);
+    EXPECT_EQ(form->ClientWidth(), clientWidth);
+    EXPECT_EQ(form->ClientHeight(), clientHeight);
+    EXPECT_EQ(form->Font()->Height(), -20);
+  }
+}
+
+// ---- the cursor stack ----
+
+class CursorStack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(CursorStackDepth(), 0);
+    Screen->SetCursor(crHourGlass);
+  }
+  void TearDown() override {
+    while (CursorStackDepth() > 0) PopCursor();
+    // Leave no delay running into the next test: a push stops one, and the pop's own is waited for.
+    PushHourGlassCursor();
+    PopCursor();
+    EXPECT_TRUE(PumpMessagesUntil([] { return Screen->Cursor() == crDefault; }));
+  }
+  TStartedApplication App;
+};
+
+TEST_F(CursorStack, NestedPushesGiveTheSavedCursorsBackAndTheLastPopEndsAtTheDefault) {
+  PushDefaultCursor();
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  PushHourGlassCursor();
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  EXPECT_EQ(CursorStackDepth(), 2);
+  PopCursor();
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  PushHourGlassCursor();
+  PopCursor();
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  PopCursor();
+  EXPECT_EQ(CursorStackDepth(), 0);
+  // The hour-glass the first push found is never shown again.
+  EXPECT_TRUE(PumpMessagesUntil([] { return Screen->Cursor() == crDefault; }));
+}
+
+TEST_F(CursorStack, TheLastPopLeavesTheCursorUntilTheDelayTicks) {
+  PushHourGlassCursor();
+  PopCursor();
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  EXPECT_TRUE(PumpMessagesUntil([] { return Screen->Cursor() == crDefault; }));
+}
+
+// The delay would have ticked long before a timer of four times its length.
+TEST_F(CursorStack, APushWithinTheDelayCancelsIt) {
+  PushHourGlassCursor();
+  PopCursor();
+  PushHourGlassCursor();
+  const UINT_PTR probe = SetTimer(nullptr, 0, 4 * TCursorDelay::DelayMilliseconds, nullptr);
+  ASSERT_NE(probe, 0u);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && !msg.hwnd && msg.wParam == probe) break;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  KillTimer(nullptr, probe);
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  PopCursor();
+}
+
+TEST_F(CursorStack, PushesForTheLifeOfAnObject) {
+  {
+    const TPushedCursor outer(TPushedCursor::TKind::Default);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    {
+      const TPushedCursor inner(TPushedCursor::TKind::HourGlass);
+      EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    }
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_EQ(CursorStackDepth(), 1);
+  }
+  EXPECT_EQ(CursorStackDepth(), 0);
+}
+
+TEST_F(CursorStack, APopOfAnEmptyStackChangesNothing) {
+  PopCursor();
+  EXPECT_EQ(CursorStackDepth(), 0);
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// The test-only in-process server: registered through DllRegisterServer with its threading
+// model, created by COM inside this process, kept loaded while an object lives, and removed by
+// DllUnregisterServer without a key left behind.
+#include <gtest/gtest.h>
+
+#include <ocidl.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "ComTestInproc.h"
+#include "ComTestSupport.h"
+#include "classlib/ComObj.h"
+#include "tests/ComTestEnvironment.h"
+
+namespace {
+
+using TEntry = HRESULT(WINAPI*)();
+using TGetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+
+WideString RegText(const WideString& Key, const wchar_t* Value = nullptr) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
+  LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
+}
+
+class ComInprocServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Path = TestProgramFolder() + L"ComTestInproc.dll";
+    Module = LoadLibraryW(Path.c_str());
+    ASSERT_NE(Module, nullptr);
+    Register = Entry<TEntry>("DllRegisterServer");
+    Unregister = Entry<TEntry>("DllUnregisterServer");
+    CanUnload = Entry<TEntry>("DllCanUnloadNow");
+    GetClassObject = Entry<TGetClassObject>("DllGetClassObject");
+    ASSERT_TRUE(Register && Unregister && CanUnload && GetClassObject);
+    ASSERT_EQ(Unregister(), S_OK);
+  }
+  void TearDown() override {
+    if (Unregister) Unregister();
+    // COM keeps its own hold on the library while it needs it.
+    if (Module) FreeLibrary(Module);
+  }
+
+  template <class F>
+  F Entry(const char* Name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
+  }
+
+  WideString Path;
+  HMODULE Module = nullptr;
+  TEntry Register = nullptr, Unregister = nullptr, CanUnload = nullptr;
+  TGetClassObject GetClassObject = nullptr;
+};
+
+TEST_F(ComInprocServer, RegistrationNamesTheLibraryAndItsThreadingModel) {
+  ASSERT_EQ(Register(), S_OK);
+  const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_InprocThing);
+  EXPECT_EQ(RegText(classKey), L"Test In-Process");
+  EXPECT_EQ(lstrcmpiW(RegText(classKey + L"\\InprocServer32").c_str(), Path.c_str()), 0);
+  EXPECT_EQ(RegText(classKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+  EXPECT_EQ(RegText(classKey + L"\\LocalServer32"), L"<missing>");
+  // Without a type library the module's base name heads the ProgID, and no library is named.
+  EXPECT_EQ(RegText(classKey + L"\\ProgID"), L"ComTestInproc.InprocThing");
+  EXPECT_EQ(RegText(L"ComTestInproc.InprocThing\\Clsid"), GuidToWideString(CLSID_InprocThing));
+  EXPECT_EQ(RegText(classKey + L"\\TypeLib"), L"<missing>");
+  EXPECT_EQ(RegText(classKey + L"\\Version"), L"<missing>");
+}
+
+TEST_F(ComInprocServer, ObjectsLiveInThisProcessAndKeepTheLibraryLoaded) {
+  ASSERT_EQ(Register(), S_OK);
+  ComPtr<IPersist> thing;
+  ASSERT_EQ(CoCreateInstance(CLSID_InprocThing, nullptr, CLSCTX_INPROC_SERVER, IID_IPersist, &thing), S_OK);
+  CLSID id = GUID_NULL;
+  EXPECT_EQ(thing->GetClassID(&id), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(id, CLSID_InprocThing));
+  EXPECT_EQ(thing->GetClassID(nullptr), E_POINTER);
+  EXPECT_EQ(CanUnload(), S_FALSE);
+
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  thing.Reset();
+  EXPECT_EQ(CanUnload(), S_OK);
+  // The last release of a library's object must not end its host's message loop.
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(GetClassObject(CLSID_InprocThing, IID_IClassFactory, &factory), S_OK);
+  ComPtr<IClassFactory> none;
+  EXPECT_EQ(GetClassObject(IID_IPersist, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+}
+
+TEST_F(ComInprocServer, UnregisteringLeavesNoKeyBehind) {
+  const auto before = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  const auto beforeUser = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes");
+  ASSERT_EQ(Register(), S_OK);
+  EXPECT_NE(RegistrySnapshot(HKEY_CLASSES_ROOT, L""), before);
+  ASSERT_EQ(Unregister(), S_OK);
+  const auto after = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  std::vector<WideString> left;
+  std::set_symmetric_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(left));
+  EXPECT_TRUE(left.empty()) << left.size() << " lines differ";
+  EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes"), beforeUser);
+  ComPtr<IPersist> thing;
+  EXPECT_EQ(CoCreateInstance(CLSID_InprocThing, nullptr, CLSCTX_INPROC_SERVER, IID_IPersist, &thing),
+            REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(ComInprocServer, ARegistrationNoPlaceTakesAnswersEFail) {
+  // Below a volatile key no lasting key can be made, for the machine or for the user.
+  const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_InprocThing);
+  for (const WideString& path : {classKey, L"Software\\Classes\\" + classKey}) {
+    HKEY key = nullptr;
+    // The keys above are made lasting first: made on the way to a volatile key they would be
+    // volatile too, and nothing lasting could be registered below them afterwards.
+    ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER,
+                              path.substr(0, path.rfind(L'\\')).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  EXPECT_EQ(Register(), E_FAIL);
+  EXPECT_EQ(Unregister(), S_OK);
+  EXPECT_EQ(RegText(classKey), L"<missing>");
+  HKEY user = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + classKey).c_str(), 0, KEY_READ, &user),
+            ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// Registration keys go to the machine's classes and, where a key cannot be written there, to the
+// user's own; when neither takes it the registration fails with the class library's text. A key
+// below a volatile key cannot be made non-volatile, which makes the machine's side refuse.
+#include <gtest/gtest.h>
+
+#include "classlib/ComObj.h"
+#include "classlib/ComReg.h"
+
+namespace {
+
+const wchar_t kParent[] = L"VgtRegKeyTest.Volatile";
+
+class ComRegKeys : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+      const WideString base = root == HKEY_CLASSES_ROOT ? WideString() : WideString(L"Software\\Classes\\");
+      RegDeleteKeyW(root, (base + kParent + L"\\Sub").c_str());
+      RegDeleteKeyW(root, (base + kParent).c_str());
+    }
+  }
+
+  // Makes Path volatile. Missing keys above it are made first as lasting ones: the platform would
+  // make them volatile too, and nothing lasting could be written below them afterwards.
+  static void MakeVolatile(HKEY Root, const WideString& Path) {
+    HKEY key = nullptr;
+    const size_t slash = Path.rfind(L'\\');
+    if (slash != WideString::npos) {
+      ASSERT_EQ(RegCreateKeyExW(Root, Path.substr(0, slash).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
+                ERROR_SUCCESS);
+      RegCloseKey(key);
+    }
+    ASSERT_EQ(RegCreateKeyExW(Root, Path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+
+  static WideString Read(HKEY Root, const WideString& Path) {
+    wchar_t data[256] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
+    const LONG status = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
+  }
+};
+
+TEST_F(ComRegKeys, AKeyTheMachineRefusesGoesToTheUsersClasses) {
+  MakeVolatile(HKEY_CLASSES_ROOT, kParent);
+  const WideString key = WideString(kParent) + L"\\Sub";
+  CreateRegKey(key, L"", L"Wert");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, key), L"<missing>");
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, L"Software\\Classes\\" + key), L"Wert");
+  DeleteRegKey(key);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, L"Software\\Classes\\" + key), L"<missing>");
+}
+
+TEST_F(ComRegKeys, AKeyNeitherPlaceTakesFailsTheRegistration) {
+  MakeVolatile(HKEY_CLASSES_ROOT, kParent);
+  MakeVolatile(HKEY_CURRENT_USER, WideString(L"Software\\Classes\\") + kParent);
+  try {
+    CreateRegKey(WideString(kParent) + L"\\Sub", L"", L"Wert");
+    FAIL() << "no exception";
+  } catch (const EOleRegistrationError& e) {
+    EXPECT_EQ(e.Message(), "Fehler beim Erstellen eines Eintrages in der Systemregistrierung");
+    EXPECT_TRUE(FAILED(e.ErrorCode));
+  }
+}
+
+TEST_F(ComRegKeys, DeletingAKeyThatIsNowhereIsNoFailure) {
+  DeleteRegKey(WideString(kParent) + L"\\Sub");
+  // An empty path never reaches the classes root itself (the user's may be empty).
+  HKEY userClasses = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr, &userClasses,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(userClasses);
+  DeleteRegKey(L"");
+  EXPECT_NE(Read(HKEY_CURRENT_USER, L"Software\\Classes"), L"<missing>");
+  EXPECT_THROW(CreateRegKey(L"", L"", L"Wert"), EOleRegistrationError);
+}
+
+}  // namespace
