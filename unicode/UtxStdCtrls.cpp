@@ -370,10 +370,9 @@ void TUtxCustomComboBox::CreateWnd() {
   // unhandled reaches it unconverted.
   auto reattach = [](HWND Child, WNDPROC& DefProc) {
     if (!Child) return;
-    const LONG_PTR proc = GetWindowLongPtrA(Child, GWLP_WNDPROC);
     SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefProc));
     DefProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Child, GWLP_WNDPROC));
-    SetWindowLongPtrW(Child, GWLP_WNDPROC, proc);
+    SetWindowLongPtrW(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChildWindowProcedure()));
   };
   reattach(FListHandle, FListDefProc);
   reattach(FEditHandle, FEditDefProc);
