@@ -125,12 +125,11 @@ void ApplyWideActionChange(TControl* Control, TBasicAction* Action, bool CheckDe
 
 TControlActionLinkClass GetUtxActionLinkClass(TControl* Control) {
   const TClass c = Control->ClassType();
-  // By name: the list view, speed button, tool button and button classes are the class
-  // library's and need not be linked in for the choice.
+  // By name for the list view and the speed button, which the class library does not have.
   if (IsSameOrInheritsFromName(c, L"TCustomListView")) return ActionLinkClassOf<TUtxListViewActionLink>();
   if (IsSameOrInheritsFromName(c, L"TSpeedButton")) return ActionLinkClassOf<TUtxSpeedButtonActionLink>();
-  if (IsSameOrInheritsFromName(c, L"TToolButton")) return ActionLinkClassOf<TUtxToolButtonActionLink>();
-  if (IsSameOrInheritsFromName(c, L"TButtonControl")) return ActionLinkClassOf<TUtxButtonActionLink>();
+  if (dynamic_cast<TToolButton*>(Control)) return ActionLinkClassOf<TUtxToolButtonActionLink>();
+  if (dynamic_cast<TButtonControl*>(Control)) return ActionLinkClassOf<TUtxButtonActionLink>();
   if (dynamic_cast<TWinControl*>(Control)) return ActionLinkClassOf<TUtxWinControlActionLink>();
   return ActionLinkClassOf<TUtxControlActionLink>();
 }
