@@ -3,7 +3,9 @@
 // its registered domain; and the ordered list of the distinct domains of one page walk.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "common/trvWideWinInet.h"
@@ -33,15 +35,22 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   TUrlCrackerDomain() = default;
 
  private:
+  friend std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
+  // The rules that follow a base parse.
+  void ApplyDomainRules();
   // Scheme "://" Reduced, with the display domain by scheme.
   void SetDomainTexts(const WideString& Reduced);
 
   bool FHighlevel = false;
+  // The base parts are the base parse's of the current Url (not left over from an earlier one).
+  bool FBaseParsed = false;
   WideString FDomain;
   WideString FVGTDomain;
 };
 
-// A fresh parser made from the source's Highlevel and Url, parsed; belongs to the caller.
+// A fresh parser made from the source's Highlevel and Url, parsed; belongs to the caller. When
+// the source's parts come from the base parse of that same Url they are taken over instead of
+// asking WinInet again: the base parse depends on the URL alone.
 std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
 
 // True when the text, read the way the run-time library reads an integer ("  -12", "$1F",
@@ -80,4 +89,24 @@ class TDomainList : public TObject {
  private:
   // Unsorted, duplicates allowed, case-insensitive lookup: the string list's defaults.
   std::unique_ptr<TUtxStringList> FList;
+  // An index over the keys that answers what the string list's own scan answers. A key of
+  // printable ASCII alone compares equal, in the platform's comparison, only to keys with the same
+  // ASCII case folding, or to keys holding characters the comparison ignores (a soft hyphen, a
+  // NUL): so such a key is looked up among the keys of its folding and the keys that are not
+  // plain ASCII, each candidate confirmed by the list's comparison, lowest position first. Any
+  // other key is looked up by the scan.
+  struct TFoldedHash {
+    using is_transparent = void;
+    size_t operator()(const WideString& Key) const;
+  };
+  struct TFoldedEqual {
+    using is_transparent = void;
+    bool operator()(const WideString& A, const WideString& B) const;
+  };
+  struct TPlainKeys {
+    int First = -1;                                  // the position of the map's key
+    std::vector<std::pair<int, WideString>> Later;  // further keys of that folding, ascending
+  };
+  std::unordered_map<WideString, TPlainKeys, TFoldedHash, TFoldedEqual> FPlainKeys;
+  std::vector<int> FOtherKeys;  // positions, ascending
 };
