@@ -11,25 +11,8 @@
 
 #include <functional>
 
+#include "classlib/ComObj.h"  // EOleSysError, OleCheck
 #include "classlib/SysUtils.h"
-
-// The class library's error for a failed COM call: the HRESULT and the system's text for it.
-class EOleError : public Exception {
-  VGT_CLASS(EOleError, Exception)
- public:
-  using Exception::Exception;
-};
-
-class EOleSysError : public EOleError {
-  VGT_CLASS(EOleSysError, EOleError)
- public:
-  explicit EOleSysError(HRESULT Code);
-  EOleSysError(AnsiString Message, HRESULT Code) : EOleError(std::move(Message)), ErrorCode(Code) {}
-  HRESULT ErrorCode;
-};
-
-// Raises EOleSysError for a failure code; returns a success code unchanged.
-HRESULT OleCheck(HRESULT Result);
 
 using TSecurityManagerFactory = std::function<HRESULT(IInternetSecurityManager** Manager)>;
 using TZoneManagerFactory = std::function<HRESULT(IInternetZoneManager** Manager)>;
