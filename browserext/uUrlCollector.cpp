@@ -136,9 +136,85 @@ void TUrlCrackerDomain::Parse() {
     SetCracked(true);
     return;
   }
-  TtrvUrlCracker::Parse();
+  BaseParse();
   FBaseParsed = FValid;
   ApplyDomainRules();
+}
+
+void TUrlCrackerDomain::BaseParse() {
+  if (FParsed || FUrl.empty())
+    TtrvUrlCracker::Parse();
+  else
+    TBaseParseMemo::Shared().Parse(*this);
+}
+
+// ---- what the base parse gave before ----
+
+TBaseParseMemo& TBaseParseMemo::Shared() {
+  static TBaseParseMemo memo;
+  return memo;
+}
+
+size_t TBaseParseMemo::Count() {
+  TCriticalSectionGuard guard(FLock);
+  return FParts[0].size() + FParts[1].size();
+}
+
+void TBaseParseMemo::Clear() {
+  TCriticalSectionGuard guard(FLock);
+  FParts[0].clear();
+  FParts[1].clear();
+}
+
+void TBaseParseMemo::Parse(TUrlCrackerDomain& C) {
+  const int platform = UnicodePlatform() ? 1 : 0;
+  if (Repeat(C, platform)) return;
+  C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
+  Remember(C, platform);
+}
+
+bool TBaseParseMemo::Repeat(TUrlCrackerDomain& C, int Platform) {
+  TCriticalSectionGuard guard(FLock);
+  auto hit = FParts[Platform].find(C.FUrl);
+  if (hit == FParts[Platform].end()) return false;
+  // As the base parse leaves a parser: a canonical form that did not split changes no part.
+  const TParts& p = hit->second;
+  C.FCanonicalUrl.assign(p.CanonicalUrl);
+  if (p.Valid) {
+    C.FScheme.assign(p.Scheme);
+    C.FSchemeNumber = p.SchemeNumber;
+    C.FHost.assign(p.Host);
+    C.FPort = p.Port;
+    C.FUserName.assign(p.UserName);
+    C.FPassword.assign(p.Password);
+    C.FUrlPath.assign(p.UrlPath);
+    C.FExtraInfo.assign(p.ExtraInfo);
+  }
+  C.FValid = p.Valid;
+  C.FParsed = true;
+  return true;
+}
+
+void TBaseParseMemo::Remember(const TUrlCrackerDomain& C, int Platform) {
+  TParts p;
+  p.Valid = C.FValid;
+  p.CanonicalUrl = C.FCanonicalUrl;
+  if (p.Valid) {
+    p.Port = C.FPort;
+    p.SchemeNumber = C.FSchemeNumber;
+    p.Scheme = C.FScheme;
+    p.Host = C.FHost;
+    p.UserName = C.FUserName;
+    p.Password = C.FPassword;
+    p.UrlPath = C.FUrlPath;
+    p.ExtraInfo = C.FExtraInfo;
+  }
+  TCriticalSectionGuard guard(FLock);
+  if (FParts[0].size() + FParts[1].size() >= Limit) {
+    FParts[0].clear();
+    FParts[1].clear();
+  }
+  FParts[Platform].emplace(C.FUrl, std::move(p));
 }
 
 void TUrlCrackerDomain::ApplyDomainRules() {
@@ -221,7 +297,9 @@ TvgtUrlDomain::TvgtUrlDomain(std::unique_ptr<TUrlCrackerDomain> Cracker) {
 
 // ---- the list ----
 
-TDomainList::TDomainList() : FList(new TUtxStringList) {}
+TDomainList::TDomainList() : FList(new TUtxStringList) {
+  FPlainKeys.reserve(64);  // a page's domains, mostly, without growing the index on the way
+}
 
 TDomainList::~TDomainList() {
   for (int i = 0; i < FList->GetCount(); ++i) delete FList->GetItemObject(i);

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "classlib/SyncObjs.h"
 #include "common/trvWideWinInet.h"
 #include "zonedialog/uVgtDomain.h"
 
@@ -36,6 +37,9 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
 
  private:
   friend std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source);
+  friend class TBaseParseMemo;
+  // The base parse, or what it gave for the same URL before (see TBaseParseMemo).
+  void BaseParse();
   // The rules that follow a base parse.
   void ApplyDomainRules();
   // Scheme "://" Reduced, with the display domain by scheme.
@@ -46,6 +50,37 @@ class TUrlCrackerDomain : public TtrvUrlCracker {
   bool FBaseParsed = false;
   WideString FDomain;
   WideString FVGTDomain;
+};
+
+// What the base parse made of the URLs given to it lately. Canonicalising and splitting is a
+// function of the URL (and of the platform switch) alone, and a browser window's addresses come
+// round again and again: every frame's address three times in one walk, and every address of the
+// page once more with each refresh of the zone dialog. A failed canonicalisation is not kept: it
+// raises anew. At most Limit addresses are kept; then the memo starts afresh. One memo for the
+// process, under a lock, since browser windows may each have a thread of their own (and a
+// per-thread object would outlive the library on threads that end after it is unloaded).
+class TBaseParseMemo {
+ public:
+  static constexpr size_t Limit = 4096;
+  static TBaseParseMemo& Shared();
+  // Parses C's URL as the base parser does, or repeats what it did for that URL.
+  void Parse(TUrlCrackerDomain& C);
+  size_t Count();
+  void Clear();
+
+ private:
+  struct TParts {
+    bool Valid = false;
+    uint16_t Port = 0;
+    int32_t SchemeNumber = 0;
+    WideString CanonicalUrl, Scheme, Host, UserName, Password, UrlPath, ExtraInfo;
+  };
+  // Copies a remembered parse into C; false when there is none.
+  bool Repeat(TUrlCrackerDomain& C, int Platform);
+  void Remember(const TUrlCrackerDomain& C, int Platform);
+
+  TCriticalSection FLock;
+  std::unordered_map<WideString, TParts> FParts[2];  // by the platform switch: 8-bit, wide
 };
 
 // A fresh parser made from the source's Highlevel and Url, parsed; belongs to the caller. When

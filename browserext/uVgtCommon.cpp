@@ -63,7 +63,8 @@ void DispParamsToVariantArray(const DISPPARAMS& Params, TVariantArray& Result) {
       const UINT target = named ? static_cast<UINT>(Params.rgdispidNamedArgs[i])
                                 : Params.cArgs - 1 - i;
       const HRESULT hr = VariantCopy(&Result.At(target), &Params.rgvarg[i]);
-      if (FAILED(hr)) throw EOleSysError("DispParamsToVariantArray: an argument cannot be copied", hr);
+      if (FAILED(hr))
+        throw EOleSysError("DispParamsToVariantArray: an argument cannot be copied", hr);
     }
   } catch (...) {
     Result.Clear();

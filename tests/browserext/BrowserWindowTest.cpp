@@ -202,6 +202,20 @@ TEST_F(BrowserWindow, SessionPumpInsideTheSignalDeliversANavigationAndASecondPre
   sink->OnEvent = nullptr;  // the close's OnQuit comes after this body
 }
 
+TEST_F(BrowserWindow, WorkWhoseMessageAnotherLoopSwallowedStillRuns) {
+  Page(L"http://a.example/", "<p>a</p>");
+  Page(L"http://b.example/", "<p>b</p>");
+  H().PostNavigate(L"http://a.example/");
+  MSG m;
+  int swallowed = 0;
+  // Taken and not dispatched, as a loop that filters for its own messages might.
+  while (PeekMessageW(&m, H().WindowHandle(), WM_APP, 0xBFFF, PM_REMOVE)) ++swallowed;
+  EXPECT_GT(swallowed, 0);
+  H().Navigate(L"http://b.example/");  // must not wait forever for the lost message
+  EXPECT_EQ(H().Top()->LocationUrl(), L"http://b.example/");
+  EXPECT_EQ(H().PendingWork(), 0u);
+}
+
 // ---- Busy and frames side by side
 
 TEST_F(BrowserWindow, BusyWhileTheBrowserOrAnyOfItsFramesLoads) {

@@ -253,6 +253,47 @@ TEST(DomainRules, CopyOfAReusedParserIsAFreshParseWhateverCameBefore) {
       }
 }
 
+TEST(DomainRules, RepeatedAddressGivesWhatItsFirstParseGave) {
+  TBaseParseMemo& memo = TBaseParseMemo::Shared();
+  const wchar_t* urls[] = {L"http://www.example.com/a?b#c", L"https://u:p@Sec.Example.co.uk:8443/",
+                           L"javascript:void(0)", L"file:///c:/x/y.html", L"notaurl",
+                           L"relative/path.html", L"ftp://ftp.example.org/", L"HTTP://10.1.2.3"};
+  for (bool highlevel : {false, true})
+    for (const wchar_t* before : {L"http://www.before.example/", L"https://other.example.org/"})
+      for (const wchar_t* url : urls) {
+        memo.Clear();
+        std::wstring first, again;
+        {
+          auto p = TUrlCrackerDomain::Create(highlevel, before);
+          p->SetUrl(url);  // parsed by WinInet
+          first = Shown(*p);
+        }
+        EXPECT_GT(memo.Count(), 0u);
+        {
+          // Through the memo, into a parser that holds the same earlier parts: a form that did
+          // not split leaves them, as the parse itself does.
+          auto p = TUrlCrackerDomain::Create(highlevel, before);
+          p->SetUrl(url);
+          again = Shown(*p);
+        }
+        EXPECT_EQ(again, first) << ::testing::PrintToString(url);
+      }
+  // A canonicalisation failure is not remembered: it raises every time.
+  memo.Clear();
+  const WideString tooLong = L"http://x/" + WideString(2100, L'z');
+  EXPECT_THROW(TUrlCrackerDomain::Create(false, tooLong), EOSError);
+  EXPECT_EQ(memo.Count(), 0u);
+  EXPECT_THROW(TUrlCrackerDomain::Create(false, tooLong), EOSError);
+  // Bounded: past the limit it starts afresh.
+  auto p = TUrlCrackerDomain::Create(false);
+  for (size_t i = 0; i <= TBaseParseMemo::Limit; ++i)
+    p->SetUrl(L"http://h" + std::to_wstring(i) + L".example/");
+  EXPECT_LE(memo.Count(), TBaseParseMemo::Limit);
+  EXPECT_GT(memo.Count(), 0u);
+  EXPECT_EQ(p->Domain(), L"h" + std::to_wstring(TBaseParseMemo::Limit) + L".example");
+  memo.Clear();
+}
+
 TEST(DomainRules, NumberTestReadsIntegersWhole) {
   for (const char* yes : {"0", "12", " 12", "-5", "+5", "$ff", "xFF", "X10", "0x1a", "0X1A",
                           "2147483647", "-2147483648", "xFFFFFFFF", "$00000000FF"})

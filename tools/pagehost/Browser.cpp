@@ -63,8 +63,9 @@ WideString CanonicalUrl(const WideString& url) {
   const bool hierarchical = c.nScheme == INTERNET_SCHEME_HTTP ||
                             c.nScheme == INTERNET_SCHEME_HTTPS || c.nScheme == INTERNET_SCHEME_FTP;
   if (hierarchical && c.lpszHostName && c.dwUrlPathLength == 0) {
-    size_t at = c.lpszExtraInfo && c.dwExtraInfoLength ? static_cast<size_t>(c.lpszExtraInfo - out.data())
-                                                       : out.size();
+    const size_t at = c.lpszExtraInfo && c.dwExtraInfoLength
+                          ? static_cast<size_t>(c.lpszExtraInfo - out.data())
+                          : out.size();
     out.insert(at, 1, L'/');
   }
   return out;
@@ -457,7 +458,8 @@ void Host::Begin(Browser* b, const WideString& requested, int depth) {
       frames.push_back(frame);
       // Every frame starts before any finishes, as the browser loads them side by side.
       Post([this, frame, frameUrl, depth] {
-        if (frame->FHost == this && frame->FGeneration == 0) Begin(frame.Get(), frameUrl, depth + 1);
+        if (frame->FHost == this && frame->FGeneration == 0)
+          Begin(frame.Get(), frameUrl, depth + 1);
       });
     }
   b->FPendingFrames = static_cast<int>(frames.size());
