@@ -1,7 +1,5 @@
 #include "classlib/ComObj.h"
 
-#include <cstdio>
-
 #include "classlib/ComReg.h"
 #include "classlib/ComServ.h"
 
@@ -26,26 +24,27 @@ struct TBStr {
 
 }  // namespace
 
-AnsiString OleErrorText(HRESULT Code) {
+namespace {
+
+AnsiString SystemErrorText(HRESULT Code) {
   char* buffer = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(Code), 0,
-                           reinterpret_cast<char*>(&buffer), 0, nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(Code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
   AnsiString text;
   if (n && buffer) {
     text.assign(buffer, n);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                             text.back() == '.'))
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
       text.pop_back();
   }
   if (buffer) LocalFree(buffer);
   char code[32];
-  std::snprintf(code, sizeof code, "$%08lX", static_cast<unsigned long>(Code));
+  wsprintfA(code, "$%08X", static_cast<unsigned>(Code));
   return text.empty() ? AnsiString("OLE-Fehler ") + code : text + " (" + code + ")";
 }
 
-EOleSysError::EOleSysError(HRESULT errorCode) : EOleError(OleErrorText(errorCode)), ErrorCode(errorCode) {}
+}  // namespace
+
+EOleSysError::EOleSysError(HRESULT errorCode) : EOleError(SystemErrorText(errorCode)), ErrorCode(errorCode) {}
 
 HRESULT OleCheck(HRESULT Result) {
   if (FAILED(Result)) throw EOleSysError(Result);

@@ -26,31 +26,25 @@ using Microsoft::WRL::ComPtr;
 class TComServer;
 class TComObjectFactory;
 
-// The class library's error for a failed COM call.
+// A failure of a COM call.
 class EOleError : public Exception {
   VGT_CLASS(EOleError, Exception)
  public:
   using Exception::Exception;
 };
-
 // A failed HRESULT as an exception; the safe-call edge hands ErrorCode back to the COM caller.
-// The one definition for every library: the COM server base and the zone services both raise it.
 class EOleSysError : public EOleError {
   VGT_CLASS(EOleSysError, EOleError)
  public:
-  // The message is the system's text for the code, with the code in hexadecimal.
+  // The system's text for the code, with the code.
   explicit EOleSysError(HRESULT errorCode);
-  EOleSysError(AnsiString message, HRESULT errorCode)
-      : EOleError(std::move(message)), ErrorCode(errorCode) {}
+  EOleSysError(AnsiString message, HRESULT errorCode) : EOleError(std::move(message)), ErrorCode(errorCode) {}
   HRESULT ErrorCode;
 };
 // A registration key that could be written neither for the machine nor for the user.
 VGT_EXCEPTION(EOleRegistrationError, EOleSysError);
 
-// The system's text for an HRESULT and the code, "OLE-Fehler $XXXXXXXX" when it has none.
-AnsiString OleErrorText(HRESULT Code);
-
-// Raises EOleSysError for a failed HRESULT and gives back a successful one.
+// Raises EOleSysError (with the system's text) for a failed HRESULT and gives back a successful one.
 HRESULT OleCheck(HRESULT Result);
 
 // The text of a GUID with braces, as the registry holds it.

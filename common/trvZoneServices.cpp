@@ -9,6 +9,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
+
 TSecurityManagerFactory& SecurityFactory() {
   static TSecurityManagerFactory factory = [](IInternetSecurityManager** m) {
     return CreateCompletedSecurityManager(nullptr, m, 0);

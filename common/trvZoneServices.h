@@ -11,8 +11,10 @@
 
 #include <functional>
 
-#include "classlib/ComObj.h"  // EOleSysError, OleCheck
+#include "classlib/ComObj.h"
 #include "classlib/SysUtils.h"
+
+// Failures raise the class library's EOleSysError (classlib/ComObj.h), through its OleCheck.
 
 using TSecurityManagerFactory = std::function<HRESULT(IInternetSecurityManager** Manager)>;
 using TZoneManagerFactory = std::function<HRESULT(IInternetZoneManager** Manager)>;
