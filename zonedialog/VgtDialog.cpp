@@ -7,6 +7,7 @@
 #include "classlib/ComServ.h"
 #include "classlib/ComServApp.h"
 #include "classlib/Forms.h"
+#include "unicode/UtxForms.h"
 #include "zonedialog/fVgtMainForm.h"
 #include "zonedialog/oVgtZoneDialog.h"
 
@@ -28,6 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const TStartMode mode = ComServer().StartMode();
     try {
       Application->Initialize();
+      UtxFormsStart();
       TComServerAppLink link(ComServer(), *Application);
       if (ComServer().Initialize()) {
         Application->SetShowMainForm(false);
@@ -37,6 +39,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
           Application->Run();
         }
       }
+      UtxFormsStop();
     } catch (...) {
       exitCode = 1;
       if (mode == TStartMode::smRegServer || mode == TStartMode::smUnregServer)

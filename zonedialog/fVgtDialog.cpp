@@ -367,6 +367,9 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   auto* radio = dynamic_cast<TvgtRadioButton*>(Sender);
   TvgtDomainEntry* entry = EntryOfRadio(Sender);
   if (!radio || !entry) return;
+  // Our own boxes take the focus and give it back to the clicked radio button, which checks it
+  // again: no click runs while this one does.
+  TBuildScope busy(FBuildDepth);
   try {
     SetZone(entry, radio->ZoneTag);
   } catch (const std::exception& e) {
@@ -377,6 +380,12 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
                  Tr(L"We're sorry, but there was an unexpected error changing the security zone."), details);
   }
   UpdateRow(dynamic_cast<TvgtPanel*>(radio->Parent()));
+  // The focus stays on the row's choice, never on a button the row no longer shows as chosen.
+  const HWND focus = GetFocus();
+  for (TvgtRadioButton* r : {entry->TrustedRadio, entry->InternetRadio, entry->RestrictedRadio})
+    if (r->HandleAllocated() && r->Handle() == focus && !r->Checked())
+      for (TvgtRadioButton* chosen : {entry->TrustedRadio, entry->InternetRadio, entry->RestrictedRadio})
+        if (chosen->Checked() && chosen->CanFocus()) chosen->SetFocus();
 }
 
 void TfrmVgtDialog::SetZone(TvgtDomainEntry* Entry, int32_t Target) {

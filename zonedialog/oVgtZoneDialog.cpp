@@ -30,11 +30,13 @@ void TZoneDialog::MakeDialog(HWND ParentWnd) {
 }
 
 HRESULT TZoneDialog::SetParentWindow(ULONG wnd) {
-  return SafeCall([&] { MakeDialog(reinterpret_cast<HWND>(static_cast<UINT_PTR>(wnd))); });
+  return SafeCall([&] {
+    BeginCall(); MakeDialog(reinterpret_cast<HWND>(static_cast<UINT_PTR>(wnd))); });
 }
 
 HRESULT TZoneDialog::ShowDialog() {
   return SafeCall([&] {
+    BeginCall();
     MakeDialog(nullptr);
     if (!FDialog->Visible()) FDialog->Show();
     FDialog->ShowRows();
@@ -44,11 +46,13 @@ HRESULT TZoneDialog::ShowDialog() {
 HRESULT TZoneDialog::DialogDone(VARIANT_BOOL* retval) {
   if (!retval) return E_POINTER;
   *retval = VARIANT_TRUE;
-  return SafeCall([&] { *retval = VariantBool(!FDialog || !FDialog->Visible()); });
+  return SafeCall([&] {
+    BeginCall(); *retval = VariantBool(!FDialog || !FDialog->Visible()); });
 }
 
 HRESULT TZoneDialog::AddDomain(BSTR Domain, BSTR VGTDomain, LONG nScheme, ULONG Flags) {
   return SafeCall([&] {
+    BeginCall();
     if (FDialog) FDialog->AddRow(BStrText(Domain), BStrText(VGTDomain), nScheme, Flags);
   });
 }
@@ -56,13 +60,15 @@ HRESULT TZoneDialog::AddDomain(BSTR Domain, BSTR VGTDomain, LONG nScheme, ULONG 
 HRESULT TZoneDialog::HighlevelDomains(VARIANT_BOOL* retval) {
   if (!retval) return E_POINTER;
   *retval = VARIANT_FALSE;
-  return SafeCall([&] { *retval = VariantBool(FDialog && FDialog->Highlevel()); });
+  return SafeCall([&] {
+    BeginCall(); *retval = VariantBool(FDialog && FDialog->Highlevel()); });
 }
 
 HRESULT TZoneDialog::RefreshWanted(VARIANT_BOOL* ret) {
   if (!ret) return E_POINTER;
   *ret = VARIANT_FALSE;
-  return SafeCall([&] { *ret = VariantBool(FDialog && FDialog->TakeRefreshWanted()); });
+  return SafeCall([&] {
+    BeginCall(); *ret = VariantBool(FDialog && FDialog->TakeRefreshWanted()); });
 }
 
 TAutoObjectFactory& ZoneDialogFactory() {

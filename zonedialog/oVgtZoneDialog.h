@@ -23,6 +23,11 @@ class TZoneDialog : public TAutoImpl<TAutoObject, IZoneDialog> {
   // The dialog, or nullptr before SetParentWindow or ShowDialog made it.
   TfrmVgtDialog* Dialog() const { return FDialog; }
 
+ protected:
+  // Runs first inside every method's failure edge; what it raises reaches the caller as the
+  // method's HRESULT.
+  virtual void BeginCall() {}
+
  private:
   void MakeDialog(HWND ParentWnd);
   TfrmVgtDialog* FDialog = nullptr;
