@@ -7,7 +7,8 @@
 class TfrmVgtMainForm : public TForm {
   VGT_CLASS(TfrmVgtMainForm, TForm)
  public:
-  explicit TfrmVgtMainForm(TComponent* AOwner) : TForm(AOwner) {}
+  // Defined with the form's handlers, so a program that makes the form links them.
+  explicit TfrmVgtMainForm(TComponent* AOwner);
   // Ending while clients hold objects is asked first.
   void FormCloseQuery(TObject* Sender, bool& CanClose);
 };
