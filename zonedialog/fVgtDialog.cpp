@@ -154,6 +154,8 @@ void TfrmVgtDialog::Localise() {
   actDomains->SetCaption(Tr(L"Sub-domains"));
   actDomains->SetHint(Tr(L"Show all subdomains instead of just secondlevel domains."));
   actDomains->SetChecked(!FHighlevel);
+  // Its button keeps its own picture; the link would give it the action's.
+  actDomains->SetImageIndex(vgtImageSubdomains);
   actInfo->SetCaption(Tr(L"Info"));
   actInfo->SetHint(TrProduct(L"Info about %1"));
   actInfo->SetImageIndex(vgtImageInfo);
@@ -239,6 +241,7 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
 
   title->SetBounds(47, 4, title->Width(), title->Height());
   title->SetParent(panel);
+  title->SetParentFont(false);
   title->Font()->Assign(panel->Font());
   title->Font()->SetSize(12);
   TFontStyles style = title->Font()->Style();

@@ -21,6 +21,31 @@ std::unique_ptr<TBitmap> LoadToolbarBitmap(HINSTANCE Instance, const wchar_t* Na
   return bitmap;
 }
 
+// The class library's masking works on colours, which a bitmap with a colour table does not
+// give pixel operations: the images are copied into 24 bits first.
+std::unique_ptr<TBitmap> TrueColourCopy(TBitmap* Source) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = Source->Width();
+  info.bmiHeader.biHeight = Source->Height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!copy) throw EOutOfResources("Die Bildliste kann nicht erstellt werden");
+  HDC src = CreateCompatibleDC(nullptr), dst = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldSrc = SelectObject(src, Source->Handle()), oldDst = SelectObject(dst, copy);
+  BitBlt(dst, 0, 0, Source->Width(), Source->Height(), src, 0, 0, SRCCOPY);
+  SelectObject(src, oldSrc);
+  SelectObject(dst, oldDst);
+  DeleteDC(src);
+  DeleteDC(dst);
+  auto result = std::make_unique<TBitmap>();
+  result->SetHandle(copy);
+  return result;
+}
+
 COLORREF TopLeftColour(TBitmap* Bitmap) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
@@ -42,7 +67,7 @@ void RebuildVgtToolbarImages(HINSTANCE Instance) {
   images->SetWidth(32);
   images->SetHeight(32);
   for (const wchar_t* name : {L"REFRESH32", L"PROPERTIES32", L"SUBDOMAINS32", L"ABOUT32"}) {
-    std::unique_ptr<TBitmap> bitmap = LoadToolbarBitmap(Instance, name);
+    std::unique_ptr<TBitmap> bitmap = TrueColourCopy(LoadToolbarBitmap(Instance, name).get());
     // The corner pixel's colour is transparent wherever it occurs in the picture.
     images->AddMasked(bitmap.get(), static_cast<TColor>(TopLeftColour(bitmap.get())));
   }

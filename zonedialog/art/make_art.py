@@ -114,9 +114,12 @@ def write(name, data):
 
 
 def shield(cv, fill, x0=4, y0=3, x1=28, y1=29):
-    mid = (x0 + x1) / 2
-    cv.poly([(x0, y0 + 3), (mid, y0), (x1, y0 + 3), (x1, y0 + 13), (mid, y1), (x0, y0 + 13)], (40, 40, 40))
-    cv.poly([(x0 + 2, y0 + 4), (mid, y0 + 2), (x1 - 2, y0 + 4), (x1 - 2, y0 + 13), (mid, y1 - 3), (x0 + 2, y0 + 13)], fill)
+    mid, h = (x0 + x1) / 2, y1 - y0
+    top, side = y0 + h * 0.12, y0 + h * 0.5
+    b = max(2, round((x1 - x0) / 12))
+    cv.poly([(x0, top), (mid, y0), (x1, top), (x1, side), (mid, y1), (x0, side)], (40, 40, 40))
+    cv.poly([(x0 + b, top + b / 2), (mid, y0 + b), (x1 - b, top + b / 2), (x1 - b, side), (mid, y1 - 1.5 * b),
+             (x0 + b, side)], fill)
 
 
 def toolbar():
