@@ -1,0 +1,24 @@
+#include "zonedialog/vgtControls.h"
+
+void TvgtPanel::GradientModeChanged() {
+  TgradientPanel::GradientModeChanged();
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* radio = dynamic_cast<TvgtRadioButton*>(Controls(i)))
+      radio->SetColor(GradientMode() ? EndColor() : BeginColor());
+}
+
+TvgtLine::TvgtLine(TComponent* AOwner) : TGraphicControl(AOwner) { SetColor(clBlack); }
+
+void TvgtLine::Paint() {
+  TCanvas* canvas = Canvas();
+  canvas->Brush()->SetColor(Color());
+  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+  RECT r = ClientRect();
+  canvas->FillRect(r);
+}
+
+VGT_PUBLISH(TvgtPanel) {}
+VGT_PUBLISH(TvgtLabel) {}
+VGT_PUBLISH(TvgtRadioButton) {}
+VGT_PUBLISH(TvgtLine) {}
+VGT_PUBLISH(TvgtImage) {}
