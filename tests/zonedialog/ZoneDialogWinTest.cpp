@@ -11,7 +11,6 @@
 #include "common/trvRegistry.h"
 #include "tests/ComTestEnvironment.h"
 #include "tests/classlib/Screenshot.h"
-#include "tests/support/MessageBoxReader.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
 #include "zonedialog/fAbout.h"
@@ -180,7 +179,7 @@ TEST_F(ZoneDialogWin, AClickMovesTheDomainAndTheSystemAgrees) {
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   TvgtDomainEntry* e = d->Entries(0);
-  TMessageBoxReader boxes(IDNO);
+  TBoxReader boxes(mrNo);
   Press(e->TrustedRadio);
   EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_TRUSTED));
   EXPECT_EQ(ShownZone(e), URLZONE_TRUSTED);
@@ -200,7 +199,7 @@ TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredNoChangesNothing) {
   ASSERT_TRUE(d);
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
-  TMessageBoxReader boxes(IDNO);
+  TBoxReader boxes(mrNo);
   Press(d->Entries(0)->TrustedRadio);
   ASSERT_EQ(boxes.Boxes().size(), 1u) << NarrowText(boxes.Boxes()[0].Text) << " / " << NarrowText(boxes.Last().Text);
   EXPECT_EQ(boxes.Last().Caption, L"Veilgate");
@@ -220,12 +219,12 @@ TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredYesLiftsTheAttributeAndMove
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   {
     // An https site never needs the question.
-    TMessageBoxReader boxes(IDNO);
+    TBoxReader boxes(mrNo);
     Press(d->Entries(1)->TrustedRadio);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(PlatformZoneOf(L"https://secure." + kHost), static_cast<DWORD>(URLZONE_TRUSTED));
   }
-  TMessageBoxReader boxes(IDYES);
+  TBoxReader boxes(mrYes);
   Press(d->Entries(0)->TrustedRadio);
   EXPECT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_FALSE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
@@ -242,7 +241,7 @@ TEST_F(ZoneDialogWin, ShowingARowAgainNeverAsksNorChangesAZone) {
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   MapIntoZone(HttpUrl(L"plain"), URLZONE_TRUSTED);
-  TMessageBoxReader boxes(IDYES);
+  TBoxReader boxes(mrYes);
   d->Localise();  // shows every row again, as after Options
   EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_TRUE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
@@ -258,7 +257,7 @@ TEST_F(ZoneDialogWin, AFailedChangeIsReportedAndTheRowShowsTheRealZone) {
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   TZoneManagerFactoryOverride failing([](IInternetSecurityManager**) { return E_ACCESSDENIED; }, nullptr);
-  TMessageBoxReader boxes(IDOK);
+  TBoxReader boxes(mrOk);
   Press(d->Entries(0)->RestrictedRadio);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Last().Text.rfind(L"We're sorry, but there was an unexpected error changing the security zone.", 0), 0u);
