@@ -243,6 +243,8 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   title->SetParent(panel);
   title->SetParentFont(false);
   title->Font()->Assign(panel->Font());
+  // The panel took its font before the dialog font was chosen.
+  SetDialogFont(title->Font());
   title->Font()->SetSize(12);
   TFontStyles style = title->Font()->Style();
   title->Font()->SetStyle(style.Include(TFontStyle::fsBold));

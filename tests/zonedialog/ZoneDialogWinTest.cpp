@@ -13,7 +13,9 @@
 #include "tests/classlib/Screenshot.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
+#include "tests/support/MessageBoxReader.h"
 #include "zonedialog/fAbout.h"
+#include "zonedialog/fVgtMainForm.h"
 #include "zonedialog/fvgtOptions.h"
 #include "zonedialog/oVgtZoneDialog.h"
 
@@ -124,6 +126,12 @@ TEST_F(ZoneDialogWin, RowsShowTheZonesTheSystemReports) {
   EXPECT_EQ(second->Top(), first->Top() + first->Height() + 1);
   EXPECT_EQ(d->RowTop(), static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Top() +
                               static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Height() + 1);
+  // The row's title: the domain, large and bold.
+  for (int i = 0; i < d->ComponentCount(); ++i)
+    if (auto* title = dynamic_cast<TvgtLabel*>(d->Components(i))) {
+      EXPECT_TRUE(title->Font()->Style().Contains(TFontStyle::fsBold));
+      EXPECT_EQ(title->Font()->Size(), 12);
+    }
   SaveScreenshotOnRequest(d->Handle(), L"ZoneDialogRows");
 }
 
@@ -478,6 +486,31 @@ TEST_F(ZoneDialogWin, AThousandDomains) {
   EXPECT_EQ(ShownZone(d->Entries(999)), URLZONE_INTERNET);
   d->actRefresh->Execute();
   EXPECT_EQ(d->RowCount(), 0);
+}
+
+// ---- The hidden main form ----
+
+TEST_F(ZoneDialogWin, TheMainFormEndsFreelyWithoutObjectsAndAsksWhileOneLives) {
+  std::unique_ptr<TfrmVgtMainForm, void (*)(TfrmVgtMainForm*)> main(
+      TCustomForm::Create<TfrmVgtMainForm>(nullptr), [](TfrmVgtMainForm* f) { f->Free(); });
+  EXPECT_FALSE(main->Visible());
+  {
+    TMessageBoxReader boxes(IDNO);
+    EXPECT_TRUE(main->CloseQuery());
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+  Object = NewZoneDialog();
+  ASSERT_TRUE(Object);
+  {
+    TMessageBoxReader boxes(IDNO);
+    EXPECT_FALSE(main->CloseQuery());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+  }
+  {
+    TMessageBoxReader boxes(IDYES);
+    EXPECT_TRUE(main->CloseQuery());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+  }
 }
 
 // Every method turns whatever its body raises into an HRESULT.
