@@ -141,12 +141,22 @@ TEST_F(ZoneDialogWin, OneRowAndTwoHundredRows) {
   ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3, 0xFF), S_OK);
   ASSERT_EQ(d->RowCount(), 1);
   EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  // A wheel turn with fewer rows than fit moves nothing.
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(GetScrollPos(d->sbEntries->Handle(), SB_VERT), 0);
   for (int i = 1; i < 200; ++i)
     ASSERT_EQ(AddDomain(Object.Get(), L"row" + std::to_wstring(i) + L"." + kHost,
                         L"http://row" + std::to_wstring(i) + L"." + kHost, 3, static_cast<ULONG>(i & 0xFF)),
               S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   ASSERT_EQ(d->RowCount(), 200);
+  Application->ProcessMessages();
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  const int down = GetScrollPos(d->sbEntries->Handle(), SB_VERT);
+  EXPECT_GT(down, 0);
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_LT(GetScrollPos(d->sbEntries->Handle(), SB_VERT), down);
   for (int i = 0; i < 200; i += 37) EXPECT_EQ(ShownZone(d->Entries(i)), URLZONE_INTERNET) << i;
   // Every visible feature of the first row has its picture, 20 pixels apart, and the row's text
   // would start after them.
