@@ -4,7 +4,6 @@
 #include "common/trvTools.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxLXVerUtils.h"
-#include "unicode/UtxWindows.h"
 
 namespace {
 
@@ -49,9 +48,9 @@ void TfrmAbout::FormCreate(TObject*) {
   SheetAbout = FindDesigned<TUtxTabSheet>(this, L"SheetAbout");
   lblCopyright = FindDesigned<TUtxLabel>(this, L"lblCopyright");
   lblWeb = FindDesigned<TUtxLabel>(this, L"lblWeb");
-  lblUrl = FindDesigned<TUtxLabel>(this, L"lblUrl");
+  lblUrl = FindDesigned<TtrvURLLabel>(this, L"lblUrl");
   lblSupport = FindDesigned<TUtxLabel>(this, L"lblSupport");
-  lblSupportUrl = FindDesigned<TUtxLabel>(this, L"lblSupportUrl");
+  lblSupportUrl = FindDesigned<TtrvURLLabel>(this, L"lblSupportUrl");
   lblWarning = FindDesigned<TUtxLabel>(this, L"lblWarning");
 
   // The pictures are the program's own; a program without them shows empty frames.
@@ -74,23 +73,11 @@ void TfrmAbout::FormCreate(TObject*) {
   SetWideControlText(lblCopyright, Translate(L"Copyright (c) Tervana. All rights reserved."));
   SetWideControlText(lblWeb, Translate(L"Web:") + L" ");
   const WideString site = Translate(L"www.tervana.example");
-  WebUrl = Translate(L"http://www.tervana.example/");
   SetWideControlText(lblUrl, site);
+  lblUrl->SetURLToLaunch(Translate(L"http://www.tervana.example/"));
   SetWideControlText(lblSupport, GetSupportText() + L" ");
   SetWideControlText(lblSupportUrl, site);
-  SupportUrl = Translate(L"http://www.tervana.example");
-  for (TUtxLabel* link : {lblUrl, lblSupportUrl}) {
-    link->Font()->SetColor(clBlue);
-    TFontStyles style = link->Font()->Style();
-    link->Font()->SetStyle(style.Include(TFontStyle::fsUnderline));
-    link->SetCursor(crHandPoint);
-    link->OnClick = [this](TObject* Sender) { UrlClick(Sender); };
-  }
-}
-
-void TfrmAbout::UrlClick(TObject* Sender) {
-  const WideString& url = Sender == lblUrl ? WebUrl : SupportUrl;
-  WideShellExecute(HandleAllocated() ? Handle() : nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  lblSupportUrl->SetURLToLaunch(Translate(L"http://www.tervana.example"));
 }
 
 void TfrmAbout::cmdOKClick(TObject*) { SetModalResult(mrOk); }

@@ -12,7 +12,6 @@ class TfrmAbout : public TtrvForm {
   explicit TfrmAbout(TComponent* AOwner) : TtrvForm(AOwner) {}
   void FormCreate(TObject* Sender);
   void cmdOKClick(TObject* Sender);
-  void UrlClick(TObject* Sender);
 
   // "major.minor" of FileName's version resource; "0.0" when it has none or cannot be read.
   static WideString ProgramVersion(const WideString& FileName);
@@ -26,12 +25,10 @@ class TfrmAbout : public TtrvForm {
   TUtxTabSheet* SheetAbout = nullptr;
   TUtxLabel* lblCopyright = nullptr;
   TUtxLabel* lblWeb = nullptr;
-  TUtxLabel* lblUrl = nullptr;
+  TtrvURLLabel* lblUrl = nullptr;
   TUtxLabel* lblSupport = nullptr;
-  TUtxLabel* lblSupportUrl = nullptr;
+  TtrvURLLabel* lblSupportUrl = nullptr;
   TUtxLabel* lblWarning = nullptr;
-  // What the two address labels open.
-  WideString WebUrl, SupportUrl;
 
  protected:
   void CreateParams(TCreateParams& Params) override;

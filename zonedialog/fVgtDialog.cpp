@@ -124,7 +124,7 @@ void TfrmVgtDialog::FormCreate(TObject*) {
   FRowList = std::make_unique<TObjectList>(false);
   FEntryList = std::make_unique<TObjectList>(true);
   FHighlevel = ReadRegistryBoolean(ProductRegistryKey, ProductHighlevelValue, false);
-  Font()->SetName(NarrowText(GetDialogFontName()));
+  SetDialogFont(Font());
   LoadPictures();
   trvToolBar1->SetImages(VgtToolbarImages());
   CenterOnWindow(FParentWnd);
@@ -142,7 +142,7 @@ void TfrmVgtDialog::FormDestroy(TObject*) {
 void TfrmVgtDialog::Localise() {
   UseLanguage(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L""));
   SetWideControlText(this, kProductName);
-  Application->SetTitle(NarrowText(kProductName));
+  SetApplicationTitle(kProductName);
 
   SetWideControlText(cmdClose, Tr(L"Close"));
   actRefresh->SetCaption(Tr(L"Refresh"));
@@ -243,6 +243,8 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   title->SetParent(panel);
   title->SetParentFont(false);
   title->Font()->Assign(panel->Font());
+  // The panel took its font before the dialog font was chosen.
+  SetDialogFont(title->Font());
   title->Font()->SetSize(12);
   TFontStyles style = title->Font()->Style();
   title->Font()->SetStyle(style.Include(TFontStyle::fsBold));
@@ -281,6 +283,7 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   zoneIcon->SetBounds(3, (height - 32) / 2, 32, 32);
   zoneIcon->SetParent(panel);
   line->SetBounds(0, panel->ClientHeight() - 1, panel->ClientWidth(), 1);
+  line->SetLinePosition(TtrvLinePosition::trvlpBottom);
   line->SetColor(clBlack);
   line->SetParent(panel);
   FRowTop = panel->Top() + panel->Height() + 1;

@@ -7,16 +7,6 @@ void TvgtPanel::GradientModeChanged() {
       radio->SetColor(GradientMode() ? EndColor() : BeginColor());
 }
 
-TvgtLine::TvgtLine(TComponent* AOwner) : TGraphicControl(AOwner) { SetColor(clBlack); }
-
-void TvgtLine::Paint() {
-  TCanvas* canvas = Canvas();
-  canvas->Brush()->SetColor(Color());
-  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-  RECT r = ClientRect();
-  canvas->FillRect(r);
-}
-
 VGT_PUBLISH(TvgtPanel) {}
 VGT_PUBLISH(TvgtLabel) {}
 VGT_PUBLISH(TvgtRadioButton) {}

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/Gradpanl.h"
+#include "common/trvControls.h"
 #include "unicode/UtxExtCtrls.h"
 #include "unicode/UtxStdCtrls.h"
 
@@ -40,14 +41,11 @@ class TvgtRadioButton : public TUtxRadioButton {
   int32_t ZoneTag = 0;
 };
 
-// A one-pixel line filled with the control's colour.
-class TvgtLine : public TGraphicControl {
-  VGT_CLASS(TvgtLine, TGraphicControl)
+// The row's bottom line.
+class TvgtLine : public TtrvLine {
+  VGT_CLASS(TvgtLine, TtrvLine)
  public:
-  explicit TvgtLine(TComponent* AOwner);
-
- protected:
-  void Paint() override;
+  using TtrvLine::TtrvLine;
 };
 
 class TvgtImage : public TUtxImage {

@@ -3,6 +3,7 @@
 #include <wrl/client.h>
 
 #include "classlib/ComServ.h"
+#include "common/trvGenericForms.h"
 #include "common/trvRegistry.h"
 #include "zonedialog/oVgtZoneDialog.h"
 
@@ -95,6 +96,15 @@ TModalAnswer::TModalAnswer(std::function<bool(TCustomForm*)> Answer) : FAnswer(s
 }
 
 TModalAnswer::~TModalAnswer() { Application->OnIdle = nullptr; }
+
+TBoxReader::TBoxReader(TModalResult Answer)
+    : FAnswer([this, Answer](TCustomForm* Form) {
+        auto* box = dynamic_cast<TfrmMessageBox*>(Form);
+        if (!box) return false;
+        FBoxes.push_back({GetWideControlText(box), GetWideControlText(box->TextLabel())});
+        box->SetModalResult(Answer);
+        return true;
+      }) {}
 
 TOwnerWindow::TOwnerWindow() {
   FHandle = CreateWindowExW(0, L"STATIC", L"Browser stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,

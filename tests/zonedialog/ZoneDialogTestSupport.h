@@ -72,6 +72,22 @@ class TModalAnswer {
   int FAnswered = 0;
 };
 
+// While it lives, answers every library message box the code under test shows with Answer,
+// after reading its caption and text.
+class TBoxReader {
+ public:
+  struct TBox {
+    WideString Caption, Text;
+  };
+  explicit TBoxReader(TModalResult Answer);
+  const std::vector<TBox>& Boxes() const { return FBoxes; }
+  TBox Last() const { return FBoxes.empty() ? TBox{} : FBoxes.back(); }
+
+ private:
+  std::vector<TBox> FBoxes;
+  TModalAnswer FAnswer;
+};
+
 // A top-level test window that stands for the client's browser window.
 class TOwnerWindow {
  public:

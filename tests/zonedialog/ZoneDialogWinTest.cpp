@@ -11,10 +11,11 @@
 #include "common/trvRegistry.h"
 #include "tests/ComTestEnvironment.h"
 #include "tests/classlib/Screenshot.h"
-#include "tests/support/MessageBoxReader.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
+#include "tests/support/MessageBoxReader.h"
 #include "zonedialog/fAbout.h"
+#include "zonedialog/fVgtMainForm.h"
 #include "zonedialog/fvgtOptions.h"
 #include "zonedialog/oVgtZoneDialog.h"
 
@@ -125,6 +126,12 @@ TEST_F(ZoneDialogWin, RowsShowTheZonesTheSystemReports) {
   EXPECT_EQ(second->Top(), first->Top() + first->Height() + 1);
   EXPECT_EQ(d->RowTop(), static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Top() +
                               static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Height() + 1);
+  // The row's title: the domain, large and bold.
+  for (int i = 0; i < d->ComponentCount(); ++i)
+    if (auto* title = dynamic_cast<TvgtLabel*>(d->Components(i))) {
+      EXPECT_TRUE(title->Font()->Style().Contains(TFontStyle::fsBold));
+      EXPECT_EQ(title->Font()->Size(), 12);
+    }
   SaveScreenshotOnRequest(d->Handle(), L"ZoneDialogRows");
 }
 
@@ -134,12 +141,22 @@ TEST_F(ZoneDialogWin, OneRowAndTwoHundredRows) {
   ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3, 0xFF), S_OK);
   ASSERT_EQ(d->RowCount(), 1);
   EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  // A wheel turn with fewer rows than fit moves nothing.
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(GetScrollPos(d->sbEntries->Handle(), SB_VERT), 0);
   for (int i = 1; i < 200; ++i)
     ASSERT_EQ(AddDomain(Object.Get(), L"row" + std::to_wstring(i) + L"." + kHost,
                         L"http://row" + std::to_wstring(i) + L"." + kHost, 3, static_cast<ULONG>(i & 0xFF)),
               S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   ASSERT_EQ(d->RowCount(), 200);
+  Application->ProcessMessages();
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  const int down = GetScrollPos(d->sbEntries->Handle(), SB_VERT);
+  EXPECT_GT(down, 0);
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_LT(GetScrollPos(d->sbEntries->Handle(), SB_VERT), down);
   for (int i = 0; i < 200; i += 37) EXPECT_EQ(ShownZone(d->Entries(i)), URLZONE_INTERNET) << i;
   // Every visible feature of the first row has its picture, 20 pixels apart, and the row's text
   // would start after them.
@@ -180,7 +197,7 @@ TEST_F(ZoneDialogWin, AClickMovesTheDomainAndTheSystemAgrees) {
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   TvgtDomainEntry* e = d->Entries(0);
-  TMessageBoxReader boxes(IDNO);
+  TBoxReader boxes(mrNo);
   Press(e->TrustedRadio);
   EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_TRUSTED));
   EXPECT_EQ(ShownZone(e), URLZONE_TRUSTED);
@@ -200,7 +217,7 @@ TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredNoChangesNothing) {
   ASSERT_TRUE(d);
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
-  TMessageBoxReader boxes(IDNO);
+  TBoxReader boxes(mrNo);
   Press(d->Entries(0)->TrustedRadio);
   ASSERT_EQ(boxes.Boxes().size(), 1u) << NarrowText(boxes.Boxes()[0].Text) << " / " << NarrowText(boxes.Last().Text);
   EXPECT_EQ(boxes.Last().Caption, L"Veilgate");
@@ -220,12 +237,12 @@ TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredYesLiftsTheAttributeAndMove
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   {
     // An https site never needs the question.
-    TMessageBoxReader boxes(IDNO);
+    TBoxReader boxes(mrNo);
     Press(d->Entries(1)->TrustedRadio);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(PlatformZoneOf(L"https://secure." + kHost), static_cast<DWORD>(URLZONE_TRUSTED));
   }
-  TMessageBoxReader boxes(IDYES);
+  TBoxReader boxes(mrYes);
   Press(d->Entries(0)->TrustedRadio);
   EXPECT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_FALSE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
@@ -242,7 +259,7 @@ TEST_F(ZoneDialogWin, ShowingARowAgainNeverAsksNorChangesAZone) {
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   MapIntoZone(HttpUrl(L"plain"), URLZONE_TRUSTED);
-  TMessageBoxReader boxes(IDYES);
+  TBoxReader boxes(mrYes);
   d->Localise();  // shows every row again, as after Options
   EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_TRUE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
@@ -258,7 +275,7 @@ TEST_F(ZoneDialogWin, AFailedChangeIsReportedAndTheRowShowsTheRealZone) {
   ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
   ASSERT_EQ(Object->ShowDialog(), S_OK);
   TZoneManagerFactoryOverride failing([](IInternetSecurityManager**) { return E_ACCESSDENIED; }, nullptr);
-  TMessageBoxReader boxes(IDOK);
+  TBoxReader boxes(mrOk);
   Press(d->Entries(0)->RestrictedRadio);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Last().Text.rfind(L"We're sorry, but there was an unexpected error changing the security zone.", 0), 0u);
@@ -479,6 +496,31 @@ TEST_F(ZoneDialogWin, AThousandDomains) {
   EXPECT_EQ(ShownZone(d->Entries(999)), URLZONE_INTERNET);
   d->actRefresh->Execute();
   EXPECT_EQ(d->RowCount(), 0);
+}
+
+// ---- The hidden main form ----
+
+TEST_F(ZoneDialogWin, TheMainFormEndsFreelyWithoutObjectsAndAsksWhileOneLives) {
+  std::unique_ptr<TfrmVgtMainForm, void (*)(TfrmVgtMainForm*)> main(
+      TCustomForm::Create<TfrmVgtMainForm>(nullptr), [](TfrmVgtMainForm* f) { f->Free(); });
+  EXPECT_FALSE(main->Visible());
+  {
+    TMessageBoxReader boxes(IDNO);
+    EXPECT_TRUE(main->CloseQuery());
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+  Object = NewZoneDialog();
+  ASSERT_TRUE(Object);
+  {
+    TMessageBoxReader boxes(IDNO);
+    EXPECT_FALSE(main->CloseQuery());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+  }
+  {
+    TMessageBoxReader boxes(IDYES);
+    EXPECT_TRUE(main->CloseQuery());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+  }
 }
 
 // Every method turns whatever its body raises into an HRESULT.
