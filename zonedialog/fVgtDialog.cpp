@@ -373,9 +373,9 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   auto* radio = dynamic_cast<TvgtRadioButton*>(Sender);
   TvgtDomainEntry* entry = EntryOfRadio(Sender);
   if (!radio || !entry) return;
-  // Our own boxes take the focus and give it back to the clicked radio button, which checks it
-  // again: no click runs while this one does.
+  // The question and the error box run message loops: no other click runs inside this one.
   TBuildScope busy(FBuildDepth);
+  TNestedLoop loop(*this);
   try {
     SetZone(entry, radio->ZoneTag);
   } catch (const std::exception& e) {
@@ -385,13 +385,7 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
     ShowVgtError(HandleAllocated() ? Handle() : nullptr, kProductName,
                  Tr(L"We're sorry, but there was an unexpected error changing the security zone."), details);
   }
-  UpdateRow(dynamic_cast<TvgtPanel*>(radio->Parent()));
-  // The focus stays on the row's choice, never on a button the row no longer shows as chosen.
-  const HWND focus = GetFocus();
-  for (TvgtRadioButton* r : {entry->TrustedRadio, entry->InternetRadio, entry->RestrictedRadio})
-    if (r->HandleAllocated() && r->Handle() == focus && !r->Checked())
-      for (TvgtRadioButton* chosen : {entry->TrustedRadio, entry->InternetRadio, entry->RestrictedRadio})
-        if (chosen->Checked() && chosen->CanFocus()) chosen->SetFocus();
+  if (!FFreePending) UpdateRow(dynamic_cast<TvgtPanel*>(radio->Parent()));
 }
 
 void TfrmVgtDialog::SetZone(TvgtDomainEntry* Entry, int32_t Target) {
@@ -458,11 +452,33 @@ void TfrmVgtDialog::actDomainsExecute(TObject*) {
   actRefresh->Execute();
 }
 
+TfrmVgtDialog::TNestedLoop::TNestedLoop(TfrmVgtDialog& Dialog) : FDialog(Dialog) { ++FDialog.FNestedLoops; }
+
+TfrmVgtDialog::TNestedLoop::~TNestedLoop() {
+  if (--FDialog.FNestedLoops == 0 && FDialog.FFreePending) FDialog.Release();
+}
+
+void TfrmVgtDialog::FreeWhenIdle() {
+  if (FNestedLoops == 0) {
+    Free();
+    return;
+  }
+  // The loop's window is closed; the dialog goes once the loop has returned.
+  FFreePending = true;
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (form != this && form->Visible() && form->ModalResult() == mrNone) form->SetModalResult(mrCancel);
+  }
+  if (Visible()) Close();
+}
+
 template <class F>
 TModalResult TfrmVgtDialog::RunModal(F* Form) {
+  TNestedLoop loop(*this);
   std::unique_ptr<F, void (*)(F*)> owned(Form, [](F* f) { f->Free(); });
   Form->CenterOnWindow(Handle());
-  return Form->ShowModal();
+  const TModalResult result = Form->ShowModal();
+  return FFreePending ? mrCancel : result;
 }
 
 void TfrmVgtDialog::actOptionsExecute(TObject*) {

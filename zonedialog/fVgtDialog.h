@@ -39,6 +39,10 @@ class TfrmVgtDialog : public TtrvForm {
   // Moves the entry's zone URL into Target (2, 3 or 4); raises on failure.
   void SetZone(TvgtDomainEntry* Entry, int32_t Target);
 
+  // Frees the dialog now; while one of its own windows runs a message loop (Options, About, a
+  // question), closes that window and frees the dialog once the loop has returned.
+  void FreeWhenIdle();
+
   void ShowRows();
   void HideRows();
   bool TakeRefreshWanted();
@@ -95,7 +99,18 @@ class TfrmVgtDialog : public TtrvForm {
   void LoadPictures();
   void DiscardRows();
   void WheelScroll(bool Down);
-  // Runs a modal window of the dialog's; an exception inside is shown, never passed on.
+  // Counts a message loop run from inside one of the dialog's handlers.
+  class TNestedLoop {
+   public:
+    explicit TNestedLoop(TfrmVgtDialog& Dialog);
+    ~TNestedLoop();
+    TNestedLoop(const TNestedLoop&) = delete;
+    TNestedLoop& operator=(const TNestedLoop&) = delete;
+
+   private:
+    TfrmVgtDialog& FDialog;
+  };
+  // Shows a window of the dialog's modally and frees it; mrCancel when the dialog is to go.
   template <class F>
   TModalResult RunModal(F* Form);
 
@@ -106,6 +121,8 @@ class TfrmVgtDialog : public TtrvForm {
   bool FHighlevel = false;
   std::unique_ptr<TObjectList> FEntryList;
   int32_t FBuildDepth = 0;
+  int FNestedLoops = 0;
+  bool FFreePending = false;
   int32_t FTrustedX = 0, FInternetX = 0, FRestrictedX = 0;
   int32_t FTrustedWidth = 0, FInternetWidth = 0, FRestrictedWidth = 0;
 };

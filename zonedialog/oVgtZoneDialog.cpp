@@ -20,7 +20,7 @@ TZoneDialog::~TZoneDialog() {
   // The dialog stores the sub-domain choice as it goes; the object goes whether or not that
   // write succeeds.
   try {
-    dialog->Free();
+    dialog->FreeWhenIdle();
   } catch (...) {
   }
 }

@@ -14,6 +14,7 @@
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
 #include "tests/support/MessageBoxReader.h"
+#include "common/trvGenericForms.h"
 #include "zonedialog/fAbout.h"
 #include "zonedialog/fVgtMainForm.h"
 #include "zonedialog/fvgtOptions.h"
@@ -250,6 +251,24 @@ TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredYesLiftsTheAttributeAndMove
   EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_TRUSTED);
 }
 
+// A radio button chosen from the keyboard takes the focus; the question's box takes it away and
+// gives it back, and the radio chooses itself again as it gets it: one question all the same.
+TEST_F(ZoneDialogWin, TheFocusComingBackAfterTheQuestionAsksNoSecondTime) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  SetForegroundWindow(d->Handle());
+  Application->ProcessMessages();
+  TBoxReader boxes(mrNo);
+  d->Entries(0)->TrustedRadio->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
 // A radio button set in code runs its click. Showing a row again after the system moved its
 // domain must neither ask the question nor change a zone.
 TEST_F(ZoneDialogWin, ShowingARowAgainNeverAsksNorChangesAZone) {
@@ -432,6 +451,43 @@ TEST_F(ZoneDialogWin, AboutShowsItsPictureAndVersion) {
   EXPECT_EQ(width, 136);
   // The test program carries no version: "0.0".
   EXPECT_NE(version.find(L"0.0"), WideString::npos) << NarrowText(version);
+}
+
+// The client may let go while a window of the dialog runs its own loop.
+TEST_F(ZoneDialogWin, TheClientLettingGoWhileOptionsAreOpenEndsCleanly) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TModalAnswer answer([&](TCustomForm* Form) {
+    if (!dynamic_cast<TfrmVgtOptions*>(Form)) return false;
+    Object.Reset();
+    return true;
+  });
+  d->actOptions->Execute();
+  EXPECT_EQ(answer.Answered(), 1);
+  EXPECT_FALSE(Object);
+  Application->ProcessMessages();
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtDialog*>(Screen->Forms(i)));
+}
+
+TEST_F(ZoneDialogWin, TheClientLettingGoWhileTheQuestionIsUpChangesNothing) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TModalAnswer answer([&](TCustomForm* Form) {
+    if (!dynamic_cast<TfrmMessageBox*>(Form)) return false;
+    Object.Reset();
+    return true;
+  });
+  Press(d->Entries(0)->TrustedRadio);
+  EXPECT_EQ(answer.Answered(), 1);
+  Application->ProcessMessages();
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtDialog*>(Screen->Forms(i)));
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_TRUE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
 }
 
 // ---- Callers that break the rules ----
