@@ -1,5 +1,7 @@
 #include "browserext/uVgtCommon.h"
 
+#include "VgtDialog_h.h"
+#include "browserext/trvBrowserTools.h"
 #include "classlib/SysUtils.h"
 #include "common/trvZoneServices.h"
 
@@ -23,6 +25,11 @@ bool NamesArePositions(const DISPPARAMS& Params) {
 }
 
 }  // namespace
+
+WideString ZoneDialogSignalProperty() {
+  static const WideString name = GUIDToWideString(IID_IZoneDialog);
+  return name;
+}
 
 const VARIANT& TVariantArray::operator[](size_t Index) const {
   if (Index >= FItems.size()) throw EListError("TVariantArray: index out of range");

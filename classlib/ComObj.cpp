@@ -24,12 +24,30 @@ struct TBStr {
 
 }  // namespace
 
-HRESULT OleCheck(HRESULT Result) {
-  if (FAILED(Result)) {
-    char text[64];
-    wsprintfA(text, "OLE-Fehler %08X", static_cast<unsigned>(Result));
-    throw EOleSysError(text, Result);
+namespace {
+
+AnsiString SystemErrorText(HRESULT Code) {
+  char* buffer = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(Code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  AnsiString text;
+  if (n && buffer) {
+    text.assign(buffer, n);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+      text.pop_back();
   }
+  if (buffer) LocalFree(buffer);
+  char code[32];
+  wsprintfA(code, "$%08X", static_cast<unsigned>(Code));
+  return text.empty() ? AnsiString("OLE-Fehler ") + code : text + " (" + code + ")";
+}
+
+}  // namespace
+
+EOleSysError::EOleSysError(HRESULT errorCode) : EOleError(SystemErrorText(errorCode)), ErrorCode(errorCode) {}
+
+HRESULT OleCheck(HRESULT Result) {
+  if (FAILED(Result)) throw EOleSysError(Result);
   return Result;
 }
 

@@ -26,18 +26,25 @@ using Microsoft::WRL::ComPtr;
 class TComServer;
 class TComObjectFactory;
 
-// A failed HRESULT as an exception; the safe-call edge hands ErrorCode back to the COM caller.
-class EOleSysError : public Exception {
-  VGT_CLASS(EOleSysError, Exception)
+// A failure of a COM call.
+class EOleError : public Exception {
+  VGT_CLASS(EOleError, Exception)
  public:
-  explicit EOleSysError(AnsiString message, HRESULT errorCode)
-      : Exception(std::move(message)), ErrorCode(errorCode) {}
+  using Exception::Exception;
+};
+// A failed HRESULT as an exception; the safe-call edge hands ErrorCode back to the COM caller.
+class EOleSysError : public EOleError {
+  VGT_CLASS(EOleSysError, EOleError)
+ public:
+  // The system's text for the code, with the code.
+  explicit EOleSysError(HRESULT errorCode);
+  EOleSysError(AnsiString message, HRESULT errorCode) : EOleError(std::move(message)), ErrorCode(errorCode) {}
   HRESULT ErrorCode;
 };
 // A registration key that could be written neither for the machine nor for the user.
 VGT_EXCEPTION(EOleRegistrationError, EOleSysError);
 
-// Raises EOleSysError for a failed HRESULT and gives back a successful one.
+// Raises EOleSysError (with the system's text) for a failed HRESULT and gives back a successful one.
 HRESULT OleCheck(HRESULT Result);
 
 // The text of a GUID with braces, as the registry holds it.

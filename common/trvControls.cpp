@@ -3,7 +3,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include <shlwapi.h>
+
 #include "common/trvAPI.h"
+#include "common/trvTools.h"
+#include "unicode/UtxGraphics.h"
+#include "unicode/UtxWindows.h"
 
 // ---- TtrvForm ----
 
@@ -177,4 +182,375 @@ TPushedCursor::~TPushedCursor() {
   } catch (...) {
     // No timer to be had: the cursor stays as it is rather than the unwinding stop here.
   }
+}
+
+// ======================= TtrvPanel =======================
+
+TtrvPanel::TtrvPanel(TComponent* AOwner) : TUtxPanel(AOwner) {
+  SetBevelInner(TBevelCut::bvNone);
+  SetBevelOuter(TBevelCut::bvNone);
+  SetWideControlText(this, L"");
+  SetParentBackground(true);
+}
+
+void TtrvPanel::Paint() {
+  TCanvas* c = Canvas();
+  c->RequiredState(csHandleValid);
+  const HDC dc = c->Handle();
+  const int saved = static_cast<int>(CheckSystemResult(static_cast<uint32_t>(SaveDC(dc))));
+  try {
+    if (!UnicodePlatform()) {
+      TUtxPanel::Paint();
+    } else {
+      RECT r = ClientRect();
+      TColor top, bottom;
+      if (FBevelOuter != TBevelCut::bvNone) {
+        GetBevelColors(FBevelOuter, top, bottom);
+        Frame3D(c, r, top, bottom, FBevelWidth);
+      }
+      const bool parentBackground = ShowsParentBackground();
+      if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
+      else Frame3D(c, r, FColor, FColor, FBorderWidth);
+      if (FBevelInner != TBevelCut::bvNone) {
+        GetBevelColors(FBevelInner, top, bottom);
+        Frame3D(c, r, top, bottom, FBevelWidth);
+      }
+      if (!parentBackground) {
+        c->Brush()->SetColor(FColor);
+        c->Brush()->SetStyle(TBrushStyle::bsSolid);
+        c->FillRect(r);
+      }
+      const WideString caption = GetWideControlText(this);
+      if (!caption.empty()) {
+        c->Brush()->SetStyle(TBrushStyle::bsClear);
+        c->Font()->Assign(Font());
+        const int h = WideCanvasTextHeight(c, L"W");
+        r.top = (r.top + r.bottom - h) / 2;
+        r.bottom = r.top + h;
+        static const UINT align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+        UINT flags = align[static_cast<int>(FAlignment)] | DT_VCENTER | DT_SINGLELINE;
+        if (UseRightToLeftReading()) {
+          // Right-to-left reading mirrors the alignment as the class library does.
+          flags |= DT_RTLREADING;
+          if (FAlignment == TAlignment::taLeftJustify) flags = (flags & ~DT_LEFT) | DT_RIGHT;
+          else if (FAlignment == TAlignment::taRightJustify) flags &= ~DT_RIGHT;
+        }
+        c->RequiredState(csHandleValid | csFontValid | csBrushValid);
+        SetBkMode(c->Handle(), TRANSPARENT);
+        SetTextColor(c->Handle(), ColorToRGB(Font()->Color()));
+        WideDrawText(c->Handle(), caption.c_str(), -1, &r, flags);
+        c->Brush()->SetStyle(TBrushStyle::bsSolid);
+      }
+    }
+  } catch (...) {
+    RestoreDC(dc, saved);
+    throw;
+  }
+  RestoreDC(dc, saved);
+}
+
+// ======================= TtrvWindowsIcon =======================
+
+namespace {
+
+// The identifiers of the system's icons and OEM bitmaps, by image value.
+bool WindowsImageResource(TtrvWindowsImageIndex Value, UINT& Id, bool& IsIcon) {
+  static const UINT icons[] = {0,     32512, 32513, 32514, 32515, 32516, 32517, 32515, 32513, 32516};
+  const int v = static_cast<int>(Value);
+  if (v <= 0) return false;
+  if (v < 10) {
+    Id = icons[v];
+    IsIcon = true;
+    return true;
+  }
+  IsIcon = false;
+  if (v <= 30) Id = 32754 - (v - 10);  // OBM_CLOSE down to OBM_LFARROWI
+  else if (v <= 43) Id = 32767 - (v - 31);  // OBM_OLD_CLOSE down to OBM_OLD_RESTORE
+  else return false;
+  return true;
+}
+
+}  // namespace
+
+TtrvWindowsIcon::TtrvWindowsIcon(TComponent* AOwner) : TImage(AOwner) {}
+
+TtrvWindowsIcon::~TtrvWindowsIcon() { ReleaseImage(false); }
+
+void TtrvWindowsIcon::ReleaseImage(bool Clear) {
+  if (FWindowsImage == TtrvWindowsImageIndex::wiNothing) return;
+  // The handle is the system's shared one: the picture gives it up without destroying it.
+  if (TGraphic* g = Picture()->Graphic()) {
+    if (auto* icon = dynamic_cast<TIcon*>(g)) icon->SetHandle(nullptr, true);
+    else if (auto* bitmap = dynamic_cast<TBitmap*>(g)) bitmap->ReleaseHandle();
+  }
+  // Nothing is left to destroy: the empty picture goes, and the image repaints.
+  if (Clear) Picture()->SetGraphic(nullptr);
+}
+
+void TtrvWindowsIcon::SetWindowsImage(TtrvWindowsImageIndex Value) {
+  ReleaseImage(true);
+  FWindowsImage = Value;
+  UINT id = 0;
+  bool isIcon = false;
+  if (!WindowsImageResource(Value, id, isIcon)) return;
+  const HANDLE h = LoadImageA(nullptr, MAKEINTRESOURCEA(id), isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_SHARED);
+  FIsIcon = isIcon;
+  if (!h) return;
+  if (isIcon) Picture()->Icon()->SetHandle(static_cast<HICON>(h), true);
+  else Picture()->Bitmap()->SetHandle(static_cast<HBITMAP>(h));
+}
+
+// ======================= TtrvURLLabel =======================
+
+namespace {
+
+void OpenWithShell(const WideString& URL) {
+  // What the shell answers is of no use to the user: nothing is shown for a failure.
+  WideShellExecute(nullptr, L"open", URL.c_str(), L"", L"", SW_SHOW);
+}
+
+TShellOpenURL& ShellOpenURL() {
+  static TShellOpenURL open = OpenWithShell;
+  return open;
+}
+
+}  // namespace
+
+TShellOpenURL SetShellOpenURL(TShellOpenURL Open) {
+  TShellOpenURL old = std::move(ShellOpenURL());
+  ShellOpenURL() = Open ? std::move(Open) : TShellOpenURL(OpenWithShell);
+  return old;
+}
+
+TtrvURLLabel::TtrvURLLabel(TComponent* AOwner) : TUtxLabel(AOwner) {
+  SetCursor(FLinkCursor);
+}
+
+void TtrvURLLabel::SetURLToLaunch(const WideString& Value) {
+  if (Value == FURLToLaunch) return;
+  FURLToLaunch = Value;
+  SetCursor(FURLToLaunch.empty() ? FEmptyCursor : FLinkCursor);
+}
+
+void TtrvURLLabel::SetLinkCursor(TCursor Value) {
+  FLinkCursor = Value;
+  if (Enabled() && !FURLToLaunch.empty()) SetCursor(Value);
+}
+
+void TtrvURLLabel::SetDisabledCursor(TCursor Value) {
+  FDisabledCursor = Value;
+  if (!Enabled()) SetCursor(Value);
+}
+
+void TtrvURLLabel::SetEmptyCursor(TCursor Value) {
+  FEmptyCursor = Value;
+  if (Enabled() && FURLToLaunch.empty()) SetCursor(Value);
+}
+
+void TtrvURLLabel::Click() {
+  TUtxLabel::Click();
+  if (!FURLToLaunch.empty()) ShellOpenURL()(FURLToLaunch);
+}
+
+void TtrvURLLabel::Dispatch(TMessage& Message) {
+  TUtxLabel::Dispatch(Message);
+  switch (Message.Msg) {
+    case CM_ENABLEDCHANGED: SetCursor(Enabled() ? FLinkCursor : FDisabledCursor); break;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      if (!FURLToLaunch.empty() && !HasState(csDesigning)) {
+        TFontStyles style = Font()->Style();
+        if (Message.Msg == CM_MOUSEENTER) style.Include(TFontStyle::fsUnderline);
+        else style.Exclude(TFontStyle::fsUnderline);
+        Font()->SetStyle(style);
+      }
+      break;
+    default: break;
+  }
+}
+
+// ======================= TtrvLine =======================
+
+TtrvLine::TtrvLine(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FColor = clWindow;
+  FParentColor = true;
+}
+
+void TtrvLine::SetLinePosition(TtrvLinePosition Value) {
+  if (static_cast<int>(Value) > static_cast<int>(TtrvLinePosition::trvlpBottom))
+    throw ETRVException(L"TtrvLine.SetLinePosition: Value is not valid");
+  FLinePosition = Value;
+  Invalidate();
+}
+
+void TtrvLine::LinePoints(TtrvLinePosition Position, int Width, int Height, POINT& From, POINT& To) {
+  switch (Position) {
+    case TtrvLinePosition::trvlpLeft: From = {0, 0}; To = {0, Height}; return;
+    case TtrvLinePosition::trvlpRight: From = {Width - 1, 0}; To = {Width - 1, Height}; return;
+    case TtrvLinePosition::trvlpTop: From = {0, 0}; To = {Width, 0}; return;
+    case TtrvLinePosition::trvlpBottom: From = {0, Height - 1}; To = {Width, Height - 1}; return;
+  }
+  throw EMustNotHappen(L"TtrvLine.Paint");
+}
+
+void TtrvLine::Paint() {
+  POINT from{}, to{};
+  LinePoints(FLinePosition, ClientWidth(), ClientHeight(), from, to);
+  TCanvas* c = Canvas();
+  c->Pen()->SetColor(FColor);
+  c->MoveTo(from.x, from.y);
+  c->LineTo(to.x, to.y);
+}
+
+// ======================= TtrvToolBar =======================
+
+namespace {
+
+// Common controls 5.80 and later know the whole-drop-down style.
+bool HasWholeDropDown() {
+  static const bool known = [] {
+    using TDllGetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+    HMODULE module = GetModuleHandleW(L"comctl32.dll");
+    auto get = module ? reinterpret_cast<TDllGetVersion>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion")))
+                      : nullptr;
+    DLLVERSIONINFO info{};
+    info.cbSize = sizeof info;
+    if (!get || FAILED(get(&info))) return false;
+    return MAKELONG(info.dwMinorVersion, info.dwMajorVersion) >= 0x00050050;
+  }();
+  return known;
+}
+
+TtrvToolButton* TrvButtonOf(DWORD_PTR Data) {
+  return dynamic_cast<TtrvToolButton*>(reinterpret_cast<TToolButton*>(Data));
+}
+
+}  // namespace
+
+void TtrvToolBar::FilterWideCaption(TMessage& Message) {
+  if (Message.Msg == TB_INSERTBUTTONA && Message.LParam) {
+    auto* b = reinterpret_cast<TBBUTTON*>(Message.LParam);
+    TtrvToolButton* button = TrvButtonOf(b->dwData);
+    if (!button) return;
+    if (button->WholeDropDown() && HasWholeDropDown()) b->fsStyle |= BTNS_WHOLEDROPDOWN;
+    if (ShowCaptions() && b->iString != -1 && UnicodePlatform()) {
+      FWideCaption = button->Caption();
+      if (WidenText(NarrowText(FWideCaption)) != FWideCaption) {
+        // A list of strings: the caption's own NUL and the list's.
+        FWideCaption.push_back(L'\0');
+        b->iString = SendMessageW(WindowHandle(), TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(FWideCaption.c_str()));
+      }
+    }
+  } else if (Message.Msg == TB_SETBUTTONINFOA && Message.LParam) {
+    auto* info = reinterpret_cast<TBBUTTONINFOA*>(Message.LParam);
+    if (!(info->dwMask & TBIF_LPARAM)) return;
+    TtrvToolButton* button = TrvButtonOf(info->lParam);
+    if (!button) return;
+    if (button->WholeDropDown() && HasWholeDropDown()) info->fsStyle |= BTNS_WHOLEDROPDOWN;
+    if (ShowCaptions() && info->cchText > 0 && UnicodePlatform()) {
+      const WideString narrow = info->pszText ? WidenText(info->pszText) : WideString();
+      FWideCaption = button->Caption();
+      if (narrow != FWideCaption) {
+        // The structures differ only in the type of the text pointer.
+        Message.Msg = TB_SETBUTTONINFOW;
+        info->cchText = static_cast<int>(FWideCaption.size());
+        info->pszText = reinterpret_cast<LPSTR>(FWideCaption.data());
+      }
+    }
+  }
+}
+
+void TtrvToolBar::WndProc(TMessage& Message) {
+  FilterWideCaption(Message);
+  TToolBar::WndProc(Message);
+}
+
+void TtrvToolBar::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_HINTSHOW) PrepareWideHintShow(Message);
+  TToolBar::Dispatch(Message);
+}
+
+void TtrvToolBar::DefineProperties(TFiler* Filer) {
+  TToolBar::DefineProperties(Filer);
+  DefineWideStringProperties(Filer, this);
+}
+
+// ======================= TtrvToolButton =======================
+
+void TtrvToolButton::RefreshButton() {
+  if (ToolBar()) ToolBar()->RecreateButtons();
+}
+
+void TtrvToolButton::SetWholeDropDown(bool Value) {
+  if (Value == FWholeDropDown) return;
+  FWholeDropDown = Value;
+  RefreshButton();
+}
+
+void TtrvToolButton::SetShowText(bool Value) {
+  if (Value == FShowText) return;
+  FShowText = Value;
+  RefreshButton();
+}
+
+TControlActionLinkClass TtrvToolButton::GetActionLinkClass() {
+  return ActionLinkClassOf<TtrvToolButtonActionLink>();
+}
+
+void TtrvToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TToolButton::ActionChange(Sender, CheckDefaults);
+  auto* action = dynamic_cast<TUtxAction*>(Sender);
+  if (!action) return;
+  const WideString caption = Caption();
+  if (!CheckDefaults || caption.empty() || caption == Name()) SetCaption(action->Caption());
+  if (!CheckDefaults || Hint().empty()) SetHint(action->Hint());
+}
+
+void TtrvToolButton::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_HINTSHOW) PrepareWideHintShow(Message);
+  TToolButton::Dispatch(Message);
+}
+
+void TtrvToolButton::DefineProperties(TFiler* Filer) {
+  TToolButton::DefineProperties(Filer);
+  DefineWideStringProperties(Filer, this);
+}
+
+// ======================= Application title and dialog font =======================
+
+void SetApplicationTitle(const WideString& Title) {
+  Application->SetTitle(NarrowText(Title));
+  if (UnicodePlatform() && Application->HandleAllocated())
+    DefWindowProcW(Application->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Title.c_str()));
+}
+
+void SetDialogFont(TFont* Font) { Font->SetName(NarrowText(GetDialogFontName())); }
+
+// ======================= Published properties =======================
+
+VGT_PUBLISH(TtrvPanel) {}
+
+VGT_PUBLISH(TtrvWindowsIcon) {
+  P.Prop(L"WindowsImage", &TtrvWindowsIcon::WindowsImage, &TtrvWindowsIcon::SetWindowsImage);
+}
+
+VGT_PUBLISH(TtrvURLLabel) {
+  P.Prop(L"URLToLaunch", &TtrvURLLabel::URLToLaunch, &TtrvURLLabel::SetURLToLaunch)
+      .Prop(L"Cursor", &TtrvURLLabel::LinkCursor, &TtrvURLLabel::SetLinkCursor)
+      .Prop(L"DisabledCursor", &TtrvURLLabel::DisabledCursor, &TtrvURLLabel::SetDisabledCursor)
+      .Prop(L"EmptyCursor", &TtrvURLLabel::EmptyCursor, &TtrvURLLabel::SetEmptyCursor);
+}
+
+VGT_PUBLISH(TtrvLine) {
+  P.Prop(L"LinePosition", &TtrvLine::LinePosition, &TtrvLine::SetLinePosition)
+      .Prop(L"Color", &TControl::Color, &TControl::SetColor)
+      .Prop(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+}
+
+VGT_PUBLISH(TtrvToolBar) { PublishWideHint(PublishWideText(P)); }
+
+VGT_PUBLISH(TtrvToolButton) {
+  PublishWideHint(PublishWideText(P))
+      .Prop(L"ShowText", &TtrvToolButton::ShowText, &TtrvToolButton::SetShowText)
+      .Prop(L"WholeDropDown", &TtrvToolButton::WholeDropDown, &TtrvToolButton::SetWholeDropDown);
 }

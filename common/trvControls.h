@@ -4,11 +4,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
+#include "classlib/ComCtrls.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
+#include "unicode/UtxActnList.h"
+#include "unicode/UtxExtCtrls.h"
 #include "unicode/UtxForms.h"
+#include "unicode/UtxStdCtrls.h"
 
 // The library's design-font defaults: no font, no scaling, the platform's tool-bar button height.
 // Nothing changes them, so ApplyDefaultDesignFont leaves every form as it was designed.
@@ -113,3 +119,180 @@ class TCursorDelay {
   void Tick(TObject* Sender);
   std::unique_ptr<TTimer> FTimer;
 };
+
+// ======================= The library's controls =======================
+
+// A panel that paints its wide caption itself on one line, centred vertically; made without
+// bevels and with the parent's background.
+class TtrvPanel : public TUtxPanel {
+  VGT_CLASS(TtrvPanel, TUtxPanel)
+ public:
+  explicit TtrvPanel(TComponent* AOwner);
+
+ protected:
+  // The device context's state is kept whatever the painting does.
+  void Paint() override;
+};
+
+// What a TtrvWindowsIcon shows: nothing, a system icon or an OEM bitmap, all the system's own.
+enum class TtrvWindowsImageIndex : uint8_t {
+  wiNothing,
+  wicSample, wicHand, wicQues, wicBang, wicNote, wicWinlogo, wicWarning, wicError, wicInformation,
+  wimClose, wimUpArrow, wimDnArrow, wimRgArrow, wimLfArrow, wimReduce, wimZoom, wimRestore, wimReduced,
+  wimZoomd, wimRestored, wimUpArrowD, wimDnArrowD, wimRgArrowD, wimLfArrowD, wimMnArrowD, wimCombo,
+  wimUpArrowI, wimDnArrowI, wimRgArrowI, wimLfArrowI,
+  wimOldClose, wimSize, wimOldUpArrow, wimOldDnArrow, wimOldRgArrow, wimOldLfArrow, wimBtSize, wimCheck,
+  wimCheckboxes, wimBtnCorners, wimOldReduce, wimOldZoom, wimOldRestore
+};
+VGT_ENUM(TtrvWindowsImageIndex, L"wiNothing", L"wicSample", L"wicHand", L"wicQues", L"wicBang", L"wicNote",
+         L"wicWinlogo", L"wicWarning", L"wicError", L"wicInformation", L"wimClose", L"wimUpArrow",
+         L"wimDnArrow", L"wimRgArrow", L"wimLfArrow", L"wimReduce", L"wimZoom", L"wimRestore", L"wimReduced",
+         L"wimZoomd", L"wimRestored", L"wimUpArrowD", L"wimDnArrowD", L"wimRgArrowD", L"wimLfArrowD",
+         L"wimMnArrowD", L"wimCombo", L"wimUpArrowI", L"wimDnArrowI", L"wimRgArrowI", L"wimLfArrowI",
+         L"wimOldClose", L"wimSize", L"wimOldUpArrow", L"wimOldDnArrow", L"wimOldRgArrow", L"wimOldLfArrow",
+         L"wimBtSize", L"wimCheck", L"wimCheckboxes", L"wimBtnCorners", L"wimOldReduce", L"wimOldZoom",
+         L"wimOldRestore");
+
+// An image of a system icon or OEM bitmap. The handles are the system's shared ones: the image
+// gives them up without destroying them.
+class TtrvWindowsIcon : public TImage {
+  VGT_CLASS(TtrvWindowsIcon, TImage)
+ public:
+  explicit TtrvWindowsIcon(TComponent* AOwner);
+  ~TtrvWindowsIcon() override;
+
+  TtrvWindowsImageIndex WindowsImage() const { return FWindowsImage; }
+  // A value the system cannot load leaves the picture empty.
+  void SetWindowsImage(TtrvWindowsImageIndex Value);
+  bool IsIcon() const { return FIsIcon; }
+
+ private:
+  // Gives up the shared handle; Clear also empties the picture.
+  void ReleaseImage(bool Clear);
+  TtrvWindowsImageIndex FWindowsImage = TtrvWindowsImageIndex::wiNothing;
+  bool FIsIcon = false;
+};
+
+// How a URL label hands its address to the shell; the default opens it with the shell's "open".
+// Tests put their own in place so that nothing is opened. Returns the one replaced.
+using TShellOpenURL = std::function<void(const WideString& URL)>;
+TShellOpenURL SetShellOpenURL(TShellOpenURL Open);
+
+// A label that opens a web address when clicked: the hand cursor and an underline while the
+// mouse is over it, the address opened through the shell.
+class TtrvURLLabel : public TUtxLabel {
+  VGT_CLASS(TtrvURLLabel, TUtxLabel)
+ public:
+  explicit TtrvURLLabel(TComponent* AOwner);
+
+  WideString URLToLaunch() const { return FURLToLaunch; }
+  void SetURLToLaunch(const WideString& Value);
+  // The cursor over an enabled label with an address; the label's own cursor shows whichever of
+  // the three fits its state.
+  TCursor LinkCursor() const { return FLinkCursor; }
+  void SetLinkCursor(TCursor Value);
+  TCursor DisabledCursor() const { return FDisabledCursor; }
+  void SetDisabledCursor(TCursor Value);
+  TCursor EmptyCursor() const { return FEmptyCursor; }
+  void SetEmptyCursor(TCursor Value);
+
+  void Click() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  WideString FURLToLaunch;
+  TCursor FDisabledCursor = crDefault;
+  TCursor FLinkCursor = crHandPoint;
+  TCursor FEmptyCursor = crDefault;
+};
+
+enum class TtrvLinePosition : uint8_t { trvlpLeft, trvlpRight, trvlpTop, trvlpBottom };
+VGT_ENUM(TtrvLinePosition, L"trvlpLeft", L"trvlpRight", L"trvlpTop", L"trvlpBottom");
+
+// A one-pixel line in Color along one edge of the control.
+class TtrvLine : public TGraphicControl {
+  VGT_CLASS(TtrvLine, TGraphicControl)
+ public:
+  explicit TtrvLine(TComponent* AOwner);
+
+  TtrvLinePosition LinePosition() const { return FLinePosition; }
+  // A value beyond trvlpBottom raises "TtrvLine.SetLinePosition: Value is not valid" and keeps
+  // the old position.
+  void SetLinePosition(TtrvLinePosition Value);
+  // The line's two points for a client area of Width x Height; the end point is not drawn.
+  static void LinePoints(TtrvLinePosition Position, int Width, int Height, POINT& From, POINT& To);
+
+ protected:
+  void Paint() override;
+
+ private:
+  TtrvLinePosition FLinePosition = TtrvLinePosition::trvlpTop;
+};
+
+class TtrvToolButton;
+
+// A tool bar whose buttons show wide captions: a caption the code page cannot hold reaches the
+// window in wide form. Its own caption and hint are wide.
+class TtrvToolBar : public TToolBar {
+  VGT_CLASS(TtrvToolBar, TToolBar)
+ public:
+  using TToolBar::TToolBar;
+
+  TWideCaption Caption() { return GetWideControlText(this); }
+  void SetCaption(const TWideCaption& Value) { SetWideControlText(this, Value); }
+  WideString Hint() { return GetWideHint(this); }
+  void SetHint(const WideString& Value) { SetWideHint(this, Value); }
+
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override;
+
+ private:
+  // Changes a button message of the class library so that the window gets the wide caption.
+  void FilterWideCaption(TMessage& Message);
+  // The caption last handed to the window in wide form, kept alive while the window uses it.
+  WideString FWideCaption;
+};
+
+// The link of a tool button to its action: the class library's (Down, image) and the wide
+// caption and hint.
+class TtrvToolButtonActionLink : public TUtxActionLinkOf<TToolButtonActionLink> {
+  VGT_CLASS(TtrvToolButtonActionLink, TToolButtonActionLink)
+ public:
+  using TUtxActionLinkOf::TUtxActionLinkOf;
+};
+
+class TtrvToolButton : public TToolButton {
+  VGT_CLASS(TtrvToolButton, TToolButton)
+ public:
+  using TToolButton::TToolButton;
+
+  TWideCaption Caption() { return GetWideControlText(this); }
+  void SetCaption(const TWideCaption& Value) { SetWideControlText(this, Value); }
+  WideString Hint() { return GetWideHint(this); }
+  void SetHint(const WideString& Value) { SetWideHint(this, Value); }
+  // A drop-down button whose whole face opens the menu (common controls 5.80 and later).
+  bool WholeDropDown() const { return FWholeDropDown; }
+  void SetWholeDropDown(bool Value);
+  bool ShowText() const { return FShowText; }
+  void SetShowText(bool Value);
+
+  TControlActionLinkClass GetActionLinkClass() override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override;
+
+ private:
+  void RefreshButton();
+  bool FWholeDropDown = false;
+  bool FShowText = false;
+};
+
+// The application's title; on the Unicode platform the task-bar button shows it in wide form.
+void SetApplicationTitle(const WideString& Title);
+// Font's name := the dialog font's.
+void SetDialogFont(TFont* Font);

@@ -1,6 +1,13 @@
 #include "common/trvGenericForms.h"
 
+#include <algorithm>
+#include <memory>
 #include <vector>
+
+#include "common/trvAPI.h"
+#include "common/trvCommonTexts.h"
+#include "common/trvTools.h"
+#include "unicode/UtxWindows.h"
 
 namespace {
 
@@ -75,4 +82,278 @@ WideString ExpandEscapedLineBreaks(const WideString& Text) {
     }
   }
   return result;
+}
+
+// ======================= Message types =======================
+
+TtrvWindowsImageIndex MessageTypeIcon(TtrvMessageType MsgType) {
+  switch (MsgType) {
+    case 1:
+    case 8: return TtrvWindowsImageIndex::wicWarning;
+    case 2:
+    case 3: return TtrvWindowsImageIndex::wicInformation;
+    case 4: return TtrvWindowsImageIndex::wicQues;
+    case 5:
+    case 6: return TtrvWindowsImageIndex::wicError;
+    case 7: return TtrvWindowsImageIndex::wicHand;
+    default: return TtrvWindowsImageIndex::wiNothing;
+  }
+}
+
+const wchar_t* MessageTypeSound(TtrvMessageType MsgType) {
+  switch (MsgType) {
+    case 1:
+    case 8: return L"SystemExclamation";
+    case 2:
+    case 3: return L"SystemAsterisk";
+    case 5:
+    case 6:
+    case 7: return L"SystemHand";
+    default: return nullptr;
+  }
+}
+
+void PlayMessageSound(TtrvMessageType MsgType) {
+  if (const wchar_t* alias = MessageTypeSound(MsgType)) ApiPlaySound(alias, nullptr, SND_ASYNC);
+}
+
+// ======================= TfrmGeneric =======================
+
+void TfrmGeneric::AfterConstruction() {
+  TtrvNoResourceForm::AfterConstruction();
+  SetScaled(false);
+  SetBounds(Left(), Top(), 300, 150);
+  Font()->SetName(NarrowText(GetDialogFontName()));
+  Font()->SetSize(8);
+  FDesignFontInfo = new TtrvDesignFontInfo(this);
+  // It measures the form's own font.
+  FDesignFontInfo->SetLive(true);
+}
+
+TfrmGeneric::~TfrmGeneric() {
+  if (FShown) PopCursor();
+}
+
+void TfrmGeneric::CreateParams(TCreateParams& Params) {
+  TtrvNoResourceForm::CreateParams(Params);
+  if (FOwnerWnd) Params.WndParent = FOwnerWnd;
+}
+
+void TfrmGeneric::DoShow() {
+  // The arrow replaces an hour-glass for as long as the form lives; the pop is the destructor's.
+  if (!FShown) {
+    PushDefaultCursor();
+    FShown = true;
+  }
+  TtrvNoResourceForm::DoShow();
+}
+
+void TfrmGeneric::ScaleToFont(const LOGFONTW* LogFont) {
+  if (!LogFont) return;
+  int m = 1, d = 1, buttonHeight = DefaultToolButtonHeight;
+  FDesignFontInfo->ComputeScale(*LogFont, m, d, buttonHeight);
+  ApplyDesignFont(LogFont, d, m, buttonHeight);
+}
+
+// ======================= TfrmMessageBox =======================
+
+namespace {
+
+constexpr int ButtonWidth = 80, ButtonHeight = 23, ButtonGap = 10;
+constexpr int ButtonAreaHeight = 43, DetailsHeight = 69;
+
+struct TButtonKind {
+  TtrvMessageButton Caption;
+  TModalResult Result;
+};
+const TButtonKind ButtonKinds[] = {
+    {TtrvMessageButton::OK, mrOk},          {TtrvMessageButton::Yes, mrYes},
+    {TtrvMessageButton::Retry, mrRetry},    {TtrvMessageButton::Ignore, mrIgnore},
+    {TtrvMessageButton::SaveLater, mrSaveLater}, {TtrvMessageButton::CreateNew, mrCreateNew},
+    {TtrvMessageButton::No, mrNo},          {TtrvMessageButton::Cancel, mrCancel},
+    {TtrvMessageButton::Details, mrNone},
+};
+constexpr int DetailsKind = 8;
+
+TtrvPanel* MakePanel(TfrmMessageBox* Box, TWinControl* Parent, TAlign Align, int Height) {
+  auto* panel = new TtrvPanel(Box);
+  panel->SetParent(Parent);
+  panel->SetAlign(Align);
+  if (Height >= 0) panel->SetHeight(Height);
+  return panel;
+}
+
+RECT WorkAreaNear(const RECT& R) {
+  if (TMonitor* monitor = Screen->MonitorFromRect(R, TMonitorDefaultTo::mdNearest)) return monitor->WorkareaRect();
+  return GetPrimaryMonitor()->WorkareaRect();
+}
+
+}  // namespace
+
+void TfrmMessageBox::AfterConstruction() {
+  TfrmGeneric::AfterConstruction();
+  SetBorderStyle(TFormBorderStyle::bsDialog);
+  FDetailsPanel = MakePanel(this, this, TAlign::alBottom, DetailsHeight);
+  FDetailsPanel->SetVisible(false);
+  FDetailsPanel->SetBorderWidth(10);
+  FButtonArea = MakePanel(this, this, TAlign::alBottom, ButtonAreaHeight);
+  FButtonRow = MakePanel(this, FButtonArea, TAlign::alNone, ButtonAreaHeight);
+  FIconColumn = MakePanel(this, this, TAlign::alLeft, -1);
+  FIconColumn->SetWidth(GetSystemMetrics(SM_CXICON) + 40);
+  FIconColumn->SetVisible(false);
+  FIconTop = MakePanel(this, FIconColumn, TAlign::alTop, GetSystemMetrics(SM_CYICON) + 20);
+  FClientPanel = MakePanel(this, this, TAlign::alClient, -1);
+  FClientPanel->SetBorderWidth(3);
+  FTextLabel = new TUtxLabel(this);
+  FTextLabel->SetParent(FClientPanel);
+  FTextLabel->SetWordWrap(true);
+  FTextLabel->SetAutoSize(true);
+  FTextLabel->SetLeft(0);
+  // A message is shown as it is: an "&" in it is no accelerator and is not dropped.
+  FTextLabel->SetShowAccelChar(false);
+  FIcon = new TtrvWindowsIcon(this);
+  FIcon->SetParent(FIconTop);
+  FIcon->SetAlign(TAlign::alClient);
+  FIcon->SetCenter(true);
+}
+
+void TfrmMessageBox::SetMessageType(TtrvMessageType MsgType) {
+  const TtrvWindowsImageIndex icon = MessageTypeIcon(MsgType);
+  FIconColumn->SetVisible(icon != TtrvWindowsImageIndex::wiNothing);
+  FIcon->SetWindowsImage(icon);
+}
+
+void TfrmMessageBox::SetText(const WideString& Text) { FTextLabel->SetCaption(Text); }
+
+TUtxButton* TfrmMessageBox::AddButton(int Kind, bool Escape) {
+  if (Kind < 0 || Kind > DetailsKind) throw ETRVException(L"TfrmMessageBox.SetButtons: Invalid button");
+  auto* button = new TUtxButton(this);
+  button->SetParent(FButtonRow);
+  const int index = static_cast<int>(FButtons.size());
+  button->SetBounds(index * (ButtonWidth + ButtonGap), ButtonGap, ButtonWidth, ButtonHeight);
+  button->SetCaption(GetButtonCaption(ButtonKinds[Kind].Caption));
+  button->SetModalResult(ButtonKinds[Kind].Result);
+  button->SetCancel(Escape);
+  if (Kind == DetailsKind) button->OnClick = [this](TObject*) { ToggleDetails(); };
+  FButtons.push_back(button);
+  if (Escape) FEscapeButton = button;
+  return button;
+}
+
+void TfrmMessageBox::SetButtons(TtrvMessageButtons Buttons) {
+  int escapeKind = -1;
+  for (int kind : {7, 6, 3})
+    if (Buttons & (1u << kind)) {
+      escapeKind = kind;
+      break;
+    }
+  for (int kind = 0; kind <= DetailsKind; ++kind)
+    if (Buttons & (1u << kind)) AddButton(kind, kind == escapeKind);
+  if (FButtons.empty()) AddButton(0, true);
+  TUtxButton* focused = FButtons.front();
+  if ((Buttons & ButtonsFocusSecond) && FButtons.size() >= 2) focused = FButtons[1];
+  else if ((Buttons & ButtonsFocusThird) && FButtons.size() >= 3) focused = FButtons[2];
+  SetActiveControl(focused);
+  FButtonRow->SetBounds(FButtonRow->Left(), 0, ButtonRowWidth(), ButtonAreaHeight);
+}
+
+int TfrmMessageBox::ButtonRowWidth() const {
+  const int n = static_cast<int>(FButtons.size());
+  return n == 0 ? 0 : n * ButtonWidth + (n - 1) * ButtonGap;
+}
+
+int TfrmMessageBox::MaxTextWidth() {
+  const int nonClient = Width() - ClientWidth();
+  return FIconColumn->Visible() ? 630 - FIconColumn->Width() - nonClient : 620 - nonClient;
+}
+
+int TfrmMessageBox::WrappedLabelWidth(const WideString& Text) {
+  FTextLabel->SetAutoSize(false);
+  FTextLabel->SetWidth(MaxTextWidth());
+  FTextLabel->SetCaption(Text);
+  FTextLabel->SetAutoSize(true);
+  return FTextLabel->Width();
+}
+
+void TfrmMessageBox::BreakLongText() {
+  const WideString text = FTextLabel->GetCaption();
+  const int maxWidth = MaxTextWidth();
+  const WideString broken = ::BreakLongText(text, maxWidth, [this](const WideString& T) { return WrappedLabelWidth(T); });
+  WrappedLabelWidth(broken);
+}
+
+void TfrmMessageBox::UpdateLayout() {
+  HandleNeeded();
+  const int maxWidth = MaxTextWidth();
+  if (WrappedLabelWidth(FTextLabel->GetCaption()) > maxWidth) BreakLongText();
+  const int nonClientWidth = Width() - ClientWidth();
+  const int nonClientHeight = Height() - ClientHeight();
+  const bool iconShown = FIconColumn->Visible();
+  const int labelWidth = FTextLabel->Width(), labelHeight = FTextLabel->Height();
+  const int textWidth = iconShown ? labelWidth + FIconColumn->Width() + nonClientWidth + 10
+                                  : labelWidth + nonClientWidth + 20;
+  const RECT area = WorkAreaNear(BoundsRect());
+  const int width = std::min(std::max(textWidth, ButtonRowWidth() + 20), static_cast<int>(area.right - area.left));
+  const int iconTop = FIconTop->Height();
+  const int labelTop = iconTop > labelHeight + 5 ? (iconTop - labelHeight) / 2 : 5;
+  const int height = std::min(std::max(labelTop + labelHeight + ButtonAreaHeight + nonClientHeight,
+                                       ButtonAreaHeight + iconTop + nonClientHeight),
+                              static_cast<int>(area.bottom - area.top));
+  FTextLabel->SetTop(labelTop);
+  FTextLabel->SetLeft(iconShown ? 0 : 10);
+  SetBounds(Left(), Top(), width, height);
+  FButtonRow->SetLeft((ClientWidth() - ButtonRowWidth()) / 2);
+}
+
+void TfrmMessageBox::ToggleDetails() {
+  if (FDetailsPanel->Visible()) {
+    FDetailsPanel->SetVisible(false);
+    SetHeight(Height() - FDetailsPanel->Height());
+    return;
+  }
+  if (!FDetailsMemo) {
+    FDetailsMemo = new TUtxMemo(this);
+    FDetailsMemo->SetParent(FDetailsPanel);
+    FDetailsMemo->SetScrollBars(TScrollStyle::ssVertical);
+    FDetailsMemo->SetWordWrap(true);
+    FDetailsMemo->SetReadOnly(true);
+    FDetailsMemo->SetText(FDetails);
+    FDetailsMemo->SetAlign(TAlign::alClient);
+  }
+  // Placed at the bottom of the client area first, so that aligning puts it under the buttons.
+  FDetailsPanel->SetTop(ClientHeight());
+  FDetailsPanel->SetAlign(TAlign::alBottom);
+  FDetailsPanel->SetVisible(true);
+  SetHeight(Height() + FDetailsPanel->Height());
+}
+
+// ======================= Showing =======================
+
+TModalResult ShowMessageBox(HWND OwnerWnd, const WideString& Caption, const WideString& Text,
+                            const WideString& Details, TtrvMessageButtons Buttons, TtrvMessageType MsgType,
+                            const LOGFONTW* LogFont) {
+  std::unique_ptr<TfrmMessageBox> box(TfrmGeneric::Make<TfrmMessageBox>(Application, OwnerWnd));
+  PlayMessageSound(MsgType);
+  box->HandleNeeded();
+  box->SetMessageType(MsgType);
+  const WideString caption = Caption.empty() && OwnerWnd ? GetWindowTextWide(OwnerWnd) : Caption;
+  SetWideControlText(box.get(), caption);
+  box->SetText(ExpandEscapedLineBreaks(Text));
+  box->SetDetails(ExpandEscapedLineBreaks(Details));
+  box->SetButtons(Buttons);
+  box->ScaleToFont(LogFont);
+  box->UpdateLayout();
+  box->CenterOnWindow(OwnerWnd);
+  const TModalResult result = box->ShowModal();
+  return result == mrNone ? mrCancel : result;
+}
+
+TModalResult ShowMessageBoxDefault(HWND OwnerWnd, const WideString& Caption, const WideString& Text,
+                                   const WideString& Details, TtrvMessageType MsgType) {
+  return ShowMessageBox(OwnerWnd, Caption, Text, Details, ButtonsOKDetails, MsgType, nullptr);
+}
+
+void ShowErrorBox(HWND OwnerWnd, const WideString& Caption, const WideString& Text, const Exception& E,
+                  TtrvMessageType MsgType) {
+  ShowMessageBoxDefault(OwnerWnd, Caption, Text, GetExceptionText(E), MsgType);
 }

@@ -9,24 +9,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-AnsiString SystemErrorText(HRESULT Code) {
-  char* buffer = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(Code), 0,
-                           reinterpret_cast<char*>(&buffer), 0, nullptr);
-  AnsiString text;
-  if (n && buffer) {
-    text.assign(buffer, n);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                             text.back() == '.'))
-      text.pop_back();
-  }
-  if (buffer) LocalFree(buffer);
-  char code[32];
-  std::snprintf(code, sizeof code, "$%08lX", static_cast<unsigned long>(Code));
-  return text.empty() ? AnsiString("OLE-Fehler ") + code : text + " (" + code + ")";
-}
 
 TSecurityManagerFactory& SecurityFactory() {
   static TSecurityManagerFactory factory = [](IInternetSecurityManager** m) {
@@ -43,13 +25,6 @@ TZoneManagerFactory& ZoneFactory() {
 }
 
 }  // namespace
-
-EOleSysError::EOleSysError(HRESULT Code) : EOleError(SystemErrorText(Code)), ErrorCode(Code) {}
-
-HRESULT OleCheck(HRESULT Result) {
-  if (FAILED(Result)) throw EOleSysError(Result);
-  return Result;
-}
 
 TZoneManagerFactoryOverride::TZoneManagerFactoryOverride(TSecurityManagerFactory Security,
                                                          TZoneManagerFactory Zone)

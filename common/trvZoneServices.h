@@ -11,25 +11,10 @@
 
 #include <functional>
 
+#include "classlib/ComObj.h"
 #include "classlib/SysUtils.h"
 
-// The class library's error for a failed COM call: the HRESULT and the system's text for it.
-class EOleError : public Exception {
-  VGT_CLASS(EOleError, Exception)
- public:
-  using Exception::Exception;
-};
-
-class EOleSysError : public EOleError {
-  VGT_CLASS(EOleSysError, EOleError)
- public:
-  explicit EOleSysError(HRESULT Code);
-  EOleSysError(AnsiString Message, HRESULT Code) : EOleError(std::move(Message)), ErrorCode(Code) {}
-  HRESULT ErrorCode;
-};
-
-// Raises EOleSysError for a failure code; returns a success code unchanged.
-HRESULT OleCheck(HRESULT Result);
+// Failures raise the class library's EOleSysError (classlib/ComObj.h), through its OleCheck.
 
 using TSecurityManagerFactory = std::function<HRESULT(IInternetSecurityManager** Manager)>;
 using TZoneManagerFactory = std::function<HRESULT(IInternetZoneManager** Manager)>;

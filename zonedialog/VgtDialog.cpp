@@ -1,12 +1,15 @@
 // The zone dialog program, a COM local server. Started by COM ("-Embedding" or "/Automation") it
 // serves its classes until the last object is released; "/RegServer" and "/UnregServer" write or
 // remove the registration of its classes and of its type library; started any other way it ends
-// at once. The class factories are made where their classes live, before this runs.
+// at once.
 #include <windows.h>
 
 #include "classlib/ComServ.h"
 #include "classlib/ComServApp.h"
 #include "classlib/Forms.h"
+#include "unicode/UtxForms.h"
+#include "zonedialog/fVgtMainForm.h"
+#include "zonedialog/oVgtZoneDialog.h"
 
 namespace {
 
@@ -22,14 +25,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int exitCode = 0;
   try {
     ComServer().Prepare();
+    ZoneDialogFactory();
     const TStartMode mode = ComServer().StartMode();
     try {
       Application->Initialize();
+      UtxFormsStart();
       TComServerAppLink link(ComServer(), *Application);
       if (ComServer().Initialize()) {
         Application->SetShowMainForm(false);
-        if (mode == TStartMode::smAutomation) Application->Run();
+        if (mode == TStartMode::smAutomation) {
+          TfrmVgtMainForm* mainForm = nullptr;
+          Application->CreateForm(mainForm);
+          Application->Run();
+        }
       }
+      UtxFormsStop();
     } catch (...) {
       exitCode = 1;
       if (mode == TStartMode::smRegServer || mode == TStartMode::smUnregServer)

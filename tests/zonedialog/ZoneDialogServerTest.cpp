@@ -1,0 +1,196 @@
+// VgtDialog.exe as the COM local server of ZoneDialog: registered by /regserver, one process per
+// activation that ends when its client lets go, every method reached through the vtable and
+// late bound, nothing left behind by /unregserver, and nothing shown when started by hand.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "../comserver/ComTestSupport.h"
+#include "ZoneDialogServerProcess.h"
+#include "tests/ComTestEnvironment.h"
+#include "unicode/UtxWindows.h"
+
+namespace {
+
+constexpr DWORD kProcessEndTimeout = 20000;
+const wchar_t* const kHost = L"vgt-zd-server.example";
+
+WideString VgtDialogPath() { return ProgramBesideTest(L"VgtDialog.exe"); }
+
+WideString RegText(const WideString& Key, const wchar_t* Value = nullptr) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
+  const LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
+}
+
+struct TBStr {
+  BSTR Value;
+  explicit TBStr(const wchar_t* Text) : Value(SysAllocString(Text)) {}
+  TBStr(const TBStr&) = delete;
+  TBStr& operator=(const TBStr&) = delete;
+  ~TBStr() { SysFreeString(Value); }
+};
+
+bool EndsInTime(HANDLE Process) { return Process && WaitForSingleObject(Process, kProcessEndTimeout) == WAIT_OBJECT_0; }
+
+class ZoneDialogServer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_EQ(RunAndWait(VgtDialogPath(), L"/regserver"), 0u); }
+  static void TearDownTestSuite() { RunAndWait(VgtDialogPath(), L"/unregserver"); }
+};
+
+TEST_F(ZoneDialogServer, RegistrationNamesTheClassItsServerAndItsProgID) {
+  const WideString cls = L"CLSID\\" + GuidToWideString(CLSID_ZoneDialog);
+  EXPECT_EQ(RegText(cls), L"ZoneDialog Objekt");
+  EXPECT_EQ(lstrcmpiW(RegText(cls + L"\\LocalServer32").c_str(), VgtDialogPath().c_str()), 0);
+  EXPECT_EQ(RegText(cls + L"\\LocalServer32", L"ThreadingModel"), L"<no value>");
+  EXPECT_EQ(RegText(cls + L"\\ProgID"), L"VgtDialog.ZoneDialog");
+  EXPECT_EQ(RegText(cls + L"\\Version"), L"1.0");
+  EXPECT_EQ(RegText(cls + L"\\TypeLib"), GuidToWideString(LIBID_VgtDialog));
+  EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog"), L"ZoneDialog Objekt");
+  EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog\\Clsid"), GuidToWideString(CLSID_ZoneDialog));
+}
+
+TEST_F(ZoneDialogServer, EveryMethodThroughTheVtableInAProcessOfItsOwn) {
+  TActivatedZoneDialog d;
+  ASSERT_EQ(ActivateZoneDialog(d), S_OK);
+  ASSERT_TRUE(d.Process);
+  EXPECT_NE(d.ProcessId, GetCurrentProcessId());
+  VARIANT_BOOL v = 7;
+  EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
+  EXPECT_EQ(v, VARIANT_TRUE);
+  TBStr before(L"before"), url(L"http://one.vgt-zd-server.example");
+  EXPECT_EQ(d.Object->AddDomain(before.Value, url.Value, 3, 0), S_OK);  // no dialog yet: nothing
+  EXPECT_EQ(d.Object->SetParentWindow(0), S_OK);
+  EXPECT_EQ(d.Object->HighlevelDomains(&v), S_OK);
+  EXPECT_TRUE(v == VARIANT_TRUE || v == VARIANT_FALSE);
+  EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
+  EXPECT_EQ(v, VARIANT_TRUE);  // made hidden
+  TBStr domain(L"one.vgt-zd-server.example"), wide(L"\x4E2D\x6587.vgt-zd-server.example");
+  EXPECT_EQ(d.Object->AddDomain(domain.Value, url.Value, 3, 0x0C), S_OK);
+  EXPECT_EQ(d.Object->AddDomain(wide.Value, url.Value, 4, 0x1FF), S_OK);
+  EXPECT_EQ(d.Object->AddDomain(nullptr, nullptr, -1, 0), S_OK);
+  EXPECT_EQ(d.Object->ShowDialog(), S_OK);
+  EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
+  EXPECT_EQ(v, VARIANT_FALSE);
+  EXPECT_EQ(d.Object->RefreshWanted(&v), S_OK);
+  EXPECT_EQ(v, VARIANT_FALSE);
+  // The client lets go while the dialog is up: the process ends.
+  d.Object.Reset();
+  EXPECT_TRUE(EndsInTime(d.Process));
+  DWORD code = 99;
+  GetExitCodeProcess(d.Process, &code);
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(ZoneDialogServer, EveryMethodLateBoundByNameAndDispid) {
+  TActivatedZoneDialog d;
+  ASSERT_EQ(ActivateZoneDialog(d), S_OK);
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(d.Object.As(&dispatch), S_OK);
+  const struct {
+    const wchar_t* Name;
+    DISPID Id;
+  } methods[] = {{L"SetParentWindow", 201}, {L"ShowDialog", 202}, {L"DialogDone", 203},
+                 {L"AddDomain", 204},       {L"RefreshWanted", 205}, {L"HighlevelDomains", 206}};
+  for (const auto& m : methods) {
+    LPOLESTR name = const_cast<LPOLESTR>(m.Name);
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK) << NarrowText(m.Name);
+    EXPECT_EQ(id, m.Id) << NarrowText(m.Name);
+  }
+  auto invoke = [&](DISPID Id, std::vector<VARIANT> Args, VARIANT* Result) {
+    std::reverse(Args.begin(), Args.end());  // arguments travel last first
+    DISPPARAMS params{Args.data(), nullptr, static_cast<UINT>(Args.size()), 0};
+    return dispatch->Invoke(Id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, Result, nullptr, nullptr);
+  };
+  auto boolResult = [&](DISPID Id) {
+    VARIANT r;
+    VariantInit(&r);
+    EXPECT_EQ(invoke(Id, {}, &r), S_OK) << Id;
+    EXPECT_EQ(r.vt, VT_BOOL) << Id;
+    return r.boolVal;
+  };
+  VARIANT wnd;
+  wnd.vt = VT_I4;
+  wnd.lVal = 0;
+  EXPECT_EQ(invoke(201, {wnd}, nullptr), S_OK);
+  EXPECT_EQ(boolResult(203), VARIANT_TRUE);
+  TBStr domain(L"late.vgt-zd-server.example"), url(L"http://late.vgt-zd-server.example");
+  VARIANT a[4];
+  a[0].vt = VT_BSTR;
+  a[0].bstrVal = domain.Value;
+  a[1].vt = VT_BSTR;
+  a[1].bstrVal = url.Value;
+  a[2].vt = VT_I4;
+  a[2].lVal = 3;
+  a[3].vt = VT_I4;
+  a[3].lVal = 0x84;
+  EXPECT_EQ(invoke(204, {a[0], a[1], a[2], a[3]}, nullptr), S_OK);
+  EXPECT_EQ(invoke(202, {}, nullptr), S_OK);
+  EXPECT_EQ(boolResult(203), VARIANT_FALSE);
+  EXPECT_EQ(boolResult(205), VARIANT_FALSE);
+  const VARIANT_BOOL high = boolResult(206);
+  EXPECT_TRUE(high == VARIANT_TRUE || high == VARIANT_FALSE);
+  dispatch.Reset();
+  d.Object.Reset();
+  EXPECT_TRUE(EndsInTime(d.Process));
+}
+
+TEST_F(ZoneDialogServer, EachActivationIsANewProcessThatEndsAtItsRelease) {
+  TActivatedZoneDialog first, second;
+  ASSERT_EQ(ActivateZoneDialog(first), S_OK);
+  ASSERT_EQ(ActivateZoneDialog(second), S_OK);
+  ASSERT_TRUE(first.Process && second.Process);
+  EXPECT_NE(first.ProcessId, second.ProcessId);
+  first.Object.Reset();
+  EXPECT_TRUE(EndsInTime(first.Process));
+  EXPECT_EQ(WaitForSingleObject(second.Process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  VARIANT_BOOL v = 7;
+  EXPECT_EQ(second.Object->DialogDone(&v), S_OK);
+  EXPECT_EQ(v, VARIANT_TRUE);
+  second.Object.Reset();
+  EXPECT_TRUE(EndsInTime(second.Process));
+}
+
+TEST(ZoneDialogProgram, StartedByHandItEndsAtOnceWithNoWindow) {
+  for (const wchar_t* args : {L"", L"/nothing", L"-x /y"}) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    WideString command = L"\"" + VgtDialogPath() + L"\" " + args;
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    // A program that makes a window and waits in its loop would not go idle and end.
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, kProcessEndTimeout), WAIT_OBJECT_0) << NarrowText(args);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  EXPECT_TRUE(VgtDialogProcesses().empty());
+}
+
+TEST(ZoneDialogProgram, UnregistrationLeavesNoKeyBehind) {
+  ASSERT_EQ(RunAndWait(VgtDialogPath(), L"/unregserver"), 0u);
+  const auto machine = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  const auto user = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes");
+  ASSERT_EQ(RunAndWait(VgtDialogPath(), L"-REGSERVER"), 0u);
+  EXPECT_NE(RegText(L"CLSID\\" + GuidToWideString(CLSID_ZoneDialog)), L"<missing>");
+  ASSERT_EQ(RunAndWait(VgtDialogPath(), L"/UnRegServer"), 0u);
+  const auto after = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  std::vector<WideString> left;
+  std::set_symmetric_difference(machine.begin(), machine.end(), after.begin(), after.end(), std::back_inserter(left));
+  EXPECT_TRUE(left.empty()) << (left.empty() ? "" : NarrowText(left.front()));
+  EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes"), user);
+  EXPECT_EQ(RegText(L"CLSID\\" + GuidToWideString(CLSID_ZoneDialog)), L"<missing>");
+  EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog"), L"<missing>");
+}
+
+}  // namespace

@@ -1,0 +1,610 @@
+// The zone dialog driven in the test process through the ZoneDialog object its factory makes:
+// rows with the zones the system reports, zone changes by radio clicks (and none from radios set
+// in code), the Trusted zone's verification question, Refresh and Sub-domains, the owner window,
+// Options and About, and hostile callers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ZoneDialogTestSupport.h"
+#include "classlib/Themes.h"
+#include "common/trvRegistry.h"
+#include "tests/ComTestEnvironment.h"
+#include "tests/classlib/Screenshot.h"
+#include "unicode/GnuGettext.h"
+#include "unicode/UtxForms.h"
+#include "tests/support/MessageBoxReader.h"
+#include "common/trvGenericForms.h"
+#include "zonedialog/fAbout.h"
+#include "zonedialog/fVgtMainForm.h"
+#include "zonedialog/fvgtOptions.h"
+#include "zonedialog/oVgtZoneDialog.h"
+
+namespace {
+
+const WideString kHost = L"vgt-zd-test.example";
+
+WideString HttpUrl(const WideString& Name) { return L"http://" + Name + L"." + kHost; }
+
+VARIANT_BOOL Done(IZoneDialog* Object) {
+  VARIANT_BOOL v = 7;
+  EXPECT_EQ(Object->DialogDone(&v), S_OK);
+  return v;
+}
+VARIANT_BOOL Refresh(IZoneDialog* Object) {
+  VARIANT_BOOL v = 7;
+  EXPECT_EQ(Object->RefreshWanted(&v), S_OK);
+  return v;
+}
+VARIANT_BOOL Highlevel(IZoneDialog* Object) {
+  VARIANT_BOOL v = 7;
+  EXPECT_EQ(Object->HighlevelDomains(&v), S_OK);
+  return v;
+}
+
+// The zone a row shows: the checked radio's zone, or 0 when the row shows its text.
+int32_t ShownZone(TvgtDomainEntry* E) {
+  if (E->InfoLabel->Visible()) return 0;
+  for (TvgtRadioButton* r : {E->TrustedRadio, E->InternetRadio, E->RestrictedRadio})
+    if (r->Checked()) return r->ZoneTag;
+  return -1;
+}
+
+void SetLeftButton(bool Down) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_LBUTTON] = Down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// A press of the radio with the mouse, as the user makes it: the button is down while the radio
+// takes the focus, so only the release chooses it.
+void Press(TvgtRadioButton* Radio) {
+  const HWND h = Radio->Handle();
+  SetLeftButton(true);
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SetLeftButton(false);
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  Application->ProcessMessages();
+}
+
+class ZoneDialogWin : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Application->Initialize();
+    UtxFormsStart();
+  }
+  static void TearDownTestSuite() { UtxFormsStop(); }
+  void SetUp() override {
+    Kept = std::make_unique<TKeptSettings>();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tervana\\Veilgate", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, L"lang");
+      RegDeleteValueW(key, L"highlevel");
+      RegCloseKey(key);
+    }
+    for (const wchar_t* n : {L"one", L"two", L"three", L"plain", L"secure"}) RemoveFromAllZones(HttpUrl(n));
+    RemoveFromAllZones(L"https://secure." + kHost);
+  }
+  void TearDown() override {
+    Object.Reset();
+    Application->ProcessMessages();
+    for (const wchar_t* n : {L"one", L"two", L"three", L"plain", L"secure"}) RemoveFromAllZones(HttpUrl(n));
+    RemoveFromAllZones(L"https://secure." + kHost);
+    Kept.reset();
+  }
+  TfrmVgtDialog* Open(HWND Owner = nullptr) {
+    Object = NewZoneDialog();
+    if (!Object) return nullptr;
+    EXPECT_EQ(Object->SetParentWindow(static_cast<ULONG>(reinterpret_cast<UINT_PTR>(Owner))), S_OK);
+    return DialogOf(Object.Get());
+  }
+  std::unique_ptr<TKeptSettings> Kept;
+  ComPtr<IZoneDialog> Object;
+};
+
+// ---- Rows ----
+
+TEST_F(ZoneDialogWin, RowsShowTheZonesTheSystemReports) {
+  MapIntoZone(HttpUrl(L"two"), URLZONE_TRUSTED);
+  MapIntoZone(HttpUrl(L"three"), URLZONE_UNTRUSTED);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  for (const wchar_t* n : {L"one", L"two", L"three"})
+    ASSERT_EQ(AddDomain(Object.Get(), WideString(n) + L"." + kHost, HttpUrl(n), 3, 0), S_OK);
+  EXPECT_EQ(Done(Object.Get()), VARIANT_TRUE);  // made, not yet shown
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(Done(Object.Get()), VARIANT_FALSE);
+  ASSERT_EQ(d->RowCount(), 3);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(ShownZone(d->Entries(i)), static_cast<int32_t>(PlatformZoneOf(d->Entries(i)->VGTDomain))) << i;
+  EXPECT_EQ(ShownZone(d->Entries(1)), URLZONE_TRUSTED);
+  EXPECT_EQ(ShownZone(d->Entries(2)), URLZONE_UNTRUSTED);
+  // Rows are stacked with a one-pixel gap, the first at the top.
+  auto* first = static_cast<TControl*>(d->Entries(0)->TrustedRadio->Parent());
+  auto* second = static_cast<TControl*>(d->Entries(1)->TrustedRadio->Parent());
+  EXPECT_EQ(first->Top(), 0);
+  EXPECT_EQ(second->Top(), first->Top() + first->Height() + 1);
+  EXPECT_EQ(d->RowTop(), static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Top() +
+                              static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Height() + 1);
+  // The row's title: the domain, large and bold.
+  for (int i = 0; i < d->ComponentCount(); ++i)
+    if (auto* title = dynamic_cast<TvgtLabel*>(d->Components(i))) {
+      EXPECT_TRUE(title->Font()->Style().Contains(TFontStyle::fsBold));
+      EXPECT_EQ(title->Font()->Size(), 12);
+    }
+  SaveScreenshotOnRequest(d->Handle(), L"ZoneDialogRows");
+}
+
+TEST_F(ZoneDialogWin, OneRowAndTwoHundredRows) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3, 0xFF), S_OK);
+  ASSERT_EQ(d->RowCount(), 1);
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  // A wheel turn with fewer rows than fit moves nothing.
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(GetScrollPos(d->sbEntries->Handle(), SB_VERT), 0);
+  for (int i = 1; i < 200; ++i)
+    ASSERT_EQ(AddDomain(Object.Get(), L"row" + std::to_wstring(i) + L"." + kHost,
+                        L"http://row" + std::to_wstring(i) + L"." + kHost, 3, static_cast<ULONG>(i & 0xFF)),
+              S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  ASSERT_EQ(d->RowCount(), 200);
+  Application->ProcessMessages();
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  const int down = GetScrollPos(d->sbEntries->Handle(), SB_VERT);
+  EXPECT_GT(down, 0);
+  SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_LT(GetScrollPos(d->sbEntries->Handle(), SB_VERT), down);
+  for (int i = 0; i < 200; i += 37) EXPECT_EQ(ShownZone(d->Entries(i)), URLZONE_INTERNET) << i;
+  // Every visible feature of the first row has its picture, 20 pixels apart, and the row's text
+  // would start after them.
+  int icons = 0;
+  for (int i = 0; i < d->ComponentCount(); ++i)
+    if (auto* icon = dynamic_cast<TvgtImage*>(d->Components(i)); icon && icon->Parent() == d->Entries(0)->TrustedRadio->Parent()) {
+      EXPECT_EQ(icon->Left(), 47 + 20 * icons);
+      ++icons;
+    }
+  EXPECT_EQ(icons, 4);
+  EXPECT_EQ(d->Entries(0)->InfoLabel->Left(), 47 + 80);
+}
+
+TEST_F(ZoneDialogWin, RowsWithoutButtonsSayWhy) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  UseLanguage(L"en_US");
+  ASSERT_EQ(AddDomain(Object.Get(), L"c:\\files", L"file://c:/files", 5), S_OK);
+  ASSERT_EQ(AddDomain(Object.Get(), L"about:blank", L"about:blank", 0), S_OK);
+  ASSERT_EQ(AddDomain(Object.Get(), L"odd", L"odd://x", -1), S_OK);
+  // A scheme number nobody knows is a row of an unsupported protocol.
+  ASSERT_EQ(AddDomain(Object.Get(), L"unknown", L"http://unknown." + kHost, 77), S_OK);
+  ASSERT_EQ(d->RowCount(), 4);
+  EXPECT_EQ(GetWideControlText(d->Entries(0)->InfoLabel), L"Files are part of the local intranet.");
+  for (int i = 1; i < 4; ++i) {
+    EXPECT_TRUE(d->Entries(i)->InfoLabel->Visible());
+    EXPECT_FALSE(d->Entries(i)->TrustedRadio->Visible());
+    EXPECT_EQ(GetWideControlText(d->Entries(i)->InfoLabel), L"This website is using an unsupported protocol.") << i;
+  }
+}
+
+// ---- Zone changes ----
+
+TEST_F(ZoneDialogWin, AClickMovesTheDomainAndTheSystemAgrees) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TvgtDomainEntry* e = d->Entries(0);
+  TBoxReader boxes(mrNo);
+  Press(e->TrustedRadio);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_TRUSTED));
+  EXPECT_EQ(ShownZone(e), URLZONE_TRUSTED);
+  Press(e->RestrictedRadio);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_UNTRUSTED));
+  EXPECT_EQ(ShownZone(e), URLZONE_UNTRUSTED);
+  Press(e->InternetRadio);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_EQ(ShownZone(e), URLZONE_INTERNET);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredNoChangesNothing) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  UseLanguage(L"en_US");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TBoxReader boxes(mrNo);
+  Press(d->Entries(0)->TrustedRadio);
+  ASSERT_EQ(boxes.Boxes().size(), 1u) << NarrowText(boxes.Boxes()[0].Text) << " / " << NarrowText(boxes.Last().Text);
+  EXPECT_EQ(boxes.Last().Caption, L"Veilgate");
+  EXPECT_NE(boxes.Last().Text.find(L"Veilgate can change this setting so that \"plain." + kHost + L"\" can be add"),
+            std::wstring::npos);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);  // the check mark goes back
+  EXPECT_TRUE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
+}
+
+TEST_F(ZoneDialogWin, TheVerificationQuestionAnsweredYesLiftsTheAttributeAndMoves) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(AddDomain(Object.Get(), L"secure." + kHost, L"https://secure." + kHost, 4), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  {
+    // An https site never needs the question.
+    TBoxReader boxes(mrNo);
+    Press(d->Entries(1)->TrustedRadio);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(PlatformZoneOf(L"https://secure." + kHost), static_cast<DWORD>(URLZONE_TRUSTED));
+  }
+  TBoxReader boxes(mrYes);
+  Press(d->Entries(0)->TrustedRadio);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_FALSE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_TRUSTED));
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_TRUSTED);
+}
+
+// A radio button chosen from the keyboard takes the focus; the question's box takes it away and
+// gives it back, and the radio chooses itself again as it gets it: one question all the same.
+TEST_F(ZoneDialogWin, TheFocusComingBackAfterTheQuestionAsksNoSecondTime) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  SetForegroundWindow(d->Handle());
+  Application->ProcessMessages();
+  TBoxReader boxes(mrNo);
+  d->Entries(0)->TrustedRadio->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
+// A radio button set in code runs its click. Showing a row again after the system moved its
+// domain must neither ask the question nor change a zone.
+TEST_F(ZoneDialogWin, ShowingARowAgainNeverAsksNorChangesAZone) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  MapIntoZone(HttpUrl(L"plain"), URLZONE_TRUSTED);
+  TBoxReader boxes(mrYes);
+  d->Localise();  // shows every row again, as after Options
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_TRUE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_TRUSTED);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_TRUSTED));
+}
+
+TEST_F(ZoneDialogWin, AFailedChangeIsReportedAndTheRowShowsTheRealZone) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  UseLanguage(L"en_US");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TZoneManagerFactoryOverride failing([](IInternetSecurityManager**) { return E_ACCESSDENIED; }, nullptr);
+  TBoxReader boxes(mrOk);
+  Press(d->Entries(0)->RestrictedRadio);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Last().Text.rfind(L"We're sorry, but there was an unexpected error changing the security zone.", 0), 0u);
+  // The zone cannot be read either: the row shows Internet, the system's answer too.
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
+// ---- Refresh, Sub-domains, the owner window ----
+
+TEST_F(ZoneDialogWin, RefreshAndSubdomainsAskForTheDomainsOnce) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  EXPECT_EQ(Highlevel(Object.Get()), VARIANT_FALSE);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_FALSE);
+  d->actRefresh->Execute();
+  EXPECT_EQ(d->RowCount(), 0);
+  EXPECT_EQ(d->RowTop(), 0);
+  EXPECT_FALSE(d->sbEntries->Visible());
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_TRUE);
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_FALSE);
+  // The client sends again; the first new row is at the top.
+  ASSERT_EQ(AddDomain(Object.Get(), L"two." + kHost, HttpUrl(L"two"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_TRUE(d->sbEntries->Visible());
+  EXPECT_EQ(static_cast<TControl*>(d->Entries(0)->TrustedRadio->Parent())->Top(), 0);
+
+  d->actDomains->Execute();
+  EXPECT_EQ(Highlevel(Object.Get()), VARIANT_TRUE);
+  EXPECT_FALSE(d->actDomains->Checked());
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_TRUE);
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_FALSE);
+  d->actDomains->Execute();
+  EXPECT_EQ(Highlevel(Object.Get()), VARIANT_FALSE);
+  EXPECT_TRUE(d->actDomains->Checked());
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_TRUE);
+}
+
+TEST_F(ZoneDialogWin, HighlevelIsWrittenWhenTheDialogGoesAndReadWhenItComes) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  d->actDomains->Execute();
+  Object.Reset();
+  EXPECT_EQ(ReadRegistryDWord(ProductRegistryKey, ProductHighlevelValue, 7), 1u);
+  d = Open();
+  ASSERT_TRUE(d);
+  EXPECT_EQ(Highlevel(Object.Get()), VARIANT_TRUE);
+  EXPECT_FALSE(d->actDomains->Checked());
+  Object.Reset();
+  EXPECT_EQ(ReadRegistryDWord(ProductRegistryKey, ProductHighlevelValue, 7), 1u);
+}
+
+TEST_F(ZoneDialogWin, TheOwnerIsDisabledWhileShownAndEnabledAfterClose) {
+  TOwnerWindow owner;
+  ASSERT_TRUE(owner.Handle());
+  TfrmVgtDialog* d = Open(owner.Handle());
+  ASSERT_TRUE(d);
+  EXPECT_EQ(GetWindow(d->Handle(), GW_OWNER), owner.Handle());
+  // A second parent is not taken.
+  TOwnerWindow other;
+  EXPECT_EQ(Object->SetParentWindow(static_cast<ULONG>(reinterpret_cast<UINT_PTR>(other.Handle()))), S_OK);
+  EXPECT_EQ(DialogOf(Object.Get()), d);
+  EXPECT_EQ(d->ParentWnd(), owner.Handle());
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_FALSE(IsWindowEnabled(owner.Handle()));
+  EXPECT_EQ(Done(Object.Get()), VARIANT_FALSE);
+  SendMessageW(d->cmdClose->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+  EXPECT_EQ(Done(Object.Get()), VARIANT_TRUE);
+  // Closing only hides: shown again with the same dialog.
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(DialogOf(Object.Get()), d);
+  EXPECT_EQ(Done(Object.Get()), VARIANT_FALSE);
+  EXPECT_FALSE(IsWindowEnabled(owner.Handle()));
+  Object.Reset();
+  EnableWindow(owner.Handle(), TRUE);
+}
+
+// ---- Options and About ----
+
+TEST_F(ZoneDialogWin, OptionsOkStoresTheLanguageAndTheDialogSpeaksIt) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(GetWideControlText(d->cmdClose), L"Close");
+  bool automaticFirst = false;
+  TModalAnswer answer([&](TCustomForm* Form) {
+    auto* options = dynamic_cast<TfrmVgtOptions*>(Form);
+    if (!options) return false;
+    // "lang" missing: "Automatic" is selected.
+    automaticFirst = options->cboLanguage->GetSelectedLanguageCode().empty() && options->cboLanguage->ItemIndex() == 0;
+    options->cboLanguage->SelectLanguageCode(L"de");
+    SaveScreenshotOnRequest(options->Handle(), L"ZoneDialogOptions");
+    SendMessageW(options->cmdOK->Handle(), BM_CLICK, 0, 0);
+    return true;
+  });
+  d->actOptions->Execute();
+  EXPECT_EQ(answer.Answered(), 1);
+  EXPECT_TRUE(automaticFirst);
+  EXPECT_EQ(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L"<none>"), L"de");
+  EXPECT_EQ(GetWideControlText(d->cmdClose), L"Schlie\x00DF" L"en");
+  EXPECT_EQ(GetWideControlText(d->Entries(0)->TrustedRadio), L"Vertrauensw\x00FCrdig");
+  EXPECT_EQ(d->Entries(0)->TrustedRadio->Left(), d->TrustedX());
+  EXPECT_EQ(d->InternetX(), d->TrustedX() + d->Entries(0)->TrustedRadio->Width());
+  EXPECT_TRUE(d->sbEntries->Visible());
+}
+
+TEST_F(ZoneDialogWin, OptionsCancelChangesNothing) {
+  WriteRegistryString(ProductRegistryKey, ProductLanguageValue, L"xx_NOPE");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  const WideString before = GetWideControlText(d->cmdClose);
+  WideString selected = L"<none>";
+  TModalAnswer answer([&](TCustomForm* Form) {
+    auto* options = dynamic_cast<TfrmVgtOptions*>(Form);
+    if (!options) return false;
+    // A language without a catalog shows as "Automatic".
+    selected = options->cboLanguage->GetSelectedLanguageCode();
+    options->cboLanguage->SelectLanguageCode(L"de");
+    SendMessageW(options->cmdCancel->Handle(), BM_CLICK, 0, 0);
+    return true;
+  });
+  d->actOptions->Execute();
+  EXPECT_EQ(answer.Answered(), 1);
+  EXPECT_EQ(selected, L"");
+  EXPECT_EQ(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L"<none>"), L"xx_NOPE");
+  EXPECT_EQ(GetWideControlText(d->cmdClose), before);
+}
+
+TEST_F(ZoneDialogWin, AboutShowsItsPictureAndVersion) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  bool jpeg = false;
+  int width = 0;
+  WideString version;
+  TModalAnswer answer([&](TCustomForm* Form) {
+    auto* about = dynamic_cast<TfrmAbout*>(Form);
+    if (!about) return false;
+    jpeg = dynamic_cast<TJPEGImage*>(about->UtxImage2->Picture()->Graphic()) != nullptr;
+    width = about->UtxImage2->Picture()->Width();
+    version = GetWideControlText(about->lblVersion);
+    SaveScreenshotOnRequest(about->Handle(), L"ZoneDialogAbout");
+    SendMessageW(about->cmdOK->Handle(), BM_CLICK, 0, 0);
+    return true;
+  });
+  d->actInfo->Execute();
+  EXPECT_EQ(answer.Answered(), 1);
+  EXPECT_TRUE(jpeg);
+  EXPECT_EQ(width, 136);
+  // The test program carries no version: "0.0".
+  EXPECT_NE(version.find(L"0.0"), WideString::npos) << NarrowText(version);
+}
+
+// The client may let go while a window of the dialog runs its own loop.
+TEST_F(ZoneDialogWin, TheClientLettingGoWhileOptionsAreOpenEndsCleanly) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TModalAnswer answer([&](TCustomForm* Form) {
+    if (!dynamic_cast<TfrmVgtOptions*>(Form)) return false;
+    Object.Reset();
+    return true;
+  });
+  d->actOptions->Execute();
+  EXPECT_EQ(answer.Answered(), 1);
+  EXPECT_FALSE(Object);
+  Application->ProcessMessages();
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtDialog*>(Screen->Forms(i)));
+}
+
+TEST_F(ZoneDialogWin, TheClientLettingGoWhileTheQuestionIsUpChangesNothing) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TModalAnswer answer([&](TCustomForm* Form) {
+    if (!dynamic_cast<TfrmMessageBox*>(Form)) return false;
+    Object.Reset();
+    return true;
+  });
+  Press(d->Entries(0)->TrustedRadio);
+  EXPECT_EQ(answer.Answered(), 1);
+  Application->ProcessMessages();
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtDialog*>(Screen->Forms(i)));
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_TRUE(TrustedZoneFlags() & ZAFLAGS_REQUIRE_VERIFICATION);
+}
+
+// ---- Callers that break the rules ----
+
+TEST_F(ZoneDialogWin, HostileCallsAreRefusedOrMadeSafe) {
+  Object = NewZoneDialog();
+  ASSERT_TRUE(Object);
+  EXPECT_EQ(Object->DialogDone(nullptr), E_POINTER);
+  EXPECT_EQ(Object->HighlevelDomains(nullptr), E_POINTER);
+  EXPECT_EQ(Object->RefreshWanted(nullptr), E_POINTER);
+  // Before a dialog exists: nothing added, nothing wanted, done.
+  EXPECT_EQ(Object->AddDomain(nullptr, nullptr, 3, 0), S_OK);
+  EXPECT_EQ(Done(Object.Get()), VARIANT_TRUE);
+  EXPECT_EQ(Highlevel(Object.Get()), VARIANT_FALSE);
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_FALSE);
+
+  // A handle that is no window is no owner.
+  EXPECT_EQ(Object->SetParentWindow(0x0BADF00D), S_OK);
+  TfrmVgtDialog* d = DialogOf(Object.Get());
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->ParentWnd(), nullptr);
+  EXPECT_EQ(GetWindow(d->Handle(), GW_OWNER), static_cast<HWND>(nullptr));
+
+  EXPECT_EQ(Object->AddDomain(nullptr, nullptr, 3, 0), S_OK);
+  ASSERT_EQ(d->RowCount(), 1);
+  EXPECT_EQ(d->Entries(0)->Domain, L"");
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  // Only the low byte of the flags counts.
+  ASSERT_EQ(AddDomain(Object.Get(), L"flags", HttpUrl(L"one"), 3, 0xFFFFFF84), S_OK);
+  TvgtDomainEntry* e = d->Entries(1);
+  EXPECT_TRUE(e->HasScript && e->HasFontFace);
+  EXPECT_FALSE(e->HasFrames || e->InFrame || e->HasActiveX || e->HasApplet || e->HasCookies || e->NoHtml);
+  ASSERT_EQ(AddDomain(Object.Get(), L"high", HttpUrl(L"one"), 3, 0xFFFFFF00), S_OK);
+  EXPECT_EQ(d->Entries(2)->GetFlags(), 0u);
+
+  // 64 KB texts.
+  const WideString big(65536, L'\x4E2D');
+  ASSERT_EQ(AddDomain(Object.Get(), big, L"http://" + WideString(65536, L'a') + L".example", 3), S_OK);
+  EXPECT_EQ(d->Entries(3)->Domain.size(), 65536u);
+  EXPECT_EQ(ShownZone(d->Entries(3)), URLZONE_INTERNET);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+
+  // Calls after the user closed the dialog still work.
+  d->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Done(Object.Get()), VARIANT_TRUE);
+  ASSERT_EQ(AddDomain(Object.Get(), L"after", HttpUrl(L"two"), 3), S_OK);
+  EXPECT_EQ(d->RowCount(), 5);
+  EXPECT_EQ(Refresh(Object.Get()), VARIANT_FALSE);
+  EXPECT_EQ(Highlevel(Object.Get()), VARIANT_FALSE);
+}
+
+TEST_F(ZoneDialogWin, AThousandDomains) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  for (int i = 0; i < 1000; ++i)
+    ASSERT_EQ(AddDomain(Object.Get(), L"d" + std::to_wstring(i), L"http://d" + std::to_wstring(i) + L"." + kHost, 3,
+                        static_cast<ULONG>(i)),
+              S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(d->RowCount(), 1000);
+  EXPECT_EQ(ShownZone(d->Entries(999)), URLZONE_INTERNET);
+  d->actRefresh->Execute();
+  EXPECT_EQ(d->RowCount(), 0);
+}
+
+// ---- The hidden main form ----
+
+TEST_F(ZoneDialogWin, TheMainFormEndsFreelyWithoutObjectsAndAsksWhileOneLives) {
+  std::unique_ptr<TfrmVgtMainForm, void (*)(TfrmVgtMainForm*)> main(
+      TCustomForm::Create<TfrmVgtMainForm>(nullptr), [](TfrmVgtMainForm* f) { f->Free(); });
+  EXPECT_FALSE(main->Visible());
+  {
+    TMessageBoxReader boxes(IDNO);
+    EXPECT_TRUE(main->CloseQuery());
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+  Object = NewZoneDialog();
+  ASSERT_TRUE(Object);
+  {
+    TMessageBoxReader boxes(IDNO);
+    EXPECT_FALSE(main->CloseQuery());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+  }
+  {
+    TMessageBoxReader boxes(IDYES);
+    EXPECT_TRUE(main->CloseQuery());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+  }
+}
+
+// Every method turns whatever its body raises into an HRESULT.
+class TRefusingZoneDialog : public TZoneDialog {
+ public:
+  HRESULT Code = S_OK;
+
+ protected:
+  void BeginCall() override {
+    if (Code == S_OK) throw std::runtime_error("refused");
+    throw EOleSysError("refused", Code);
+  }
+};
+
+TEST_F(ZoneDialogWin, EveryMethodTurnsItsFailureIntoAResult) {
+  for (HRESULT code : {S_OK, E_ACCESSDENIED}) {
+    auto* raw = new TRefusingZoneDialog;
+    raw->Code = code;
+    ComPtr<IZoneDialog> object(static_cast<IZoneDialog*>(raw));
+    const HRESULT expected = code == S_OK ? E_UNEXPECTED : code;
+    VARIANT_BOOL v = 0;
+    EXPECT_EQ(object->SetParentWindow(0), expected);
+    EXPECT_EQ(object->ShowDialog(), expected);
+    EXPECT_EQ(object->DialogDone(&v), expected);
+    EXPECT_EQ(object->AddDomain(nullptr, nullptr, 3, 0), expected);
+    EXPECT_EQ(object->HighlevelDomains(&v), expected);
+    EXPECT_EQ(object->RefreshWanted(&v), expected);
+  }
+}
+
+}  // namespace
