@@ -339,16 +339,14 @@ void TCustomLabel::Paint() {
 void TCustomLabel::AdjustBounds() {
   if (!FAutoSize || HasState(csLoading)) return;
   HDC dc = GetDC(nullptr);
-  Canvas()->SetHandle(dc);
   RECT r = ClientRect();
   try {
+    TCanvasHandleLoan loan(Canvas(), dc);
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
   } catch (...) {
-    Canvas()->SetHandle(nullptr);
     ReleaseDC(nullptr, dc);
     throw;
   }
-  Canvas()->SetHandle(nullptr);
   ReleaseDC(nullptr, dc);
   int x = FLeft;
   const int w = r.right - r.left;
@@ -1144,18 +1142,14 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
       break;
     case CN_DRAWITEM: {
       auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      FCanvas->SetHandle(d->hDC);
-      try {
+      {
+        TCanvasHandleLoan loan(FCanvas.get(), d->hDC);
         FCanvas->Font()->Assign(Font());
         FCanvas->Brush()->SetColor((d->itemState & ODS_SELECTED) ? clHighlight : FColor);
         if (d->itemState & ODS_SELECTED) FCanvas->Font()->SetColor(clHighlightText);
         DrawItem(static_cast<int>(static_cast<int>(d->itemID)), d->rcItem, d->itemState);
         if (d->itemState & ODS_FOCUS) DrawFocusRect(d->hDC, &d->rcItem);
-      } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
       }
-      FCanvas->SetHandle(nullptr);
       Message.Result = 1;
       break;
     }
