@@ -524,6 +524,9 @@ class TWinControl : public TControl {
   void WMCommand(TMessage& Message);
   void WMNotify(TMessage& Message);
   void WMCtlColor(TMessage& Message);
+  // Answers a control-colour message (its WParam the device context) with the control's font
+  // colour, colour and brush.
+  void ColorControlDC(TMessage& Message);
   void WMSetFocus(TMessage& Message);
   void WMKillFocus(TMessage& Message);
   void WMChar(TMessage& Message);

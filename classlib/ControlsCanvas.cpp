@@ -42,15 +42,9 @@ void TGraphicControl::Dispatch(TMessage& Message) {
   }
   // Painted by the parent, in its device context moved to our origin.
   FCanvas->FreeHandle();
-  FCanvas->SetHandle(reinterpret_cast<HDC>(Message.WParam));
+  TCanvasHandleLoan loan(FCanvas.get(), reinterpret_cast<HDC>(Message.WParam));
   FCanvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {
@@ -62,14 +56,8 @@ TCanvas* TCustomControl::Canvas() const { return FCanvas.get(); }
 
 void TCustomControl::PaintWindow(HDC DC) {
   FCanvas->FreeHandle();
-  FCanvas->SetHandle(DC);
+  TCanvasHandleLoan loan(FCanvas.get(), DC);
   FCanvas->Font()->Assign(Font());
   FCanvas->Brush()->SetColor(FColor);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  Paint();
 }

@@ -611,6 +611,10 @@ void TWinControl::WMCtlColor(TMessage& Message) {
   }
   if (Message.Msg >= CN_BASE) return;
   // A child of the platform's own (e.g. a dialog's): our colours.
+  ColorControlDC(Message);
+}
+
+void TWinControl::ColorControlDC(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   SetTextColor(dc, ColorToRGB(FFont->Color()));
   SetBkColor(dc, ColorToRGB(FColor));

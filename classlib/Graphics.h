@@ -213,6 +213,19 @@ class TCanvas : public TPersistent {
   HGDIOBJ FOldFont = nullptr, FOldPen = nullptr, FOldBrush = nullptr;
 };
 
+// Lends a device context to a canvas for a scope: the canvas lets go of it (and deselects its
+// objects) on every way out, so a paint that throws leaves no borrowed context in the canvas.
+class TCanvasHandleLoan {
+ public:
+  TCanvasHandleLoan(TCanvas* Canvas, HDC DC) : FCanvas(Canvas) { FCanvas->SetHandle(DC); }
+  ~TCanvasHandleLoan() { FCanvas->SetHandle(nullptr); }
+  TCanvasHandleLoan(const TCanvasHandleLoan&) = delete;
+  TCanvasHandleLoan& operator=(const TCanvasHandleLoan&) = delete;
+
+ private:
+  TCanvas* FCanvas;
+};
+
 // ---- Graphics ----
 
 class TGraphic : public TPersistent {

@@ -21,6 +21,27 @@ TControlActionLinkClass TButtonControl::GetActionLinkClass() { return ActionLink
 
 void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) { TWinControl::ActionChange(Sender, CheckDefaults); }
 
+void TButtonControl::CreateMarkButtonParams(TCreateParams& Params, LONG ButtonStyle, TLeftRight Alignment) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, "BUTTON");
+  Params.Style |= ButtonStyle;
+  if (Alignment == TLeftRight::taLeftJustify) Params.Style |= BS_LEFTTEXT;
+}
+
+void TButtonControl::ShowMarkState(WPARAM State) {
+  if (FHandle) SendMessageA(FHandle, BM_SETCHECK, State, 0);
+}
+
+bool TButtonControl::FocusOnAccelerator(TMessage& Message) {
+  if (IsAccel(LOWORD(Message.WParam), Caption()) && CanFocus()) {
+    SetFocus();
+    Message.Result = 1;
+    return true;
+  }
+  DefaultHandler(Message);
+  return false;
+}
+
 // ======================= TButton =======================
 
 TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
@@ -256,13 +277,9 @@ void TCustomEdit::Dispatch(TMessage& Message) {
       if (HIWORD(Message.WParam) == EN_CHANGE) Change();
       break;
     case CN_CTLCOLOREDIT:
-    case CN_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      SetTextColor(dc, ColorToRGB(Font()->Color()));
-      SetBkColor(dc, ColorToRGB(FColor));
-      Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+    case CN_CTLCOLORSTATIC:
+      ColorControlDC(Message);
       break;
-    }
     case CM_TEXTCHANGED:
       TWinControl::Dispatch(Message);
       break;
@@ -322,16 +339,14 @@ void TCustomLabel::Paint() {
 void TCustomLabel::AdjustBounds() {
   if (!FAutoSize || HasState(csLoading)) return;
   HDC dc = GetDC(nullptr);
-  Canvas()->SetHandle(dc);
   RECT r = ClientRect();
   try {
+    TCanvasHandleLoan loan(Canvas(), dc);
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
   } catch (...) {
-    Canvas()->SetHandle(nullptr);
     ReleaseDC(nullptr, dc);
     throw;
   }
-  Canvas()->SetHandle(nullptr);
   ReleaseDC(nullptr, dc);
   int x = FLeft;
   const int w = r.right - r.left;
@@ -1122,27 +1137,19 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
     case CN_CTLCOLORSTATIC:
     case CN_BASE + WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      SetTextColor(dc, ColorToRGB(Font()->Color()));
-      SetBkColor(dc, ColorToRGB(FColor));
-      Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+    case WM_CTLCOLORLISTBOX:
+      ColorControlDC(Message);
       break;
-    }
     case CN_DRAWITEM: {
       auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      FCanvas->SetHandle(d->hDC);
-      try {
+      {
+        TCanvasHandleLoan loan(FCanvas.get(), d->hDC);
         FCanvas->Font()->Assign(Font());
         FCanvas->Brush()->SetColor((d->itemState & ODS_SELECTED) ? clHighlight : FColor);
         if (d->itemState & ODS_SELECTED) FCanvas->Font()->SetColor(clHighlightText);
         DrawItem(static_cast<int>(static_cast<int>(d->itemID)), d->rcItem, d->itemState);
         if (d->itemState & ODS_FOCUS) DrawFocusRect(d->hDC, &d->rcItem);
-      } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
       }
-      FCanvas->SetHandle(nullptr);
       Message.Result = 1;
       break;
     }
@@ -1164,20 +1171,17 @@ TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
 }
 
 void TCustomCheckBox::CreateParams(TCreateParams& Params) {
-  TButtonControl::CreateParams(Params);
-  CreateSubClass(Params, "BUTTON");
-  Params.Style |= BS_3STATE;
-  if (FAlignment == TLeftRight::taLeftJustify) Params.Style |= BS_LEFTTEXT;
+  CreateMarkButtonParams(Params, BS_3STATE, FAlignment);
 }
 
 void TCustomCheckBox::CreateWnd() {
   TButtonControl::CreateWnd();
-  SendMessageA(FHandle, BM_SETCHECK, static_cast<WPARAM>(FState), 0);
+  ShowMarkState(static_cast<WPARAM>(FState));
 }
 
 void TCustomCheckBox::SetState(TCheckBoxState Value) {
   if (!ChangeField(FState, Value)) return;
-  if (FHandle) SendMessageA(FHandle, BM_SETCHECK, static_cast<WPARAM>(FState), 0);
+  ShowMarkState(static_cast<WPARAM>(FState));
   if (!HasState(csLoading)) Click();
 }
 
@@ -1201,22 +1205,12 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
       if (HIWORD(Message.WParam) == BN_CLICKED) Toggle();
       break;
     case CM_DIALOGCHAR:
-      if (IsAccel(LOWORD(Message.WParam), Caption()) && CanFocus()) {
-        SetFocus();
-        if (Focused()) Toggle();
-        Message.Result = 1;
-        break;
-      }
-      DefaultHandler(Message);
+      if (FocusOnAccelerator(Message) && Focused()) Toggle();
       break;
     case CN_CTLCOLORSTATIC:
-    case CN_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      SetTextColor(dc, ColorToRGB(Font()->Color()));
-      SetBkColor(dc, ColorToRGB(FColor));
-      Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+    case CN_CTLCOLORBTN:
+      ColorControlDC(Message);
       break;
-    }
     default: TButtonControl::Dispatch(Message); break;
   }
 }
@@ -1230,21 +1224,18 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
 }
 
 void TRadioButton::CreateParams(TCreateParams& Params) {
-  TButtonControl::CreateParams(Params);
-  CreateSubClass(Params, "BUTTON");
-  Params.Style |= BS_RADIOBUTTON;
-  if (FAlignment == TLeftRight::taLeftJustify) Params.Style |= BS_LEFTTEXT;
+  CreateMarkButtonParams(Params, BS_RADIOBUTTON, FAlignment);
 }
 
 void TRadioButton::CreateWnd() {
   TButtonControl::CreateWnd();
-  SendMessageA(FHandle, BM_SETCHECK, FChecked, 0);
+  ShowMarkState(FChecked);
 }
 
 void TRadioButton::SetChecked(bool Value) {
   if (!ChangeField(FChecked, Value)) return;
   SetTabStop(Value);
-  if (FHandle) SendMessageA(FHandle, BM_SETCHECK, Value, 0);
+  ShowMarkState(Value);
   if (!Value) return;
   if (FParent)
     for (int i = 0; i < FParent->ControlCount(); ++i)
@@ -1254,15 +1245,6 @@ void TRadioButton::SetChecked(bool Value) {
 
 void TRadioButton::SetAlignment(TLeftRight Value) {
   if (ChangeField(FAlignment, Value)) RecreateWnd();
-}
-
-void TRadioButton::CMDialogChar(TMessage& Message) {
-  if (IsAccel(LOWORD(Message.WParam), Caption()) && CanFocus()) {
-    SetFocus();
-    Message.Result = 1;
-    return;
-  }
-  DefaultHandler(Message);
 }
 
 void TRadioButton::Dispatch(TMessage& Message) {
@@ -1278,15 +1260,11 @@ void TRadioButton::Dispatch(TMessage& Message) {
       if (!watch.Freed() && GetKeyState(VK_LBUTTON) >= 0) SetChecked(true);
       break;
     }
-    case CM_DIALOGCHAR: CMDialogChar(Message); break;
+    case CM_DIALOGCHAR: FocusOnAccelerator(Message); break;
     case CN_CTLCOLORSTATIC:
-    case CN_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      SetTextColor(dc, ColorToRGB(Font()->Color()));
-      SetBkColor(dc, ColorToRGB(FColor));
-      Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+    case CN_CTLCOLORBTN:
+      ColorControlDC(Message);
       break;
-    }
     default: TButtonControl::Dispatch(Message); break;
   }
 }

@@ -15,6 +15,9 @@ enum class TTextLayout { tlTop, tlCenter, tlBottom };
 VGT_ENUM(TTextLayout, L"tlTop", L"tlCenter", L"tlBottom");
 enum class TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 VGT_ENUM(TEditCharCase, L"ecNormal", L"ecUpperCase", L"ecLowerCase");
+// Which side of a check box's or radio button's mark its text stands on.
+enum class TLeftRight { taLeftJustify, taRightJustify };
+VGT_ENUM(TLeftRight, L"taLeftJustify", L"taRightJustify");
 
 // The base of button-like windows (push, check and radio buttons).
 class TButtonControl : public TWinControl {
@@ -25,6 +28,15 @@ class TButtonControl : public TWinControl {
 
  protected:
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
+
+  // For the buttons with a mark (check box, radio button): the platform button of the given
+  // style, its text left of the mark when Alignment says so.
+  void CreateMarkButtonParams(TCreateParams& Params, LONG ButtonStyle, TLeftRight Alignment);
+  // Shows the mark's state (BST_ value) on the window, once there is one.
+  void ShowMarkState(WPARAM State);
+  // Alt and the caption's accelerator focus the button: true when the character was its own;
+  // otherwise the character goes on to the default handling.
+  bool FocusOnAccelerator(TMessage& Message);
 };
 
 class TButtonActionLink : public TWinControlActionLink {
@@ -394,8 +406,6 @@ class TComboBox : public TCustomComboBox {
 
 enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 VGT_ENUM(TCheckBoxState, L"cbUnchecked", L"cbChecked", L"cbGrayed");
-enum class TLeftRight { taLeftJustify, taRightJustify };
-VGT_ENUM(TLeftRight, L"taLeftJustify", L"taRightJustify");
 
 class TCustomCheckBox : public TButtonControl {
   VGT_CLASS(TCustomCheckBox, TButtonControl)
@@ -444,7 +454,6 @@ class TRadioButton : public TButtonControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
-  void CMDialogChar(TMessage& Message);
   bool FChecked = false;
   TLeftRight FAlignment = TLeftRight::taRightJustify;
 };

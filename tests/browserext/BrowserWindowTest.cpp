@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/ComTestEnvironment.h"
+#include "tests/browserext/EventArguments.h"
 #include "tests/browserext/FakeExtension.h"
 #include "tools/pagehost/Browser.h"
 
@@ -41,17 +42,8 @@ class Sink final : public ComObject<IDispatch> {
 
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*,
                                    EXCEPINFO*, UINT*) override {
-    Seen e{id, nullptr, {}};
-    if (p->cArgs > 0) {
-      const VARIANT& first = p->rgvarg[p->cArgs - 1];
-      if (first.vt == VT_DISPATCH) e.Who = Identity(first.pdispVal);
-      if (first.vt == VT_BSTR) e.Text = first.bstrVal;
-    }
-    if (p->cArgs > 1) {
-      const VARIANT& second = p->rgvarg[p->cArgs - 2];
-      if (second.vt == (VT_VARIANT | VT_BYREF) && second.pvarVal->vt == VT_BSTR)
-        e.Text = second.pvarVal->bstrVal;
-    }
+    EventSubject subject = ReadEventSubject(*p);
+    Seen e{id, Identity(subject.Who), std::move(subject.Text)};
     Events.push_back(e);
     if (OnEvent) OnEvent(e);
     return S_OK;

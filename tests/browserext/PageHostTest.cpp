@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "tests/browserext/EventArguments.h"
+
 using namespace pagehost;
 
 namespace {
@@ -31,16 +33,9 @@ class Recorder final : public ComObject<IDispatch> {
     e.Id = id;
     e.Named = p->cNamedArgs;
     for (UINT i = 0; i < p->cArgs; ++i) e.Types.push_back(p->rgvarg[i].vt);
-    if (p->cArgs > 0) {
-      const VARIANT& first = p->rgvarg[p->cArgs - 1];
-      if (first.vt == VT_DISPATCH) e.Who = first.pdispVal;
-      if (first.vt == VT_BSTR) e.Text = first.bstrVal;
-    }
-    if (p->cArgs > 1) {
-      const VARIANT& second = p->rgvarg[p->cArgs - 2];
-      if (second.vt == (VT_VARIANT | VT_BYREF) && second.pvarVal->vt == VT_BSTR)
-        e.Text = second.pvarVal->bstrVal;
-    }
+    EventSubject subject = ReadEventSubject(*p);
+    e.Who = subject.Who;
+    e.Text = std::move(subject.Text);
     Events.push_back(e);
     if (OnEvent) OnEvent(id);
     return S_OK;

@@ -14,20 +14,15 @@
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/Themes.h"
+#include "tests/classlib/DescribedFormTest.h"
 #include "tests/classlib/Screenshot.h"
 
 namespace {
 
-class TControlsForm : public TForm {
+class TControlsForm : public TForm, public TComponentFinder<TControlsForm> {
   VGT_CLASS(TControlsForm, TForm)
  public:
   using TForm::TForm;
-  template <class T>
-  T* Find(const wchar_t* Name) {
-    T* c = dynamic_cast<T*>(FindComponent(Name));
-    if (!c) throw std::runtime_error("missing component");
-    return c;
-  }
   void PagesChange(TObject*) { ++Changes; }
   void PagesChanging(TObject*, bool& Allow) {
     ++Changings;
@@ -48,17 +43,15 @@ VGT_PUBLISH(TControlsForm) {
       .Handler(L"RadioClick", &TControlsForm::RadioClick);
 }
 
-class Controls : public ::testing::Test {
+class Controls : public TDescribedFormTest<TControlsForm> {
  protected:
-  static void SetUpTestSuite() { Application->Initialize(); }
   void SetUp() override {
     TThemeServices::SetThemesEnabledOverride(false);
-    F.reset(TCustomForm::Create<TControlsForm>(nullptr));
+    TDescribedFormTest::SetUp();
   }
   void TearDown() override {
-    F.reset();
+    TDescribedFormTest::TearDown();
     TThemeServices::SetThemesEnabledOverride(std::nullopt);
-    Application->ProcessMessages();
   }
   void ShowAndActivate() {
     F->Show();
@@ -72,7 +65,6 @@ class Controls : public ::testing::Test {
     keys[VK_CONTROL] = Down ? 0x80 : 0;
     SetKeyboardState(keys);
   }
-  std::unique_ptr<TControlsForm> F;
 };
 
 // The list error of the class library, with the bad index.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/classlib/DescribedFormTest.h"
 #include "tests/classlib/Screenshot.h"
 #include "tests/support/MessageBoxReader.h"
 #include "classlib/ActnList.h"
@@ -18,17 +19,10 @@
 
 namespace {
 
-class TTestForm : public TForm {
+class TTestForm : public TForm, public TComponentFinder<TTestForm> {
   VGT_CLASS(TTestForm, TForm)
  public:
   using TForm::TForm;
-  template <class T>
-  T* Find(const wchar_t* Name) {
-    T* c = dynamic_cast<T*>(FindComponent(Name));
-    if (!c) throw std::runtime_error("missing component");
-    return c;
-  }
-
   void FormCreate(TObject*) { ++Creates; }
   void FormKeyPress(TObject*, char& Key) {
     Keys += Key;
@@ -80,9 +74,8 @@ struct RecordedException {
 };
 RecordedException Recorded;
 
-class Forms : public ::testing::Test {
+class Forms : public TApplicationTest {
  protected:
-  static void SetUpTestSuite() { Application->Initialize(); }
   void SetUp() override {
     Recorded = {};
     Application->OnException = [](TObject*, const std::exception*, const AnsiString& Message) {
@@ -92,7 +85,7 @@ class Forms : public ::testing::Test {
   }
   void TearDown() override {
     Application->OnException = nullptr;
-    Application->ProcessMessages();
+    TApplicationTest::TearDown();
   }
 };
 

@@ -15,6 +15,7 @@
 #include "classlib/ImgList.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/Themes.h"
+#include "tests/classlib/DescribedFormTest.h"
 #include "tests/classlib/Screenshot.h"
 
 namespace {
@@ -30,16 +31,10 @@ class TToolsFrame : public TFrame {
 VGT_PUBLISH(TToolsFrame) { P.Handler(L"PressClick", &TToolsFrame::PressClick); }
 VGT_REGISTER_FRAME(TToolsFrame);
 
-class TToolsForm : public TForm {
+class TToolsForm : public TForm, public TComponentFinder<TToolsForm> {
   VGT_CLASS(TToolsForm, TForm)
  public:
   using TForm::TForm;
-  template <class T>
-  T* Find(const wchar_t* Name) {
-    T* c = dynamic_cast<T*>(FindComponent(Name));
-    if (!c) throw std::runtime_error("missing component");
-    return c;
-  }
   void FormCreate(TObject*) {
     Loaded = Find<TImageList>(L"Images")->GetResource(TResType::rtBitmap, L"TWOIMAGES", 16, 0xFF00FF);
   }
@@ -52,14 +47,8 @@ VGT_PUBLISH(TToolsForm) {
   P.Handler(L"FormCreate", &TToolsForm::FormCreate).Handler(L"OpenActionExecute", &TToolsForm::OpenActionExecute);
 }
 
-class ToolBars : public ::testing::Test {
+class ToolBars : public TDescribedFormTest<TToolsForm> {
  protected:
-  static void SetUpTestSuite() { Application->Initialize(); }
-  void SetUp() override { F.reset(TCustomForm::Create<TToolsForm>(nullptr)); }
-  void TearDown() override {
-    F.reset();
-    Application->ProcessMessages();
-  }
   void ShowForm() {
     F->Show();
     Application->ProcessMessages();
@@ -73,7 +62,6 @@ class ToolBars : public ::testing::Test {
     SendMessageA(bar, WM_LBUTTONUP, 0, at);
     Application->ProcessMessages();
   }
-  std::unique_ptr<TToolsForm> F;
 };
 
 TEST_F(ToolBars, ButtonsTakeTheirActionsCaptionsAndImages) {

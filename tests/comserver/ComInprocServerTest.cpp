@@ -19,16 +19,6 @@ namespace {
 using TEntry = HRESULT(WINAPI*)();
 using TGetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 
-WideString RegText(const WideString& Key, const wchar_t* Value = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
-}
-
 class ComInprocServer : public ::testing::Test {
  protected:
   void SetUp() override {

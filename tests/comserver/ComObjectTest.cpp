@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "ComTestSupport.h"
 #include "TestObject.h"
 #include "classlib/ComServ.h"
 #include "classlib/ComServApp.h"
@@ -14,26 +15,12 @@
 
 namespace {
 
-struct TBStr {
-  BSTR Value = nullptr;
-  explicit TBStr(const wchar_t* Text = nullptr) : Value(Text ? SysAllocString(Text) : nullptr) {}
-  TBStr(const TBStr&) = delete;
-  TBStr& operator=(const TBStr&) = delete;
-  ~TBStr() { SysFreeString(Value); }
-};
-
-WideString OwnPath() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
 // A server of this process that reads the test object's type library from this program.
 class ComObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Server = std::make_unique<TComServer>();
-    Server->LoadTypeLib(OwnPath());
+    Server->LoadTypeLib(TestProgramPath());
     ASSERT_NE(Server->TypeLib(), nullptr);
     Factory.reset(MakeTestObjectFactory(*Server));
   }

@@ -13,14 +13,6 @@
 
 namespace {
 
-struct TBStr {
-  BSTR Value = nullptr;
-  explicit TBStr(const wchar_t* Text = nullptr) : Value(Text ? SysAllocString(Text) : nullptr) {}
-  TBStr(const TBStr&) = delete;
-  TBStr& operator=(const TBStr&) = delete;
-  ~TBStr() { SysFreeString(Value); }
-};
-
 struct THandle {
   HANDLE Value = nullptr;
   explicit THandle(HANDLE H) : Value(H) {}

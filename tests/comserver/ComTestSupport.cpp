@@ -2,11 +2,25 @@
 
 #include <vector>
 
-WideString TestProgramFolder() {
+WideString TestProgramPath() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  WideString p = path;
+  return path;
+}
+
+WideString TestProgramFolder() {
+  const WideString p = TestProgramPath();
   return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+WideString RegText(const WideString& Key, const wchar_t* Value) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
+  LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
 }
 
 WideString TestServerPath() { return ProgramBesideTest(L"ComTestServer.exe"); }

@@ -14,16 +14,6 @@
 
 namespace {
 
-WideString RegText(const WideString& Key, const wchar_t* Value = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
-}
-
 bool SamePath(const WideString& A, const WideString& B) { return lstrcmpiW(A.c_str(), B.c_str()) == 0; }
 
 TEST(VgtDialogServer, RegistersItsTypeLibraryAndRemovesItWithoutATrace) {

@@ -4,18 +4,12 @@
 
 #include <vector>
 
+#include "ComTestSupport.h"
 #include "VgtDialog_h.h"
 #include "classlib/ComObj.h"
 #include "tests/ComTestEnvironment.h"
 
 namespace {
-
-WideString ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  WideString p = path;
-  return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
 
 WideString Doc(ITypeInfo* Info, MEMBERID Id, bool HelpString) {
   BSTR name = nullptr, help = nullptr;
@@ -29,7 +23,7 @@ WideString Doc(ITypeInfo* Info, MEMBERID Id, bool HelpString) {
 class ZoneDialogTypeLib : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(LoadTypeLibEx((ProgramFolder() + L"VgtDialog.exe").c_str(), REGKIND_NONE, &Lib), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(ProgramBesideTest(L"VgtDialog.exe").c_str(), REGKIND_NONE, &Lib), S_OK);
   }
   ComPtr<ITypeLib> Lib;
 };

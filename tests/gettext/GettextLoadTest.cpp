@@ -11,38 +11,19 @@
 #include "tests/common/TestFiles.h"
 #include "tests/gettext/FailingAllocations.h"
 #include "tests/gettext/MoCatalogMaker.h"
+#include "tests/gettext/TestCatalogFolders.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
 
 // ---- files ------------------------------------------------------------------------------------
 
-WideString ProgramFile() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  return WideString(buffer, n);
-}
-
-WideString ProgramFolder() {
-  WideString file = ProgramFile();
-  return file.substr(0, file.find_last_of(L"\\/") + 1);
-}
-
-WideString TestCatalogs() { return ProgramFolder() + L"testdata\\gettext\\locale\\"; }
-
 std::vector<unsigned char> TestCatalog(const WideString& Code, const WideString& Domain) {
   return ReadFileBytes(TestCatalogs() + Code + L"\\LC_MESSAGES\\" + Domain + L".mo");
 }
 
-// A scratch catalog folder of this program (its Windows 98 copy runs beside it).
-WideString ScratchLocale() {
-  WideString program = ProgramFile();
-  program = program.substr(program.find_last_of(L"\\/") + 1);
-  const WideString folder = ProgramFolder() + L"testdata\\gettext\\load-" + program + L"\\";
-  CreateDirectoryW((ProgramFolder() + L"testdata\\gettext").c_str(), nullptr);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
+// A scratch catalog folder of this program.
+WideString ScratchLocale() { return ScratchCatalogFolder(L"load"); }
 
 void PutCatalog(const WideString& Folder, const WideString& Code, const WideString& Domain,
                 const std::vector<unsigned char>& Data) {

@@ -8,34 +8,17 @@
 
 #include "classlib/ResStrings.h"
 #include "tests/common/TestFiles.h"
+#include "tests/gettext/TestCatalogFolders.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
 
 const WideString Native = L"***native language name***";
 
-WideString ProgramFile() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  return WideString(buffer, n);
-}
-
-WideString ProgramFolder() {
-  WideString file = ProgramFile();
-  return file.substr(0, file.find_last_of(L"\\/") + 1);
-}
-
-// The catalogs compiled for this test.
-WideString TestCatalogs() { return ProgramFolder() + L"testdata\\gettext\\locale\\"; }
-
-// A scratch catalog folder of this program (the Windows 98 copy runs beside it). Its name holds
-// a character outside ASCII, so the file names go through the platform's wide or 8-bit calls.
+// A scratch catalog folder of this program. Its name holds a character outside ASCII, so the
+// file names go through the platform's wide or 8-bit calls.
 WideString ScratchLocale(const WideString& code) {
-  WideString program = ProgramFile();
-  program = program.substr(program.find_last_of(L"\\/") + 1);
-  WideString folder = ProgramFolder() + L"testdata\\gettext\\scratch-\u00e9-" + program + L"\\";
-  CreateDirectoryW((ProgramFolder() + L"testdata\\gettext").c_str(), nullptr);
-  CreateDirectoryW(folder.c_str(), nullptr);
+  const WideString folder = ScratchCatalogFolder(L"scratch-\u00e9");
   CreateDirectoryW((folder + code).c_str(), nullptr);
   CreateDirectoryW((folder + code + L"\\LC_MESSAGES").c_str(), nullptr);
   return folder;
