@@ -60,6 +60,26 @@ void TUtxStrings::Assign(TPersistent* Source) {
   TPersistent::Assign(Source);
 }
 
+void TUtxStrings::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"Strings",
+      [this](TReader* Reader) {
+        BeginUpdate();
+        try {
+          Clear();
+          Reader->ReadListBegin();
+          while (!Reader->EndOfList()) Add(Reader->ReadWideString());
+          Reader->ReadListEnd();
+        } catch (...) {
+          EndUpdate();
+          throw;
+        }
+        EndUpdate();
+      },
+      nullptr, GetCount() > 0);
+}
+
 void TUtxStrings::AssignTo(TPersistent* Dest) {
   if (auto* view = dynamic_cast<TAnsiStringsForWideStrings*>(Dest)) {
     view->WideStrings()->Assign(this);

@@ -92,6 +92,9 @@ class TUtxStrings : public TPersistent {
   // Into a class-library TStrings: the items narrowed, objects copied (into the view of another
   // wide list: its wide list takes the items unnarrowed).
   void AssignTo(TPersistent* Dest) override;
+  // "Strings" in a form description (Lines.Strings = ('...' '...')): the items, read as wide
+  // texts, replace the list's.
+  void DefineProperties(TFiler* Filer) override;
   int UpdateCount() const { return FUpdateCount; }
 
  private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "classlib/ActnList.h"
@@ -228,7 +229,9 @@ WideString GetWideControlText(TControl* Control) {
     if (len <= 0) return {};
     WideString text(static_cast<size_t>(len) + 1, L'\0');
     const int n = GetWindowTextW(h, text.data(), len + 1);
-    text.resize(static_cast<size_t>(std::clamp(n, 0, len)));
+    // A list-style combo box may answer with a count beyond its text (its item's length as the
+    // 8-bit list would count it): the text ends at its terminator.
+    text.resize(wcsnlen(text.c_str(), static_cast<size_t>(std::clamp(n, 0, len))));
     return text;
   }
   return HeldWideCaptionOr(Control, WidenText(Control->GetText()));

@@ -188,6 +188,10 @@ bool IsServerHostProcess() {
 
 void UtxFormsStart() {
   if (GUseCount++ > 0) return;
+  // The units whose classes only form descriptions name.
+  VGT_USE_UNIT(UtxStdCtrls);
+  VGT_USE_UNIT(UtxExtCtrls);
+  VGT_USE_UNIT(UtxComCtrls);
   UtxControlsStart();
   UtxApplication = new TUtxApplication();
   if (PlatformIsNT()) {

@@ -13,6 +13,7 @@
 #include "tests/classlib/Screenshot.h"
 #include "unicode/UtxClasses.h"
 #include "unicode/UtxForms.h"
+#include "unicode/UtxStdCtrls.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -43,27 +44,6 @@ class TUtxNoDescriptionForm : public TUtxForm {
 };
 VGT_PUBLISH(TUtxNoDescriptionForm) {}
 
-// The Unicode edit and button as the control units make them: the base, the platform class and
-// the wide text published.
-class TUtxTestEdit : public TUtxControlBase<TEdit> {
-  VGT_CLASS(TUtxTestEdit, TEdit)
- public:
-  using TUtxControlBase::TUtxControlBase;
-
- protected:
-  WideString PlatformClassName() const override { return L"EDIT"; }
-};
-VGT_PUBLISH(TUtxTestEdit) { PublishWideText(P, L"Text"); }
-
-class TUtxTestButton : public TUtxControlBase<TButton> {
-  VGT_CLASS(TUtxTestButton, TButton)
- public:
-  using TUtxControlBase::TUtxControlBase;
-
- protected:
-  WideString PlatformClassName() const override { return L"BUTTON"; }
-};
-VGT_PUBLISH(TUtxTestButton) { PublishWideText(P); }
 
 WideString WindowText(HWND h) {
   const int n = GetWindowTextLengthW(h);
@@ -117,7 +97,7 @@ TEST_F(UtxForm, WideCaptionReadsBackBeforeAndAfterTheWindowAndSurvivesRecreation
   Form->HandleNeeded();
   EXPECT_NE(Form->WindowHandle(), h);
   EXPECT_EQ(WindowText(Form->WindowHandle()), Shown(later));
-  auto* edit = Form->Find<TUtxTestEdit>(L"NameEdit");
+  auto* edit = Form->Find<TUtxEdit>(L"NameEdit");
   EXPECT_EQ(WindowText(edit->Handle()), Shown(L"\x0395\x03BB\x03BB\x03B7\x03BD\x03B9\x03BA\x03AC"));
 }
 
@@ -125,12 +105,12 @@ TEST_F(UtxForm, WindowClassIsNamedAfterTheFormClass) {
   wchar_t name[128] = {};
   GetClassNameW(Form->Handle(), name, 128);
   EXPECT_EQ(WideString(name), UnicodePlatform() ? L"TUtxTestForm.UnicodeClass" : L"TUtxTestForm");
-  GetClassNameW(Form->Find<TUtxTestEdit>(L"NameEdit")->Handle(), name, 128);
-  EXPECT_EQ(WideString(name), UnicodePlatform() ? L"TUtxTestEdit.UnicodeClass" : L"TUtxTestEdit");
+  GetClassNameW(Form->Find<TUtxEdit>(L"NameEdit")->Handle(), name, 128);
+  EXPECT_EQ(WideString(name), UnicodePlatform() ? L"TUtxEdit.UnicodeClass" : L"TUtxEdit");
 }
 
 TEST_F(UtxForm, PostedCharAboveFFReachesTheEditWholeAndTheFormAsFF) {
-  auto* edit = Form->Find<TUtxTestEdit>(L"NameEdit");
+  auto* edit = Form->Find<TUtxEdit>(L"NameEdit");
   HWND h = edit->Handle();
   SetWideControlText(edit, L"");
   if (UnicodePlatform()) {
@@ -154,7 +134,7 @@ TEST_F(UtxForm, PostedCharAboveFFReachesTheEditWholeAndTheFormAsFF) {
 TEST_F(UtxForm, ExceptionInAHandlerBehindTheTrapReachesTheApplication) {
   std::string reported;
   Application->OnException = [&](TObject*, const std::exception*, const AnsiString& Message) { reported = Message; };
-  auto* edit = Form->Find<TUtxTestEdit>(L"NameEdit");
+  auto* edit = Form->Find<TUtxEdit>(L"NameEdit");
   HWND h = edit->Handle();
   SetWideControlText(edit, L"");
   PostMessageW(h, WM_CHAR, L'!', 1);
@@ -166,7 +146,7 @@ TEST_F(UtxForm, ExceptionInAHandlerBehindTheTrapReachesTheApplication) {
 }
 
 TEST_F(UtxForm, WideActionCaptionReachesTheLinkedControl) {
-  auto* button = Form->Find<TUtxTestButton>(L"OpenButton");
+  auto* button = Form->Find<TUtxButton>(L"OpenButton");
   auto* action = Form->Find<TUtxAction>(L"OpenAction");
   HWND h = button->Handle();
   EXPECT_EQ(WindowText(h), Shown(kActionCaption));
@@ -200,13 +180,13 @@ TEST_F(UtxForm, ActionChangeWithDefaultsKeepsTheWideTexts) {
 
 // The click and the keys travel through the traps of the Unicode windows.
 TEST_F(UtxForm, ShowModalReturnsTheResultOfAUnicodeButtonClickedByMessage) {
-  auto* close = Form->Find<TUtxTestButton>(L"CloseButton");
+  auto* close = Form->Find<TUtxButton>(L"CloseButton");
   close->SetModalResult(mrCancel);
   PostMessageW(close->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(Form->ShowModal(), mrCancel);
   EXPECT_FALSE(Form->Visible());
   close->SetCancel(true);
-  PostMessageW(Form->Find<TUtxTestEdit>(L"NameEdit")->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(Form->Find<TUtxEdit>(L"NameEdit")->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
   EXPECT_EQ(Form->ShowModal(), mrCancel);
 }
 
