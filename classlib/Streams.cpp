@@ -169,14 +169,14 @@ void TMemoryStream::LoadFromStream(TStream* Stream) {
 
 // ---- TResourceStream ----
 
-TResType::TResType(LPCWSTR Type) {
+TResourceType::TResourceType(LPCWSTR Type) {
   if (IS_INTRESOURCE(Type))
     FId = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(Type));
   else
     FName = Type;
 }
 
-TResType::TResType(LPCSTR Type) {
+TResourceType::TResourceType(LPCSTR Type) {
   if (IS_INTRESOURCE(Type)) {
     FId = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(Type));
     return;
@@ -187,11 +187,11 @@ TResType::TResType(LPCSTR Type) {
   if (n > 0) MultiByteToWideChar(CP_ACP, 0, Type, len, FName.data(), n);
 }
 
-TResourceStream::TResourceStream(HINSTANCE Instance, const WideString& ResName, const TResType& ResType) {
+TResourceStream::TResourceStream(HINSTANCE Instance, const WideString& ResName, const TResourceType& ResType) {
   Initialize(Instance, ResName.c_str(), ResType.Get(), ResName);
 }
 
-TResourceStream::TResourceStream(HINSTANCE Instance, int ResID, const TResType& ResType) {
+TResourceStream::TResourceStream(HINSTANCE Instance, int ResID, const TResourceType& ResType) {
   Initialize(Instance, MAKEINTRESOURCEW(ResID), ResType.Get(), std::to_wstring(ResID));
 }
 

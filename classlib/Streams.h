@@ -105,10 +105,11 @@ class TMemoryStream : public TCustomMemoryStream {
   std::vector<char> FStorage;
 };
 
-// A resource type: a number (RT_RCDATA and the like, in either character width) or a name.
-struct TResType {
-  TResType(LPCWSTR Type);
-  TResType(LPCSTR Type);
+// A resource type: a number (RT_RCDATA and the like, in either character width) or a name. (The
+// image list's TResType names a kind of picture, not this.)
+struct TResourceType {
+  TResourceType(LPCWSTR Type);
+  TResourceType(LPCSTR Type);
   LPCWSTR Get() const { return FName.empty() ? MAKEINTRESOURCEW(FId) : FName.c_str(); }
 
  private:
@@ -121,8 +122,8 @@ struct TResType {
 class TResourceStream : public TCustomMemoryStream {
   VGT_CLASS(TResourceStream, TCustomMemoryStream)
  public:
-  TResourceStream(HINSTANCE Instance, const WideString& ResName, const TResType& ResType);
-  TResourceStream(HINSTANCE Instance, int ResID, const TResType& ResType);
+  TResourceStream(HINSTANCE Instance, const WideString& ResName, const TResourceType& ResType);
+  TResourceStream(HINSTANCE Instance, int ResID, const TResourceType& ResType);
 
   int Write(const void* Buffer, int Count) override;
 
