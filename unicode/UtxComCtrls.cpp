@@ -33,7 +33,8 @@ WideString TUtxPageControl::SheetCaption(TTabSheet* Sheet) {
 }
 
 void TUtxPageControl::CreateWindowHandle(const TCreateParams& Params) {
-  CreateWideWindowHandle(this, Params, WC_TABCONTROLW);
+  TUtxControlBase::CreateWindowHandle(Params);
+  // The tab window then keeps wide items and sends wide notifications.
   if (UnicodePlatform() && FHandle) SendMessageW(FHandle, CCM_SETUNICODEFORMAT, 1, 0);
 }
 
@@ -57,8 +58,11 @@ void TUtxPageControl::WndProc(TMessage& Message) {
       auto* item = reinterpret_cast<TCITEMW*>(Message.LParam);
       TTabSheet* sheet = nullptr;
       if (item->mask & TCIF_PARAM) {
-        sheet = dynamic_cast<TTabSheet*>(reinterpret_cast<TObject*>(item->lParam));
-        if (!sheet) throw EInvalidCast("Ungültige Typumwandlung");
+        // The item's data must be one of this control's sheets; nothing else is taken for one
+        // (such an item gets no text: the message has come through the platform, which no
+        // exception may cross).
+        for (int i = 0; i < PageCount() && !sheet; ++i)
+          if (reinterpret_cast<LPARAM>(Pages(i)) == item->lParam) sheet = Pages(i);
       } else if ((item->mask & TCIF_TEXT) && static_cast<int>(Message.WParam) >= 0) {
         sheet = TabSheetOfTab(static_cast<int>(Message.WParam));
       }

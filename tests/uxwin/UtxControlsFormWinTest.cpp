@@ -335,6 +335,32 @@ TEST_F(UtxControlsForm, EditSelectionCountsCharacters) {
   EXPECT_EQ(edit->SelText(), Shown(kJapanese).substr(2, 1) + L"ab");
 }
 
+// The older platform with a double-byte code page: its 8-bit edit windows count bytes, callers
+// still see characters.
+TEST_F(UtxControlsForm, DoubleByteCodePageSelectionCountsCharacters) {
+  TUtxPlatformOverride shiftJis(false, 932);
+  auto* edit = new TUtxEdit(F.get());
+  edit->SetParent(F.get());
+  edit->SetText(kJapanese.substr(0, 2) + L"abc");
+  ASSERT_FALSE(IsWindowUnicode(edit->Handle()));
+  edit->SetSelStart(3);
+  EXPECT_EQ(edit->TCustomEdit::SelStart(), 5) << "two double-byte characters and one more";
+  EXPECT_EQ(edit->SelStart(), 3);
+  edit->SetSelLength(2);
+  EXPECT_EQ(edit->TCustomEdit::SelLength(), 2);
+  EXPECT_EQ(edit->SelLength(), 2);
+  EXPECT_EQ(edit->SelText(), L"bc");
+  edit->SetSelStart(1);
+  edit->SetSelLength(2);
+  EXPECT_EQ(edit->TCustomEdit::SelLength(), 3);
+  EXPECT_EQ(edit->SelText(), kJapanese.substr(1, 1) + L"a");
+  // A read-only memo is made writable and then read-only by message: it ends read-only.
+  auto* memo = new TUtxMemo(F.get());
+  memo->SetParent(F.get());
+  memo->SetReadOnly(true);
+  EXPECT_NE(GetWindowLongW(memo->Handle(), GWL_STYLE) & ES_READONLY, 0);
+}
+
 // ---- Combo box ----
 
 TEST_F(UtxControlsForm, ListStyleSearchesByTypedPrefix) {
@@ -657,6 +683,29 @@ TEST_F(UtxControlsForm, EveryWideTextPropertyHasItsDescriptionNames) {
   EXPECT_EQ(names(F->Find<TUtxPageControl>(L"Pages")), (V{L"HintW", L"Hint_UTF7"}));
 }
 
+TEST_F(UtxControlsForm, WideDescriptionPropertiesApplyOnlyWhenAllowed) {
+  const WideString text = L"object L: TUtxLabel\n  Caption = 'plain'\n  CaptionW = #$CF#$89'x'\n"
+                          L"  Hint_UTF7 = '+BBY-'\nend\n";
+  TUtxLabel runTime(nullptr);
+  ReadComponentText(&runTime, text, L"TUtxLabel");
+  EXPECT_EQ(runTime.GetCaption(), L"plain");
+  EXPECT_EQ(GetWideHint(&runTime), L"");
+  UtxApplyWideFormProperties = true;
+  TUtxLabel applied(nullptr);
+  TUtxEdit edit(nullptr);
+  try {
+    ReadComponentText(&applied, text, L"TUtxLabel");
+    ReadComponentText(&edit, L"object E: TUtxEdit\n  Text_UTF7 = '+A8k-'\nend\n", L"TUtxEdit");
+  } catch (...) {
+    UtxApplyWideFormProperties = false;
+    throw;
+  }
+  UtxApplyWideFormProperties = false;
+  EXPECT_EQ(applied.GetCaption(), Shown(L"\x03C9x"));
+  EXPECT_EQ(GetWideHint(&applied), Shown(L"\x0416"));
+  EXPECT_EQ(edit.Text(), Shown(L"\x03C9"));
+}
+
 // ---- Page control ----
 
 TEST_F(UtxControlsForm, PagesSwitchByTabMessagesKeysAndAccelerators) {
@@ -729,6 +778,21 @@ TEST_F(UtxControlsForm, TabCaptionsFollowTheSheetsWideCaptions) {
   item.pszText = text;
   EXPECT_EQ(pages->Perform(TCM_SETITEMA, 99, reinterpret_cast<LPARAM>(&item)), 0);
   EXPECT_EQ(pages->TabCount(), 4);
+  if (UnicodePlatform()) {
+    // Item data that is none of the control's sheets is not taken for one: no text is set.
+    TObject stranger;
+    char other[] = "other";
+    TCITEMA data{};
+    data.mask = TCIF_PARAM | TCIF_TEXT;
+    data.pszText = other;
+    data.lParam = reinterpret_cast<LPARAM>(&stranger);
+    pages->Perform(TCM_SETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    EXPECT_EQ(TabTextW(pages->Handle(), 0), kTabs[0]);
+    // The class library's own update puts the sheet back as the item's data.
+    pages->Pages(0)->SetTabVisible(false);
+    pages->Pages(0)->SetTabVisible(true);
+    EXPECT_EQ(TabTextW(pages->Handle(), 0), kTabs[0]);
+  }
 }
 
 // ---- Image and panel ----
@@ -810,6 +874,33 @@ TEST_F(UtxControlsForm, PanelPaintsBevelsBorderFaceAndItsWideCaption) {
   for (int x = 10; x < 40 && !left; ++x)
     for (int y = p.H / 2 - 4; y <= p.H / 2 + 4 && !left; ++y) left = p.At(x, y) != face;
   EXPECT_FALSE(left) << "right-aligned: the left of the middle line stays empty";
+}
+
+TEST_F(UtxControlsForm, DisabledLabelDrawsAHighlightCopyBelowRightUnderTheShadow) {
+  auto* title = F->Find<TUtxLabel>(L"Title");
+  title->SetCaption(L"\x0428\x0416");
+  title->Font()->SetColor(clBlack);
+  // Where the enabled label puts its text.
+  std::vector<POINT> glyph;
+  {
+    TPixels p(title);
+    for (int y = 0; y < p.H; ++y)
+      for (int x = 0; x < p.W; ++x)
+        if (p.At(x, y) == RGB(0, 0, 0)) glyph.push_back(POINT{x, y});
+  }
+  ASSERT_FALSE(glyph.empty());
+  title->SetEnabled(false);
+  TPixels p(title);
+  const COLORREF lit = ColorToRGB(clBtnHighlight), shadow = ColorToRGB(clBtnShadow);
+  // The shadow copy lies where the text lies and is drawn last: it shows whole. The highlight
+  // copy, one pixel right and down, shows where the shadow leaves room.
+  int shadowShown = 0, litBelowRight = 0;
+  for (POINT g : glyph) {
+    if (p.At(g.x, g.y) == shadow) ++shadowShown;
+    if (p.At(g.x + 1, g.y + 1) == lit) ++litBelowRight;
+  }
+  EXPECT_EQ(shadowShown, static_cast<int>(glyph.size()));
+  EXPECT_GT(litBelowRight, 0);
 }
 
 // ---- Hostile input ----
