@@ -243,6 +243,21 @@ TEST_F(WizardWindow, NextAndCloseEndTheWindowOnAFinalPage) {
   EXPECT_FALSE(IsWindowVisible(W->Handle()));
 }
 
+TEST_F(WizardWindow, EscapePressesClose) {
+  Open(4, 2);
+  Choose(L"radManual");
+  Next();
+  ASSERT_EQ(W->CurrentIndex(), 1);
+  SetForegroundWindow(W->Handle());
+  Pump();
+  HWND focus = GetFocus();
+  ASSERT_NE(focus, nullptr);
+  PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(W->Handle()));
+}
+
 // ---- no step applies ----
 
 TEST_F(WizardWindow, WithNoBrowserNextStopsAfterOnePassAndStaysDisabled) {
@@ -391,3 +406,27 @@ TEST_F(WizardWindow, TheWindowsTextsAndTheFinishPage) {
 
 }  // namespace
 
+namespace {
+
+// Anchored buttons and the picture keep their designed places: the panels they sit on must be
+// read at their designed sizes, or the anchors move them when the panels take their places.
+TEST_F(WizardWindow, TheButtonsAndPicturesKeepTheirDesignedPlaces) {
+  Open(4, 2);
+  auto place = [&](const wchar_t* Name) {
+    auto* c = Part<TControl>(W.get(), Name);
+    return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
+  };
+  EXPECT_EQ(W->ClientWidth(), 610);
+  EXPECT_EQ(W->ClientHeight(), 409);
+  EXPECT_EQ(place(L"cmdBack"), (std::vector<int>{96, 8, 110, 24}));
+  EXPECT_EQ(place(L"cmdNext"), (std::vector<int>{220, 8, 110, 24}));
+  EXPECT_EQ(place(L"cmdCancel"), (std::vector<int>{344, 8, 110, 24}));
+  EXPECT_EQ(place(L"imgProduct"), (std::vector<int>{4, 196, 136, 155}));
+  EXPECT_EQ(place(L"imgStrip")[3], 55);
+  // The page fills the page area.
+  EXPECT_EQ(W->CurrentFrame()->Width(), 465);
+  EXPECT_EQ(W->CurrentFrame()->Height(), 364);
+  EXPECT_TRUE(W->CancelButton()->Cancel());
+}
+
+}  // namespace
