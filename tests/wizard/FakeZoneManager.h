@@ -21,6 +21,7 @@ class TFakeZoneManager : public IInternetZoneManager {
   std::vector<std::pair<DWORD, DWORD>> Copies;        // (template, zone)
   int RefuseWritesFrom = -1;                          // index of the first write to refuse; -1 none
   HRESULT AttributesResult = S_OK;
+  bool AttributesWriteNothing = false;  // success, record untouched (as the platform for unknown zones)
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override {
     if (Iid == IID_IUnknown || Iid == IID_IInternetZoneManager) {
@@ -34,7 +35,7 @@ class TFakeZoneManager : public IInternetZoneManager {
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
   HRESULT STDMETHODCALLTYPE GetZoneAttributes(DWORD Zone, ZONEATTRIBUTES* Attributes) override {
-    if (FAILED(AttributesResult)) return AttributesResult;
+    if (FAILED(AttributesResult) || AttributesWriteNothing) return AttributesResult;
     Attributes->dwTemplateRecommended = Zone == 2 ? 0x10000 : Zone == 3 ? 0x11000 : 0x12000;
     return S_OK;
   }

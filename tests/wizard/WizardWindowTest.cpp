@@ -323,6 +323,19 @@ TEST_F(WizardWindow, ARefusingManagerShowsTheErrorAndLeavesTheWindowUsable) {
   EXPECT_TRUE(Zones.Copies.empty());
 }
 
+TEST_F(WizardWindow, ARevertWhoseAttributeReadTellsNoTemplateCopiesNothing) {
+  // A manager may answer success and leave the record as it was: whatever the memory held must not
+  // become the template copied into the zone.
+  Zones.AttributesWriteNothing = true;
+  Open(4, 2);
+  Choose(L"radRevert");
+  Next();
+  ASSERT_EQ(W->CurrentIndex(), 24);
+  EXPECT_TRUE(Zones.Copies.empty());
+  EXPECT_EQ(Label(L"lblExplain"), kApplyError);
+  EXPECT_TRUE(ButtonEnabled(W->BackButton()));
+}
+
 TEST_F(WizardWindow, AClickOnASettingPageWritesAllThreeZonesAndShowsWhatIsStored) {
   Open(4, 2);
   Choose(L"radManual");
