@@ -1,8 +1,8 @@
 // PageHost: loads a page into the page host and prints what the browser would hold: each browser
 // of the window (top first, frames depth first) with its location, its document's elements,
 // style sheets (imports followed) and cookie.
-//   PageHost [/sites <folder>] [/walk [/highlevel]] [/dll <path>] [/observer <clsid>]
-//            [/button <clsid>] [/press] [/wait] <url or file>
+//   PageHost [/sites <folder>] [/walk [/highlevel]] [/dll <path>] [/observer <clsid or name>]
+//            [/button <clsid or name>] [/press] [/wait] <url or file>
 // /walk then walks every browser as the extension does and prints the domains it collected.
 // /observer and /button load the extension's objects (from the library /dll names, else as
 // registered) and site them before the page loads; /press presses the button once the page is
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "browserext/uDomParser.h"
+#include "common/trvZoneServices.h"
 #include "tools/pagehost/Browser.h"
 
 using namespace pagehost;
@@ -51,6 +52,16 @@ void PrintSheets(StyleSheetCollection* sheets, const WideString& indent, int lev
   }
 }
 
+// The zone as the zone dialog names its choices (the others by number).
+WideString ZoneName(DWORD zone) {
+  switch (zone) {
+    case URLZONE_TRUSTED: return L"Trusted";
+    case URLZONE_INTERNET: return L"Internet";
+    case URLZONE_UNTRUSTED: return L"Restricted";
+    default: return std::to_wstring(zone);
+  }
+}
+
 void PrintWalk(Host& host, bool highlevel) {
   TDomParser parser;
   for (Browser* b : host.Browsers()) parser.ParseDom(b, highlevel);
@@ -63,7 +74,8 @@ void PrintWalk(Host& host, bool highlevel) {
     WideString features;
     for (int bit = 0; bit < 8; ++bit)
       if (d->GetFlags() & (1u << bit)) features += L" " + WideString(names[bit]);
-    Print(L"  " + d->Domain + L"  zone URL " + d->VGTDomain + L"  scheme " +
+    Print(L"  " + d->Domain + L"  zone URL " + d->VGTDomain + L"  zone " +
+          ZoneName(GetUrlZoneOrInternet(d->VGTDomain)) + L"  scheme " +
           std::to_wstring(d->Scheme) + L"  flags " + std::to_wstring(d->GetFlags()) + features +
           L"\n");
   }
@@ -138,8 +150,10 @@ bool ReadOptions(int argc, wchar_t** argv, Options& o) {
 // Loads one of the extension's objects; false, with the reason printed, when it cannot.
 bool Load(Host& host, const WideString& what, const WideString& clsidText, const WideString& dll) {
   CLSID clsid;
-  if (FAILED(CLSIDFromString(clsidText.c_str(), &clsid))) {
-    Print(L"not a class identifier: " + clsidText + L"\n");
+  // A class identifier, or the name a registered class goes by ("Veilgate.vgtToolbutton").
+  if (FAILED(CLSIDFromString(clsidText.c_str(), &clsid)) &&
+      FAILED(CLSIDFromProgID(clsidText.c_str(), &clsid))) {
+    Print(L"not a class identifier or registered class name: " + clsidText + L"\n");
     return false;
   }
   HRESULT hr = what == L"button" ? host.AddButton(clsid, dll) : host.AddObserver(clsid, dll);
