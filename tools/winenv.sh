@@ -66,7 +66,9 @@ winenv_versions() {
   local bin=$1 reg exe ver
   reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n' >"$reg"
-  for exe in "$bin"/*_win98.exe "$bin"/*_win2k.exe "$bin"/*_winxp.exe "$bin"/*_win7.exe; do
+  # Programs in folders of their own below bin (beside stand-in libraries) count too.
+  for exe in "$bin"/*_win98.exe "$bin"/*_win2k.exe "$bin"/*_winxp.exe "$bin"/*_win7.exe \
+             "$bin"/*/*_win98.exe "$bin"/*/*_win2k.exe "$bin"/*/*_winxp.exe "$bin"/*/*_win7.exe; do
     [ -f "$exe" ] || continue
     ver=${exe##*_}; ver=${ver%.exe}
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \

@@ -1,0 +1,52 @@
+// The Unicode frame, base of every wizard page: a Unicode window and a wide hint (a frame shows
+// no caption). Pages are made with their form descriptions read and then finished by a second
+// phase of their own, since a constructor runs before the description is read.
+#pragma once
+
+#include "classlib/Frames.h"
+#include "unicode/UtxControlBase.h"
+#include "wizard/uConfigSteps.h"
+
+class TUtxCustomFrame : public TUtxControlBase<TCustomFrame> {
+  VGT_CLASS(TUtxCustomFrame, TCustomFrame)
+ public:
+  using TUtxControlBase::TUtxControlBase;
+
+  // Second phase: runs once the frame's descriptions are read (CreateUtxFrame).
+  virtual void FrameCreated() {}
+};
+
+class TUtxFrame : public TUtxCustomFrame {
+  VGT_CLASS(TUtxFrame, TUtxCustomFrame)
+ public:
+  using TUtxCustomFrame::TUtxCustomFrame;
+};
+
+// A frame of class F with its descriptions read and its second phase run.
+template <class F>
+F* CreateUtxFrame(TComponent* Owner) {
+  F* frame = TCustomFrame::Create<F>(Owner);
+  try {
+    frame->FrameCreated();
+  } catch (...) {
+    delete frame;
+    throw;
+  }
+  return frame;
+}
+
+// The page class reference of a frame class F, made by CreateUtxFrame.
+template <class F>
+TFrameClass UtxFrameClassOf() {
+  static const TFrameClassInfo info{F::StaticClass(),
+                                    [](TComponent* Owner) -> TComponent* { return CreateUtxFrame<F>(Owner); }};
+  return &info;
+}
+
+// The component Name of Root as a T; raises EComponentError when it is missing or of another class
+// (a damaged form description).
+TComponent* FindPageComponent(TComponent* Root, const wchar_t* Name, TClass Class);
+template <class T>
+T* FindPageComponent(TComponent* Root, const wchar_t* Name) {
+  return static_cast<T*>(FindPageComponent(Root, Name, T::StaticClass()));
+}

@@ -1,0 +1,21 @@
+// The end of the automatic path: every recommended policy of every step that applies is written
+// when the page is shown, in step order and within a step zones 2, 3, 4. A failure stops the
+// writes at once (those made stay) and is told in the page's texts.
+#pragma once
+
+#include "wizard/UtxFrame.h"
+#include "wizard/uConfigSteps.h"
+
+class TframeConfigAutomaticFinish : public TUtxFrame {
+  VGT_CLASS(TframeConfigAutomaticFinish, TUtxFrame)
+ public:
+  using TUtxFrame::TUtxFrame;
+  // Step: the page's own step, through whose list the other steps are reached. True when every
+  // write succeeded.
+  bool ApplyRecommended(TTunewrightStep* Step);
+
+ private:
+  enum class TChoiceKind { ThreeWay, TwoWay };
+  static void ApplyPolicyChoice(IInternetZoneManager* Manager, DWORD Zone, DWORD UrlAction, uint8_t Recommended,
+                                TChoiceKind Kind);
+};

@@ -1,0 +1,122 @@
+#include "wizard/fConfigIntro.h"
+
+#include "common/trvRegistry.h"
+#include "common/trvTools.h"
+#include "common/trvZoneServices.h"
+#include "unicode/GnuGettext.h"
+#include "wizard/uWizardSupport.h"
+
+void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
+  UseDialogFont(Font());
+  Step = AStep;
+  UpdateIntroTexts();
+  TConfigStepList* list = Step->Owner;
+  if (Step->Navigation == navJump && Step->JumpTo == list->ManualIndex) {
+    FindPageComponent<TUtxRadioButton>(this, L"radManual")->SetChecked(true);
+  } else if (Step->Navigation == navJump && Step->JumpTo == list->RevertIndex) {
+    FindPageComponent<TUtxRadioButton>(this, L"radRevert")->SetChecked(true);
+  } else {
+    FindPageComponent<TUtxRadioButton>(this, L"radAutomatic")->SetChecked(true);
+    radAutomaticClick(this);
+  }
+}
+
+bool TframeConfigIntro::IsPolicyMismatch(DWORD Zone, DWORD UrlAction, uint8_t Recommended, TChoiceKind Kind) const {
+  DWORD policy = URLPOLICY_ALLOW;
+  // A policy that cannot be read counts as Allow, as on the setting pages.
+  if (!ReadZonePolicy(Step->Owner->ZoneManager(), Zone, UrlAction, policy)) policy = URLPOLICY_ALLOW;
+  if (Kind == TChoiceKind::ThreeWay) return PolicyToChoice(policy) != Recommended;
+  return static_cast<uint8_t>(PolicyToFlag(policy)) != Recommended;
+}
+
+int TframeConfigIntro::CountMismatches() const {
+  if (!Step) return 0;
+  const TConfigStepList* list = Step->Owner;
+  int count = 0;
+  for (int32_t i = 0; i < list->GetStepCount(); ++i) {
+    const TTunewrightStep* s = list->GetStep(i);
+    if (!list->IsStepApplicable(s)) continue;
+    if (auto* s3 = dynamic_cast<const TTunewrightStep3*>(s)) {
+      count += IsPolicyMismatch(URLZONE_TRUSTED, s3->UrlAction, s3->RecTrusted, TChoiceKind::ThreeWay);
+      count += IsPolicyMismatch(URLZONE_INTERNET, s3->UrlAction, s3->RecInternet, TChoiceKind::ThreeWay);
+      count += IsPolicyMismatch(URLZONE_UNTRUSTED, s3->UrlAction, s3->RecRestricted, TChoiceKind::ThreeWay);
+    } else if (auto* s2 = dynamic_cast<const TTunewrightStep2*>(s)) {
+      count += IsPolicyMismatch(URLZONE_TRUSTED, s2->UrlAction, s2->RecTrusted, TChoiceKind::TwoWay);
+      count += IsPolicyMismatch(URLZONE_INTERNET, s2->UrlAction, s2->RecInternet, TChoiceKind::TwoWay);
+      count += IsPolicyMismatch(URLZONE_UNTRUSTED, s2->UrlAction, s2->RecRestricted, TChoiceKind::TwoWay);
+    }
+  }
+  return count;
+}
+
+void TframeConfigIntro::UpdateIntroTexts() {
+  const int mismatches = CountMismatches();
+  FindPageComponent<TUtxLabel>(this, L"lblWrong")
+      ->SetCaption(mismatches == 0
+                       ? Translate(L"Congratulations. Your security zone settings match our recommendations. You "
+                                   L"don't have to make any changes.")
+                       : FormatIndexed(Translate(L"Your security zone settings don't match our recommendations. "
+                                                 L"Please review your settings or let %1 make all the changes for "
+                                                 L"you."),
+                                       {ProductName}));
+  auto* welcome = FindPageComponent<TUtxLabel>(this, L"lblWelcome");
+  welcome->SetCaption(ProductName);
+  AddFontStyle(welcome, TFontStyle::fsBold);
+  FindPageComponent<TUtxRadioButton>(this, L"radManual")->SetCaption(Translate(L"&Let me change each setting individually"));
+  FindPageComponent<TUtxRadioButton>(this, L"radAutomatic")
+      ->SetCaption(Translate(L"&Automatically make all recommended changes"));
+  FindPageComponent<TUtxRadioButton>(this, L"radRevert")
+      ->SetCaption(Translate(L"&Revert to Internet Explorer default settings"));
+  FindPageComponent<TUtxLabel>(this, L"lblExplain")
+      ->SetCaption(FormatIndexed(
+          Translate(L"%1 Tunewright helps you adjusting your security zone settings to good default values."),
+          {ProductName}));
+  FindPageComponent<TUtxLabel>(this, L"lblExplainLanguage")->SetCaption(Translate(L"Choose Veilgate language:"));
+  auto* combo = FindPageComponent<TConfigLanguageComboBox>(this, L"cboLanguage");
+  combo->FillLanguages();
+  combo->SelectLanguageCode(ReadRegistryString(ProductRegistryKey, L"lang", L""));
+  if (Step) Step->Owner->FireTextsChanged();
+}
+
+void TframeConfigIntro::Choose(int32_t JumpTo) {
+  if (!Step) return;
+  Step->Navigation = navJump;
+  Step->JumpTo = JumpTo;
+}
+
+void TframeConfigIntro::radManualClick(TObject*) {
+  if (Step) Choose(Step->Owner->ManualIndex);
+}
+
+void TframeConfigIntro::radAutomaticClick(TObject*) {
+  if (Step) Choose(Step->Owner->AutomaticIndex);
+}
+
+void TframeConfigIntro::radRevertClick(TObject*) {
+  if (Step) Choose(Step->Owner->RevertIndex);
+}
+
+void TframeConfigIntro::cboLanguageSelect(TObject*) {
+  const WideString code = FindPageComponent<TConfigLanguageComboBox>(this, L"cboLanguage")->GetSelectedLanguageCode();
+  // A failed write raises: the language then stays as it was.
+  WriteRegistryString(ProductRegistryKey, L"lang", code);
+  UseLanguage(code);
+  PostMessageW(Handle(), WM_LANGUAGECHANGED, 0, 0);
+}
+
+void TframeConfigIntro::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_LANGUAGECHANGED) {
+    UpdateIntroTexts();
+    return;
+  }
+  TUtxFrame::Dispatch(Message);
+}
+
+VGT_PUBLISH(TframeConfigIntro) {
+  P.Handler(L"radManualClick", &TframeConfigIntro::radManualClick)
+      .Handler(L"radAutomaticClick", &TframeConfigIntro::radAutomaticClick)
+      .Handler(L"radRevertClick", &TframeConfigIntro::radRevertClick)
+      .Handler(L"cboLanguageSelect", &TframeConfigIntro::cboLanguageSelect);
+}
+
+VGT_UNIT_ANCHOR(fConfigIntro)

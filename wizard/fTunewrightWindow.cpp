@@ -1,0 +1,186 @@
+#include "wizard/fTunewrightWindow.h"
+
+#include "common/trvRegistry.h"
+#include "common/trvTools.h"
+#include "unicode/GnuGettext.h"
+#include "unicode/UtxWindows.h"
+#include "wizard/fConfigAutomaticFinish.h"
+#include "wizard/fConfigFeature2.h"
+#include "wizard/fConfigFeature3.h"
+#include "wizard/fConfigFinish.h"
+#include "wizard/fConfigIntro.h"
+#include "wizard/fConfigRevert.h"
+#include "wizard/uWizardSupport.h"
+
+TfrmtunewrightWindow::~TfrmtunewrightWindow() {
+  // The page reaches the list through its step until it is freed.
+  delete FCurrentFrame;
+  FCurrentFrame = nullptr;
+}
+
+TUtxButton* TfrmtunewrightWindow::BackButton() const {
+  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdBack");
+}
+TUtxButton* TfrmtunewrightWindow::NextButton() const {
+  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdNext");
+}
+TUtxButton* TfrmtunewrightWindow::CancelButton() const {
+  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdCancel");
+}
+
+void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
+  try {
+    UseLanguage(ReadRegistryString(ProductRegistryKey, L"lang", L""));
+    UseDialogFont(Font());
+    FStepList = std::make_unique<TConfigStepList>();
+    FStepList->OnTextsChanged = [this](TObject* Sender) { TranslateWindow(Sender); };
+    BuildSteps();
+    ShowStep(0);
+  } catch (const std::exception& e) {
+    // A window without steps is of no use: say why and end the program.
+    FStartFailed = true;
+    const auto* ex = dynamic_cast<const Exception*>(&e);
+    const WideString why = ex ? GetExceptionMessage(*ex) : WidenText(e.what());
+    MessageBoxW(nullptr, FormatIndexed(Translate(L"Tunewright cannot start: %1"), {why}).c_str(), L"Tunewright",
+                MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    delete FCurrentFrame;
+    FCurrentFrame = nullptr;
+    FCurrentStep = nullptr;
+    FStepList.reset();
+    Close();
+  }
+}
+
+void TfrmtunewrightWindow::UtxFormDestroy(TObject*) {
+  delete FCurrentFrame;
+  FCurrentFrame = nullptr;
+  FCurrentStep = nullptr;
+  FStepList.reset();
+}
+
+int32_t TfrmtunewrightWindow::AddPlainStep(TFrameClass FrameClass) {
+  auto* step = new TTunewrightStep();
+  step->FrameClass = FrameClass;
+  return FStepList->AddStep(step);
+}
+
+int32_t TfrmtunewrightWindow::AddFinalStep(TFrameClass FrameClass) {
+  const int32_t index = AddPlainStep(FrameClass);
+  FStepList->GetStep(index)->Navigation = navFinal;
+  return index;
+}
+
+void TfrmtunewrightWindow::BuildSteps() {
+  AddConfigSteps(*FStepList, TConfigStepFrames{UtxFrameClassOf<TframeConfigIntro>(),
+                                               UtxFrameClassOf<TframeConfigFeature3>(),
+                                               UtxFrameClassOf<TframeConfigFeature2>(),
+                                               UtxFrameClassOf<TframeConfigFinish>(),
+                                               UtxFrameClassOf<TframeConfigAutomaticFinish>(),
+                                               UtxFrameClassOf<TframeConfigRevert>()});
+}
+
+void TfrmtunewrightWindow::ShowStep(int32_t Index) {
+  FCurrentStep = nullptr;
+  delete FCurrentFrame;
+  FCurrentFrame = nullptr;
+  FNoStepAhead = false;
+
+  FCurrentIndex = Index;
+  FCurrentStep = FStepList->GetStep(Index);
+  TComponent* made = FCurrentStep->FrameClass->Create(this);
+  auto* frame = dynamic_cast<TUtxFrame*>(made);
+  if (!frame) {
+    delete made;
+    throw EInvalidCast("Ungültige Typumwandlung");
+  }
+  FCurrentFrame = frame;
+  frame->SetParent(FindPageComponent<TUtxPanel>(this, L"panFrame"));
+  frame->SetAlign(TAlign::alClient);
+  frame->SetVisible(true);
+
+  if (auto* s3 = dynamic_cast<TTunewrightStep3*>(FCurrentStep); s3 && dynamic_cast<TframeConfigFeature3*>(frame))
+    static_cast<TframeConfigFeature3*>(frame)->LoadStep(s3);
+  else if (auto* s2 = dynamic_cast<TTunewrightStep2*>(FCurrentStep); s2 && dynamic_cast<TframeConfigFeature2*>(frame))
+    static_cast<TframeConfigFeature2*>(frame)->LoadStep(s2);
+  else if (auto* intro = dynamic_cast<TframeConfigIntro*>(frame))
+    intro->BindStep(FCurrentStep);
+  else if (auto* automatic = dynamic_cast<TframeConfigAutomaticFinish*>(frame))
+    automatic->ApplyRecommended(FCurrentStep);
+  else if (auto* revert = dynamic_cast<TframeConfigRevert*>(frame))
+    revert->RevertZones(FCurrentStep);
+
+  UpdateButtons();
+  if (HandleAllocated()) PostMessageW(WindowHandle(), WM_FOCUSNAVBUTTON, 0, 0);
+}
+
+void TfrmtunewrightWindow::cmdNextClick(TObject*) {
+  if (!FCurrentStep) return;
+  if (FCurrentStep->Navigation == navFinal) {
+    Close();
+    return;
+  }
+  int32_t i = FCurrentIndex;
+  TTunewrightStep* s = FCurrentStep;
+  // One pass over the list at most: with no browser to read the version of, no step applies and
+  // the walk would never end.
+  const int32_t count = FStepList->GetStepCount();
+  for (int32_t visited = 0;; ++visited) {
+    if (visited >= count) {
+      FNoStepAhead = true;
+      UpdateButtons();
+      return;
+    }
+    i = s->Navigation != navNext ? s->JumpTo : i + 1;
+    s = FStepList->GetStep(i);
+    if (FStepList->IsStepApplicable(s)) break;
+  }
+  s->BackTo = FCurrentIndex;
+  ShowStep(i);
+}
+
+void TfrmtunewrightWindow::cmdBackClick(TObject*) {
+  if (FCurrentStep) ShowStep(FCurrentStep->BackTo);
+}
+
+void TfrmtunewrightWindow::cmdCancelClick(TObject*) { Close(); }
+
+void TfrmtunewrightWindow::UpdateButtons() {
+  BackButton()->SetEnabled(FCurrentIndex > 0);
+  NextButton()->SetEnabled(FCurrentStep && FCurrentStep->Navigation != navFinal && !FNoStepAhead);
+}
+
+void TfrmtunewrightWindow::FocusNavButton() {
+  try {
+    TUtxButton* next = NextButton();
+    TUtxButton* target = next->Enabled() ? next : CancelButton();
+    if (target->CanFocus()) target->SetFocus();
+  } catch (...) {
+    // A button that cannot take the focus now (hidden or disabled window) keeps it where it is.
+  }
+}
+
+void TfrmtunewrightWindow::TranslateWindow(TObject*) {
+  SetCaption(FormatIndexed(Translate(L"%1 - Tunewright"), {ProductName}));
+  SetApplicationTitleWide(Caption());
+  NextButton()->SetCaption(Translate(L"&Next >>"));
+  BackButton()->SetCaption(Translate(L"<< &Back"));
+  CancelButton()->SetCaption(Translate(L"Close"));
+}
+
+void TfrmtunewrightWindow::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_FOCUSNAVBUTTON) {
+    FocusNavButton();
+    return;
+  }
+  TUtxForm::Dispatch(Message);
+}
+
+VGT_PUBLISH(TfrmtunewrightWindow) {
+  P.Handler(L"UtxFormCreate", &TfrmtunewrightWindow::UtxFormCreate)
+      .Handler(L"UtxFormDestroy", &TfrmtunewrightWindow::UtxFormDestroy)
+      .Handler(L"cmdNextClick", &TfrmtunewrightWindow::cmdNextClick)
+      .Handler(L"cmdBackClick", &TfrmtunewrightWindow::cmdBackClick)
+      .Handler(L"cmdCancelClick", &TfrmtunewrightWindow::cmdCancelClick);
+}
+
+VGT_UNIT_ANCHOR(fTunewrightWindow)

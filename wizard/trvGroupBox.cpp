@@ -1,0 +1,5 @@
+#include "wizard/trvGroupBox.h"
+
+VGT_PUBLISH(TtrvGroupBox) {}
+
+VGT_UNIT_ANCHOR(trvGroupBox)
