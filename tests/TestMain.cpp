@@ -15,7 +15,9 @@
 // so on a shared one the test programs that CTest runs side by side take activation from one
 // another. A named desktop with a size on record becomes a virtual desktop of its own under Wine,
 // which also keeps the X focus of other programs' windows from reaching ours. Processes the program
-// starts inherit the desktop.
+// starts inherit the desktop. Wine starts the desktop's own process when the first window is made;
+// on a heavily loaded machine that start can fail, which leaves the program without a window
+// driver for good ("no driver could be loaded"), so the program then runs again as a fresh process.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
@@ -82,45 +84,38 @@ void WaitForStartingThreads() {
 class TOwnDesktop {
  public:
   TOwnDesktop() {
+    // Process ids come again in repeated runs, and a desktop lives on while its desktop process
+    // does, bound to the X display of the program that made it: the name is never used twice.
+    LARGE_INTEGER Now{};
+    QueryPerformanceCounter(&Now);
+    swprintf(FName, sizeof FName / sizeof *FName, L"vgt-test-%lu-%llx", GetCurrentProcessId(),
+             static_cast<unsigned long long>(Now.QuadPart));
     if (RegCreateKeyExW(HKEY_CURRENT_USER, DesktopSizesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &FSizes, nullptr) != ERROR_SUCCESS)
       FSizes = nullptr;
-    // Wine starts a desktop's own process when the desktop's first window is made and gives it ten
-    // seconds; on a loaded machine it may not be ready by then, and the desktop then makes no
-    // windows at all. The thread has no window yet, so it can move to a fresh desktop and try again.
-    for (int Attempt = 1; Attempt <= 3; ++Attempt) {
-      if (MakeDesktop(Attempt) && DesktopMakesWindows()) return;
-      std::fprintf(stderr, "test main: desktop %ls makes no windows (error %lu)\n", FName,
-                   GetLastError());
+    if (FSizes) {
+      static const wchar_t Size[] = L"1280x1024";
+      RegSetValueExW(FSizes, FName, 0, REG_SZ, reinterpret_cast<const BYTE*>(Size), sizeof Size);
     }
+    HDESK Desktop = CreateDesktopW(FName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    FWorks = Desktop && SetThreadDesktop(Desktop) && DesktopMakesWindows();
   }
   ~TOwnDesktop() {
     if (FSizes) {
-      for (const std::wstring& Name : FNames) RegDeleteValueW(FSizes, Name.c_str());
+      RegDeleteValueW(FSizes, FName);
       RegCloseKey(FSizes);
     }
   }
   TOwnDesktop(const TOwnDesktop&) = delete;
   TOwnDesktop& operator=(const TOwnDesktop&) = delete;
 
- private:
-  bool MakeDesktop(int Attempt) {
-    // Process ids come again in repeated runs, and a desktop lives on while its desktop process
-    // does, bound to the X display of the program that made it: the name is never used twice.
-    LARGE_INTEGER Now{};
-    QueryPerformanceCounter(&Now);
-    swprintf(FName, sizeof FName / sizeof *FName, L"vgt-test-%lu-%llx-%d", GetCurrentProcessId(),
-             static_cast<unsigned long long>(Now.QuadPart), Attempt);
-    FNames.emplace_back(FName);
-    if (FSizes) {
-      static const wchar_t Size[] = L"1280x1024";
-      RegSetValueExW(FSizes, FName, 0, REG_SZ, reinterpret_cast<const BYTE*>(Size), sizeof Size);
-    }
-    // Desktops given up on stay open: their windows, if any came late, belong to them.
-    HDESK Desktop = CreateDesktopW(FName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-    return Desktop && SetThreadDesktop(Desktop);
-  }
+  // Whether windows can be made. Wine starts a desktop's own process when the desktop's first
+  // window is made; when that process fails to start (seen on a heavily loaded machine), the
+  // program is left without a window driver for the rest of its life.
+  bool Works() const { return FWorks; }
+  const wchar_t* Name() const { return FName; }
 
+ private:
   static bool DesktopMakesWindows() {
     HWND Probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -130,10 +125,36 @@ class TOwnDesktop {
   }
 
   static constexpr const wchar_t* DesktopSizesKey = L"Software\\Wine\\Explorer\\Desktops";
-  wchar_t FName[80] = {};
-  std::vector<std::wstring> FNames;
+  wchar_t FName[64] = {};
   HKEY FSizes = nullptr;
+  bool FWorks = false;
 };
+
+// Runs this program again as a fresh process with the same command line and standard handles,
+// and answers its exit code; -1 when it cannot, or after two such runs in a row.
+int RunAgainInAFreshProcess() {
+  wchar_t Count[16] = {};
+  const int Runs = GetEnvironmentVariableW(L"VGT_TEST_FRESH_RUNS", Count, 16) ? _wtoi(Count) : 0;
+  if (Runs >= 2) return -1;
+  SetEnvironmentVariableW(L"VGT_TEST_FRESH_RUNS", std::to_wstring(Runs + 1).c_str());
+  STARTUPINFOW Startup{};
+  Startup.cb = sizeof Startup;
+  Startup.dwFlags = STARTF_USESTDHANDLES;
+  Startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  Startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  Startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION Child{};
+  std::wstring CommandLine = GetCommandLineW();
+  if (!CreateProcessW(nullptr, CommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &Startup, &Child))
+    return -1;
+  CloseHandle(Child.hThread);
+  WaitForSingleObject(Child.hProcess, INFINITE);
+  DWORD ExitCode = 1;
+  GetExitCodeProcess(Child.hProcess, &ExitCode);
+  CloseHandle(Child.hProcess);
+  return static_cast<int>(ExitCode);
+}
 
 }  // namespace
 
@@ -147,6 +168,12 @@ int main(int argc, char** argv) {
   ThreadStarted = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   StartedThreads = new std::vector<DWORD>();
   const TOwnDesktop Desktop;
+  if (!Desktop.Works()) {
+    std::fprintf(stderr, "test main: desktop %ls makes no windows; running again\n",
+                 Desktop.Name());
+    const int Result = RunAgainInAFreshProcess();
+    if (Result != -1) return Result;
+  }
   testing::InitGoogleTest(&argc, argv);
   const int Result = RUN_ALL_TESTS();
   WaitForStartingThreads();
