@@ -4,7 +4,9 @@
 // Options and About, and hostile callers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ZoneDialogTestSupport.h"
 #include "classlib/Themes.h"
@@ -187,6 +189,60 @@ TEST_F(ZoneDialogWin, RowsWithoutButtonsSayWhy) {
     EXPECT_FALSE(d->Entries(i)->TrustedRadio->Visible());
     EXPECT_EQ(GetWideControlText(d->Entries(i)->InfoLabel), L"This website is using an unsupported protocol.") << i;
   }
+}
+
+TEST_F(ZoneDialogWin, WithoutThemesTheLowerPartOfARowIsFlat) {
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  for (bool themes : {false, true}) {
+    TThemeServices::SetThemesEnabledOverride(themes);
+    ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+    TvgtDomainEntry* e = d->Entries(d->RowCount() - 1);
+    auto* panel = static_cast<TvgtPanel*>(e->TrustedRadio->Parent());
+    EXPECT_EQ(panel->MarginTop(), 20);
+    EXPECT_EQ(panel->MarginBottom(), themes ? 0 : panel->Height() - e->TrustedRadio->Top()) << themes;
+    EXPECT_EQ(e->TrustedRadio->Color(), panel->EndColor());
+  }
+  TThemeServices::SetThemesEnabledOverride(std::nullopt);
+}
+
+TEST(ZoneDialogTexts, EveryTextHasItsGermanTranslation) {
+  const WideString saved = GetCurrentLanguage();
+  UseLanguage(L"de");
+  // Texts that read the same in German.
+  const std::vector<WideString> same = {L"Info", L"Internet", L"OK", L"Web:", L"www.tervana.example",
+                                        L"http://www.tervana.example/", L"http://www.tervana.example"};
+  const wchar_t* texts[] = {
+      L"Close", L"Refresh", L"Parse website again for used domains.", L"Options", L"Show the options for %1.",
+      L"Sub-domains", L"Show all subdomains instead of just secondlevel domains.", L"Info", L"Info about %1",
+      L"This site contains ActiveX, Java or plugins", L"This site contains script",
+      L"This site contains a Java applet", L"This website contains embedded fonts", L"Trusted", L"Internet",
+      L"Restricted", L"This website is part of your local intranet.", L"This website is mapped to an unknown zone. ",
+      L"Files are part of the local intranet.", L"This website is using an unsupported protocol.",
+      L"We're sorry, but there was an unexpected error changing the security zone.",
+      L"The current settings require server verification (https:) for all sites in the trusted zone. %1 can "
+      L"change this setting so that \"%2\" can be add to the trusted zone. Do you want to change this setting and "
+      L"add the site?",
+      L"%1 - Options", L"OK", L"Cancel", L"Language", L"Select language:",
+      L"%1 is available in other languages, too. You can choose any of the languages shown below.",
+      L"Copyright (c) Tervana. All rights reserved.", L"Web:"};
+  for (const wchar_t* text : texts) {
+    const bool identical = std::find(same.begin(), same.end(), WideString(text)) != same.end();
+    if (identical) EXPECT_EQ(Translate(text), text);
+    else EXPECT_NE(Translate(text), text) << NarrowText(text);
+  }
+  EXPECT_EQ(Translate(L"This website is mapped to an unknown zone. ").back(), L' ');
+  UseLanguage(saved);
+}
+
+TEST(ZoneDialogTexts, TheAboutVersionIsTheProgramsOwn) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  WideString folder = path;
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  EXPECT_EQ(TfrmAbout::ProgramVersion(folder + L"VgtDialog.exe"), L"1.0");
+  EXPECT_EQ(TfrmAbout::ProgramVersion(folder + L"no-such-program.exe"), L"0.0");
+  EXPECT_EQ(TfrmAbout::ProgramVersion(L""), L"0.0");
 }
 
 // ---- Zone changes ----
