@@ -584,11 +584,14 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 void TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Control == this) return;
   TWinControl* old = FActiveControl;
-  if (old == Control) return;
-  FActiveControl = Control;
-  if (Control) Control->FreeNotification(this);
-  if (old) old->Perform(CM_EXIT, 0, 0);
-  if (Control) Control->Perform(CM_ENTER, 0, 0);
+  if (old != Control) {
+    FActiveControl = Control;
+    if (Control) Control->FreeNotification(this);
+    if (old) old->Perform(CM_EXIT, 0, 0);
+    if (Control) Control->Perform(CM_ENTER, 0, 0);
+  }
+  // Told also when the control was made the active one before it had the focus (the form's first
+  // control): a button learns only here that Enter is now its key.
   TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control), 0};
   Broadcast(m);
 }
