@@ -59,6 +59,18 @@ void UpperCaseAsciiZ(wchar_t* Text) {
   if (Text) UpperCaseAsciiBuf(Text, std::wcslen(Text));
 }
 
+bool UpperCaseAsciiEquals(const wchar_t* Text, size_t Length, const wchar_t* Upper) {
+  // Upper has no NUL inside, so a NUL in Text never matches and what follows it cannot count.
+  size_t i = 0;
+  for (; i < Length; ++i) {
+    if (Upper[i] == L'\0') return false;
+    wchar_t c = Text[i];
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+    if (c != Upper[i]) return false;
+  }
+  return Upper[i] == L'\0';
+}
+
 WideString UpperCaseAscii(const WideString& Text) {
   WideString copy = Text;
   UpperCaseAsciiZ(copy.data());

@@ -36,6 +36,9 @@ void LogException(const WideString& Context, const std::exception& E);
 // Text with a-z turned into A-Z and every other character kept, up to the first NUL; what
 // follows an embedded NUL stays as it is.
 WideString UpperCaseAscii(const WideString& Text);
+// Whether UpperCaseAscii of the Length characters at Text equals Upper exactly, without making
+// the copy. Upper is NUL-terminated and holds no lower-case ASCII letter.
+bool UpperCaseAsciiEquals(const wchar_t* Text, size_t Length, const wchar_t* Upper);
 // In place, up to the terminating NUL.
 void UpperCaseAsciiZ(wchar_t* Text);
 // In place, Count characters; nothing outside them is touched.

@@ -2,6 +2,8 @@
 
 #include <wrl/client.h>
 
+#include <utility>
+
 #include "browserext/trvBrowserTools.h"
 #include "common/trvTools.h"
 #include "common/trvZoneServices.h"
@@ -38,6 +40,11 @@ void LoggedAndRaised(const wchar_t* Context, F&& Body) {
   }
 }
 
+// OleCheck for the calls made once per element: the raising call only on a failure.
+inline void Check(HRESULT Result) {
+  if (FAILED(Result)) OleCheck(Result);
+}
+
 // A BSTR result as text; the BSTR is freed. A nullptr BSTR is the empty text.
 class TBstr {
  public:
@@ -46,6 +53,8 @@ class TBstr {
   TBstr& operator=(const TBstr&) = delete;
   ~TBstr() { SysFreeString(FValue); }
   BSTR* operator&() { return &FValue; }
+  const wchar_t* Data() const { return FValue; }
+  size_t Length() const { return FValue ? SysStringLen(FValue) : 0; }
   WideString Text() const {
     return FValue ? WideString(FValue, SysStringLen(FValue)) : WideString();
   }
@@ -81,11 +90,34 @@ ComPtr<I> Offers(IUnknown* Object) {
 }
 
 // EMBED, OBJECT and SCRIPT: the feature counts only when the element offers its tag's interface.
+// Once the feature is set no element can change it, so the test is not asked again.
 template <class I>
 void MarkWhenOffered(const wchar_t* Context, IHTMLElement* Element, bool& Feature) {
+  if (Feature) return;
   Guarded(Context, [&] {
     if (Offers<I>(Element)) Feature = true;
   });
+}
+
+enum class TTag { Other, Base, Applet, Embed, Frame, Object, Script };
+
+// The tag a tagName names once upper-cased, as UpperCaseAscii and an exact comparison would
+// tell, without copying the text: it runs once per element of every page.
+TTag TagOf(const wchar_t* Text, size_t Length) {
+  if (!Text) return TTag::Other;
+  auto is = [&](const wchar_t* Upper) { return UpperCaseAsciiEquals(Text, Length, Upper); };
+  switch (Length) {
+    case 4: return is(L"BASE") ? TTag::Base : TTag::Other;
+    case 5:
+      if (is(L"EMBED")) return TTag::Embed;
+      return is(L"FRAME") ? TTag::Frame : TTag::Other;
+    case 6:
+      if (is(L"APPLET")) return TTag::Applet;
+      if (is(L"IFRAME")) return TTag::Frame;
+      if (is(L"OBJECT")) return TTag::Object;
+      return is(L"SCRIPT") ? TTag::Script : TTag::Other;
+    default: return TTag::Other;
+  }
 }
 
 }  // namespace
@@ -111,7 +143,8 @@ void TDomParser::ParseDom(IWebBrowser2* Browser, bool Highlevel) {
   Guarded(L"TDomParser.ParseDom(Browser, Highlevel)", [&] {
     TBstr url;
     OleCheck(Browser->get_LocationURL(&url));
-    TvgtUrlDomain* entry = FindOrAddDomain(TUrlCrackerDomain::Create(Highlevel, url.Text()).get());
+    const auto location = TUrlCrackerDomain::Create(Highlevel, url.Text());
+    TvgtUrlDomain* entry = FindOrAddDomain(location.get());
     // A domain once found to show something other than HTML is not walked again.
     if (!entry || entry->NoHtml) return;
     ComPtr<IDispatch> document;
@@ -121,7 +154,9 @@ void TDomParser::ParseDom(IWebBrowser2* Browser, bool Highlevel) {
       document.Reset();
     }
     if (auto html = Offers<IHTMLDocument2>(document.Get())) {
+      FLocationParser = location.get();
       ParseDom(html.Get(), Highlevel);
+      FLocationParser = nullptr;
       return;
     }
     entry->NoHtml = true;
@@ -134,7 +169,12 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
     TBstr url;
     OleCheck(HTMLDoc->get_URL(&url));
     // The BASE and frame handlers reuse the document's parser for their addresses.
-    const auto docParser = TUrlCrackerDomain::Create(Highlevel, url.Text());
+    const WideString docUrl = url.Text();
+    const TUrlCrackerDomain* location = std::exchange(FLocationParser, nullptr);
+    const auto docParser = location && location->Url() == docUrl &&
+                                   location->Highlevel() == Highlevel
+                               ? CopyCracker(*location)
+                               : TUrlCrackerDomain::Create(Highlevel, docUrl);
     TvgtUrlDomain* docDomain = FindOrAddDomain(docParser.get());
     if (!docDomain) throw ETRVException(L"TDomParser.ParseDom: no domain");
     if (docDomain->NoHtml) return;
@@ -150,28 +190,26 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
     // The length is asked again before every pass: elements added meanwhile are visited too.
     for (LONG i = 0;; ++i) {
       LONG length = 0;
-      OleCheck(all->get_length(&length));
+      Check(all->get_length(&length));
       if (i >= length) break;
       ComPtr<IDispatch> item;
-      OleCheck(all->item(IntVariant(i), IntVariant(0), &item));
+      Check(all->item(IntVariant(i), IntVariant(0), &item));
       auto element = Offers<IHTMLElement>(item.Get());
       if (!element) continue;
       LoggedAndRaised(L"TDomParser.ParseDom(HTMLDoc, Highlevel)[loop]", [&] {
         TBstr tagName;
-        OleCheck(element->get_tagName(&tagName));
-        const WideString tag = UpperCaseAscii(tagName.Text());
-        if (tag == L"BASE")
-          ParseBaseElement(element.Get(), docParser.get(), current);
-        else if (tag == L"APPLET")
-          ParseAppletElement(element.Get(), docDomain);
-        else if (tag == L"EMBED")
-          ParseEmbedElement(element.Get(), docDomain);
-        else if (tag == L"FRAME" || tag == L"IFRAME")
-          ParseFrameBaseElement(element.Get(), docParser.get(), docDomain, current);
-        else if (tag == L"OBJECT")
-          ParseObjectElement(element.Get(), docDomain);
-        else if (tag == L"SCRIPT")
-          ParseScriptElement(element.Get(), docDomain);
+        Check(element->get_tagName(&tagName));
+        switch (TagOf(tagName.Data(), tagName.Length())) {
+          case TTag::Base: ParseBaseElement(element.Get(), docParser.get(), current); break;
+          case TTag::Applet: ParseAppletElement(element.Get(), docDomain); break;
+          case TTag::Embed: ParseEmbedElement(element.Get(), docDomain); break;
+          case TTag::Frame:
+            ParseFrameBaseElement(element.Get(), docParser.get(), docDomain, current);
+            break;
+          case TTag::Object: ParseObjectElement(element.Get(), docDomain); break;
+          case TTag::Script: ParseScriptElement(element.Get(), docDomain); break;
+          case TTag::Other: break;
+        }
       });
     }
     ParseStyleSheets(HTMLDoc, docDomain);

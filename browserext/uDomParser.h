@@ -50,6 +50,9 @@ class TDomParser : public TObject {
 
  private:
   std::unique_ptr<TDomainList> FDomainList;
+  // While a browser's document is walked: the parser of the browser's location, which the
+  // document's own URL usually repeats.
+  const TUrlCrackerDomain* FLocationParser = nullptr;
 };
 
 // Imports are followed this deep: top-level sheets are level 1.

@@ -20,6 +20,33 @@ bool SameTextIgnoringCase(const WideString& A, const WideString& B) {
                         static_cast<int>(B.size())) == CSTR_EQUAL;
 }
 
+// Printable ASCII only: the platform's comparison tells such texts apart exactly as ASCII case
+// folding does (it ignores only characters outside that range, a soft hyphen or a NUL).
+bool IsPlainKey(const WideString& Key) {
+  for (wchar_t c : Key)
+    if (c < 0x20 || c > 0x7E) return false;
+  return true;
+}
+
+bool SameAsciiFolded(const WideString& A, const WideString& B) {
+  if (A.size() != B.size()) return false;
+  for (size_t i = 0; i < A.size(); ++i) {
+    wchar_t a = A[i], b = B[i];
+    if (a >= L'A' && a <= L'Z') a = static_cast<wchar_t>(a + 32);
+    if (b >= L'A' && b <= L'Z') b = static_cast<wchar_t>(b + 32);
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// Whether Url is the blank page, as the platform's comparison tells; asked of every address a
+// walk meets, so a plain address is answered without the platform call ("about:blank" holds no
+// letter i, whose case some locales fold otherwise).
+bool IsBlankPage(const WideString& Url) {
+  if (IsPlainKey(Url)) return SameAsciiFolded(Url, BlankPage);
+  return SameTextIgnoringCase(Url, BlankPage);
+}
+
 int HexDigit(char C) {
   if (C >= '0' && C <= '9') return C - '0';
   if (C >= 'a' && C <= 'f') return C - 'a' + 10;
@@ -86,25 +113,111 @@ std::unique_ptr<TUrlCrackerDomain> TUrlCrackerDomain::Create(bool Highlevel,
 }
 
 void TUrlCrackerDomain::Reset() {
+  FBaseParsed = false;
   FParsed = false;
   FValid = false;
   FDomain.clear();
 }
 
 void TUrlCrackerDomain::SetDomainTexts(const WideString& Reduced) {
-  FVGTDomain = FScheme + L"://" + Reduced;
-  FDomain = FSchemeNumber == INTERNET_SCHEME_HTTP ? Reduced : FVGTDomain;
+  // Built in place: the walk's parser takes one address after another.
+  FVGTDomain.assign(FScheme).append(L"://").append(Reduced);
+  if (FSchemeNumber == INTERNET_SCHEME_HTTP)
+    FDomain.assign(Reduced);
+  else
+    FDomain.assign(FVGTDomain);
 }
 
 void TUrlCrackerDomain::Parse() {
-  if (SameTextIgnoringCase(FUrl, BlankPage)) {
+  if (IsBlankPage(FUrl)) {
     FDomain = BlankPage;
     FVGTDomain = BlankPage;
     SetValid(true);
     SetCracked(true);
     return;
   }
-  TtrvUrlCracker::Parse();
+  BaseParse();
+  FBaseParsed = FValid;
+  ApplyDomainRules();
+}
+
+void TUrlCrackerDomain::BaseParse() {
+  if (FParsed || FUrl.empty())
+    TtrvUrlCracker::Parse();
+  else
+    TBaseParseMemo::Shared().Parse(*this);
+}
+
+// ---- what the base parse gave before ----
+
+TBaseParseMemo& TBaseParseMemo::Shared() {
+  static TBaseParseMemo memo;
+  return memo;
+}
+
+size_t TBaseParseMemo::Count() {
+  TCriticalSectionGuard guard(FLock);
+  return FParts[0].size() + FParts[1].size();
+}
+
+void TBaseParseMemo::Clear() {
+  TCriticalSectionGuard guard(FLock);
+  FParts[0].clear();
+  FParts[1].clear();
+}
+
+void TBaseParseMemo::Parse(TUrlCrackerDomain& C) {
+  const int platform = UnicodePlatform() ? 1 : 0;
+  if (Repeat(C, platform)) return;
+  C.TtrvUrlCracker::Parse();  // a canonicalisation failure leaves here, nothing kept
+  Remember(C, platform);
+}
+
+bool TBaseParseMemo::Repeat(TUrlCrackerDomain& C, int Platform) {
+  TCriticalSectionGuard guard(FLock);
+  auto hit = FParts[Platform].find(C.FUrl);
+  if (hit == FParts[Platform].end()) return false;
+  // As the base parse leaves a parser: a canonical form that did not split changes no part.
+  const TParts& p = hit->second;
+  C.FCanonicalUrl.assign(p.CanonicalUrl);
+  if (p.Valid) {
+    C.FScheme.assign(p.Scheme);
+    C.FSchemeNumber = p.SchemeNumber;
+    C.FHost.assign(p.Host);
+    C.FPort = p.Port;
+    C.FUserName.assign(p.UserName);
+    C.FPassword.assign(p.Password);
+    C.FUrlPath.assign(p.UrlPath);
+    C.FExtraInfo.assign(p.ExtraInfo);
+  }
+  C.FValid = p.Valid;
+  C.FParsed = true;
+  return true;
+}
+
+void TBaseParseMemo::Remember(const TUrlCrackerDomain& C, int Platform) {
+  TParts p;
+  p.Valid = C.FValid;
+  p.CanonicalUrl = C.FCanonicalUrl;
+  if (p.Valid) {
+    p.Port = C.FPort;
+    p.SchemeNumber = C.FSchemeNumber;
+    p.Scheme = C.FScheme;
+    p.Host = C.FHost;
+    p.UserName = C.FUserName;
+    p.Password = C.FPassword;
+    p.UrlPath = C.FUrlPath;
+    p.ExtraInfo = C.FExtraInfo;
+  }
+  TCriticalSectionGuard guard(FLock);
+  if (FParts[0].size() + FParts[1].size() >= Limit) {
+    FParts[0].clear();
+    FParts[1].clear();
+  }
+  FParts[Platform].emplace(C.FUrl, std::move(p));
+}
+
+void TUrlCrackerDomain::ApplyDomainRules() {
   if (!FValid) {
     FDomain = FUrl;
     FVGTDomain = FUrl;
@@ -152,7 +265,24 @@ void TUrlCrackerDomain::Parse() {
 }
 
 std::unique_ptr<TUrlCrackerDomain> CopyCracker(const TUrlCrackerDomain& Source) {
-  return TUrlCrackerDomain::Create(Source.Highlevel(), Source.Url());
+  if (!Source.FBaseParsed) return TUrlCrackerDomain::Create(Source.Highlevel(), Source.Url());
+  // What SetUrl on a fresh parser would do, the base parse's outcome taken from the source.
+  std::unique_ptr<TUrlCrackerDomain> copy = TUrlCrackerDomain::Create(Source.Highlevel());
+  copy->FUrl = Source.FUrl;
+  copy->FCanonicalUrl = Source.FCanonicalUrl;
+  copy->FScheme = Source.FScheme;
+  copy->FSchemeNumber = Source.FSchemeNumber;
+  copy->FHost = Source.FHost;
+  copy->FPort = Source.FPort;
+  copy->FUserName = Source.FUserName;
+  copy->FPassword = Source.FPassword;
+  copy->FUrlPath = Source.FUrlPath;
+  copy->FExtraInfo = Source.FExtraInfo;
+  copy->FValid = true;
+  copy->FParsed = true;
+  copy->FBaseParsed = true;
+  copy->ApplyDomainRules();
+  return copy;
 }
 
 // ---- the domain record made from a parser ----
@@ -167,20 +297,76 @@ TvgtUrlDomain::TvgtUrlDomain(std::unique_ptr<TUrlCrackerDomain> Cracker) {
 
 // ---- the list ----
 
-TDomainList::TDomainList() : FList(new TUtxStringList) {}
+TDomainList::TDomainList() : FList(new TUtxStringList) {
+  FPlainKeys.reserve(64);  // a page's domains, mostly, without growing the index on the way
+}
 
 TDomainList::~TDomainList() {
   for (int i = 0; i < FList->GetCount(); ++i) delete FList->GetItemObject(i);
 }
 
+size_t TDomainList::TFoldedHash::operator()(const WideString& Key) const {
+  size_t h = 2166136261u;
+  for (wchar_t c : Key) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    h = (h ^ static_cast<size_t>(c)) * 16777619u;
+  }
+  return h;
+}
+
+bool TDomainList::TFoldedEqual::operator()(const WideString& A, const WideString& B) const {
+  return SameAsciiFolded(A, B);
+}
+
 void TDomainList::Add(TvgtUrlDomain* Entry) {
   std::unique_ptr<TvgtUrlDomain> owned(Entry);
-  FList->AddObject(Entry->Domain, Entry);
+  const int index = FList->AddObject(Entry->Domain, Entry);
   owned.release();
+  if (IsPlainKey(Entry->Domain)) {
+    // The map's key is the first spelling of its folding; later spellings are rare.
+    auto [slot, added] = FPlainKeys.try_emplace(Entry->Domain);
+    if (added)
+      slot->second.First = index;
+    else
+      slot->second.Later.emplace_back(index, Entry->Domain);
+  } else {
+    FOtherKeys.push_back(index);
+  }
 }
 
 TvgtUrlDomain* TDomainList::Find(const WideString& Key) const {
-  const int index = FList->IndexOf(Key);
+  int index = -1;
+  if (!IsPlainKey(Key)) {
+    index = FList->IndexOf(Key);
+  } else {
+    auto bucket = FPlainKeys.find(Key);
+    if (FOtherKeys.empty() && (bucket == FPlainKeys.end() || bucket->second.Later.empty())) {
+      // The usual list: one key of this folding at most, and no other kind of key.
+      if (bucket == FPlainKeys.end()) return nullptr;
+      const WideString& stored = bucket->first;
+      if (stored == Key || FList->CompareStrings(stored, Key) == 0)
+        return static_cast<TvgtUrlDomain*>(FList->GetItemObject(bucket->second.First));
+      return nullptr;
+    }
+    // Candidates of the same folding, then the others, each in ascending position: merged, the
+    // first confirmed candidate is the scan's answer.
+    std::vector<std::pair<int, const WideString*>> same;
+    if (bucket != FPlainKeys.end()) {
+      same.emplace_back(bucket->second.First, &bucket->first);
+      for (const auto& [position, key] : bucket->second.Later) same.emplace_back(position, &key);
+    }
+    size_t a = 0, b = 0;
+    while (index < 0 && (a < same.size() || b < FOtherKeys.size())) {
+      if (b >= FOtherKeys.size() || (a < same.size() && same[a].first < FOtherKeys[b])) {
+        const WideString& stored = *same[a].second;
+        if (stored == Key || FList->CompareStrings(stored, Key) == 0) index = same[a].first;
+        ++a;
+      } else {
+        const int candidate = FOtherKeys[b++];
+        if (FList->CompareStrings(FList->GetString(candidate), Key) == 0) index = candidate;
+      }
+    }
+  }
   return index < 0 ? nullptr : static_cast<TvgtUrlDomain*>(FList->GetItemObject(index));
 }
 

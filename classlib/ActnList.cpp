@@ -6,13 +6,22 @@ TActionApplicationHooks ActionApplicationHooks;
 
 // ---- TBasicAction ----
 
-TBasicAction::~TBasicAction() {
-  Destroying();
-  // Links outlive their action only as empty links.
+// Links outlive their action only as empty links.
+void TBasicAction::BeforeDestruction() {
   while (!FClients.empty()) {
     TBasicActionLink* link = FClients.back();
     link->SetAction(nullptr);
-    if (!FClients.empty() && FClients.back() == link) FClients.pop_back();
+    FClients.Remove(link);
+  }
+  TComponent::BeforeDestruction();
+}
+
+TBasicAction::~TBasicAction() {
+  Destroying();
+  while (!FClients.empty()) {
+    TBasicActionLink* link = FClients.back();
+    link->SetAction(nullptr);
+    FClients.Remove(link);
   }
 }
 
@@ -33,16 +42,22 @@ bool TBasicAction::Update() {
 }
 
 void TBasicAction::RegisterChanges(TBasicActionLink* Link) {
-  if (std::find(FClients.begin(), FClients.end(), Link) == FClients.end()) FClients.push_back(Link);
+  if (!FClients.Contains(Link)) FClients.push_back(Link);
 }
 
-void TBasicAction::UnRegisterChanges(TBasicActionLink* Link) {
-  FClients.erase(std::remove(FClients.begin(), FClients.end(), Link), FClients.end());
-}
+void TBasicAction::UnRegisterChanges(TBasicActionLink* Link) { FClients.Remove(Link); }
 
 void TBasicAction::Change() {
+  TWeakRef<TBasicAction> self(this);
   if (OnChange) OnChange(this);
-  for (TBasicActionLink* link : std::vector<TBasicActionLink*>(FClients)) link->Change();
+  if (!self) return;
+  FClients.ForEach([](TBasicActionLink* link) { link->Change(); });
+}
+
+bool TBasicAction::ForEachActionLink(const std::function<void(TActionLink*)>& Fn) {
+  return FClients.ForEach([&](TBasicActionLink* l) {
+    if (auto* al = dynamic_cast<TActionLink*>(l)) Fn(al);
+  });
 }
 
 void TBasicAction::Notification(TComponent* AComponent, TOperation Operation) {
@@ -56,19 +71,13 @@ TContainedAction::~TContainedAction() { SetActionList(nullptr); }
 
 void TContainedAction::SetActionList(TCustomActionList* Value) {
   if (FActionList == Value) return;
-  if (FActionList) {
-    auto& l = FActionList->FActions;
-    l.erase(std::remove(l.begin(), l.end(), this), l.end());
-  }
+  if (FActionList) FActionList->FActions.Remove(this);
   FActionList = Value;
   if (Value) Value->FActions.push_back(this);
 }
 
 int TContainedAction::Index() const {
-  if (!FActionList) return -1;
-  auto& l = FActionList->FActions;
-  auto it = std::find(l.begin(), l.end(), this);
-  return it == l.end() ? -1 : static_cast<int>(it - l.begin());
+  return FActionList ? FActionList->FActions.IndexOf(this) : -1;
 }
 
 // The list, then the application, then the action's own handler, then the application window
@@ -99,48 +108,42 @@ bool TCustomAction::Execute() {
 
 void TCustomAction::SetCaption(const AnsiString& Value) {
   if (Value == FCaption) return;
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
-    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetCaption(Value);
+  if (!ForEachActionLink([&](TActionLink* al) { al->SetCaption(Value); })) return;
   FCaption = Value;
   Change();
 }
 
 void TCustomAction::SetHint(const AnsiString& Value) {
   if (Value == FHint) return;
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
-    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetHint(Value);
+  if (!ForEachActionLink([&](TActionLink* al) { al->SetHint(Value); })) return;
   FHint = Value;
   Change();
 }
 
 void TCustomAction::SetEnabled(bool Value) {
   if (Value == FEnabled) return;
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
-    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetEnabled(Value);
+  if (!ForEachActionLink([&](TActionLink* al) { al->SetEnabled(Value); })) return;
   FEnabled = Value;
   Change();
 }
 
 void TCustomAction::SetChecked(bool Value) {
   if (Value == FChecked) return;
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
-    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetChecked(Value);
+  if (!ForEachActionLink([&](TActionLink* al) { al->SetChecked(Value); })) return;
   FChecked = Value;
   Change();
 }
 
 void TCustomAction::SetVisible(bool Value) {
   if (Value == FVisible) return;
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
-    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetVisible(Value);
+  if (!ForEachActionLink([&](TActionLink* al) { al->SetVisible(Value); })) return;
   FVisible = Value;
   Change();
 }
 
 void TCustomAction::SetImageIndex(int Value) {
   if (Value == FImageIndex) return;
-  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients))
-    if (auto* al = dynamic_cast<TActionLink*>(l)) al->SetImageIndex(Value);
+  if (!ForEachActionLink([&](TActionLink* al) { al->SetImageIndex(Value); })) return;
   FImageIndex = Value;
   Change();
 }
@@ -164,9 +167,14 @@ void TCustomAction::Assign(TPersistent* Source) {
 
 // ---- TCustomActionList ----
 
+void TCustomActionList::BeforeDestruction() {
+  FActions.ForEach([](TContainedAction* a) { a->SetActionList(nullptr); });
+  TComponent::BeforeDestruction();
+}
+
 TCustomActionList::~TCustomActionList() {
   Destroying();
-  for (TContainedAction* a : std::vector<TContainedAction*>(FActions)) a->SetActionList(nullptr);
+  FActions.ForEach([](TContainedAction* a) { a->SetActionList(nullptr); });
 }
 
 bool TCustomActionList::ExecuteAction(TBasicAction* Action) {
@@ -182,7 +190,7 @@ bool TCustomActionList::UpdateAction(TBasicAction* Action) {
 }
 
 void TCustomActionList::UpdateActions() {
-  for (TContainedAction* a : std::vector<TContainedAction*>(FActions)) a->Update();
+  FActions.ForEach([](TContainedAction* a) { a->Update(); });
 }
 
 // ---- Links ----
@@ -242,19 +250,19 @@ bool TActionLink::IsHintLinked() { return CustomAction() != nullptr; }
 bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
 
 bool TControlActionLink::IsCaptionLinked() {
-  return TActionLink::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
+  return FClient && TActionLink::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
 }
 
 bool TControlActionLink::IsEnabledLinked() {
-  return TActionLink::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
+  return FClient && TActionLink::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
 }
 
 bool TControlActionLink::IsHintLinked() {
-  return TActionLink::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
+  return FClient && TActionLink::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
 }
 
 bool TControlActionLink::IsVisibleLinked() {
-  return TActionLink::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
+  return FClient && TActionLink::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
 }
 
 void TControlActionLink::SetCaption(const AnsiString& Value) {

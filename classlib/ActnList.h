@@ -4,6 +4,10 @@
 // A change of an action's property first tells every client link (while the action still holds
 // the old value), then stores the value, then signals the change; each linked control then runs
 // its ActionChange.
+//
+// Those steps run user code (a client's OnChange may free other clients, the action or its list):
+// clients and actions are kept in live lists, so a walk never reaches a freed link, and a setter
+// whose action was freed meanwhile stops there.
 #pragma once
 
 #include <functional>
@@ -37,6 +41,7 @@ class TBasicAction : public TComponent {
   void UnRegisterChanges(TBasicActionLink* Link);
   int ClientCount() const { return static_cast<int>(FClients.size()); }
   TBasicActionLink* Clients(int Index) const { return FClients.at(static_cast<size_t>(Index)); }
+  void BeforeDestruction() override;
 
   TNotifyEvent OnExecute;
   TNotifyEvent OnUpdate;
@@ -46,10 +51,13 @@ class TBasicAction : public TComponent {
   // Tells every client that the action changed.
   virtual void Change();
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  std::vector<TBasicActionLink*> FClients;
+  // Calls Fn for every client link that is an action link; false when the action was freed
+  // meanwhile (the caller must then leave it alone).
+  bool ForEachActionLink(const std::function<void(class TActionLink*)>& Fn);
+  TLiveList<TBasicActionLink> FClients;
 
  private:
-  TComponent* FActionComponent = nullptr;
+  TWeakRef<TComponent> FActionComponent;
 };
 
 class TContainedAction : public TBasicAction {
@@ -131,6 +139,7 @@ class TCustomActionList : public TComponent {
 
   int ActionCount() const { return static_cast<int>(FActions.size()); }
   TContainedAction* Actions(int Index) const { return FActions.at(static_cast<size_t>(Index)); }
+  void BeforeDestruction() override;
   virtual bool ExecuteAction(TBasicAction* Action);
   virtual bool UpdateAction(TBasicAction* Action);
   // Updates every action of the list (the application does this at idle).
@@ -141,7 +150,7 @@ class TCustomActionList : public TComponent {
 
  private:
   friend class TContainedAction;
-  std::vector<TContainedAction*> FActions;
+  TLiveList<TContainedAction> FActions;
 };
 
 class TActionList : public TCustomActionList {
@@ -201,6 +210,7 @@ class TControlActionLink : public TActionLink {
   VGT_CLASS(TControlActionLink, TActionLink)
  public:
   explicit TControlActionLink(TControl* AClient) : FClient(AClient) {}
+  // The control; nullptr once it has started being freed.
   TControl* Client() const { return FClient; }
 
   bool IsCaptionLinked() override;
@@ -213,7 +223,7 @@ class TControlActionLink : public TActionLink {
   void SetVisible(bool Value) override;
 
  protected:
-  TControl* FClient;
+  TWeakRef<TControl> FClient;
 };
 
 class TWinControlActionLink : public TControlActionLink {

@@ -40,8 +40,71 @@ TComponent::TComponent(TComponent* AOwner) {
   if (AOwner) AOwner->InsertComponent(this);
 }
 
-TComponent::~TComponent() {
+void TComponent::operator delete(TComponent* Component, std::destroying_delete_t) noexcept {
+  if (!Component || Component->FDestructorRunning) return;
+  Component->StartDestruction();
+  if (Component->FBusy > 0) {
+    Component->FDeletePending = true;
+    return;
+  }
+  Component->FDeletePending = false;
+  Component->FDestructorRunning = true;
+  void* memory = dynamic_cast<void*>(Component);
+  Component->~TComponent();
+  ::operator delete(memory);
+}
+
+void* TComponent::operator new(std::size_t Size) { return ::operator new(Size); }
+
+void TComponent::operator delete(void* Memory) noexcept { ::operator delete(Memory); }
+
+void TComponent::StartDestruction() noexcept {
+  if (FDestructionStarted) return;
+  FDestructionStarted = true;
+  try {
+    BeforeDestruction();
+  } catch (...) {
+    // Freeing goes on: what failed has been told where exceptions are told (the overrides
+    // catch their own); nothing may leave a delete.
+  }
+}
+
+void TComponent::BeforeDestruction() {
   Destroying();
+  ClearWeakLinks();
+}
+
+TComponent::TBusyScope::~TBusyScope() {
+  if (!FComponent) return;
+  if (--FComponent->FBusy == 0 && FComponent->FDeletePending && !FComponent->FDestructorRunning) delete FComponent;
+}
+
+void TComponent::ClearWeakLinks() noexcept {
+  while (FWeakLinks) FWeakLinks->Set(nullptr);
+}
+
+void TWeakLink::Set(TComponent* Target) {
+  if (Target == FTarget) return;
+  if (FTarget) {
+    if (FPrev) FPrev->FNext = FNext;
+    else FTarget->FWeakLinks = FNext;
+    if (FNext) FNext->FPrev = FPrev;
+    FPrev = FNext = nullptr;
+  }
+  // A component already being freed is never referenced anew.
+  FTarget = Target && !Target->FDestructionStarted ? Target : nullptr;
+  if (FTarget) {
+    FNext = FTarget->FWeakLinks;
+    if (FNext) FNext->FPrev = this;
+    FTarget->FWeakLinks = this;
+  }
+}
+
+TComponent::~TComponent() {
+  // Components that never went through delete (members, locals) end here.
+  FDestructionStarted = true;
+  Destroying();
+  ClearWeakLinks();
   // Tell everyone who asked; each may remove itself from our list while we walk it.
   while (!FFreeNotifies.empty()) {
     TComponent* other = FFreeNotifies.back();
@@ -62,9 +125,7 @@ TComponent* TComponent::Components(int Index) const {
 
 int TComponent::ComponentIndex() const {
   if (!FOwner) return -1;
-  auto& list = FOwner->FComponents;
-  auto it = std::find(list.begin(), list.end(), this);
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+  return FOwner->FComponents.IndexOf(this);
 }
 
 TComponent* TComponent::FindComponent(const WideString& AName) const {
@@ -116,7 +177,7 @@ void TComponent::Insert(TComponent* AComponent) {
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent), FComponents.end());
+  FComponents.Remove(AComponent);
   AComponent->FOwner = nullptr;
 }
 
@@ -140,17 +201,33 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove && AComponent)
     RemoveFreeNotification(AComponent);
   // Owned components hear of every insertion and removal below their owner.
-  for (size_t i = FComponents.size(); i-- > 0;) {
-    if (i < FComponents.size()) FComponents[i]->Notification(AComponent, Operation);
-  }
+  FComponents.ForEach([&](TComponent* c) { c->Notification(AComponent, Operation); }, true);
 }
 
 void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     TComponent* c = FComponents.back();
+    // Freed while still owned, so that it and its handlers see their owner whole.
+    c->StartDestruction();
+    if (FComponents.empty() || FComponents.back() != c) continue;  // it left by itself
     Remove(c);
     delete c;
   }
+}
+
+bool TComponent::ForEachComponent(const std::function<void(TComponent*)>& Fn) {
+  // Busy, so that Fn freeing this component leaves it readable until the walk is over; the
+  // walk stops once this component has started being freed.
+  TBusyScope busy(this);
+  TWeakRef<TComponent> self(this);
+  bool listGone = false;
+  FComponents.FindFirst(
+      [&](TComponent* c) {
+        Fn(c);
+        return !self;
+      },
+      &listGone);
+  return !listGone && self;
 }
 
 void TComponent::Destroying() {

@@ -3,8 +3,10 @@
 // notification). Lists, string lists and streams have their own headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "classlib/SysUtils.h"
@@ -52,8 +54,138 @@ enum TComponentStateBit : uint32_t {
 };
 using TComponentState = uint32_t;
 
-class EComponentNameError;
+// A list that may change while it is walked: the walk visits each item that is still in the list
+// when its turn comes, in order, and never an item removed meanwhile (freed clients, controls
+// removed by a handler); items added meanwhile may or may not be. ForEach answers false when the
+// list itself was destroyed by the callback: the caller must then leave its object alone.
+template <class T>
+class TLiveList {
+ public:
+  TLiveList() = default;
+  TLiveList(const TLiveList&) = delete;
+  TLiveList& operator=(const TLiveList&) = delete;
+  ~TLiveList() {
+    for (Walk* w = FWalks; w; w = w->Outer) w->ListGone = true;
+  }
 
+  size_t size() const { return FItems.size(); }
+  bool empty() const { return FItems.empty(); }
+  T* operator[](size_t Index) const { return FItems[Index]; }
+  T* at(size_t Index) const { return FItems.at(Index); }
+  T* back() const { return FItems.back(); }
+  auto begin() const { return FItems.cbegin(); }
+  auto end() const { return FItems.cend(); }
+  const std::vector<T*>& Items() const { return FItems; }
+
+  bool Contains(const T* Item) const {
+    for (T* i : FItems)
+      if (i == Item) return true;
+    return false;
+  }
+  int IndexOf(const T* Item) const {
+    for (size_t i = 0; i < FItems.size(); ++i)
+      if (FItems[i] == Item) return static_cast<int>(i);
+    return -1;
+  }
+  void push_back(T* Item) { FItems.push_back(Item); }
+  // Places Item at Index (moving it when it is in the list already).
+  void Move(T* Item, size_t Index) {
+    Remove(Item);
+    Index = Index > FItems.size() ? FItems.size() : Index;
+    FItems.insert(FItems.begin() + static_cast<std::ptrdiff_t>(Index), Item);
+    for (Walk* w = FWalks; w; w = w->Outer) {
+      if (Index < w->Next) ++w->Next;
+      if (Index < w->End) ++w->End;
+    }
+  }
+  void Remove(const T* Item) {
+    for (size_t i = FItems.size(); i-- > 0;) {
+      if (FItems[i] != Item) continue;
+      FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+      for (Walk* w = FWalks; w; w = w->Outer) {
+        if (i < w->Next) --w->Next;
+        if (i < w->End) --w->End;
+      }
+    }
+  }
+
+  // Calls Fn for each item, first to last (Backwards: last to first).
+  template <class F>
+  bool ForEach(F&& Fn, bool Backwards = false) {
+    Walk w{0, FItems.size(), FWalks, false};
+    FWalks = &w;
+    try {
+      while (w.Next < w.End) {
+        T* item = Backwards ? FItems[w.End - 1] : FItems[w.Next];
+        if (Backwards) --w.End;
+        else ++w.Next;
+        Fn(item);
+        if (w.ListGone) return false;
+      }
+    } catch (...) {
+      if (!w.ListGone) FWalks = w.Outer;
+      throw;
+    }
+    FWalks = w.Outer;
+    return true;
+  }
+  // Like ForEach, but stops at the first item for which Fn answers true; answers that item.
+  template <class F>
+  T* FindFirst(F&& Fn, bool* ListGone = nullptr) {
+    T* found = nullptr;
+    bool gone = !ForEachUntil([&](T* item) {
+      if (!Fn(item)) return false;
+      found = item;
+      return true;
+    });
+    if (ListGone) *ListGone = gone;
+    return found;
+  }
+
+ private:
+  struct Walk {
+    size_t Next;
+    size_t End;
+    Walk* Outer;
+    bool ListGone;
+  };
+  template <class F>
+  bool ForEachUntil(F&& Fn) {
+    Walk w{0, FItems.size(), FWalks, false};
+    FWalks = &w;
+    try {
+      while (w.Next < w.End) {
+        T* item = FItems[w.Next++];
+        const bool stop = Fn(item);
+        if (w.ListGone) return false;
+        if (stop) break;
+      }
+    } catch (...) {
+      if (!w.ListGone) FWalks = w.Outer;
+      throw;
+    }
+    FWalks = w.Outer;
+    return true;
+  }
+
+  std::vector<T*> FItems;
+  Walk* FWalks = nullptr;
+};
+
+class EComponentNameError;
+class TWeakLink;
+
+// How a component dies. Every way of freeing one (Free, the owner's DestroyComponents, a parent
+// freeing its children, a plain `delete`, even through a TObject pointer, a std::unique_ptr)
+// goes through the component's own operator delete, which first runs BeforeDestruction once,
+// while the most derived class is still whole (a form runs OnDestroy and destroys its window
+// there), and only then the destructors.
+// A component freed while it is busy (inside its own window procedure or Perform, see TBusyScope)
+// runs BeforeDestruction at once and is deleted when the outermost busy scope ends: the code
+// that called the handler may still touch it, but it is already marked csDestroying, its window
+// is gone and nothing should be done with it.
+// Destructors must not call user code: whatever a class has to do while it is whole belongs in
+// its BeforeDestruction override, which calls the inherited one last.
 class TComponent : public TPersistent {
   VGT_CLASS(TComponent, TPersistent)
  public:
@@ -61,6 +193,33 @@ class TComponent : public TPersistent {
   ~TComponent() override;
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
+
+  // The single freeing path (see above); never throws. The plain pair below serves only a
+  // constructor that throws.
+  void operator delete(TComponent* Component, std::destroying_delete_t) noexcept;
+  static void* operator new(std::size_t Size);
+  static void operator delete(void* Memory) noexcept;
+  // Frees the component: `delete this`, spelled the library's way.
+  void Free() { delete this; }
+  // The step every freeing path runs before the destructors; runs once. Overrides do their own
+  // work first and then call the inherited one.
+  virtual void BeforeDestruction();
+  bool DestructionStarted() const { return FDestructionStarted; }
+
+  // Marks a component busy while code of its own runs user handlers; freeing it meanwhile waits
+  // for the outermost scope to end.
+  class TBusyScope {
+   public:
+    explicit TBusyScope(TComponent* Component) : FComponent(Component) {
+      if (FComponent) ++FComponent->FBusy;
+    }
+    ~TBusyScope();
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+   private:
+    TComponent* FComponent;
+  };
 
   TComponent* Owner() const { return FOwner; }
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
@@ -86,6 +245,9 @@ class TComponent : public TPersistent {
   void RemoveFreeNotification(TComponent* AComponent);
   // Frees every owned component, the last first.
   void DestroyComponents();
+  // Calls Fn for each owned component (first to last), skipping those freed or removed meanwhile
+  // and stopping when Fn frees this component; false then (the caller must leave it alone).
+  bool ForEachComponent(const std::function<void(TComponent*)>& Fn);
   // Marks this component and its owned components as being destroyed.
   void Destroying();
 
@@ -113,17 +275,70 @@ class TComponent : public TPersistent {
   }
 
  private:
+  friend class TWeakLink;
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
+  // Clears every weak reference to this component.
+  void ClearWeakLinks() noexcept;
+  // Runs BeforeDestruction once, catching what it throws.
+  void StartDestruction() noexcept;
 
+  int FBusy = 0;
+  bool FDestructionStarted = false;
+  bool FDeletePending = false;
+  bool FDestructorRunning = false;
+  TWeakLink* FWeakLinks = nullptr;
   TComponent* FOwner = nullptr;
   WideString FName;
   intptr_t FTag = 0;
   TComponentState FComponentState = 0;
-  std::vector<TComponent*> FComponents;
+  TLiveList<TComponent> FComponents;
   std::vector<TComponent*> FFreeNotifies;
 };
 
 // True when Name is a valid component name: a letter or underscore, then letters, digits or
 // underscores (ASCII), or empty.
 bool IsValidIdent(const WideString& Name);
+
+// A reference to a component that becomes nullptr as soon as the component starts being freed.
+// For fields that point at components the holder does not own (the control under the mouse, the
+// hint's control, an action's clients' controls) where a free notification would be a detour.
+class TWeakLink {
+ public:
+  TWeakLink() = default;
+  explicit TWeakLink(TComponent* Target) { Set(Target); }
+  TWeakLink(const TWeakLink& Other) { Set(Other.FTarget); }
+  TWeakLink& operator=(const TWeakLink& Other) {
+    Set(Other.FTarget);
+    return *this;
+  }
+  ~TWeakLink() { Set(nullptr); }
+
+  TComponent* Get() const { return FTarget; }
+  void Set(TComponent* Target);
+
+ private:
+  friend class TComponent;
+  TComponent* FTarget = nullptr;
+  TWeakLink* FPrev = nullptr;
+  TWeakLink* FNext = nullptr;
+};
+
+// The typed form of TWeakLink: reads as a T*.
+template <class T>
+class TWeakRef {
+ public:
+  TWeakRef() = default;
+  TWeakRef(T* Target) : FLink(Target) {}  // NOLINT: reads like the pointer it replaces
+  TWeakRef& operator=(T* Target) {
+    FLink.Set(Target);
+    return *this;
+  }
+  T* Get() const { return static_cast<T*>(FLink.Get()); }
+  operator T*() const { return Get(); }  // NOLINT
+  T* operator->() const { return Get(); }
+
+ private:
+  TWeakLink FLink;
+};
+

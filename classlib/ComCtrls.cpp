@@ -441,16 +441,16 @@ void TToolButton::Dispatch(TMessage& Message) {
 }
 
 bool TToolButtonActionLink::IsCheckedLinked() {
-  auto* b = dynamic_cast<TToolButton*>(FClient);
+  auto* b = dynamic_cast<TToolButton*>(FClient.Get());
   return TActionLink::IsCheckedLinked() && b && CustomAction() && b->Down() == CustomAction()->Checked();
 }
 
 void TToolButtonActionLink::SetChecked(bool Value) {
-  if (IsCheckedLinked()) static_cast<TToolButton*>(FClient)->SetDown(Value);
+  if (IsCheckedLinked()) static_cast<TToolButton*>(FClient.Get())->SetDown(Value);
 }
 
 void TToolButtonActionLink::SetImageIndex(int Value) {
-  auto* b = dynamic_cast<TToolButton*>(FClient);
+  auto* b = dynamic_cast<TToolButton*>(FClient.Get());
   if (b && CustomAction() && b->ImageIndex() == CustomAction()->ImageIndex()) b->SetImageIndex(Value);
 }
 

@@ -7,6 +7,13 @@
 // unless something has been hooked in; WndProc hands it to Dispatch, which calls the handler of the
 // message number or DefaultHandler. A windowed control's DefaultHandler passes what nobody handled
 // to its default procedure (DefWndProc, replaceable), the platform class procedure.
+//
+// Freeing a control (see TComponent): its window goes in BeforeDestruction, while the most derived
+// class is whole, so overrides of DestroyWnd and DestroyWindowHandle run and the messages of the
+// window's end reach a complete control; a control freed by a handler while its own window
+// procedure or Perform runs is deleted when that returns. Its children go with it, whoever owns
+// them. Lists of children are walked live: a handler that frees a child is never followed by a
+// call on the freed child.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +23,7 @@
 #include <vector>
 
 #include "classlib/Classes.h"
+#include "classlib/ControlsAlign.h"
 #include "classlib/Graphics.h"
 #include "classlib/Messages.h"
 #include "classlib/TypInfo.h"
@@ -46,13 +54,6 @@ struct TMethod<R(A...)> {
   bool operator==(const TMethod& o) const { return Fn == o.Fn && Data == o.Data; }
 };
 using TWndMethod = TMethod<void(TMessage&)>;
-
-enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
-VGT_ENUM(TAlign, L"alNone", L"alTop", L"alBottom", L"alLeft", L"alRight", L"alClient", L"alCustom");
-
-enum class TAnchorKind { akLeft, akTop, akRight, akBottom };
-VGT_ENUM(TAnchorKind, L"akLeft", L"akTop", L"akRight", L"akBottom");
-using TAnchors = TSet<TAnchorKind>;
 
 enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 VGT_ENUM(TBiDiMode, L"bdLeftToRight", L"bdRightToLeft", L"bdRightToLeftNoAlign", L"bdRightToLeftReadingOnly");
@@ -169,7 +170,7 @@ class TFreeWatch {
   TFreeWatch(const TFreeWatch&) = delete;
   TFreeWatch& operator=(const TFreeWatch&) = delete;
   bool Freed() const { return FFreed; }
-  // Marks every watch of the control; its destructor calls this.
+  // Marks every watch of the control; its BeforeDestruction (and its destructor) call this.
   static void ControlFreed(const TControl* Control) noexcept;
 
  private:
@@ -183,6 +184,8 @@ class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
   ~TControl() override;
+  // Watches of the control report it freed; then the component's step.
+  void BeforeDestruction() override;
 
   // ---- Messages ----
   // The window method every message of the control goes through.
@@ -384,6 +387,8 @@ class TWinControl : public TControl {
  public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
+  // Destroys the window (and the children's) while the control is whole.
+  void BeforeDestruction() override;
 
   // ---- The window ----
   // The window, created on first use (with the parent's window first).
@@ -478,6 +483,8 @@ class TWinControl : public TControl {
   virtual void DestroyWindowHandle();
   virtual void CreateHandle();
   void DestroyHandle();
+  // DestroyHandle for paths that must not throw: a failure is reported and the window cut loose.
+  void DestroyHandleQuietly() noexcept;
 
   virtual void AlignControls(TControl* AControl, RECT& Rect);
   virtual void PaintWindow(HDC DC);
@@ -541,7 +548,7 @@ class TWinControl : public TControl {
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
   HWND FParentWindow = nullptr;
-  std::vector<TControl*> FControls;      // children in z-order, bottom first
+  TLiveList<TControl> FControls;         // children in z-order, bottom first
   std::vector<TWinControl*> FTabList;    // windowed children in tab order
   int FAlignLevel = 0;
   bool FTabStop = false;
@@ -559,6 +566,7 @@ class TWinControl : public TControl {
   bool FCtl3D = true;
   bool FParentCtl3D = true;
   void ApplyPendingTabOrders();
+  void DetachWindow() noexcept;
   void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);
 };

@@ -42,6 +42,8 @@ void TTimer::WndProc(TMessage& Message) {
     Message.Result = DefWindowProcA(FWindow, Message.Msg, Message.WParam, Message.LParam);
     return;
   }
+  // A timer freed by its own handler is deleted once the handler is done.
+  TBusyScope busy(this);
   try {
     Timer();
   } catch (...) {

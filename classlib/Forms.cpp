@@ -6,15 +6,7 @@
 
 #include "classlib/Filer.h"
 
-TApplication* Application = new TApplication(nullptr);
-TScreen* Screen = new TScreen(nullptr);
-
 namespace {
-
-constexpr UINT_PTR kHintShowTimer = 1;
-constexpr UINT_PTR kHintHideTimer = 2;
-
-HINSTANCE ModuleOfLibrary() { return LibraryInstance(); }
 
 // Layered windows exist from Windows 2000 on: bound at run time.
 BOOL SetLayeredAttributes(HWND Wnd, COLORREF Key, BYTE Alpha, DWORD Flags) {
@@ -24,47 +16,26 @@ BOOL SetLayeredAttributes(HWND Wnd, COLORREF Key, BYTE Alpha, DWORD Flags) {
   return fn ? fn(Wnd, Key, Alpha, Flags) : FALSE;
 }
 
-// The system's metrics record; older systems know only the shorter form of it.
-bool GetNonClientMetrics(NONCLIENTMETRICSA& m) {
-  m = NONCLIENTMETRICSA{};
-  m.cbSize = sizeof m;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0)) return true;
-  m.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
-  return SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
-}
-
-void HandleExceptionThroughApplication(TObject* Sender) { Application->HandleException(Sender); }
-
-bool ApplicationExecutesAction(TBasicAction* Action) {
-  bool handled = false;
-  if (Application->OnActionExecute) Application->OnActionExecute(Action, handled);
-  return handled;
-}
-
-bool ApplicationUpdatesAction(TBasicAction* Action) {
-  bool handled = false;
-  if (Application->OnActionUpdate) Application->OnActionUpdate(Action, handled);
-  return handled;
-}
-
-LRESULT SendToApplicationWindow(UINT Msg, WPARAM WParam, LPARAM LParam) {
-  if (!Application->HandleAllocated()) return 0;
-  return SendMessageA(Application->Handle(), Msg, WParam, LParam);
-}
-
 // The windows a modal form disables, and gives back afterwards.
 struct TaskWindows {
   HWND Except;
   std::vector<HWND> Disabled;
+  std::exception_ptr Failure;  // what stopped the enumeration, raised once it is over
 };
 
+// Exceptions stop here: they cannot cross the platform's enumeration.
 BOOL CALLBACK DisableTaskWindow(HWND Wnd, LPARAM Data) {
   auto* t = reinterpret_cast<TaskWindows*>(Data);
-  if (Wnd != t->Except && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
-    t->Disabled.push_back(Wnd);
-    EnableWindow(Wnd, FALSE);
+  try {
+    if (Wnd != t->Except && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
+      t->Disabled.push_back(Wnd);
+      EnableWindow(Wnd, FALSE);
+    }
+    return TRUE;
+  } catch (...) {
+    t->Failure = std::current_exception();
+    return FALSE;
   }
-  return TRUE;
 }
 
 }  // namespace
@@ -150,8 +121,11 @@ void TScrollingWinControl::ScrollTo(int X, int Y) {
   if (!dx && !dy) return;
   FScrollPos = POINT{X, Y};
   DisableAlign();
-  for (TControl* c : FControls)
-    if (c->Align() == TAlign::alNone) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+  // Moving a child runs its handlers, which may free children: the walk skips what went.
+  if (!FControls.ForEach([&](TControl* c) {
+        if (c->Align() == TAlign::alNone) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+      }))
+    return;
   FControlState &= ~csAlignmentNeeded;
   --FAlignLevel;
   if (FHandle) {
@@ -239,15 +213,22 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
   FLeft = 200;
   FTop = 100;
   FControlStyle |= csSetCaption;
-  Screen->AddForm(this);
+  if (Screen) Screen->AddForm(this);
+}
+
+void TCustomForm::BeforeDestruction() {
+  DoDestroy();
+  if (Screen) Screen->RemoveForm(this);
+  if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
+  TScrollingWinControl::BeforeDestruction();
 }
 
 TCustomForm::~TCustomForm() {
   Destroying();
-  Screen->RemoveForm(this);
-  if (Application->MainForm() == this) Application->SetMainForm(nullptr);
+  if (Screen) Screen->RemoveForm(this);
+  if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
   // Children and the window go first, while this is still a form.
-  DestroyHandle();
+  DestroyHandleQuietly();
   while (!FControls.empty()) {
     TControl* c = FControls.back();
     RemoveControl(c);
@@ -295,21 +276,18 @@ void TCustomForm::DoCreate() {
   try {
     if (OnCreate) OnCreate(this);
   } catch (...) {
-    Application->HandleException(this);
+    HandleCurrentException(this);
   }
 }
 
 void TCustomForm::DoDestroy() {
+  if (FDestroyed) return;
+  FDestroyed = true;
   try {
     if (OnDestroy) OnDestroy(this);
   } catch (...) {
-    Application->HandleException(this);
+    HandleCurrentException(this);
   }
-}
-
-void TCustomForm::Free() {
-  DoDestroy();
-  delete this;
 }
 
 void TCustomForm::Release() {
@@ -318,11 +296,11 @@ void TCustomForm::Release() {
 }
 
 void TCustomForm::DoShow() {
-  if (OnShow) OnShow(this);
+  if (OnShow && !FDestroyed) OnShow(this);
 }
 
 void TCustomForm::DoHide() {
-  if (OnHide) OnHide(this);
+  if (OnHide && !FDestroyed) OnHide(this);
 }
 
 void TCustomForm::DoClose(TCloseAction& Action) {
@@ -373,7 +351,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   if (FFormStyle == TFormStyle::fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
   if (FAlphaBlend || FTransparentColor) Params.ExStyle |= WS_EX_LAYERED;
   // The owner window: the given parent window, else the application window.
-  if (!FParentWindow && Application->HandleAllocated()) Params.WndParent = Application->Handle();
+  if (!FParentWindow && Application && Application->HandleAllocated()) Params.WndParent = Application->Handle();
   if (FPosition == TPosition::poDefault || FPosition == TPosition::poDefaultPosOnly) {
     Params.X = static_cast<int>(CW_USEDEFAULT);
     Params.Y = static_cast<int>(CW_USEDEFAULT);
@@ -495,7 +473,7 @@ TModalResult TCustomForm::ShowModal() {
   FFormState |= fsModal;
   HWND activeWindow = GetActiveWindow();
   HandleNeeded();
-  TaskWindows tasks{FHandle, {}};
+  TaskWindows tasks{FHandle, {}, nullptr};
   EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&tasks));
   auto enableOthers = [&] {
     for (HWND w : tasks.Disabled)
@@ -506,6 +484,10 @@ TModalResult TCustomForm::ShowModal() {
     enableOthers();
     FFormState &= ~fsModal;
   };
+  if (tasks.Failure) {
+    restore();
+    std::rethrow_exception(tasks.Failure);
+  }
   // A handler may free the form while it is shown modally: the loop then ends without touching it.
   TFreeWatch watch(this);
   try {
@@ -583,16 +565,20 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 void TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Control == this) return;
-  TWinControl* old = FActiveControl;
+  TWeakRef<TWinControl> old = FActiveControl.Get();
+  TWeakRef<TWinControl> entered = Control;
+  // OnExit and OnEnter may free either control (or the form: it is busy meanwhile).
+  TBusyScope busy(this);
   if (old != Control) {
     FActiveControl = Control;
     if (Control) Control->FreeNotification(this);
     if (old) old->Perform(CM_EXIT, 0, 0);
-    if (Control) Control->Perform(CM_ENTER, 0, 0);
+    if (entered) entered->Perform(CM_ENTER, 0, 0);
+    if (HasState(csDestroying)) return;
   }
   // Told also when the control was made the active one before it had the focus (the form's first
   // control): a button learns only here that Enter is now its key.
-  TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control), 0};
+  TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(entered.Get()), 0};
   Broadcast(m);
 }
 
@@ -640,22 +626,27 @@ void TCustomForm::WMActivate(TMessage& Message) {
   DefaultHandler(Message);
   const bool active = LOWORD(Message.WParam) != WA_INACTIVE;
   FActive = active;
+  if (FDestroyed) return;
   if (active) {
     Screen->SetActiveForm(this);
     if (FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
     else if (!FActiveControl) SelectFirst();
-    if (OnActivate) OnActivate(this);
+    if (OnActivate && !FDestroyed) OnActivate(this);
   } else {
-    if (OnDeactivate) OnDeactivate(this);
+    if (OnDeactivate && !FDestroyed) OnDeactivate(this);
   }
 }
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
+// Update handlers may free controls, actions or the form itself: the walk skips what went.
 void TCustomForm::UpdateActions() {
+  TBusyScope busy(this);
   InitiateAction();
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (auto* c = dynamic_cast<TControl*>(Components(i)); c && c->Visible()) c->InitiateAction();
+  if (HasState(csDestroying)) return;
+  ForEachComponent([](TComponent* Component) {
+    if (auto* c = dynamic_cast<TControl*>(Component); c && c->Visible()) c->InitiateAction();
+  });
 }
 
 bool TCustomForm::DispatchAction(UINT Msg, TBasicAction* Action) {
@@ -665,10 +656,16 @@ bool TCustomForm::DispatchAction(UINT Msg, TBasicAction* Action) {
     else Action->UpdateTarget(c);
     return true;
   };
-  if (tryControl(FActiveControl) || tryControl(this)) return true;
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (auto* c = dynamic_cast<TControl*>(Components(i)); c && c->Visible() && tryControl(c)) return true;
-  return false;
+  TBusyScope busy(this);
+  if (tryControl(FActiveControl)) return true;
+  if (HasState(csDestroying)) return false;
+  if (tryControl(this)) return true;
+  bool handled = false;
+  ForEachComponent([&](TComponent* Component) {
+    if (handled || HasState(csDestroying)) return;
+    if (auto* c = dynamic_cast<TControl*>(Component); c && c->Visible()) handled = tryControl(c);
+  });
+  return handled;
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {
@@ -689,610 +686,6 @@ void TCustomForm::Dispatch(TMessage& Message) {
     default: TScrollingWinControl::Dispatch(Message); break;
   }
 }
-
-// ======================= Screen =======================
-
-RECT TMonitor::BoundsRect() const {
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  GetMonitorInfoA(FHandle, &mi);
-  return mi.rcMonitor;
-}
-
-RECT TMonitor::WorkareaRect() const {
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  GetMonitorInfoA(FHandle, &mi);
-  return mi.rcWork;
-}
-
-bool TMonitor::Primary() const {
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  GetMonitorInfoA(FHandle, &mi);
-  return (mi.dwFlags & MONITORINFOF_PRIMARY) != 0;
-}
-
-TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
-TScreen::~TScreen() = default;
-
-void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
-
-void TScreen::RemoveForm(TCustomForm* Form) {
-  FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
-  if (FActiveForm == Form) FActiveForm = nullptr;
-}
-
-void TScreen::SetActiveForm(TCustomForm* Form) { FActiveForm = Form; }
-
-void TScreen::SetCursor(TCursor Value) {
-  ScreenCursor = Value;
-  if (Value == crDefault) {
-    // The window under the mouse, if it is ours, chooses its own cursor again.
-    POINT p;
-    GetCursorPos(&p);
-    HWND wnd = WindowFromPoint(p);
-    if (wnd && GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
-      LRESULT hit = SendMessageA(wnd, WM_NCHITTEST, 0, PointToLParam(p));
-      SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(hit, WM_MOUSEMOVE));
-      return;
-    }
-  }
-  ::SetCursor(CursorHandle(Value));
-}
-
-int TScreen::PixelsPerInch() const {
-  HDC dc = GetDC(nullptr);
-  int v = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return v;
-}
-
-RECT TScreen::WorkAreaRect() const {
-  RECT r{0, 0, Width(), Height()};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-  return r;
-}
-
-static BOOL CALLBACK CollectMonitor(HMONITOR m, HDC, LPRECT, LPARAM d) {
-  reinterpret_cast<std::vector<HMONITOR>*>(d)->push_back(m);
-  return TRUE;
-}
-
-void TScreen::RefreshMonitors() {
-  std::vector<HMONITOR> handles;
-  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles));
-  FMonitors.clear();
-  for (size_t i = 0; i < handles.size(); ++i) FMonitors.emplace_back(new TMonitor(handles[i], static_cast<int>(i)));
-}
-
-int TScreen::MonitorCount() {
-  RefreshMonitors();
-  return static_cast<int>(FMonitors.size());
-}
-
-TMonitor* TScreen::Monitors(int Index) {
-  if (FMonitors.empty()) RefreshMonitors();
-  return FMonitors.at(static_cast<size_t>(Index)).get();
-}
-
-TMonitor* TScreen::MonitorOf(HMONITOR H) {
-  if (!H) return nullptr;
-  for (auto& m : FMonitors)
-    if (m->Handle() == H) return m.get();
-  RefreshMonitors();
-  for (auto& m : FMonitors)
-    if (m->Handle() == H) return m.get();
-  return nullptr;
-}
-
-static DWORD MonitorFlag(TMonitorDefaultTo d) {
-  return d == TMonitorDefaultTo::mdNearest ? MONITOR_DEFAULTTONEAREST
-         : d == TMonitorDefaultTo::mdNull  ? MONITOR_DEFAULTTONULL
-                                           : MONITOR_DEFAULTTOPRIMARY;
-}
-
-TMonitor* TScreen::MonitorFromRect(const RECT& Rect, TMonitorDefaultTo Default) {
-  return MonitorOf(::MonitorFromRect(&Rect, MonitorFlag(Default)));
-}
-
-TMonitor* TScreen::MonitorFromPoint(POINT P, TMonitorDefaultTo Default) {
-  return MonitorOf(::MonitorFromPoint(P, MonitorFlag(Default)));
-}
-
-TMonitor* TScreen::MonitorFromWindow(HWND Wnd, TMonitorDefaultTo Default) {
-  return MonitorOf(::MonitorFromWindow(Wnd, MonitorFlag(Default)));
-}
-
-// ======================= THintWindow =======================
-
-THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
-  FVisible = false;
-  FParentFont = false;
-  FParentColor = false;
-  FColor = clInfoBk;
-  FBrush->SetColor(FColor);
-  if (Screen->HintFont()) Font()->Assign(Screen->HintFont());
-}
-
-void THintWindow::CreateParams(TCreateParams& Params) {
-  TCustomControl::CreateParams(Params);
-  Params.Style = WS_POPUP | WS_BORDER;
-  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-  Params.WndParent = nullptr;
-  Params.WindowClass.style |= CS_SAVEBITS;
-}
-
-void THintWindow::Paint() {
-  RECT r = ClientRect();
-  InflateRect(&r, -2, -2);
-  TCanvas* c = Canvas();
-  c->Font()->SetColor(Screen->HintFont()->Color());
-  c->Brush()->SetStyle(TBrushStyle::bsClear);
-  AnsiString text = Caption();
-  c->RequiredState(csHandleValid | csFontValid | csBrushValid);
-  DrawTextA(c->Handle(), text.c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK | DrawTextBiDiModeFlagsReadingOnly());
-}
-
-void THintWindow::ActivateHint(RECT Rect, const AnsiString& AHint) {
-  SetCaption(AHint);
-  // Keep the window on the monitor of its position.
-  if (TMonitor* m = Screen->MonitorFromRect(Rect)) {
-    RECT w = m->BoundsRect();
-    int width = Rect.right - Rect.left, height = Rect.bottom - Rect.top;
-    if (Rect.right > w.right) OffsetRect(&Rect, w.right - Rect.right, 0);
-    if (Rect.left < w.left) OffsetRect(&Rect, w.left - Rect.left, 0);
-    if (Rect.bottom > w.bottom) OffsetRect(&Rect, 0, w.bottom - Rect.bottom);
-    if (Rect.top < w.top) OffsetRect(&Rect, 0, w.top - Rect.top);
-    Rect.right = Rect.left + width;
-    Rect.bottom = Rect.top + height;
-  }
-  SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
-  SetWindowPos(Handle(), HWND_TOPMOST, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top,
-               SWP_SHOWWINDOW | SWP_NOACTIVATE);
-  FVisible = true;
-  Invalidate();
-}
-
-void THintWindow::ActivateHintData(RECT Rect, const AnsiString& AHint, void*) { ActivateHint(Rect, AHint); }
-
-RECT THintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void*) {
-  RECT r{0, 0, MaxWidth, 0};
-  TCanvas* c = Canvas();
-  c->Font()->Assign(Font());
-  c->RequiredState(csHandleValid | csFontValid);
-  DrawTextA(c->Handle(), AHint.c_str(), -1, &r,
-            DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
-  static_cast<TControlCanvas*>(c)->FreeHandle();
-  r.right += 6;
-  r.bottom += 2;
-  return r;
-}
-
-void THintWindow::ReleaseHandle() {
-  FVisible = false;
-  DestroyHandle();
-}
-
-void THintWindow::CMTextChanged(TMessage&) {
-  AnsiString text = Caption();
-  SIZE s{0, 0};
-  TCanvas* c = Canvas();
-  c->Font()->Assign(Font());
-  s = c->TextExtent(text);
-  static_cast<TControlCanvas*>(c)->FreeHandle();
-  FWidth = s.cx + 6;
-  FHeight = s.cy + 6;
-}
-
-void THintWindow::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case CM_TEXTCHANGED: CMTextChanged(Message); break;
-    case WM_NCHITTEST: Message.Result = HTTRANSPARENT; break;
-    default: TCustomControl::Dispatch(Message); break;
-  }
-}
-
-// ======================= TApplication =======================
-
-LRESULT CALLBACK ApplicationWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  TMessage m{Msg, WParam, LParam, 0};
-  if (!Application || Application->FHandle != Wnd) {
-    if (Msg == WM_NCCREATE && Application && !Application->FHandle) Application->FHandle = Wnd;
-    else return DefWindowProcA(Wnd, Msg, WParam, LParam);
-  }
-  try {
-    Application->WndProc(m);
-  } catch (...) {
-    HandleCurrentException(Application);
-  }
-  return m.Result;
-}
-
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
-  FHintWindowClass = THintWindow::StaticClass();
-}
-
-TApplication::~TApplication() {
-  Destroying();
-  delete FHintWindow;
-  FHintWindow = nullptr;
-  if (FHandle) DestroyWindow(FHandle);
-  FHandle = nullptr;
-}
-
-void TApplication::Initialize() {
-  if (FInitialized) return;
-  FInitialized = true;
-  // Every unit of the library whose classes form descriptions may name.
-  VGT_USE_UNIT(Controls);
-  VGT_USE_UNIT(Graphics);
-  VGT_USE_UNIT(ActnList);
-  VGT_USE_UNIT(StdCtrls);
-  VGT_USE_UNIT(ExtCtrls);
-  VGT_USE_UNIT(ComCtrls);
-  VGT_USE_UNIT(ImgList);
-  VGT_USE_UNIT(Frames);
-  VGT_USE_UNIT(ToolWin);
-  VGT_USE_UNIT(Themes);
-  InitControls();
-  ApplicationHandleException = HandleExceptionThroughApplication;
-  ActionApplicationHooks.ExecuteAction = ApplicationExecutesAction;
-  ActionApplicationHooks.UpdateAction = ApplicationUpdatesAction;
-  ActionApplicationHooks.SendAppMessage = SendToApplicationWindow;
-  if (FTitle.empty()) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    AnsiString p = path;
-    size_t slash = p.find_last_of("\\/");
-    if (slash != AnsiString::npos) p = p.substr(slash + 1);
-    size_t dot = p.find_last_of('.');
-    if (dot != AnsiString::npos) p = p.substr(0, dot);
-    FTitle = p;
-  }
-  Handle();
-  if (!Screen->HintFont()) {
-    NONCLIENTMETRICSA m{};
-    GetNonClientMetrics(m);
-    Screen->FHintFont.reset(new TFont);
-    Screen->FHintFont->SetHandle(CreateFontIndirectA(&m.lfStatusFont));
-    Screen->FHintFont->SetColor(clInfoText);
-    Screen->FIconFont.reset(new TFont);
-    LOGFONTA icon{};
-    SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof icon, &icon, 0);
-    Screen->FIconFont->SetHandle(CreateFontIndirectA(&icon));
-    Screen->FMenuFont.reset(new TFont);
-    Screen->FMenuFont->SetHandle(CreateFontIndirectA(&m.lfMenuFont));
-  }
-}
-
-HWND TApplication::Handle() {
-  if (!FHandle) {
-    static const bool registered = [] {
-      WNDCLASSA wc{};
-      wc.lpfnWndProc = ApplicationWndProc;
-      wc.hInstance = ModuleOfLibrary();
-      wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-      wc.lpszClassName = "TApplication";
-      return RegisterClassA(&wc) != 0;
-    }();
-    (void)registered;
-    HWND h = CreateWindowExA(0, "TApplication", FTitle.c_str(),
-                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                             nullptr, ModuleOfLibrary(), nullptr);
-    if (!h) throw EOSError("Anwendungsfenster kann nicht erstellt werden", GetLastError());
-    FHandle = h;
-  }
-  return FHandle;
-}
-
-void TApplication::SetTitle(const AnsiString& Value) {
-  FTitle = Value;
-  if (FHandle) SetWindowTextA(FHandle, Value.c_str());
-}
-
-void TApplication::WndProc(TMessage& Message) {
-  for (const TWindowHook& hook : std::vector<TWindowHook>(FWindowHooks))
-    if (hook(Message)) return;
-  switch (Message.Msg) {
-    case WM_CLOSE:
-      if (FMainForm) FMainForm->Close();
-      return;
-    case WM_TIMER:
-      if (Message.WParam == kHintShowTimer) HintTimerExpired();
-      else if (Message.WParam == kHintHideTimer) HideHintTimerExpired();
-      return;
-    case CM_ACTIONEXECUTE:
-    case CM_ACTIONUPDATE: {
-      auto* action = reinterpret_cast<TBasicAction*>(Message.LParam);
-      TCustomForm* form = Screen->ActiveForm();
-      bool done = form && form->DispatchAction(Message.Msg, action);
-      if (!done && FMainForm && FMainForm != form) done = FMainForm->DispatchAction(Message.Msg, action);
-      Message.Result = done ? 1 : 0;
-      return;
-    }
-    case WM_ACTIVATEAPP:
-      if (!Message.WParam) CancelHint();
-      break;
-    default: break;
-  }
-  Message.Result = DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
-}
-
-void TApplication::HookMainWindow(const TWindowHook& Hook) { FWindowHooks.push_back(Hook); }
-
-void TApplication::UnhookMainWindow(const TWindowHook& Hook) {
-  auto it = std::find(FWindowHooks.begin(), FWindowHooks.end(), Hook);
-  if (it != FWindowHooks.end()) FWindowHooks.erase(it);
-}
-
-void TApplication::Run() {
-  Initialize();
-  if (FMainForm && FShowMainForm) FMainForm->Show();
-  while (!FTerminated) HandleMessage();
-}
-
-void TApplication::HandleMessage() {
-  MSG msg;
-  if (!ProcessMessage(msg)) Idle(msg);
-}
-
-void TApplication::ProcessMessages() {
-  MSG msg;
-  while (ProcessMessage(msg)) {
-  }
-}
-
-bool TApplication::ProcessMessage(MSG& Msg) {
-  if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
-  if (Msg.message == WM_QUIT) {
-    FTerminated = true;
-    return true;
-  }
-  bool handled = false;
-  try {
-    if (OnMessage) OnMessage(Msg, handled);
-    if (!handled && !IsHintMsg(Msg) && !IsKeyMsg(Msg) && !IsDlgMsg(Msg)) {
-      TranslateMessage(&Msg);
-      DispatchMessageA(&Msg);
-    }
-  } catch (...) {
-    HandleException(this);
-  }
-  return true;
-}
-
-// Key messages go first to the library control they are for, as CN_ messages; a control that
-// answers non-zero consumed the key (dialog keys, mnemonics).
-bool TApplication::IsKeyMsg(MSG& Msg) {
-  if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
-  HWND wnd = GetCapture();
-  if (!wnd) {
-    wnd = Msg.hwnd;
-    while (wnd && !FindControl(wnd)) wnd = GetParent(wnd);
-    if (!wnd) return false;
-  } else if (!FindControl(wnd)) {
-    return false;
-  }
-  return SendMessageA(wnd, CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
-}
-
-bool TApplication::IsDlgMsg(MSG& Msg) {
-  return FDialogHandle && IsDialogMessageA(FDialogHandle, &Msg);
-}
-
-bool TApplication::IsHintMsg(MSG& Msg) {
-  if (FHintActive) {
-    switch (Msg.message) {
-      case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-      case WM_NCLBUTTONDOWN: case WM_MOUSEWHEEL: case WM_ACTIVATE: case WM_ACTIVATEAPP:
-        CancelHint();
-        break;
-      default: break;
-    }
-  }
-  if (Msg.message == WM_MOUSEMOVE) DoMouseIdle();
-  return false;
-}
-
-void TApplication::Terminate() {
-  FTerminated = true;
-  PostQuitMessage(0);
-}
-
-void TApplication::Idle(const MSG&) {
-  bool done = true;
-  try {
-    DoMouseIdle();
-    if (OnIdle) OnIdle(this, done);
-    if (done) DoActionIdle();
-  } catch (...) {
-    HandleException(this);
-  }
-  if (done && !FTerminated) WaitMessage();
-}
-
-void TApplication::DoActionIdle() {
-  for (int i = 0; i < Screen->FormCount(); ++i) {
-    TCustomForm* f = Screen->Forms(i);
-    if (f->HandleAllocated() && IsWindowVisible(f->WindowHandle()) && IsWindowEnabled(f->WindowHandle()))
-      f->UpdateActions();
-  }
-}
-
-void TApplication::DoMouseIdle() {
-  POINT p;
-  if (!GetCursorPos(&p)) return;
-  TControl* c = FindDragTarget(p, true);
-  if (c == FMouseControl) return;
-  TControl* old = FMouseControl;
-  FMouseControl = c;
-  if (c) c->FreeNotification(this);
-  if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
-  if (c) c->Perform(CM_MOUSEENTER, 0, 0);
-  // The long part of the hint under the mouse becomes the application's hint (status lines).
-  SetHint(GetLongHint(GetHint(c)));
-  // The hint window follows the control under the mouse.
-  if (c != FHintControl) {
-    bool wasActive = FHintActive;
-    CancelHint();
-    FHintControl = c;
-    if (c && FShowHint) StartHintTimer(wasActive ? FHintShortPause : FHintPause, 1);
-  }
-}
-
-void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
-  TComponent::Notification(AComponent, Operation);
-  if (Operation != TOperation::opRemove) return;
-  if (AComponent == FMouseControl) FMouseControl = nullptr;
-  if (AComponent == FHintControl) {
-    FHintControl = nullptr;
-    CancelHint();
-  }
-  if (AComponent == FMainForm) FMainForm = nullptr;
-  if (AComponent == FHintWindow) FHintWindow = nullptr;
-}
-
-void TApplication::SetHint(const AnsiString& Value) {
-  if (FHint == Value) return;
-  FHint = Value;
-  if (OnHint) {
-    OnHint(this);
-    return;
-  }
-  // Without OnHint the hint goes to whoever shows it (a status line) as a hint action.
-  std::unique_ptr<THintAction> action(new THintAction(this));
-  action->SetHint(Value);
-  action->Execute();
-}
-
-void TApplication::SetShowHint(bool Value) {
-  FShowHint = Value;
-  if (!Value) CancelHint();
-}
-
-void TApplication::StartHintTimer(int Delay, int Kind) {
-  StopHintTimer();
-  if (!FHandle) return;
-  SetTimer(FHandle, Kind == 1 ? kHintShowTimer : kHintHideTimer, static_cast<UINT>(std::max(Delay, 1)), nullptr);
-  FHintTimerKind = Kind;
-}
-
-void TApplication::StopHintTimer() {
-  if (FHandle && FHintTimerKind) {
-    KillTimer(FHandle, kHintShowTimer);
-    KillTimer(FHandle, kHintHideTimer);
-  }
-  FHintTimerKind = 0;
-}
-
-void TApplication::HintTimerExpired() {
-  StopHintTimer();
-  POINT p;
-  GetCursorPos(&p);
-  ActivateHint(p);
-}
-
-void TApplication::HideHintTimerExpired() { CancelHint(); }
-
-void TApplication::CancelHint() {
-  StopHintTimer();
-  if (FHintWindow && FHintWindow->HandleAllocated()) FHintWindow->ReleaseHandle();
-  FHintActive = false;
-}
-
-void TApplication::ActivateHint(POINT CursorPos) {
-  if (!FHintControl) FHintControl = FindDragTarget(CursorPos, true);
-  DoHintShow(CursorPos);
-}
-
-void TApplication::DoHintShow(POINT CursorPos) {
-  TControl* control = FHintControl;
-  if (!control || !FShowHint || !control->ShowHint()) {
-    CancelHint();
-    return;
-  }
-  THintInfo info;
-  info.HintControl = control;
-  info.HintWindowClass = FHintWindowClass;
-  info.HintPos = POINT{CursorPos.x, CursorPos.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
-  info.HintMaxWidth = Screen->Width();
-  info.HintColor = FHintColor;
-  RECT bounds{0, 0, control->Width(), control->Height()};
-  POINT origin = control->ClientOrigin();
-  OffsetRect(&bounds, origin.x, origin.y);
-  info.CursorRect = bounds;
-  info.CursorPos = control->ScreenToClient(CursorPos);
-  info.HideTimeout = FHintHidePause;
-  info.HintStr = GetShortHint(GetHint(control));
-  info.HintData = nullptr;
-  bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
-  if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
-  if (!canShow || info.HintStr.empty()) {
-    CancelHint();
-    return;
-  }
-  // The window of the asked class; a different class replaces the window.
-  TClass cls = info.HintWindowClass ? info.HintWindowClass : THintWindow::StaticClass();
-  if (FHintWindow && FHintWindow->ClassType() != cls) {
-    delete FHintWindow;
-    FHintWindow = nullptr;
-  }
-  if (!FHintWindow) {
-    TComponentFactory factory = TypeDataOf(cls).Factory;
-    TComponent* made = factory ? factory(this) : new THintWindow(this);
-    FHintWindow = dynamic_cast<THintWindow*>(made);
-    if (!FHintWindow) {
-      delete made;
-      FHintWindow = new THintWindow(this);
-    }
-    FHintWindow->FreeNotification(this);
-  }
-  FHintWindow->SetColor(info.HintColor);
-  RECT r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
-  OffsetRect(&r, info.HintPos.x, info.HintPos.y);
-  FHintWindow->ActivateHintData(r, info.HintStr, info.HintData);
-  FHintActive = true;
-  FHintCursorRect = info.CursorRect;
-  if (info.HideTimeout > 0) StartHintTimer(info.HideTimeout, 2);
-}
-
-void TApplication::ShowException(const AnsiString& Message) {
-  AnsiString text = Message;
-  if (!text.empty() && text.back() > '.') text += '.';
-  MessageBoxA(GetActiveWindow(), text.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
-}
-
-void TApplication::HandleException(TObject* Sender) {
-  AnsiString message;
-  const std::exception* e = nullptr;
-  if (!std::current_exception()) return;  // called outside a handler: nothing to show
-  try {
-    throw;
-  } catch (const EAbort&) {
-    return;
-  } catch (const std::exception& ex) {
-    message = ex.what();
-    e = &ex;
-    try {
-      if (OnException) OnException(Sender, e, message);
-      else ShowException(message);
-    } catch (...) {
-      // A failing exception handler ends the handling here.
-    }
-    return;
-  } catch (...) {
-    message = "Unbekannte Ausnahme";
-  }
-  try {
-    if (OnException) OnException(Sender, e, message);
-    else ShowException(message);
-  } catch (...) {
-  }
-}
-
-VGT_PUBLISH(THintWindow) {}
 
 VGT_PUBLISH(TScrollingWinControl) {
   P.Prop(L"AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll);

@@ -124,8 +124,10 @@ class TCustomForm : public TScrollingWinControl {
     }
     return f;
   }
-  // Runs OnDestroy, then frees the form.
-  void Free();
+  // Freeing a form (Free, its owner, delete) runs OnDestroy with the window still there, then
+  // destroys the window, both before any destructor; the form's window events (activation,
+  // showing, focus) reach no handler after OnDestroy.
+  void BeforeDestruction() override;
   // Frees the form once the messages now queued are processed.
   void Release();
 
@@ -228,11 +230,13 @@ class TCustomForm : public TScrollingWinControl {
 
   uint32_t FFormState = 0;
   TModalResult FModalResult = mrNone;
-  TWinControl* FActiveControl = nullptr;
+  // Weak: a control that starts being freed is no longer the active one.
+  TWeakRef<TWinControl> FActiveControl;
   bool FActive = false;
   bool FKeyPreview = false;
   bool FOldCreateOrder = false;
   bool FCreated = false;
+  bool FDestroyed = false;  // OnDestroy has run
   TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSizeable;
   TBorderIcons FBorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize};
   TPosition FPosition = TPosition::poDesigned;
@@ -257,229 +261,7 @@ class TForm : public TCustomForm {
 // The form of Control (the top-level form it sits on), or nullptr.
 TCustomForm* GetParentForm(TControl* Control);
 
-// ---- Screen ----
-
-class TMonitor : public TObject {
-  VGT_CLASS(TMonitor, TObject)
- public:
-  explicit TMonitor(HMONITOR H, int Num) : FHandle(H), FNum(Num) {}
-  HMONITOR Handle() const { return FHandle; }
-  int MonitorNum() const { return FNum; }
-  RECT BoundsRect() const;
-  RECT WorkareaRect() const;
-  bool Primary() const;
-
- private:
-  HMONITOR FHandle;
-  int FNum;
-};
-
-enum class TMonitorDefaultTo { mdNearest, mdNull, mdPrimary };
-
-class TScreen : public TComponent {
-  VGT_CLASS(TScreen, TComponent)
- public:
-  explicit TScreen(TComponent* AOwner);
-  ~TScreen() override;
-
-  int FormCount() const { return static_cast<int>(FForms.size()); }
-  TCustomForm* Forms(int Index) const { return FForms.at(static_cast<size_t>(Index)); }
-  TCustomForm* ActiveForm() const { return FActiveForm; }
-  TWinControl* ActiveControl() const { return FActiveForm ? FActiveForm->ActiveControl() : nullptr; }
-
-  // The cursor shown over every window of the program (crDefault: the controls' own).
-  TCursor Cursor() const { return ScreenCursor; }
-  void SetCursor(TCursor Value);
-  HCURSOR Cursors(TCursor Index) const { return CursorHandle(Index); }
-
-  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-  int PixelsPerInch() const;
-  RECT WorkAreaRect() const;
-  int MonitorCount();
-  TMonitor* Monitors(int Index);
-  TMonitor* MonitorFromRect(const RECT& Rect, TMonitorDefaultTo Default = TMonitorDefaultTo::mdNearest);
-  TMonitor* MonitorFromPoint(POINT P, TMonitorDefaultTo Default = TMonitorDefaultTo::mdNearest);
-  TMonitor* MonitorFromWindow(HWND Wnd, TMonitorDefaultTo Default = TMonitorDefaultTo::mdNearest);
-
-  TFont* HintFont() const { return FHintFont.get(); }
-  TFont* IconFont() const { return FIconFont.get(); }
-  TFont* MenuFont() const { return FMenuFont.get(); }
-
- private:
-  friend class TCustomForm;
-  friend class TApplication;
-  void AddForm(TCustomForm* Form);
-  void RemoveForm(TCustomForm* Form);
-  void SetActiveForm(TCustomForm* Form);
-  TMonitor* MonitorOf(HMONITOR H);
-  void RefreshMonitors();
-
-  std::vector<TCustomForm*> FForms;
-  TCustomForm* FActiveForm = nullptr;
-  std::vector<std::unique_ptr<TMonitor>> FMonitors;
-  std::unique_ptr<TFont> FHintFont, FIconFont, FMenuFont;
-};
-
-// ---- Hint window ----
-
-// The small window that shows a control's hint. Its slots, in order: window creation (the
-// creation parameters), painting, activation, activation with data, rectangle calculation.
-class THintWindow : public TCustomControl {
-  VGT_CLASS(THintWindow, TCustomControl)
- public:
-  explicit THintWindow(TComponent* AOwner);
-  // Shows AHint in Rect (screen co-ordinates).
-  virtual void ActivateHint(RECT Rect, const AnsiString& AHint);
-  virtual void ActivateHintData(RECT Rect, const AnsiString& AHint, void* AData);
-  // The size the hint needs at most MaxWidth wide, at (0, 0).
-  virtual RECT CalcHintRect(int MaxWidth, const AnsiString& AHint, void* AData);
-  // Hides the window (destroys it; the next activation makes a new one).
-  void ReleaseHandle();
-  void Dispatch(TMessage& Message) override;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
-  void Paint() override;
-  void CMTextChanged(TMessage& Message);
-};
-
-// ---- Application ----
-
-using TWindowHook = TMethod<bool(TMessage&)>;
-using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
-using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
-using TExceptionEvent = std::function<void(TObject* Sender, const std::exception* E, const AnsiString& Message)>;
-using TActionEventApp = std::function<void(TBasicAction* Action, bool& Handled)>;
-using TShowHintEvent = std::function<void(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo)>;
-
-class TApplication : public TComponent {
-  VGT_CLASS(TApplication, TComponent)
- public:
-  explicit TApplication(TComponent* AOwner);
-  ~TApplication() override;
-
-  // Starts the library for this program: atoms, the hidden application window, the exception
-  // and action hooks. Nothing of it happens before this call.
-  void Initialize();
-  // The hidden application window (owner of the forms).
-  HWND Handle();
-  bool HandleAllocated() const { return FHandle != nullptr; }
-  const AnsiString& Title() const { return FTitle; }
-  void SetTitle(const AnsiString& Value);
-
-  // Makes a form of class F owned by the application; the first one becomes the main form.
-  template <class F>
-  void CreateForm(F*& Reference) {
-    Reference = TCustomForm::Create<F>(this);
-    if (!FMainForm) FMainForm = Reference;
-  }
-  TCustomForm* MainForm() const { return FMainForm; }
-  void SetMainForm(TCustomForm* Form) { FMainForm = Form; }
-  bool ShowMainForm() const { return FShowMainForm; }
-  void SetShowMainForm(bool Value) { FShowMainForm = Value; }
-
-  // Shows the main form and runs the message loop until Terminate.
-  void Run();
-  // One message, or idle processing and a wait when there is none.
-  void HandleMessage();
-  // Every queued message, without waiting.
-  void ProcessMessages();
-  // One queued message; false when there was none.
-  bool ProcessMessage(MSG& Msg);
-  void Terminate();
-  bool Terminated() const { return FTerminated; }
-
-  // The loop's pre-dispatch steps; each returns true when it consumed the message.
-  virtual bool IsKeyMsg(MSG& Msg);
-  virtual bool IsDlgMsg(MSG& Msg);
-  virtual bool IsHintMsg(MSG& Msg);
-  // A window outside the library that gets dialog-message handling in the loop (0: none).
-  HWND DialogHandle() const { return FDialogHandle; }
-  void SetDialogHandle(HWND Value) { FDialogHandle = Value; }
-
-  // Hooks on the application window's messages; a hook that returns true handles the message.
-  void HookMainWindow(const TWindowHook& Hook);
-  void UnhookMainWindow(const TWindowHook& Hook);
-
-  // Shows the exception being handled (message box titled with Title) and returns; with
-  // OnException set, that handler is called instead. Must be called inside a catch block.
-  void HandleException(TObject* Sender);
-  void ShowException(const AnsiString& Message);
-
-  // ---- Hints ----
-  const AnsiString& Hint() const { return FHint; }
-  // A change runs OnHint, or (without OnHint) executes a THintAction with the new hint.
-  void SetHint(const AnsiString& Value);
-  bool ShowHint() const { return FShowHint; }
-  void SetShowHint(bool Value);
-  TColor HintColor() const { return FHintColor; }
-  void SetHintColor(TColor Value) { FHintColor = Value; }
-  int HintPause() const { return FHintPause; }
-  void SetHintPause(int Value) { FHintPause = Value; }
-  int HintShortPause() const { return FHintShortPause; }
-  void SetHintShortPause(int Value) { FHintShortPause = Value; }
-  int HintHidePause() const { return FHintHidePause; }
-  void SetHintHidePause(int Value) { FHintHidePause = Value; }
-  void CancelHint();
-  // Shows the hint of the control at CursorPos now (what the hint timer does).
-  void ActivateHint(POINT CursorPos);
-  THintWindow* HintWindow() const { return FHintWindow; }
-  // The class of hint window the application makes (THintWindow unless changed).
-  TClass HintWindowClass() const { return FHintWindowClass; }
-  void SetHintWindowClass(TClass Value) { FHintWindowClass = Value; }
-  // The control under the mouse as idle processing tracks it.
-  TControl* MouseControl() const { return FMouseControl; }
-
-  // ---- Idle ----
-  void Idle(const MSG& Msg);
-  void DoMouseIdle();
-  void DoActionIdle();
-
-  TMessageEvent OnMessage;
-  TIdleEvent OnIdle;
-  TExceptionEvent OnException;
-  TActionEventApp OnActionExecute;
-  TActionEventApp OnActionUpdate;
-  TNotifyEvent OnHint;
-  TShowHintEvent OnShowHint;
-
- protected:
-  void WndProc(TMessage& Message);
-  void Notification(TComponent* AComponent, TOperation Operation) override;
-
- private:
-  friend LRESULT CALLBACK ApplicationWndProc(HWND, UINT, WPARAM, LPARAM);
-  void HintTimerExpired();
-  void HideHintTimerExpired();
-  void StartHintTimer(int Delay, int Kind);
-  void StopHintTimer();
-  void DoHintShow(POINT CursorPos);
-
-  HWND FHandle = nullptr;
-  AnsiString FTitle;
-  TCustomForm* FMainForm = nullptr;
-  bool FShowMainForm = true;
-  bool FTerminated = false;
-  bool FInitialized = false;
-  HWND FDialogHandle = nullptr;
-  std::vector<TWindowHook> FWindowHooks;
-  AnsiString FHint;
-  bool FShowHint = true;
-  TColor FHintColor = clInfoBk;
-  int FHintPause = 500;
-  int FHintShortPause = 50;
-  int FHintHidePause = 2500;
-  THintWindow* FHintWindow = nullptr;
-  TClass FHintWindowClass = nullptr;
-  TControl* FHintControl = nullptr;
-  TControl* FMouseControl = nullptr;
-  bool FHintActive = false;
-  int FHintTimerKind = 0;  // 0 none, 1 show, 2 hide
-  RECT FHintCursorRect{0, 0, 0, 0};
-};
-
-// The program's application and screen objects (made at start; no window exists before
-// Application->Initialize()).
-extern TApplication* Application;
-extern TScreen* Screen;
+// The other parts of the unit, each with its own file.
+#include "classlib/FormsApplication.h"
+#include "classlib/FormsHintWindow.h"
+#include "classlib/FormsScreen.h"

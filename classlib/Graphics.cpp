@@ -135,7 +135,11 @@ HFONT TFont::Handle() {
 
 void TFont::SetHandle(HFONT Value) {
   LOGFONTA lf{};
-  if (!Value || !GetObjectA(Value, sizeof lf, &lf)) return;
+  if (!Value || Value == FObject) return;
+  if (!GetObjectA(Value, sizeof lf, &lf)) {
+    DeleteObject(Value);  // ours to delete, though no font
+    return;
+  }
   FName = lf.lfFaceName;
   FHeight = lf.lfHeight;
   FCharset = lf.lfCharSet;
@@ -146,6 +150,9 @@ void TFont::SetHandle(HFONT Value) {
   if (lf.lfStrikeOut) s.Include(TFontStyle::fsStrikeOut);
   FStyle = s;
   Changed();
+  // The handle given is the font's handle from now on, deleted with the font or the next change.
+  FreeObject();
+  FObject = Value;
 }
 
 void TFont::SetName(const AnsiString& Value) {

@@ -75,7 +75,9 @@ class TFont : public TGraphicsObject {
   void Assign(TPersistent* Source) override;
 
   HFONT Handle();
-  // Takes over a font handle (e.g. the system's message font): its attributes become ours.
+  // Takes over a font handle (e.g. the system's message font): its attributes become ours, and
+  // the font owns the handle (it deletes it with itself or on the next change, and deletes the
+  // handle it had).
   void SetHandle(HFONT Value);
 
   const AnsiString& Name() const { return FName; }

@@ -105,7 +105,8 @@ class TMemoryStream : public TCustomMemoryStream {
   std::vector<char> FStorage;
 };
 
-// A resource type: a number (RT_RCDATA and the like, in either character width) or a name.
+// A resource type: a number (RT_RCDATA and the like, in either character width) or a name. (Not
+// TResType: that name is the image list's kind of resource.)
 struct TResourceType {
   TResourceType(LPCWSTR Type);
   TResourceType(LPCSTR Type);

@@ -493,10 +493,6 @@ void TtrvToolButton::SetShowText(bool Value) {
   RefreshButton();
 }
 
-TControlActionLinkClass TtrvToolButton::GetActionLinkClass() {
-  return ActionLinkClassOf<TtrvToolButtonActionLink>();
-}
-
 void TtrvToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   TToolButton::ActionChange(Sender, CheckDefaults);
   auto* action = dynamic_cast<TUtxAction*>(Sender);

@@ -23,8 +23,13 @@ void PrepareComponents(TComponents& c) {
   c.dwExtraInfoLength = 2048;
 }
 
-WideString Part(const wchar_t* Text, DWORD Length) {
-  return Text ? WideString(Text, Length) : WideString();
+// Into the parser's own text, reusing what it holds: a parser that is given one URL after
+// another (the page walk's) then allocates nothing for its parts.
+void TakePart(WideString& Into, const wchar_t* Text, DWORD Length) {
+  if (Text)
+    Into.assign(Text, Length);
+  else
+    Into.clear();
 }
 
 // The 8-bit component is cut by its byte length before widening, so a two-byte character is
@@ -33,14 +38,20 @@ WideString Part(const char* Text, DWORD Length) {
   return Text ? WidenText(AnsiString(Text, Length)) : WideString();
 }
 
+void TakePart(WideString& Into, const char* Text, DWORD Length) { Into = Part(Text, Length); }
+
 }  // namespace
 
 WideString WideCanonicalizeUrl(const WideString& Url, DWORD Flags) {
   if (!UnicodePlatform()) return WidenText(AnsiCanonicalizeUrl(NarrowText(Url), Flags));
-  std::unique_ptr<wchar_t[]> buffer(new wchar_t[CanonicalBufferSize]());
+  // On the stack and not cleared: the page walk canonicalises every address of a page. The last
+  // character stays NUL, so the text ends inside the buffer whatever the call wrote.
+  wchar_t buffer[CanonicalBufferSize];
+  buffer[0] = L'\0';
+  buffer[CanonicalBufferSize - 1] = L'\0';
   DWORD length = CanonicalBufferSize - 1;
-  if (!InternetCanonicalizeUrlW(Url.c_str(), buffer.get(), &length, Flags)) RaiseLastOSErrorW();
-  return WideString(buffer.get());
+  if (!InternetCanonicalizeUrlW(Url.c_str(), buffer, &length, Flags)) RaiseLastOSErrorW();
+  return WideString(buffer);
 }
 
 AnsiString AnsiCanonicalizeUrl(const AnsiString& Url, DWORD Flags) {
@@ -103,14 +114,14 @@ void TtrvUrlCracker::Parse() {
 void TtrvUrlCracker::CrackCanonicalUrl() {
   // Both entry points answer the same record shape; the parts are taken in the same order.
   auto takeParts = [this](const auto& c) {
-    FScheme = Part(c.lpszScheme, c.dwSchemeLength);
+    TakePart(FScheme, c.lpszScheme, c.dwSchemeLength);
     FSchemeNumber = c.nScheme;
-    FHost = Part(c.lpszHostName, c.dwHostNameLength);
+    TakePart(FHost, c.lpszHostName, c.dwHostNameLength);
     FPort = c.nPort;
-    FUserName = Part(c.lpszUserName, c.dwUserNameLength);
-    FPassword = Part(c.lpszPassword, c.dwPasswordLength);
-    FUrlPath = Part(c.lpszUrlPath, c.dwUrlPathLength);
-    FExtraInfo = Part(c.lpszExtraInfo, c.dwExtraInfoLength);
+    TakePart(FUserName, c.lpszUserName, c.dwUserNameLength);
+    TakePart(FPassword, c.lpszPassword, c.dwPasswordLength);
+    TakePart(FUrlPath, c.lpszUrlPath, c.dwUrlPathLength);
+    TakePart(FExtraInfo, c.lpszExtraInfo, c.dwExtraInfoLength);
   };
   if (UnicodePlatform()) {
     URL_COMPONENTSW c;

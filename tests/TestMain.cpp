@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace {
@@ -81,26 +82,21 @@ void WaitForStartingThreads() {
 class TOwnDesktop {
  public:
   TOwnDesktop() {
-    // Process ids come again in repeated runs, and a desktop lives on while its desktop process
-    // does, bound to the X display of the program that made it: the name is never used twice.
-    LARGE_INTEGER Now{};
-    QueryPerformanceCounter(&Now);
-    swprintf(FName, sizeof FName / sizeof *FName, L"vgt-test-%lu-%llx", GetCurrentProcessId(),
-             static_cast<unsigned long long>(Now.QuadPart));
     if (RegCreateKeyExW(HKEY_CURRENT_USER, DesktopSizesKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &FSizes, nullptr) != ERROR_SUCCESS)
       FSizes = nullptr;
-    if (FSizes) {
-      static const wchar_t Size[] = L"1280x1024";
-      RegSetValueExW(FSizes, FName, 0, REG_SZ, reinterpret_cast<const BYTE*>(Size), sizeof Size);
+    // Wine starts a desktop's own process when the desktop's first window is made and gives it ten
+    // seconds; on a loaded machine it may not be ready by then, and the desktop then makes no
+    // windows at all. The thread has no window yet, so it can move to a fresh desktop and try again.
+    for (int Attempt = 1; Attempt <= 3; ++Attempt) {
+      if (MakeDesktop(Attempt) && DesktopMakesWindows()) return;
+      std::fprintf(stderr, "test main: desktop %ls makes no windows (error %lu)\n", FName,
+                   GetLastError());
     }
-    FDesktop = CreateDesktopW(FName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-    if (!FDesktop || !SetThreadDesktop(FDesktop))
-      std::fprintf(stderr, "test main: no desktop of its own (error %lu)\n", GetLastError());
   }
   ~TOwnDesktop() {
     if (FSizes) {
-      RegDeleteValueW(FSizes, FName);
+      for (const std::wstring& Name : FNames) RegDeleteValueW(FSizes, Name.c_str());
       RegCloseKey(FSizes);
     }
   }
@@ -108,10 +104,35 @@ class TOwnDesktop {
   TOwnDesktop& operator=(const TOwnDesktop&) = delete;
 
  private:
+  bool MakeDesktop(int Attempt) {
+    // Process ids come again in repeated runs, and a desktop lives on while its desktop process
+    // does, bound to the X display of the program that made it: the name is never used twice.
+    LARGE_INTEGER Now{};
+    QueryPerformanceCounter(&Now);
+    swprintf(FName, sizeof FName / sizeof *FName, L"vgt-test-%lu-%llx-%d", GetCurrentProcessId(),
+             static_cast<unsigned long long>(Now.QuadPart), Attempt);
+    FNames.emplace_back(FName);
+    if (FSizes) {
+      static const wchar_t Size[] = L"1280x1024";
+      RegSetValueExW(FSizes, FName, 0, REG_SZ, reinterpret_cast<const BYTE*>(Size), sizeof Size);
+    }
+    // Desktops given up on stay open: their windows, if any came late, belong to them.
+    HDESK Desktop = CreateDesktopW(FName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return Desktop && SetThreadDesktop(Desktop);
+  }
+
+  static bool DesktopMakesWindows() {
+    HWND Probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 nullptr, nullptr);
+    if (!Probe) return false;
+    DestroyWindow(Probe);
+    return true;
+  }
+
   static constexpr const wchar_t* DesktopSizesKey = L"Software\\Wine\\Explorer\\Desktops";
-  wchar_t FName[64] = {};
+  wchar_t FName[80] = {};
+  std::vector<std::wstring> FNames;
   HKEY FSizes = nullptr;
-  HDESK FDesktop = nullptr;  // stays open: the thread works on it until the process ends
 };
 
 }  // namespace

@@ -6,8 +6,9 @@
 # Usage: tools/ondisplay.sh COMMAND [ARG...]
 set -u
 fd_file=$(mktemp)
-# -terminate: the server also ends when its last client has gone, should this script be killed.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -terminate 3>"$fd_file" >/dev/null 2>&1 &
+# Not -terminate: Wine opens and closes short connections while a program starts, and a server
+# that ends with its last client would be gone before the program's windows come.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
 xvfb=$!
 stop_xvfb() {
   kill "$xvfb" >/dev/null 2>&1 || true

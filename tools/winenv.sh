@@ -2,8 +2,10 @@
 # a private Xvfb display, and a warm wineserver. Call winenv_start, and winenv_stop on exit.
 # The prefix is new on every start, so nothing one run writes reaches the next.
 
+# winenv_start DIR [keep-display]: the prefix is DIR/wineprefix; with keep-display the programs
+# use the caller's DISPLAY instead of a private Xvfb.
 winenv_start() {
-  local build=$1
+  local build=$1 keep_display=${2:-}
   export WINEPREFIX="$build/wineprefix"
   export WINEDEBUG=-all
   export WINEARCH=win32
@@ -16,18 +18,20 @@ winenv_start() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
 
-  local fd_file
-  fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-  VGT_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -s "$fd_file" ] && break
-    sleep 0.1
-  done
-  [ -s "$fd_file" ] || { echo "Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(head -n 1 "$fd_file")"
-  rm -f "$fd_file"
+  if [ "$keep_display" != keep-display ]; then
+    local fd_file
+    fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    VGT_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+      [ -s "$fd_file" ] && break
+      sleep 0.1
+    done
+    [ -s "$fd_file" ] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(head -n 1 "$fd_file")"
+    rm -f "$fd_file"
+  fi
 
   # Wine's service processes inherit the pipes of whoever starts them; keep them off ours.
   wineserver -p </dev/null >/dev/null 2>&1
@@ -42,9 +46,6 @@ winenv_start() {
   cat >"$reg" <<'REG'
 REGEDIT4
 
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
 [HKEY_CURRENT_USER\Software\Wine\Fonts]
 "Path"="Z:\\usr\\share\\wine\\fonts"
 
@@ -53,6 +54,9 @@ REGEDIT4
 "DejaVu Sans"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
 "Tahoma Bold"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
 REG
+  if [ "$keep_display" != keep-display ]; then
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' >>"$reg"
+  fi
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
   rm -f "$reg"
 }

@@ -125,11 +125,10 @@ void ApplyWideActionChange(TControl* Control, TBasicAction* Action, bool CheckDe
 
 TControlActionLinkClass GetUtxActionLinkClass(TControl* Control) {
   const TClass c = Control->ClassType();
-  // By name for the classes the class library does not have yet (list view, speed button, tool
-  // button); the test names the class as the library will.
+  // By name for the list view and the speed button, which the class library does not have.
   if (IsSameOrInheritsFromName(c, L"TCustomListView")) return ActionLinkClassOf<TUtxListViewActionLink>();
   if (IsSameOrInheritsFromName(c, L"TSpeedButton")) return ActionLinkClassOf<TUtxSpeedButtonActionLink>();
-  if (IsSameOrInheritsFromName(c, L"TToolButton")) return ActionLinkClassOf<TUtxToolButtonActionLink>();
+  if (dynamic_cast<TToolButton*>(Control)) return ActionLinkClassOf<TUtxToolButtonActionLink>();
   if (dynamic_cast<TButtonControl*>(Control)) return ActionLinkClassOf<TUtxButtonActionLink>();
   if (dynamic_cast<TWinControl*>(Control)) return ActionLinkClassOf<TUtxWinControlActionLink>();
   return ActionLinkClassOf<TUtxControlActionLink>();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "classlib/ActnList.h"
+#include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 #include "unicode/UtxControls.h"
 #include "unicode/UtxWindows.h"
@@ -117,8 +118,8 @@ class TUtxActionLinkOf : public Base {
   }
 };
 
-// The class library's link classes for list views, speed buttons and tool buttons add nothing
-// this layer relies on; their Unicode links stand on the control links.
+// The class library has no list view and no speed button: their Unicode links stand on the
+// control links until it has.
 class TUtxControlActionLink : public TUtxActionLinkOf<TControlActionLink> {
   VGT_CLASS(TUtxControlActionLink, TControlActionLink)
  public:
@@ -144,8 +145,8 @@ class TUtxSpeedButtonActionLink : public TUtxActionLinkOf<TControlActionLink> {
  public:
   using TUtxActionLinkOf::TUtxActionLinkOf;
 };
-class TUtxToolButtonActionLink : public TUtxActionLinkOf<TControlActionLink> {
-  VGT_CLASS(TUtxToolButtonActionLink, TControlActionLink)
+class TUtxToolButtonActionLink : public TUtxActionLinkOf<TToolButtonActionLink> {
+  VGT_CLASS(TUtxToolButtonActionLink, TToolButtonActionLink)
  public:
   using TUtxActionLinkOf::TUtxActionLinkOf;
 };

@@ -364,16 +364,14 @@ void TUtxCustomComboBox::CreateWnd() {
     return;
   }
   // The class library subclassed the children with an 8-bit procedure, which makes them 8-bit
-  // windows; the same procedure set again as a wide one makes them Unicode windows, so that the
-  // list's items and the edit field's characters pass unconverted.
-  // The child's own procedure is taken again in its wide form, so that what the child leaves
-  // unhandled reaches it unconverted.
+  // windows; its procedure set again as a wide one makes them Unicode windows, so that the list's
+  // items and the edit field's characters pass unconverted. The child's own procedure is taken
+  // again in its wide form, so that what the child leaves unhandled reaches it unconverted.
   auto reattach = [](HWND Child, WNDPROC& DefProc) {
     if (!Child) return;
-    const LONG_PTR proc = GetWindowLongPtrA(Child, GWLP_WNDPROC);
     SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefProc));
     DefProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Child, GWLP_WNDPROC));
-    SetWindowLongPtrW(Child, GWLP_WNDPROC, proc);
+    SetWindowLongPtrW(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChildWindowProcedure()));
   };
   reattach(FListHandle, FListDefProc);
   reattach(FEditHandle, FEditDefProc);

@@ -29,6 +29,16 @@ TEST(UpperCaseAscii, ChangesOnlyAsciiLettersUpToTheFirstNul) {
   EXPECT_STREQ(buffer, L"ABcd");
 }
 
+TEST(UpperCaseAsciiEquals, AnswersAsUpperCasingAndComparing) {
+  const WideString texts[] = {L"base", L"BASE", L"BaSe", L"bas", L"basex", L"", L"iframe",
+                              L"\u0131frame", L"b\u00E1se", WideString(L"BA\0E", 4),
+                              WideString(L"BASE\0", 5), L"script", L"SCRIPT "};
+  for (const wchar_t* upper : {L"BASE", L"IFRAME", L"SCRIPT", L""})
+    for (const auto& t : texts)
+      EXPECT_EQ(UpperCaseAsciiEquals(t.data(), t.size(), upper), UpperCaseAscii(t) == upper)
+          << ::testing::PrintToString(t) << " against " << ::testing::PrintToString(upper);
+}
+
 TEST(GUIDToWideString, GivesBracedUpperCaseText) {
   const GUID g = {0x0a1b2c3d, 0x4e5f, 0x6a7b, {0x8c, 0x9d, 0xae, 0xbf, 0xc0, 0xd1, 0xe2, 0xf3}};
   EXPECT_EQ(GUIDToWideString(g), L"{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F3}");

@@ -14,10 +14,13 @@ class PageHostFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     CoInitialize(nullptr);
+    FLiveBefore = pagehost::LiveObjectCount();
     FHost = std::make_unique<pagehost::Host>();
   }
   void TearDown() override {
     FHost.reset();
+    // Closing lets every sink and browser go: whatever still lives was never released.
+    EXPECT_EQ(pagehost::LiveObjectCount(), FLiveBefore) << "page-host objects left alive";
     CoUninitialize();
   }
 
@@ -39,4 +42,5 @@ class PageHostFixture : public ::testing::Test {
 
  private:
   std::unique_ptr<pagehost::Host> FHost;
+  long FLiveBefore = 0;
 };

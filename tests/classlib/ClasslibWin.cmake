@@ -1,6 +1,14 @@
+
 # The windowing class library: controls, forms, form descriptions, actions, drawing.
 vgt_add_gtest(ClasslibWinControlsTest
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp ${VGT_POISON_HEAP}
+  LIBS vgt_classlib
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
+  LABELS classlib)
+
+# How components, controls and forms die; starts a copy of itself to see the end of a program.
+vgt_add_gtest(ClasslibWinLifetimeTest
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LifetimeTest.cpp ${VGT_POISON_HEAP}
   LIBS vgt_classlib
   WINVERS ${VGT_WINDOW_TEST_VERSIONS}
   LABELS classlib)
@@ -12,7 +20,7 @@ target_include_directories(vgt_test_screenshot PUBLIC ${PROJECT_SOURCE_DIR})
 # Forms read from descriptions compiled into the test program's resources.
 vgt_add_gtest(ClasslibWinFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/GraphicsTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
+          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc ${VGT_POISON_HEAP}
   LIBS vgt_classlib vgt_test_screenshot vgt_test_support
   WINVERS ${VGT_WINDOW_TEST_VERSIONS}
   LABELS classlib)

@@ -15,18 +15,6 @@
 #include "classlib/Controls.h"
 #include "classlib/StdCtrls.h"
 
-// Freed memory is overwritten at once and never handed out again, so that code still using a
-// freed control fails here instead of reading stale but plausible values. (A small test program
-// can afford to keep it.)
-void* operator new(size_t Size) {
-  if (void* p = std::malloc(Size ? Size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* P) noexcept {
-  if (P) std::memset(P, 0xDD, _msize(P));
-}
-void operator delete(void* P, size_t) noexcept { operator delete(P); }
-
 namespace {
 
 int HandledExceptions = 0;

@@ -656,6 +656,39 @@ TEST_F(UtxControlsForm, WideActionCaptionReachesLinkedControls) {
   EXPECT_EQ(panel->GetCaption(), Shown(next));
 }
 
+// A tool button as the maker's tool button takes part in wide actions.
+class TUtxTestToolButton : public TToolButton {
+  VGT_CLASS(TUtxTestToolButton, TToolButton)
+ public:
+  using TToolButton::TToolButton;
+  TControlActionLinkClass GetActionLinkClass() override { return GetUtxActionLinkClass(this); }
+  void ActionChange(TObject* Sender, bool CheckDefaults) override {
+    ApplyWideActionChange(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
+    TToolButton::ActionChange(Sender, CheckDefaults);
+  }
+};
+
+TEST_F(UtxControlsForm, ToolButtonLinkKeepsTheToolButtonsOwnLinking) {
+  auto* bar = new TToolBar(F.get());
+  bar->SetParent(F.get());
+  auto* button = new TUtxTestToolButton(F.get());
+  button->SetParent(bar);
+  button->SetStyle(TToolButtonStyle::tbsCheck);
+  auto* action = new TUtxAction(F.get());
+  action->SetCaption(kGreek);
+  button->SetAction(action);
+  ASSERT_NE(button->ActionLink(), nullptr);
+  EXPECT_EQ(button->ActionLink()->ClassType(), TUtxToolButtonActionLink::StaticClass());
+  EXPECT_EQ(GetWideControlText(button), Shown(kGreek));
+  action->SetCaption(kJapanese);
+  EXPECT_EQ(GetWideControlText(button), Shown(kJapanese));
+  // What the class library's tool button link carries still arrives: the checked state.
+  action->SetChecked(true);
+  EXPECT_TRUE(button->Down());
+  action->SetChecked(false);
+  EXPECT_FALSE(button->Down());
+}
+
 // Records the names a component defines for the description reader.
 class TRecordingFiler : public TFiler {
  public:

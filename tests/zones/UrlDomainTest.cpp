@@ -8,6 +8,7 @@
 #include <string>
 
 #include "browserext/uUrlCollector.h"
+#include "unicode/UtxClasses.h"
 #include "classlib/SysUtils.h"
 #include "unicode/UtxWindows.h"
 #include "zonedialog/uVgtDomain.h"
@@ -226,6 +227,73 @@ TEST(DomainRules, CopyIsAFreshParserOfTheSameUrl) {
   EXPECT_EQ(lowCopy->Domain(), L"www.example.com");
 }
 
+// Everything a parser shows, for comparing a copy with a fresh parse.
+std::wstring Shown(const TUrlCrackerDomain& p) {
+  return p.Url() + L"|" + std::to_wstring(p.Valid()) + std::to_wstring(p.Parsed()) + L"|" +
+         p.Domain() + L"|" + p.VGTDomain() + L"|" + p.Scheme() + L"|" +
+         std::to_wstring(p.SchemeNumber()) + L"|" + p.Host() + L"|" + std::to_wstring(p.Port()) +
+         L"|" + p.UserName() + L"|" + p.Password() + L"|" + p.UrlPath() + L"|" + p.ExtraInfo() +
+         L"|" + p.CanonicalUrl();
+}
+
+TEST(DomainRules, CopyOfAReusedParserIsAFreshParseWhateverCameBefore) {
+  // The walk reuses one parser; what an earlier address left in it must not reach a copy.
+  const wchar_t* urls[] = {L"http://www.example.com/a?b#c", L"https://u:p@Sec.Example.co.uk:8443/",
+                           L"about:blank", L"ABOUT:BLANK", L"javascript:void(0)",
+                           L"file:///c:/x/y.html", L"relative/path.html", L"ftp://ftp.example.org/",
+                           L"http://10.1.2.3/", L"notaurl"};
+  for (bool highlevel : {false, true})
+    for (const wchar_t* before : urls)
+      for (const wchar_t* url : urls) {
+        auto reused = TUrlCrackerDomain::Create(highlevel, before);
+        reused->SetUrl(url);
+        auto fresh = TUrlCrackerDomain::Create(highlevel, url);
+        EXPECT_EQ(Shown(*CopyCracker(*reused)), Shown(*fresh))
+            << "high level " << highlevel << ", after " << ::testing::PrintToString(before);
+      }
+}
+
+TEST(DomainRules, RepeatedAddressGivesWhatItsFirstParseGave) {
+  TBaseParseMemo& memo = TBaseParseMemo::Shared();
+  const wchar_t* urls[] = {L"http://www.example.com/a?b#c", L"https://u:p@Sec.Example.co.uk:8443/",
+                           L"javascript:void(0)", L"file:///c:/x/y.html", L"notaurl",
+                           L"relative/path.html", L"ftp://ftp.example.org/", L"HTTP://10.1.2.3"};
+  for (bool highlevel : {false, true})
+    for (const wchar_t* before : {L"http://www.before.example/", L"https://other.example.org/"})
+      for (const wchar_t* url : urls) {
+        memo.Clear();
+        std::wstring first, again;
+        {
+          auto p = TUrlCrackerDomain::Create(highlevel, before);
+          p->SetUrl(url);  // parsed by WinInet
+          first = Shown(*p);
+        }
+        EXPECT_GT(memo.Count(), 0u);
+        {
+          // Through the memo, into a parser that holds the same earlier parts: a form that did
+          // not split leaves them, as the parse itself does.
+          auto p = TUrlCrackerDomain::Create(highlevel, before);
+          p->SetUrl(url);
+          again = Shown(*p);
+        }
+        EXPECT_EQ(again, first) << ::testing::PrintToString(url);
+      }
+  // A canonicalisation failure is not remembered: it raises every time.
+  memo.Clear();
+  const WideString tooLong = L"http://x/" + WideString(2100, L'z');
+  EXPECT_THROW(TUrlCrackerDomain::Create(false, tooLong), EOSError);
+  EXPECT_EQ(memo.Count(), 0u);
+  EXPECT_THROW(TUrlCrackerDomain::Create(false, tooLong), EOSError);
+  // Bounded: past the limit it starts afresh.
+  auto p = TUrlCrackerDomain::Create(false);
+  for (size_t i = 0; i <= TBaseParseMemo::Limit; ++i)
+    p->SetUrl(L"http://h" + std::to_wstring(i) + L".example/");
+  EXPECT_LE(memo.Count(), TBaseParseMemo::Limit);
+  EXPECT_GT(memo.Count(), 0u);
+  EXPECT_EQ(p->Domain(), L"h" + std::to_wstring(TBaseParseMemo::Limit) + L".example");
+  memo.Clear();
+}
+
 TEST(DomainRules, NumberTestReadsIntegersWhole) {
   for (const char* yes : {"0", "12", " 12", "-5", "+5", "$ff", "xFF", "X10", "0x1a", "0X1A",
                           "2147483647", "-2147483648", "xFFFFFFFF", "$00000000FF"})
@@ -285,6 +353,41 @@ TEST(DomainList, OneEntryPerDomainInFirstSeenOrder) {
     EXPECT_EQ(found->Domain, L"Www.Example.com");
   }
   EXPECT_EQ(LiveEntries, 0) << "the list frees its entries";
+}
+
+TEST(DomainList, LookupAnswersAsAScanWithThePlatformsComparison) {
+  // Keys added without a lookup first, so spellings of one domain may stand twice; keys with
+  // characters the comparison ignores (soft hyphen, NUL) match plain ones.
+  const WideString keys[] = {L"b.example",      L"A.Example",      L"a.example",
+                             L"c\u00ADd.example", L"cd.example",     WideString(L"e\0f", 3),
+                             L"\u00E9t\u00E9.example", L"ef",   L"ab-c.example",
+                             L"g.example"};
+  const WideString queries[] = {L"a.EXAMPLE", L"B.example", L"CD.example", L"c\u00ADd.EXAMPLE",
+                                L"EF",        L"e\u00ADf",  L"\u00C9T\u00C9.example",
+                                L"abc.example", L"AB-C.EXAMPLE", L"h.example", L"",
+                                L"G.EXAMPLE"};
+  TDomainList list;
+  TUtxStringList scan;
+  for (const auto& key : keys) {
+    auto entry = new TvgtUrlDomain(TUrlCrackerDomain::Create(false, L"http://x.example/"));
+    entry->Domain = key;
+    list.Add(entry);
+    scan.Add(key);
+  }
+  for (const auto& q : queries) {
+    const int expected = scan.IndexOf(q);
+    TvgtUrlDomain* found = list.Find(q);
+    EXPECT_EQ(found, expected < 0 ? nullptr : list.Items(expected))
+        << ::testing::PrintToString(q) << " should give position " << expected;
+  }
+  // With plain keys alone, the second spelling of a domain is still never the answer.
+  TDomainList plain;
+  for (const wchar_t* key : {L"x.example", L"X.EXAMPLE"}) {
+    auto entry = new TvgtUrlDomain(TUrlCrackerDomain::Create(false, L"http://x.example/"));
+    entry->Domain = key;
+    plain.Add(entry);
+  }
+  EXPECT_EQ(plain.Find(L"X.Example"), plain.Items(0));
 }
 
 // ---- the flags byte ----

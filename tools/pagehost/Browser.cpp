@@ -1,6 +1,7 @@
 #include "tools/pagehost/Browser.h"
 
 #include <shlguid.h>
+#include <wininet.h>
 
 #include <algorithm>
 
@@ -25,11 +26,50 @@ VARIANT CancelRef(VARIANT_BOOL* cancel) {
   return v;
 }
 
-LRESULT CALLBACK FrameWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(wnd, msg, wp, lp);
+// Asks the window's procedure to run the next piece of posted work.
+constexpr UINT WM_RUNWORK = WM_APP + 0x2A1;
+const wchar_t kWindowClass[] = L"VeilgatePageHostWindow";
+
+void RegisterWindowClass(WNDPROC proc) {
+  WNDCLASSW wc{};
+  if (GetClassInfoW(GetModuleHandleW(nullptr), kWindowClass, &wc)) return;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassW(&wc);
 }
 
 }  // namespace
+
+WideString CanonicalUrl(const WideString& url) {
+  std::vector<wchar_t> buffer(INTERNET_MAX_URL_LENGTH + 1, L'\0');
+  DWORD length = INTERNET_MAX_URL_LENGTH;
+  if (!InternetCanonicalizeUrlW(url.c_str(), buffer.data(), &length, 0)) return url;
+  WideString out(buffer.data());
+  URL_COMPONENTSW c{};
+  c.dwStructSize = sizeof c;
+  c.dwSchemeLength = c.dwHostNameLength = c.dwUrlPathLength = c.dwExtraInfoLength = 1;
+  if (!InternetCrackUrlW(out.c_str(), static_cast<DWORD>(out.size()), 0, &c)) return out;
+  // The parts point into out: scheme and host change case in place.
+  auto lower = [&](const wchar_t* part, DWORD n) {
+    if (!part) return;
+    for (size_t i = static_cast<size_t>(part - out.data()), e = i + n; i < e; ++i)
+      if (out[i] >= L'A' && out[i] <= L'Z') out[i] = static_cast<wchar_t>(out[i] + 32);
+  };
+  lower(c.lpszScheme, c.dwSchemeLength);
+  lower(c.lpszHostName, c.dwHostNameLength);
+  const bool hierarchical = c.nScheme == INTERNET_SCHEME_HTTP ||
+                            c.nScheme == INTERNET_SCHEME_HTTPS || c.nScheme == INTERNET_SCHEME_FTP;
+  if (hierarchical && c.lpszHostName && c.dwUrlPathLength == 0) {
+    const size_t at = c.lpszExtraInfo && c.dwExtraInfoLength
+                          ? static_cast<size_t>(c.lpszExtraInfo - out.data())
+                          : out.size();
+    out.insert(at, 1, L'/');
+  }
+  return out;
+}
 
 // ---- EventPoint
 
@@ -78,6 +118,10 @@ HRESULT EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
   return S_OK;
 }
 
+void EventPoint::UnadviseAll() {
+  while (!FSinks.empty()) Unadvise(FSinks.back().first);
+}
+
 HRESULT EventPoint::Unadvise(DWORD cookie) {
   auto it = std::find_if(FSinks.begin(), FSinks.end(),
                          [cookie](const auto& s) { return s.first == cookie; });
@@ -105,7 +149,7 @@ void* Browser::Cast(REFIID riid) {
 HRESULT Browser::get_HWND(SHANDLE_PTR* pHWND) {
   if (!pHWND) return E_POINTER;
   *pHWND = 0;
-  if (FailHwnd || !FHost) return E_FAIL;
+  if (FailHwnd || !FHost) return E_FAIL;  // a frame that is gone, or a closed window
   *pHWND = reinterpret_cast<SHANDLE_PTR>(FHost->WindowHandle());
   return *pHWND ? S_OK : E_FAIL;
 }
@@ -125,10 +169,17 @@ HRESULT Browser::get_Document(IDispatch** disp) {
   return S_OK;
 }
 
+bool Browser::LoadingHereOrBelow() const {
+  if (FLoading) return true;
+  for (const auto& f : FFrames)
+    if (f->LoadingHereOrBelow()) return true;
+  return false;
+}
+
 HRESULT Browser::get_Busy(VARIANT_BOOL* busy) {
   if (!busy) return E_POINTER;
   if (FailBusy) return E_FAIL;
-  *busy = Busy ? VARIANT_TRUE : VARIANT_FALSE;
+  *busy = Busy || LoadingHereOrBelow() ? VARIANT_TRUE : VARIANT_FALSE;
   return S_OK;
 }
 
@@ -199,13 +250,82 @@ HRESULT ButtonSite::QueryService(REFGUID service, REFIID riid, void** ppv) {
 // ---- Host
 
 Host::Host(std::shared_ptr<SiteMap> sites)
-    : FSites(std::move(sites)), FTop(Make<Browser>(this, nullptr)) {}
+    : FSites(std::move(sites)), FTop(Make<Browser>(this, nullptr)) {
+  RegisterWindowClass(WindowProc);
+  // Shown without taking the focus: a dialog owned by it is owned by a visible window, and tests
+  // beside it keep theirs.
+  FWindow = CreateWindowExW(0, kWindowClass, L"Page host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 640, 480, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            nullptr);
+  if (FWindow) {
+    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ShowWindow(FWindow, SW_SHOWNOACTIVATE);
+  }
+}
 
 Host::~Host() {
-  DropFrames(FTop.Get());
+  Close();
   FTop->FHost = nullptr;
-  FTop->FEvents->Detach();
-  if (FWindow) DestroyWindow(FWindow);
+}
+
+LRESULT CALLBACK Host::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Host* host = reinterpret_cast<Host*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (!host) return DefWindowProcW(wnd, msg, wp, lp);
+  try {
+    switch (msg) {
+      case WM_RUNWORK: host->RunOneWork(); return 0;
+      case WM_CLOSE: host->Close(); return 0;
+      case WM_DESTROY:
+        // Destroyed by someone else: the browser is gone all the same.
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        host->FWindow = nullptr;
+        host->Close();
+        return 0;
+      default: break;
+    }
+  } catch (...) {
+    // Nothing may leave a window procedure; posted work reports through the events it fires.
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void Host::Post(std::function<void()> work) {
+  if (FClosed) return;
+  FWork.push_back(std::move(work));
+  if (FWindow) PostMessageW(FWindow, WM_RUNWORK, 0, 0);
+}
+
+void Host::RunOneWork() {
+  if (FWork.empty()) return;
+  auto work = std::move(FWork.front());
+  FWork.pop_front();
+  work();
+}
+
+bool Host::PumpUntil(const std::function<bool()>& done) {
+  while (!done()) {
+    if (FClosed) return false;
+    if (!FWindow) {
+      // No window to post to: the work runs straight from the list.
+      if (FWork.empty()) return false;
+      RunOneWork();
+      continue;
+    }
+    if (FWork.empty()) return false;  // nothing queued could make it true
+    MSG m;
+    // A nudge taken off the queue by someone else's loop would strand the work behind it.
+    if (!PeekMessageW(&m, FWindow, WM_RUNWORK, WM_RUNWORK, PM_NOREMOVE))
+      PostMessageW(FWindow, WM_RUNWORK, 0, 0);
+    const BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(m.wParam));  // for the loop that owns the thread
+      return false;
+    }
+    if (got < 0) return false;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return true;
 }
 
 void Host::DropFrames(Browser* b) {
@@ -213,9 +333,11 @@ void Host::DropFrames(Browser* b) {
     DropFrames(f.Get());
     f->FHost = nullptr;
     f->FParent = nullptr;
+    f->FLoading = false;
     if (pagehost::Window* window = f->DocumentWindow()) window->Closed = true;
   }
   b->FFrames.clear();
+  b->FPendingFrames = 0;
 }
 
 std::vector<Browser*> Host::Browsers() const {
@@ -260,56 +382,213 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
   VariantClear(&headers);
 }
 
-void Host::Navigate(const WideString& url) { Load(FTop.Get(), url, 0); }
-
-void Host::NavigateFrame(Browser* frame, const WideString& url) {
+int Host::DepthOf(Browser* b) {
   int depth = 0;
-  for (Browser* p = frame->FParent; p; p = p->FParent) ++depth;
-  Load(frame, url, depth);
+  for (Browser* p = b->FParent; p; p = p->FParent) ++depth;
+  return depth;
 }
 
-void Host::Quit() { FireFor(DispOnQuit, nullptr, L""); }
+void Host::PostNavigate(const WideString& url) {
+  ComPtr<Browser> top = FTop;
+  Post([this, top, url] { Begin(top.Get(), url, 0); });
+}
 
-void Host::Load(Browser* b, const WideString& url, int depth) {
+void Host::PostNavigateFrame(Browser* frame, const WideString& url) {
+  ComPtr<Browser> keep(frame);
+  Post([this, keep, url] {
+    if (keep->FHost == this) Begin(keep.Get(), url, DepthOf(keep.Get()));
+  });
+}
+
+void Host::NavigateAndWait(Browser* b, const WideString& url) {
+  // Started: the navigation number it took. Done once b loads no more under that number.
+  auto started = std::make_shared<int>(-1);
   ComPtr<Browser> keep(b);
+  Post([this, keep, url, started] {
+    if (keep->FHost != this) return;
+    *started = keep->FGeneration + 1;
+    Begin(keep.Get(), url, DepthOf(keep.Get()));
+  });
+  PumpUntil([&] {
+    return *started >= 0 &&
+           (keep->FGeneration != *started || !keep->FLoading || keep->FHost != this);
+  });
+}
+
+void Host::Navigate(const WideString& url) { NavigateAndWait(FTop.Get(), url); }
+
+void Host::NavigateFrame(Browser* frame, const WideString& url) { NavigateAndWait(frame, url); }
+
+bool Host::Current(Browser* b, int gen) const {
+  return !FClosed && b->FHost == this && b->FGeneration == gen;
+}
+
+void Host::Begin(Browser* b, const WideString& requested, int depth) {
+  ComPtr<Browser> keep(b);
+  const int gen = ++b->FGeneration;
+  b->FLoading = true;
+  const WideString url = CanonicalUrl(requested);
   FireFor(DispBeforeNavigate2, b, url);
+  if (!Current(b, gen)) return;  // a handler navigated elsewhere
   auto page = FSites->Fetch(url);
   b->FLocationUrl = url;
   DropFrames(b);
   b->FHtml.Reset();
   b->FShown.Reset();
+  bool html = page && LooksLikeMarkup(page->Bytes);
   if (!page) {
     FireFor(DispNavigateError, b, url);
+    if (!Current(b, gen)) return;
     page = Resource{};  // the browser then shows its own (empty) error page
+    html = true;
   }
-  if (page->Kind == ResourceKind::Html) {
+  if (html) {
     b->FHtml = Make<Document>(url, *page, FSites);
     b->FShown = static_cast<IHTMLDocument2*>(b->FHtml.Get());
   } else {
     b->FShown = Make<PlainObject>();
   }
   FireFor(DispNavigateComplete2, b, url);
-  if (b->FHtml && depth < MaxFrameDepth) {
+  if (!Current(b, gen)) return;
+  std::vector<ComPtr<Browser>> frames;
+  if (b->FHtml && depth < MaxFrameDepth)
     for (const auto& frameUrl : b->FHtml->FrameUrls()) {
       auto frame = Make<Browser>(this, b);
       b->FFrames.push_back(frame);
-      Load(frame.Get(), frameUrl, depth + 1);
+      frames.push_back(frame);
+      // Every frame starts before any finishes, as the browser loads them side by side.
+      Post([this, frame, frameUrl, depth] {
+        if (frame->FHost == this && frame->FGeneration == 0)
+          Begin(frame.Get(), frameUrl, depth + 1);
+      });
     }
+  b->FPendingFrames = static_cast<int>(frames.size());
+  if (frames.empty()) {
+    // Done in a step of its own, so that sibling frames finish after they all started.
+    ComPtr<Browser> keep2(b);
+    Post([this, keep2, gen] {
+      if (Current(keep2.Get(), gen)) Complete(keep2.Get());
+    });
   }
-  FireFor(DispDocumentComplete, b, url);
 }
 
-HWND Host::WindowHandle() {
-  if (FWindow) return FWindow;
-  static const wchar_t* kClass = L"VeilgatePageHostWindow";
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = FrameWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClass;
-  RegisterClassW(&wc);  // fails harmlessly when already registered
-  FWindow = CreateWindowExW(0, kClass, L"Page host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
-  return FWindow;
+void Host::Complete(Browser* b) {
+  ComPtr<Browser> keep(b);
+  b->FLoading = false;
+  FireFor(DispDocumentComplete, b, b->FLocationUrl);
+  if (FClosed || b->FHost != this || b->FToldParent || !b->FParent) return;
+  // A frame's first load is what its parent waits for; later ones are its own business.
+  b->FToldParent = true;
+  Browser* parent = b->FParent;
+  if (parent->FLoading && --parent->FPendingFrames == 0) Complete(parent);
+}
+
+void Host::PostPressButton() {
+  Post([this] {
+    if (ComPtr<IOleCommandTarget> button = FButton)
+      button->Exec(nullptr, 0, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  });
+}
+
+void Host::PressButton() {
+  auto pressed = std::make_shared<bool>(false);
+  Post([this, pressed] {
+    *pressed = true;
+    if (ComPtr<IOleCommandTarget> button = FButton)
+      button->Exec(nullptr, 0, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  });
+  PumpUntil([&] { return *pressed; });
+}
+
+void Host::PostClose() {
+  if (FWindow) PostMessageW(FWindow, WM_CLOSE, 0, 0);
+}
+
+void Host::Quit() { FireFor(DispOnQuit, nullptr, L""); }
+
+void Host::Close() {
+  if (FClosed) return;
+  FClosed = true;
+  FWork.clear();
+  FireFor(DispOnQuit, nullptr, L"");
+  // Sited objects let go of their sites, in the order they got them.
+  auto sited = std::move(FSited);
+  for (auto& o : sited) o->SetSite(nullptr);
+  // A sink that did not leave on OnQuit is let go all the same, so it cannot keep itself alive
+  // through the browser it holds.
+  FTop->FEvents->UnadviseAll();
+  sited.clear();
+  FButton.Reset();
+  DropFrames(FTop.Get());
+  FTop->FLoading = false;
+  if (pagehost::Window* window = FTop->DocumentWindow()) window->Closed = true;
+  if (HWND window = FWindow) {
+    FWindow = nullptr;
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+  }
+  // A library whose objects are all gone is unloaded; one that still serves objects stays, so
+  // that their code is still there when they are released.
+  for (auto it = FModules.rbegin(); it != FModules.rend(); ++it) {
+    using CanUnload = HRESULT(STDAPICALLTYPE*)();
+    auto canUnload = reinterpret_cast<CanUnload>(
+        reinterpret_cast<void*>(GetProcAddress(*it, "DllCanUnloadNow")));
+    if (canUnload && canUnload() == S_OK) FreeLibrary(*it);
+  }
+  FModules.clear();
+}
+
+// ---- the extension's objects
+
+HRESULT Host::CreateServerObject(const CLSID& clsid, const WideString& dll, IUnknown** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (dll.empty())
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                            reinterpret_cast<void**>(object));
+  HMODULE module = LoadLibraryW(dll.c_str());
+  if (!module) return HRESULT_FROM_WIN32(GetLastError());
+  FModules.push_back(module);
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  auto get = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+  if (!get) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  ComPtr<IClassFactory> factory;
+  HRESULT hr = get(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()));
+  if (FAILED(hr)) return hr;
+  if (!factory) return E_UNEXPECTED;
+  return factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object));
+}
+
+HRESULT Host::SiteObject(IUnknown* object, IUnknown* site) {
+  if (!object) return E_POINTER;
+  if (FClosed) return E_UNEXPECTED;
+  ComPtr<IObjectWithSite> withSite;
+  HRESULT hr = object->QueryInterface(IID_PPV_ARGS(&withSite));
+  if (FAILED(hr)) return hr;
+  // Remembered even when SetSite fails: the object may have kept the site all the same.
+  FSited.push_back(withSite);
+  return withSite->SetSite(site);
+}
+
+HRESULT Host::AddObserver(const CLSID& clsid, const WideString& dll) {
+  ComPtr<IUnknown> object;
+  HRESULT hr = CreateServerObject(clsid, dll, &object);
+  if (FAILED(hr)) return hr;
+  return SiteObject(object.Get(), static_cast<IWebBrowser2*>(FTop.Get()));
+}
+
+HRESULT Host::AddButton(const CLSID& clsid, const WideString& dll) {
+  ComPtr<IUnknown> object;
+  HRESULT hr = CreateServerObject(clsid, dll, &object);
+  if (FAILED(hr)) return hr;
+  ComPtr<IOleCommandTarget> target;
+  hr = object.As(&target);
+  if (FAILED(hr)) return hr;
+  auto site = MakeButtonSite();
+  hr = SiteObject(object.Get(), static_cast<IShellBrowser*>(site.Get()));
+  if (SUCCEEDED(hr)) FButton = target;
+  return hr;
 }
 
 }  // namespace pagehost

@@ -1,14 +1,19 @@
 // The page host's browser objects: one browser per window and one per frame, each offering
 // IWebBrowser2; the top browser is also the event source (DWebBrowserEvents2 through a connection
-// point) and the service provider; the button's site leads to it. Host ties them together and
-// navigates, firing the events in the browser's order.
+// point) and the service provider; the button's site leads to it. Host is the browser window: it
+// navigates, presses the button and closes as work posted to its window, run by the window's
+// procedure when the thread's queue is pumped, firing the events in the browser's order; and it
+// loads the extension's objects from an in-process COM server and gives them their sites.
 #pragma once
 
+#include <docobj.h>
 #include <exdisp.h>
 #include <ocidl.h>
 #include <servprov.h>
 #include <shobjidl.h>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,6 +42,8 @@ class EventPoint final : public ComObject<IConnectionPoint> {
 
   bool FailAdvise = false;
   size_t SinkCount() const { return FSinks.size(); }
+  // Releases every sink still connected, as Unadvise does.
+  void UnadviseAll();
   // Calls every sink's Invoke with the arguments given in their declared order; COM passes them
   // last first, unnamed. A sink that unadvises (or advises) during the call is allowed.
   void Fire(DISPID id, const std::vector<VARIANT>& declared);
@@ -70,6 +77,10 @@ class Browser final
   const std::vector<ComPtr<Browser>>& Frames() const { return FFrames; }
   // The window of what it shows (the HTML document's window), or nullptr.
   pagehost::Window* DocumentWindow() const { return FHtml ? FHtml->Window() : nullptr; }
+  // Loading: from the start of a navigation to its DocumentComplete. Busy answers true while the
+  // browser or any of its frames loads.
+  bool Loading() const { return FLoading; }
+  bool LoadingHereOrBelow() const;
   EventPoint* Events() const { return FEvents.Get(); }
   // The properties set with PutProperty, last value kept.
   std::vector<std::pair<WideString, long>> Properties;
@@ -78,7 +89,7 @@ class Browser final
   bool FailLocationUrl = false;
   bool FailDocument = false;  // Document answers a failure
   bool NoDocument = false;    // Document answers nothing
-  bool Busy = false;
+  bool Busy = false;  // answers busy whatever it does
   bool FailBusy = false;
   bool FailHwnd = false;
   bool FailPutProperty = false;
@@ -113,6 +124,12 @@ class Browser final
   ComPtr<Document> FHtml;
   std::vector<ComPtr<Browser>> FFrames;
   ComPtr<EventPoint> FEvents;  // top browser only
+  // Every navigation of this browser gets the next number; the work of an older one, still
+  // queued or running in an event handler's shadow, sees that it was superseded and stops.
+  int FGeneration = 0;
+  bool FLoading = false;
+  int FPendingFrames = 0;       // frames of the current document still loading
+  bool FToldParent = false;     // a frame's first load has been counted by its parent
 };
 
 // The site Internet Explorer hands the toolbar button: IShellBrowser, whose service provider
@@ -137,6 +154,7 @@ class ButtonSite final : public ComObject<StubIShellBrowser, IServiceProvider> {
 class Host {
  public:
   explicit Host(std::shared_ptr<SiteMap> sites = std::make_shared<SiteMap>());
+  // Closes, if that has not happened yet.
   ~Host();
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
@@ -146,37 +164,97 @@ class Host {
   // Every browser of the window: the top one, then the frames depth first in document order.
   std::vector<Browser*> Browsers() const;
 
-  // Loads url into the top browser and its frames into browsers of their own, firing
-  // BeforeNavigate2, NavigateComplete2 (NavigateError for what is not there) and, once the frames
-  // are done, DocumentComplete for each browser, as the browser does.
-  void Navigate(const WideString& url);
+  // ---- work posted to the browser window, run when the thread's queue is pumped
+
+  // Loads url (canonicalised, as the browser shows it) into the top browser; its frames load
+  // into browsers of their own, side by side. Fires BeforeNavigate2, NavigateComplete2
+  // (NavigateError for what is not there) and, once its frames are done, DocumentComplete for
+  // each browser, as the browser does. A navigation started meanwhile (from an event handler,
+  // say) supersedes it: its frames go and it fires nothing more.
+  void PostNavigate(const WideString& url);
   // The same for one frame (and the frames inside it).
+  void PostNavigateFrame(Browser* frame, const WideString& url);
+  // Presses the toolbar button: IOleCommandTarget::Exec on the button object.
+  void PostPressButton();
+  // Closes the browser window (WM_CLOSE); see Close.
+  void PostClose();
+
+  // ---- the same, done at once: posted, then the queue pumped until the work is done
+
+  void Navigate(const WideString& url);
   void NavigateFrame(Browser* frame, const WideString& url);
-  // Fires OnQuit; the sinks are expected to unadvise.
+  void PressButton();
+  // The browser's close sequence: OnQuit to every sink; SetSite(NULL) on every object the host
+  // sited; every sink still connected unadvised; the objects, the frames and the window let go.
+  // What WM_CLOSE of the browser window runs. Nothing posted runs afterwards.
+  void Close();
+  bool Closed() const { return FClosed; }
+
+  // Pumps the thread's queue until done answers true; false when it cannot get there (the
+  // window closed, WM_QUIT, or nothing left that could make it true).
+  bool PumpUntil(const std::function<bool()>& done);
+  // Work waiting to run.
+  size_t PendingWork() const { return FWork.size(); }
+
+  // Fires OnQuit alone; the sinks are expected to unadvise.
   void Quit();
   // Fires one event for browser b: BeforeNavigate2, NavigateComplete2, DocumentComplete or
   // NavigateError with url, or any other DISPID with no arguments.
   void FireFor(DISPID id, Browser* b, const WideString& url);
 
+  // ---- the extension's objects, from an in-process COM server
+
+  // An object of class clsid: through CoCreateInstance (as registered) when dll is empty, else
+  // through that library's DllGetClassObject. The host keeps the library loaded until it closes.
+  HRESULT CreateServerObject(const CLSID& clsid, const WideString& dll, IUnknown** object);
+  // IObjectWithSite::SetSite(site) on object; the close sequence sets the site back to NULL.
+  HRESULT SiteObject(IUnknown* object, IUnknown* site);
+  // A browser observer for this window, sited on the top browser.
+  HRESULT AddObserver(const CLSID& clsid, const WideString& dll = {});
+  // The toolbar button, sited on a button site (IShellBrowser, whose service provider leads to
+  // the top-level browser).
+  HRESULT AddButton(const CLSID& clsid, const WideString& dll = {});
+  IOleCommandTarget* Button() const { return FButton.Get(); }
+
   // The site to hand to a toolbar button.
   ComPtr<ButtonSite> MakeButtonSite() { return Make<ButtonSite>(FTop); }
-  // The browser window: a real top-level window, made on first use.
-  HWND WindowHandle();
+  // The browser window, shown; nullptr once closed (or where no window can be made).
+  HWND WindowHandle() const { return FWindow; }
 
   // Frames nest at most this deep; the frame elements of a document at this depth get no browser,
   // as a guard against pages that frame themselves.
   static constexpr int MaxFrameDepth = 8;
 
  private:
-  void Load(Browser* b, const WideString& url, int depth);
+  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void Post(std::function<void()> work);
+  void RunOneWork();
+  // Navigation in steps: the start (BeforeNavigate2 to NavigateComplete2 and the frames set
+  // going), and the completion once the frames are done.
+  void Begin(Browser* b, const WideString& url, int depth);
+  void Complete(Browser* b);
+  // Whether b's navigation number gen is still the current one and b still in the window.
+  bool Current(Browser* b, int gen) const;
   // Cuts b's frames (and theirs) loose. A frame that is gone may still be held by an observer:
   // like the browser's, it keeps answering, its window reports closed, and it no longer leads to
   // its parent or to this host.
   void DropFrames(Browser* b);
+  static int DepthOf(Browser* b);
+  // Posts, then pumps until b has finished (or dropped) the navigation that the work starts.
+  void NavigateAndWait(Browser* b, const WideString& url);
 
   std::shared_ptr<SiteMap> FSites;
   ComPtr<Browser> FTop;
   HWND FWindow = nullptr;
+  bool FClosed = false;
+  std::deque<std::function<void()>> FWork;
+  std::vector<ComPtr<IObjectWithSite>> FSited;  // in the order they were sited
+  ComPtr<IOleCommandTarget> FButton;
+  std::vector<HMODULE> FModules;
 };
+
+// A URL as the browser shows it: canonicalised, scheme and host in lower case, an empty path
+// given as "/". What cannot be canonicalised stays as it is.
+WideString CanonicalUrl(const WideString& url);
 
 }  // namespace pagehost

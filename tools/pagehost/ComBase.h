@@ -13,13 +13,21 @@ namespace pagehost {
 
 using Microsoft::WRL::ComPtr;
 
+// How many objects made on ComObject live in this module: what a test compares before and after
+// to find an object nobody released (one counter per module; the page host is single-threaded).
+inline long& LiveObjectCounter() {
+  static long count = 0;
+  return count;
+}
+inline long LiveObjectCount() { return LiveObjectCounter(); }
+
 template <class... Interfaces>
 class ComObject : public Interfaces... {
  public:
-  ComObject() = default;
+  ComObject() { ++LiveObjectCounter(); }
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
-  virtual ~ComObject() = default;
+  virtual ~ComObject() { --LiveObjectCounter(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;

@@ -85,12 +85,16 @@ HRESULT Element::get_tagName(BSTR* p) {
 
 HRESULT Element::get_href(BSTR* p) {
   if (FailHref) return E_FAIL;
-  return ReturnBstr(FData.Attribute(L"href"), p);
+  static const WideString name = L"href", none;
+  const WideString* value = FData.FindAttribute(name);
+  return ReturnBstr(value ? *value : none, p);
 }
 
 HRESULT Element::get_src(BSTR* p) {
   if (FailSrc) return E_FAIL;
-  return ReturnBstr(FData.Attribute(L"src"), p);
+  static const WideString name = L"src", none;
+  const WideString* value = FData.FindAttribute(name);
+  return ReturnBstr(value ? *value : none, p);
 }
 
 // ---- ElementCollection

@@ -17,7 +17,14 @@ WideString LowerAscii(WideString text) {
 }
 
 bool SameAscii(const WideString& a, const WideString& b) {
-  return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    wchar_t x = a[i], y = b[i];
+    if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x + 32);
+    if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
 }
 
 WideString Utf8ToWide(std::string_view bytes) {

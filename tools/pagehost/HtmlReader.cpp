@@ -49,10 +49,15 @@ void Collect(xmlNode* root, std::vector<HtmlElementData>& out) {
 
 }  // namespace
 
-WideString HtmlElementData::Attribute(const WideString& name) const {
+const WideString* HtmlElementData::FindAttribute(const WideString& name) const {
   for (const auto& a : Attributes)
-    if (SameAscii(a.first, name)) return a.second;
-  return {};
+    if (SameAscii(a.first, name)) return &a.second;
+  return nullptr;
+}
+
+WideString HtmlElementData::Attribute(const WideString& name) const {
+  const WideString* value = FindAttribute(name);
+  return value ? *value : WideString();
 }
 
 bool HtmlElementData::HasAttribute(const WideString& name) const {

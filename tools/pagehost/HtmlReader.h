@@ -16,6 +16,8 @@ struct HtmlElementData {
 
   // The value of the first attribute named so (ASCII case ignored), or empty.
   WideString Attribute(const WideString& name) const;
+  // The same without a copy: nullptr when there is none.
+  const WideString* FindAttribute(const WideString& name) const;
   bool HasAttribute(const WideString& name) const;
 };
 

@@ -17,8 +17,8 @@ bool EndsWithAscii(const WideString& text, const WideString& suffix) {
          SameAscii(text.substr(text.size() - suffix.size()), suffix);
 }
 
-ResourceKind KindOfPath(const WideString& path) {
-  if (EndsWithAscii(path, L".html") || EndsWithAscii(path, L".htm")) return ResourceKind::Html;
+ResourceKind KindOf(const WideString& path, const AnsiString& bytes) {
+  if (LooksLikeMarkup(bytes)) return ResourceKind::Html;
   if (EndsWithAscii(path, L".css")) return ResourceKind::StyleSheet;
   return ResourceKind::Other;
 }
@@ -33,14 +33,24 @@ WideString TrimLine(const AnsiString& line) {
 // A file with the cookie text of its side file ("<file>.cookie"), when there is one.
 std::optional<Resource> ReadResource(const WideString& path) {
   Resource r;
-  r.Kind = KindOfPath(path);
   if (!ReadFileBytes(path, r.Bytes)) return std::nullopt;
+  r.Kind = KindOf(path, r.Bytes);
   AnsiString cookie;
   if (ReadFileBytes(path + L".cookie", cookie)) r.Cookie = TrimLine(cookie);
   return r;
 }
 
 }  // namespace
+
+bool LooksLikeMarkup(const AnsiString& bytes) {
+  size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
+                              bytes[i] == '\n' || bytes[i] == '\f'))
+    ++i;
+  if (i + 1 >= bytes.size() || bytes[i] != '<') return false;
+  const char c = bytes[i + 1];
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '!' || c == '/' || c == '?';
+}
 
 bool ReadFileBytes(const WideString& path, AnsiString& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

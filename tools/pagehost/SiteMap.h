@@ -10,6 +10,8 @@
 
 namespace pagehost {
 
+// What a resource was added as. Whether a browser shows it as an HTML document is decided by its
+// content (LooksLikeMarkup), as the browser decides, not by this.
 enum class ResourceKind { Html, StyleSheet, Other };
 
 struct Resource {
@@ -47,6 +49,10 @@ class SiteMap {
   std::map<WideString, Resource> FPages;  // key: URL with ASCII letters in lower case
 };
 
+// Whether the bytes are markup, as a browser sniffs a document whose type nobody told it: after a
+// UTF-8 byte-order mark and white space, a "<" that opens a tag, an end tag, a comment, a
+// declaration or a processing instruction. Nothing else (a PDF, plain text, nothing) is HTML.
+bool LooksLikeMarkup(const AnsiString& bytes);
 // Reads a whole file; false when it cannot be opened.
 bool ReadFileBytes(const WideString& path, AnsiString& bytes);
 // The sample pages beside the running program ("pages" in its folder).
