@@ -312,13 +312,26 @@ TEST_F(LibraryMessageBox, TenThousandCharactersWithoutABlankAreBrokenIntoLinesTh
   WideString text;
   for (int i = 0; i < 10000; ++i) text.push_back(static_cast<wchar_t>(L'A' + i % 26));
   WideString label;
-  int maxWidth = 0, labelWidth = 0, widest = 0;
+  int maxWidth = 0, labelWidth = 0, widest = 0, scrollRange = 0, labelBottom = 0, room = 0;
+  bool verticalBar = false, horizontalBar = true;
   RECT bounds{}, area{};
   TBoxAnswerer answer([&](TfrmMessageBox* Box) {
     label = Box->TextLabel()->GetCaption();
     maxWidth = Box->MaxTextWidth();
     labelWidth = Box->TextLabel()->Width();
     bounds = Box->BoundsRect();
+    // Taller than the work area: the text scrolls down to its last line, and no line needs
+    // scrolling sideways.
+    const LONG style = GetWindowLongW(Box->TextBox()->Handle(), GWL_STYLE);
+    verticalBar = (style & WS_VSCROLL) != 0;
+    horizontalBar = (style & WS_HSCROLL) != 0;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE;
+    GetScrollInfo(Box->TextBox()->Handle(), SB_VERT, &si);
+    scrollRange = si.nMax + 1;
+    labelBottom = Box->TextLabel()->Top() + Box->TextLabel()->Height();
+    room = Box->TextBox()->ClientWidth() - Box->TextLabel()->Left();
     area = Screen->MonitorFromRect(bounds)->WorkareaRect();
     // Each line measured alone in the label's font fits.
     HDC dc = GetDC(Box->Handle());
@@ -339,6 +352,10 @@ TEST_F(LibraryMessageBox, TenThousandCharactersWithoutABlankAreBrokenIntoLinesTh
   EXPECT_GT(LinesOf(label).size(), 10u);
   EXPECT_LE(widest, maxWidth);
   EXPECT_LE(labelWidth, maxWidth);
+  EXPECT_TRUE(verticalBar);
+  EXPECT_FALSE(horizontalBar);
+  EXPECT_GE(scrollRange, labelBottom);
+  EXPECT_LE(widest, room);
   EXPECT_LE(bounds.right - bounds.left, 640);
   EXPECT_GE(bounds.left, area.left);
   EXPECT_GE(bounds.top, area.top);
