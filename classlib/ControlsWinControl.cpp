@@ -262,6 +262,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CN_SYSCHAR: CNSysChar(Message); break;
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
     case CM_DIALOGKEY: CMDialogKey(Message); break;
+    // Down to every control, however deep: a button in a panel must learn it has the focus.
+    case CM_FOCUSCHANGED: Broadcast(Message); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
     case CM_VISIBLECHANGED: UpdateControlState(); break;
     case CM_ENTER: DoEnter(); break;

@@ -566,15 +566,18 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 void TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Control == this) return;
   TWeakRef<TWinControl> old = FActiveControl.Get();
-  if (old == Control) return;
-  FActiveControl = Control;
   TWeakRef<TWinControl> entered = Control;
-  if (Control) Control->FreeNotification(this);
   // OnExit and OnEnter may free either control (or the form: it is busy meanwhile).
   TBusyScope busy(this);
-  if (old) old->Perform(CM_EXIT, 0, 0);
-  if (entered) entered->Perform(CM_ENTER, 0, 0);
-  if (HasState(csDestroying)) return;
+  if (old != Control) {
+    FActiveControl = Control;
+    if (Control) Control->FreeNotification(this);
+    if (old) old->Perform(CM_EXIT, 0, 0);
+    if (entered) entered->Perform(CM_ENTER, 0, 0);
+    if (HasState(csDestroying)) return;
+  }
+  // Told also when the control was made the active one before it had the focus (the form's first
+  // control): a button learns only here that Enter is now its key.
   TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(entered.Get()), 0};
   Broadcast(m);
 }

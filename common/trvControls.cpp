@@ -293,7 +293,10 @@ void TtrvWindowsIcon::SetWindowsImage(TtrvWindowsImageIndex Value) {
   UINT id = 0;
   bool isIcon = false;
   if (!WindowsImageResource(Value, id, isIcon)) return;
-  const HANDLE h = LoadImageA(nullptr, MAKEINTRESOURCEA(id), isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_SHARED);
+  // An icon at the system's icon size: asked for at its "own" size, the platform may hand out its
+  // largest image (256 pixels), which the image would show cut to a corner.
+  const HANDLE h = LoadImageA(nullptr, MAKEINTRESOURCEA(id), isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0,
+                              isIcon ? LR_SHARED | LR_DEFAULTSIZE : LR_SHARED);
   FIsIcon = isIcon;
   if (!h) return;
   if (isIcon) Picture()->Icon()->SetHandle(static_cast<HICON>(h), true);
@@ -491,10 +494,6 @@ void TtrvToolButton::SetShowText(bool Value) {
   if (Value == FShowText) return;
   FShowText = Value;
   RefreshButton();
-}
-
-TControlActionLinkClass TtrvToolButton::GetActionLinkClass() {
-  return ActionLinkClassOf<TtrvToolButtonActionLink>();
 }
 
 void TtrvToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {

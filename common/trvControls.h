@@ -256,14 +256,6 @@ class TtrvToolBar : public TToolBar {
   WideString FWideCaption;
 };
 
-// The link of a tool button to its action: the class library's (Down, image) and the wide
-// caption and hint.
-class TtrvToolButtonActionLink : public TUtxActionLinkOf<TToolButtonActionLink> {
-  VGT_CLASS(TtrvToolButtonActionLink, TToolButtonActionLink)
- public:
-  using TUtxActionLinkOf::TUtxActionLinkOf;
-};
-
 class TtrvToolButton : public TToolButton {
   VGT_CLASS(TtrvToolButton, TToolButton)
  public:
@@ -279,7 +271,8 @@ class TtrvToolButton : public TToolButton {
   bool ShowText() const { return FShowText; }
   void SetShowText(bool Value);
 
-  TControlActionLinkClass GetActionLinkClass() override;
+  // The Unicode layer's tool-button link: the class library's (Down, image) and the wide texts.
+  TControlActionLinkClass GetActionLinkClass() override { return GetUtxActionLinkClass(this); }
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   void Dispatch(TMessage& Message) override;
 

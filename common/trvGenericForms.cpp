@@ -204,8 +204,14 @@ void TfrmMessageBox::AfterConstruction() {
   FIconTop = MakePanel(this, FIconColumn, TAlign::alTop, GetSystemMetrics(SM_CYICON) + 20);
   FClientPanel = MakePanel(this, this, TAlign::alClient, -1);
   FClientPanel->SetBorderWidth(3);
+  // The label sits in a scroll box, so that a message taller than the work area can be read to
+  // its end; one that fits shows no scroll bar.
+  FTextBox = new TUtxScrollBox(this);
+  FTextBox->SetParent(FClientPanel);
+  FTextBox->SetBorderStyle(TBorderStyle::bsNone);
+  FTextBox->SetAlign(TAlign::alClient);
   FTextLabel = new TUtxLabel(this);
-  FTextLabel->SetParent(FClientPanel);
+  FTextLabel->SetParent(FTextBox);
   FTextLabel->SetWordWrap(true);
   FTextLabel->SetAutoSize(true);
   FTextLabel->SetLeft(0);
@@ -223,7 +229,10 @@ void TfrmMessageBox::SetMessageType(TtrvMessageType MsgType) {
   FIcon->SetWindowsImage(icon);
 }
 
-void TfrmMessageBox::SetText(const WideString& Text) { FTextLabel->SetCaption(Text); }
+void TfrmMessageBox::SetText(const WideString& Text) {
+  FText = Text;
+  FTextLabel->SetCaption(Text);
+}
 
 TUtxButton* TfrmMessageBox::AddButton(int Kind, bool Escape) {
   if (Kind < 0 || Kind > DetailsKind) throw ETRVException(L"TfrmMessageBox.SetButtons: Invalid button");
@@ -267,38 +276,51 @@ int TfrmMessageBox::MaxTextWidth() {
   return FIconColumn->Visible() ? 630 - FIconColumn->Width() - nonClient : 620 - nonClient;
 }
 
-int TfrmMessageBox::WrappedLabelWidth(const WideString& Text) {
+int TfrmMessageBox::WrappedLabelWidth(const WideString& Text, int Limit) {
   FTextLabel->SetAutoSize(false);
-  FTextLabel->SetWidth(MaxTextWidth());
+  FTextLabel->SetWidth(Limit);
   FTextLabel->SetCaption(Text);
   FTextLabel->SetAutoSize(true);
   return FTextLabel->Width();
 }
 
+void TfrmMessageBox::LayOutText(int Limit) {
+  if (WrappedLabelWidth(FText, Limit) <= Limit) return;
+  const WideString broken =
+      ::BreakLongText(FText, Limit, [this, Limit](const WideString& T) { return WrappedLabelWidth(T, Limit); });
+  WrappedLabelWidth(broken, Limit);
+}
+
 void TfrmMessageBox::BreakLongText() {
-  const WideString text = FTextLabel->GetCaption();
-  const int maxWidth = MaxTextWidth();
-  const WideString broken = ::BreakLongText(text, maxWidth, [this](const WideString& T) { return WrappedLabelWidth(T); });
-  WrappedLabelWidth(broken);
+  FText = FTextLabel->GetCaption();
+  LayOutText(MaxTextWidth());
 }
 
 void TfrmMessageBox::UpdateLayout() {
   HandleNeeded();
-  const int maxWidth = MaxTextWidth();
-  if (WrappedLabelWidth(FTextLabel->GetCaption()) > maxWidth) BreakLongText();
   const int nonClientWidth = Width() - ClientWidth();
   const int nonClientHeight = Height() - ClientHeight();
   const bool iconShown = FIconColumn->Visible();
-  const int labelWidth = FTextLabel->Width(), labelHeight = FTextLabel->Height();
+  const RECT area = WorkAreaNear(BoundsRect());
+  const int areaHeight = area.bottom - area.top;
+  const int iconTop = FIconTop->Height();
+  const auto labelTopFor = [iconTop](int LabelHeight) { return iconTop > LabelHeight + 5 ? (iconTop - LabelHeight) / 2 : 5; };
+  LayOutText(MaxTextWidth());
+  // Too tall for the work area: the text scrolls, and the scroll bar takes its width from it.
+  int scrollBar = 0;
+  const int labelHeight = FTextLabel->Height();
+  if (labelTopFor(labelHeight) + labelHeight + ButtonAreaHeight + nonClientHeight > areaHeight) {
+    scrollBar = GetSystemMetrics(SM_CXVSCROLL);
+    LayOutText(MaxTextWidth() - scrollBar);
+  }
+  const int labelWidth = FTextLabel->Width() + scrollBar, finalLabelHeight = FTextLabel->Height();
   const int textWidth = iconShown ? labelWidth + FIconColumn->Width() + nonClientWidth + 10
                                   : labelWidth + nonClientWidth + 20;
-  const RECT area = WorkAreaNear(BoundsRect());
   const int width = std::min(std::max(textWidth, ButtonRowWidth() + 20), static_cast<int>(area.right - area.left));
-  const int iconTop = FIconTop->Height();
-  const int labelTop = iconTop > labelHeight + 5 ? (iconTop - labelHeight) / 2 : 5;
-  const int height = std::min(std::max(labelTop + labelHeight + ButtonAreaHeight + nonClientHeight,
+  const int labelTop = labelTopFor(finalLabelHeight);
+  const int height = std::min(std::max(labelTop + finalLabelHeight + ButtonAreaHeight + nonClientHeight,
                                        ButtonAreaHeight + iconTop + nonClientHeight),
-                              static_cast<int>(area.bottom - area.top));
+                              areaHeight);
   FTextLabel->SetTop(labelTop);
   FTextLabel->SetLeft(iconShown ? 0 : 10);
   SetBounds(Left(), Top(), width, height);

@@ -11,6 +11,7 @@
 #include "classlib/System.h"
 #include "common/trvControls.h"
 #include "common/trvDesignFontInfo.h"
+#include "unicode/UtxForms.h"
 #include "unicode/UtxStdCtrls.h"
 
 // The width a text takes when it is word-wrapped at most MaxWidth wide (wider only where a run of
@@ -114,12 +115,14 @@ class TfrmMessageBox : public TfrmGeneric {
   // place to wrap grows wider than MaxTextWidth.
   void BreakLongText();
   void SetMessageType(TtrvMessageType MsgType);
+  // The message; a text too tall for the work area scrolls.
   void SetText(const WideString& Text);
   void SetDetails(const WideString& Details) { FDetails = Details; }
   // Opens or closes the details pane under the buttons.
   void ToggleDetails();
 
   TUtxLabel* TextLabel() const { return FTextLabel; }
+  TUtxScrollBox* TextBox() const { return FTextBox; }
   TtrvWindowsIcon* Icon() const { return FIcon; }
   TtrvPanel* IconColumn() const { return FIconColumn; }
   TtrvPanel* ButtonRow() const { return FButtonRow; }
@@ -137,9 +140,10 @@ class TfrmMessageBox : public TfrmGeneric {
 
  private:
   TUtxButton* AddButton(int Kind, bool Escape);
-  // Width the label takes for Text when at most MaxTextWidth wide (wider for a run it cannot
-  // wrap).
-  int WrappedLabelWidth(const WideString& Text);
+  // Width the label takes for Text when at most Limit wide (wider for a run it cannot wrap).
+  int WrappedLabelWidth(const WideString& Text, int Limit);
+  // The message in the label, broken where a run would be wider than Limit.
+  void LayOutText(int Limit);
   int ButtonRowWidth() const;
   TUtxLabel* FTextLabel = nullptr;
   TtrvPanel* FButtonArea = nullptr;
@@ -147,6 +151,8 @@ class TfrmMessageBox : public TfrmGeneric {
   TtrvPanel* FIconColumn = nullptr;
   TtrvPanel* FIconTop = nullptr;
   TtrvPanel* FClientPanel = nullptr;
+  TUtxScrollBox* FTextBox = nullptr;
+  WideString FText;
   TtrvPanel* FDetailsPanel = nullptr;
   TtrvWindowsIcon* FIcon = nullptr;
   TUtxButton* FEscapeButton = nullptr;

@@ -1,5 +1,6 @@
 #include "common/trvLocaleCombo.h"
 
+#include "common/trvRegistry.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxSysUtils.h"
 
@@ -79,6 +80,17 @@ void TtrvLanguageComboBox::SelectLanguageCode(const WideString& Code) {
       return;
     }
   }
+}
+
+void TtrvLanguageComboBox::SelectStoredLanguage() {
+  FillLanguages();
+  SelectLanguageCode(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L""));
+}
+
+void TtrvLanguageComboBox::ApplySelectedLanguage() {
+  const WideString code = GetSelectedLanguageCode();
+  WriteRegistryString(ProductRegistryKey, ProductLanguageValue, code);
+  UseLanguage(code);
 }
 
 VGT_PUBLISH(TtrvLanguageComboBox) {

@@ -36,6 +36,14 @@ class TtrvLanguageComboBox : public TUtxCustomComboBox {
   // empty; an unknown code leaves the selection alone.
   void SelectLanguageCode(const WideString& Code);
 
+  // What the options window and the wizard's intro page do with the product key's "lang":
+  // fills the list and selects the stored language ("Automatic" for none, or for one without a
+  // catalog).
+  void SelectStoredLanguage();
+  // Stores the selected code as "lang" and switches the program's translation to it (empty: the
+  // system's language). A failed write raises the registry error and switches nothing.
+  void ApplySelectedLanguage();
+
   WideString DefaultLanguageCode() const { return FDefaultLanguageCode; }
   void SetDefaultLanguageCode(const WideString& Value) { FDefaultLanguageCode = Value; }
   WideString DefaultLanguageName() const { return FDefaultLanguageName; }

@@ -234,6 +234,28 @@ TEST_F(Forms, ShowModalReturnsTheResultOfTheButtonClickedByMessage) {
   EXPECT_EQ(asked, 2);
 }
 
+TEST_F(Forms, EnterPressesTheFirstFocusedButtonAlsoInsideAPanel) {
+  // The button is the active control before the form has a window, and it is not a child of the
+  // form itself: it still learns that it has the focus, so Enter is its key.
+  std::unique_ptr<TUndescribedForm> f(TCustomForm::CreateNew<TUndescribedForm>(nullptr));
+  auto* panel = new TPanel(f.get());
+  panel->SetParent(f.get());
+  auto* outer = new TPanel(f.get());
+  outer->SetParent(panel);
+  auto* yes = new TButton(f.get());
+  yes->SetParent(outer);
+  yes->SetModalResult(mrYes);
+  auto* no = new TButton(f.get());
+  no->SetParent(outer);
+  no->SetLeft(100);
+  no->SetModalResult(mrNo);
+  f->SetActiveControl(no);
+  PostMessageA(no->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+  // Should Enter do nothing, the Yes button ends the loop instead.
+  PostMessageA(yes->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(f->ShowModal(), mrNo);
+}
+
 TEST_F(Forms, ModalFormFreedFromItsButtonClickEndsTheModalLoop) {
   auto* f = TCustomForm::Create<TTestForm>(nullptr);
   auto* ok = f->Find<TButton>(L"OkButton");

@@ -92,7 +92,7 @@ TEST_F(LibraryControls, PanelIsMadeFlatAndDrawsItsCaptionOnOneLineWhereAligned) 
 // ---- system icons and bitmaps ----
 
 TEST_F(LibraryControls, WindowsIconShowsTheSystemsSharedImagesAndNeverDestroysThem) {
-  const HICON warning = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32515), IMAGE_ICON, 0, 0, LR_SHARED));
+  const HICON warning = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32515), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
   ASSERT_TRUE(warning);
   {
     auto* icon = new TtrvWindowsIcon(Form);
@@ -102,6 +102,8 @@ TEST_F(LibraryControls, WindowsIconShowsTheSystemsSharedImagesAndNeverDestroysTh
     icon->SetWindowsImage(TtrvWindowsImageIndex::wicWarning);
     EXPECT_TRUE(icon->IsIcon());
     EXPECT_EQ(icon->Picture()->Icon()->Handle(), warning);
+    EXPECT_EQ(icon->Picture()->Width(), GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(icon->Picture()->Height(), GetSystemMetrics(SM_CYICON));
     icon->SetWindowsImage(TtrvWindowsImageIndex::wiNothing);
     EXPECT_EQ(icon->Picture()->Graphic(), nullptr);
     ICONINFO info{};
@@ -121,7 +123,7 @@ TEST_F(LibraryControls, WindowsIconShowsTheSystemsSharedImagesAndNeverDestroysTh
     delete icon;
   }
   // The error icon the control held when it went is still the system's.
-  const HICON error = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32513), IMAGE_ICON, 0, 0, LR_SHARED));
+  const HICON error = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32513), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
   ICONINFO info{};
   ASSERT_TRUE(GetIconInfo(error, &info));
   DeleteObject(info.hbmColor);
@@ -149,7 +151,7 @@ TEST_F(LibraryControls, EveryBitmapValueNamesItsOemBitmap) {
     EXPECT_EQ(icon->Picture()->Height(), bm.bmHeight) << static_cast<int>(c.Value);
   }
   icon->SetWindowsImage(TtrvWindowsImageIndex::wicQues);
-  EXPECT_EQ(icon->Picture()->Icon()->Handle(), LoadImageA(nullptr, MAKEINTRESOURCEA(32514), IMAGE_ICON, 0, 0, LR_SHARED));
+  EXPECT_EQ(icon->Picture()->Icon()->Handle(), LoadImageA(nullptr, MAKEINTRESOURCEA(32514), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
 }
 
 // ---- URL label ----
