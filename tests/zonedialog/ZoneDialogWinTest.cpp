@@ -4,6 +4,8 @@
 // Options and About, and hostile callers.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -597,6 +599,9 @@ TEST_F(ZoneDialogWin, HostileCallsAreRefusedOrMadeSafe) {
 }
 
 TEST_F(ZoneDialogWin, AThousandDomains) {
+  // The volume is the same on every Windows version; the program copies for older versions test
+  // their text paths with the smaller cases and leave this one to the plain program.
+  if (std::getenv("VGT_WINVER")) GTEST_SKIP() << "run by the plain program";
   TfrmVgtDialog* d = Open();
   ASSERT_TRUE(d);
   for (int i = 0; i < 1000; ++i)
