@@ -599,11 +599,13 @@ TEST(ProgramEnd, FreesTheFormsAndLeavesNoAtomBehind) {
   DeleteFileA(mark);
   std::string command = std::string("\"") + exe + "\" --gtest_filter=ProgramEnd.ChildPart";
   SetEnvironmentVariableA(kChildVariable, mark);
+  SetEnvironmentVariableA("VGT_TEST_NORMAL_EXIT", "1");  // the end is what the child shows
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
   SetEnvironmentVariableA(kChildVariable, nullptr);
+  SetEnvironmentVariableA("VGT_TEST_NORMAL_EXIT", nullptr);
   ASSERT_TRUE(started) << GetLastError();
   ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
   DWORD code = 1;
