@@ -65,6 +65,20 @@ function(vgt_add_gtest name)
   endforeach()
 endfunction()
 
+# A benchmark: a program that prints figures (tests/support/BenchFigures.h), never judged by CTest.
+# tools/bench.sh runs every one listed in <build>/benches.txt and gathers their figures in a table.
+#   vgt_add_bench(name SOURCES ... LIBS ...)
+function(vgt_add_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  set_property(GLOBAL APPEND PROPERTY VGT_BENCHES ${name})
+  get_property(all GLOBAL PROPERTY VGT_BENCHES)
+  list(JOIN all "\n" lines)
+  file(WRITE ${CMAKE_BINARY_DIR}/benches.txt "${lines}\n")
+endfunction()
+
 # A COM type library compiled from an IDL file by widl (the platform's IDL files and its standard
 # OLE library come from Wine's development and runtime packages): the static library <target>
 # holds the identifiers and gives its users the generated header <idl name>_h.h.
