@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <new>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "classlib/SysUtils.h"
@@ -262,7 +265,16 @@ class TComponent : public TPersistent {
   void SetInline(bool On);
 
  protected:
+  // Told of components inserted below this one's owner or removed from it, and of freed components
+  // this one asked FreeNotification of. An owner hears of its own insertions and removals; of the
+  // others it owns, only those that asked (HearOwnerNotifications) and those holding a free
+  // notification of the removed component hear of them, so that owning many components costs
+  // nothing per insertion and removal. An override that compares AComponent with a field should
+  // ask FreeNotification of what the field holds, or HearOwnerNotifications.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // Asks to hear every insertion and removal below this component's owner (for components that
+  // hold references to others without a free notification).
+  void HearOwnerNotifications();
   virtual void ValidateRename(TComponent* AComponent, const WideString& CurName,
                               const WideString& NewName);
   virtual void ValidateInsert(TComponent*) {}
@@ -278,6 +290,15 @@ class TComponent : public TPersistent {
   friend class TWeakLink;
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
+  // True when this component or one it owns asked to hear owner notifications.
+  bool Hears() const { return FHearsOwner || !FHearers.empty(); }
+  // Keeps this component in its owner's hearers (and so on upwards) after Hears() may have changed.
+  void HearingChanged(bool WasHearing);
+  // Tells the components below this owner that hold a free notification of AComponent.
+  void NotifyLinkedBelow(TComponent* AComponent);
+  // The owned component named Key (upper case; a valid name); nullptr when there is none.
+  TComponent* FindByKey(const std::string& Key) const;
+  void IndexName(TComponent* AComponent, bool Add);
   // Clears every weak reference to this component.
   void ClearWeakLinks() noexcept;
   // Runs BeforeDestruction once, catching what it throws.
@@ -294,6 +315,12 @@ class TComponent : public TPersistent {
   TComponentState FComponentState = 0;
   TLiveList<TComponent> FComponents;
   std::vector<TComponent*> FFreeNotifies;
+  // The owned components that hear owner notifications, or own one that does.
+  TLiveList<TComponent> FHearers;
+  bool FHearsOwner = false;
+  // Owned components by their names in upper case, for FindComponent and name checks (made once
+  // a component owns a named one).
+  std::unique_ptr<std::unordered_multimap<std::string, TComponent*>> FNameIndex;
 };
 
 // True when Name is a valid component name: a letter or underscore, then letters, digits or

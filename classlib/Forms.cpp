@@ -203,6 +203,8 @@ void TScrollBox::CreateParams(TCreateParams& Params) {
 // ======================= TCustomForm =======================
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
+  // The active control may be owned above the form, where no free notification reaches.
+  HearOwnerNotifications();
   FVisible = false;
   FParentFont = false;
   FParentColor = false;
