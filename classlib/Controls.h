@@ -631,13 +631,14 @@ class TControlCanvas : public TCanvas {
 // The control whose window is being created on this thread (set by CreateWnd for the first
 // messages of the new window; the first window procedure takes it).
 extern TWinControl* CreationControl;
-// Window properties that lead from a window to its control: the control atom names
-// "ControlOfs%.8X%.8X" (module instance, thread id); the window atom is built from the process id.
+// The atoms of the library in this process: the control atom names "ControlOfs%.8X%.8X" (module
+// instance, thread id); the window atom is built from the process id. They live from the first
+// window to the end of the program.
 extern ATOM ControlAtom;
 extern ATOM WindowAtom;
 // The first procedure of every library window: binds the window to CreationControl.
 LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
-// The window procedure of every library window: finds the control through its window property.
+// The window procedure of every library window: finds the control the window is bound to.
 LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // The control of a window of this process, or nullptr.
 TWinControl* FindControl(HWND Wnd);
@@ -660,8 +661,8 @@ class TWindowLinks {
   std::unordered_map<HWND, void*> FLinks;
 };
 
-// Binds a new window to its control: the window properties above, and the table of this process
-// that FindControl reads (without a trip to the window server for every message).
+// Binds a new window to its control in the table of this process that FindControl reads (a window
+// property would cost a trip to the window server for every message).
 void BindControlWindow(HWND Wnd, TWinControl* Control);
 // Undoes BindControlWindow (Wnd may be gone already; nullptr: the window the control was bound to).
 void UnbindControlWindow(HWND Wnd, TWinControl* Control);

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "classlib/ControlsDetail.h"
+#include "classlib/Themes.h"
 
 TWinControl* CreationControl = nullptr;
 ATOM ControlAtom = 0;
@@ -78,6 +79,7 @@ void DoneControls() {
 namespace {
 
 LRESULT CALLBACK UtilWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_THEMECHANGED) ThemeServices()->ApplyThemeChange();
   auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(Wnd, GWLP_USERDATA));
   if (!method) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   TMessage m{Msg, WParam, LParam, 0};
@@ -186,8 +188,6 @@ TWindowLinks& ControlLinks() {
 }  // namespace
 
 void BindControlWindow(HWND Wnd, TWinControl* Control) {
-  SetPropA(Wnd, MAKEINTATOM(ControlAtom), Control);
-  SetPropA(Wnd, MAKEINTATOM(WindowAtom), Control);
   if (Control->FBoundWnd && Control->FBoundWnd != Wnd) ControlLinks().Remove(Control->FBoundWnd, Control);
   ControlLinks().Set(Wnd, Control);
   Control->FBoundWnd = Wnd;
@@ -196,10 +196,6 @@ void BindControlWindow(HWND Wnd, TWinControl* Control) {
 void UnbindControlWindow(HWND Wnd, TWinControl* Control) {
   if (!Wnd) Wnd = Control->FBoundWnd;
   if (!Wnd) return;
-  if (IsWindow(Wnd)) {
-    if (ControlAtom) RemovePropA(Wnd, MAKEINTATOM(ControlAtom));
-    if (WindowAtom) RemovePropA(Wnd, MAKEINTATOM(WindowAtom));
-  }
   ControlLinks().Remove(Wnd, Control);
   if (Control->FBoundWnd == Wnd) Control->FBoundWnd = nullptr;
 }
@@ -320,6 +316,7 @@ HCURSOR CursorHandle(TCursor Cursor) {
 }
 
 LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_THEMECHANGED) ThemeServices()->ApplyThemeChange();
   TWinControl* c = FindControl(Wnd);
   if (!c) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   TMessage m{Msg, WParam, LParam, 0};

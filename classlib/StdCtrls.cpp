@@ -747,8 +747,6 @@ void TCustomComboBoxStrings::SetUpdateState(bool Updating) {
 // ======================= TCustomComboBox =======================
 
 namespace {
-const char* const ComboChildProp = "VgtComboBoxChild";
-
 // The combo box of an edit or list child, read for each of the child's messages.
 TWindowLinks& ComboChildLinks() {
   static TWindowLinks* links = new TWindowLinks;
@@ -843,7 +841,6 @@ void TCustomComboBox::DestroyWnd() {
 }
 
 void TCustomComboBox::AttachChild(HWND Child, WNDPROC& DefProc) {
-  SetPropA(Child, ComboChildProp, this);
   ComboChildLinks().Set(Child, this);
   DefProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::ChildWndProc)));
@@ -854,7 +851,6 @@ void TCustomComboBox::DetachChild(HWND Child, WNDPROC& DefProc) {
   ComboChildLinks().Remove(Child, this);
   if (!IsWindow(Child)) return;
   if (DefProc) SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefProc));
-  RemovePropA(Child, ComboChildProp);
   DefProc = nullptr;
 }
 
@@ -871,8 +867,7 @@ LRESULT TCustomComboBox::ChildProc(HWND Child, UINT Msg, WPARAM WParam, LPARAM L
   if (Msg == WM_NCDESTROY) {
     // The child goes first: put its own procedure back.
     SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(def));
-    RemovePropA(Child, ComboChildProp);
-    ComboChildLinks().Remove(Child, this);
+      ComboChildLinks().Remove(Child, this);
     if (Child == FEditHandle) FEditDefProc = nullptr, FEditHandle = nullptr;
     else FListDefProc = nullptr, FListHandle = nullptr;
     return CallWindowProcA(def, Child, Msg, WParam, LParam);

@@ -123,10 +123,8 @@ TWinControl* GCreatingControl = nullptr;
 bool GFinalized = false;
 int GUseCount = 0;
 
-// Leads from a Unicode window to its trap: the window property for others to see, and a table
-// read in the process for every message (a property is a trip to the window server).
-const wchar_t kTrapProp[] = L"VgtUtxTrap";
-
+// Leads from a Unicode window to its trap, read for every message (in the process: a window
+// property would be a trip to the window server each time).
 TWindowLinks& TrapLinks() {
   static TWindowLinks* links = new TWindowLinks;
   return *links;
@@ -134,15 +132,9 @@ TWindowLinks& TrapLinks() {
 
 TWinControlTrap* TrapOf(HWND Wnd) { return static_cast<TWinControlTrap*>(TrapLinks().Find(Wnd)); }
 
-void SetTrapOf(HWND Wnd, TWinControlTrap* Trap) {
-  SetPropW(Wnd, kTrapProp, Trap);
-  TrapLinks().Set(Wnd, Trap);
-}
+void SetTrapOf(HWND Wnd, TWinControlTrap* Trap) { TrapLinks().Set(Wnd, Trap); }
 
-void RemoveTrapOf(HWND Wnd, TWinControlTrap* Trap) {
-  RemovePropW(Wnd, kTrapProp);
-  TrapLinks().Remove(Wnd, Trap);
-}
+void RemoveTrapOf(HWND Wnd, TWinControlTrap* Trap) { TrapLinks().Remove(Wnd, Trap); }
 
 // The module that holds this code (found without calls newer than the oldest platform).
 HINSTANCE UtxModule() {
