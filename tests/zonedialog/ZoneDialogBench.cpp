@@ -6,7 +6,8 @@
 //  2. in this process: building rows (AddDomain calls and ShowDialog) and freeing them, at 100,
 //     1,000 and 5,000 rows, each size against the one before (flat cost a row shows as ratios of
 //     10 and 5).
-// Usage: ZoneDialogBench [rounds]   (VGT_BENCH_ROWS=100,1000 limits the sizes in this process)
+// Usage: ZoneDialogBench [rounds]   (VGT_BENCH_ROWS=100,1000 limits the sizes in this process;
+//                                    VGT_BENCH_ROWS_ONLY=1 leaves out the part across processes)
 #include <windows.h>
 #include <psapi.h>
 
@@ -135,7 +136,7 @@ int main(int argc, char** argv) {
   CoInitialize(nullptr);
   {
     TKeptSettings kept;
-    AcrossProcesses(rounds);
+    if (!std::getenv("VGT_BENCH_ROWS_ONLY")) AcrossProcesses(rounds);
     InThisProcess();
   }
   CoUninitialize();
