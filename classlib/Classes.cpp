@@ -228,10 +228,12 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 
 void TComponent::NotifyLinkedBelow(TComponent* AComponent) {
   if (AComponent->FFreeNotifies.empty()) return;
+  // A handler may free either; one already being freed stays whole until this call is over.
+  const bool watchSelf = !FDestructionStarted, watchRemoved = !AComponent->FDestructionStarted;
   TWeakRef<TComponent> self(this), removed(AComponent);
   const std::vector<TComponent*> linked = AComponent->FFreeNotifies;
   for (TComponent* d : linked) {
-    if (!self || !removed) return;
+    if ((watchSelf && !self) || (watchRemoved && !removed)) return;
     // Each may unlink or free others meanwhile; a freed one has left the list.
     auto& now = AComponent->FFreeNotifies;
     if (std::find(now.begin(), now.end(), d) == now.end()) continue;
