@@ -1,5 +1,6 @@
 #include "wizard/fConfigFeature2.h"
 
+#include "common/trvControls.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
 #include "wizard/uSettingPage.h"
@@ -15,7 +16,7 @@ TframeConfigFeature2::~TframeConfigFeature2() {
 }
 
 void TframeConfigFeature2::FrameCreated() {
-  UseDialogFont(Font());
+  SetDialogFont(Font());
   FLoadingCount = 1;
   static const wchar_t* const boxes[3] = {L"trvGroupBoxTrusted", L"trvGroupBoxInternet", L"trvGroupBoxUntrusted"};
   static const wchar_t* const prefixes[3] = {L"rg1", L"rg2", L"rg3"};

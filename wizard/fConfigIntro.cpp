@@ -1,13 +1,13 @@
 #include "wizard/fConfigIntro.h"
 
-#include "common/trvRegistry.h"
+#include "common/trvControls.h"
 #include "common/trvTools.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
 #include "wizard/uWizardSupport.h"
 
 void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
-  UseDialogFont(Font());
+  SetDialogFont(Font());
   Step = AStep;
   UpdateIntroTexts();
   TConfigStepList* list = Step->Owner;
@@ -72,9 +72,7 @@ void TframeConfigIntro::UpdateIntroTexts() {
           Translate(L"%1 Tunewright helps you adjusting your security zone settings to good default values."),
           {ProductName}));
   FindPageComponent<TUtxLabel>(this, L"lblExplainLanguage")->SetCaption(Translate(L"Choose Veilgate language:"));
-  auto* combo = FindPageComponent<TConfigLanguageComboBox>(this, L"cboLanguage");
-  combo->FillLanguages();
-  combo->SelectLanguageCode(ReadRegistryString(ProductRegistryKey, L"lang", L""));
+  FindPageComponent<TtrvLanguageComboBox>(this, L"cboLanguage")->SelectStoredLanguage();
   if (Step) Step->Owner->FireTextsChanged();
 }
 
@@ -97,10 +95,8 @@ void TframeConfigIntro::radRevertClick(TObject*) {
 }
 
 void TframeConfigIntro::cboLanguageSelect(TObject*) {
-  const WideString code = FindPageComponent<TConfigLanguageComboBox>(this, L"cboLanguage")->GetSelectedLanguageCode();
   // A failed write raises: the language then stays as it was.
-  WriteRegistryString(ProductRegistryKey, L"lang", code);
-  UseLanguage(code);
+  FindPageComponent<TtrvLanguageComboBox>(this, L"cboLanguage")->ApplySelectedLanguage();
   PostMessageW(Handle(), WM_LANGUAGECHANGED, 0, 0);
 }
 

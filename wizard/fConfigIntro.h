@@ -3,10 +3,10 @@
 // step's navigation, and the choice of the interface language.
 #pragma once
 
+#include "common/trvLocaleCombo.h"
 #include "unicode/UtxStdCtrls.h"
 #include "wizard/UtxFrame.h"
 #include "wizard/uConfigSteps.h"
-#include "wizard/uLanguageChoice.h"
 
 // Private to the page: the language changed; rebuild the texts once the combo box's own selection
 // handling has ended.

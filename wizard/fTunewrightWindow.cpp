@@ -1,5 +1,6 @@
 #include "wizard/fTunewrightWindow.h"
 
+#include "common/trvControls.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
 #include "unicode/GnuGettext.h"
@@ -31,7 +32,7 @@ TUtxButton* TfrmtunewrightWindow::CancelButton() const {
 void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
   try {
     UseLanguage(ReadRegistryString(ProductRegistryKey, L"lang", L""));
-    UseDialogFont(Font());
+    SetDialogFont(Font());
     FStepList = std::make_unique<TConfigStepList>();
     FStepList->OnTextsChanged = [this](TObject* Sender) { TranslateWindow(Sender); };
     BuildSteps();
@@ -94,7 +95,7 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
     throw EInvalidCast("Ungültige Typumwandlung");
   }
   FCurrentFrame = frame;
-  frame->SetParent(FindPageComponent<TUtxPanel>(this, L"panFrame"));
+  frame->SetParent(FindPageComponent<TtrvPanel>(this, L"panFrame"));
   frame->SetAlign(TAlign::alClient);
   frame->SetVisible(true);
 
@@ -161,7 +162,7 @@ void TfrmtunewrightWindow::FocusNavButton() {
 
 void TfrmtunewrightWindow::TranslateWindow(TObject*) {
   SetCaption(FormatIndexed(Translate(L"%1 - Tunewright"), {ProductName}));
-  SetApplicationTitleWide(Caption());
+  SetApplicationTitle(Caption());
   NextButton()->SetCaption(Translate(L"&Next >>"));
   BackButton()->SetCaption(Translate(L"<< &Back"));
   CancelButton()->SetCaption(Translate(L"Close"));
