@@ -111,7 +111,9 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
     revert->RevertZones(FCurrentStep);
 
   UpdateButtons();
-  if (HandleAllocated()) PostMessageW(WindowHandle(), WM_FOCUSNAVBUTTON, 0, 0);
+  // Also for the first page, which is shown while the window is being made: its window is made
+  // here if no page has needed it yet, and the focus moves once the message loop runs.
+  PostMessageW(Handle(), WM_FOCUSNAVBUTTON, 0, 0);
 }
 
 void TfrmtunewrightWindow::cmdNextClick(TObject*) {

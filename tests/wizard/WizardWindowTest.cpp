@@ -243,6 +243,12 @@ TEST_F(WizardWindow, NextAndCloseEndTheWindowOnAFinalPage) {
   EXPECT_FALSE(IsWindowVisible(W->Handle()));
 }
 
+TEST_F(WizardWindow, TheFirstPageGivesTheFocusToNextAsEveryPageDoes) {
+  // The first page is shown while the window is being made, before it has a window to post to.
+  Open(4, 2);
+  EXPECT_EQ(GetFocus(), W->NextButton()->Handle());
+}
+
 TEST_F(WizardWindow, EscapePressesClose) {
   Open(4, 2);
   Choose(L"radManual");
