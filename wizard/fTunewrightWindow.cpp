@@ -59,18 +59,6 @@ void TfrmtunewrightWindow::UtxFormDestroy(TObject*) {
   FStepList.reset();
 }
 
-int32_t TfrmtunewrightWindow::AddPlainStep(TFrameClass FrameClass) {
-  auto* step = new TTunewrightStep();
-  step->FrameClass = FrameClass;
-  return FStepList->AddStep(step);
-}
-
-int32_t TfrmtunewrightWindow::AddFinalStep(TFrameClass FrameClass) {
-  const int32_t index = AddPlainStep(FrameClass);
-  FStepList->GetStep(index)->Navigation = navFinal;
-  return index;
-}
-
 void TfrmtunewrightWindow::BuildSteps() {
   AddConfigSteps(*FStepList, TConfigStepFrames{UtxFrameClassOf<TframeConfigIntro>(),
                                                UtxFrameClassOf<TframeConfigFeature3>(),

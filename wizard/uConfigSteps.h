@@ -132,23 +132,24 @@ uint8_t GetDotNetPolicyLevel();
 
 // ---- the wizard's fixed sequence of steps ----
 
-enum class TConfigStepKind : uint8_t { Intro, ThreeWay, TwoWay, Finish, AutomaticFinish, Revert };
-
-struct TConfigStepRow {
-  TConfigStepKind Kind;
-  uint32_t UrlAction;
-  uint8_t RecTrusted, RecInternet, RecRestricted;
-  uint8_t MinIe, MaxIe, MinNet;
-};
-
-// The 25 steps in the order the window adds them: index = position.
-extern const TConfigStepRow ConfigStepTable[25];
+// Each appends one step to the list and answers its index. A plain step is shown and left by
+// the following index; a final step disables Next.
+int32_t AddPlainStep(TConfigStepList& List, TFrameClass FrameClass);
+int32_t AddFinalStep(TConfigStepList& List, TFrameClass FrameClass);
+// Setting steps: the URL action, the recommended choice for the Trusted, Internet and Restricted
+// zones (three-way choices for AddStep3, two-way flags for AddStep2) and the browser classes and
+// .NET level the step applies to.
+int32_t AddStep3(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                 uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet);
+int32_t AddStep2(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                 uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet);
 
 // The page classes of the wizard, one per kind of step.
 struct TConfigStepFrames {
   TFrameClass Intro, Feature3, Feature2, Finish, AutomaticFinish, Revert;
 };
 
-// Adds the steps of ConfigStepTable to the list in table order and sets ManualIndex,
-// AutomaticIndex and RevertIndex.
+// The wizard's 25 steps in their fixed order: the intro (0), twenty three-way settings (1-20,
+// the first of them ManualIndex), the two-way one (21), then the finish (22), automatic-finish
+// (AutomaticIndex, 23) and revert (RevertIndex, 24) pages.
 void AddConfigSteps(TConfigStepList& List, const TConfigStepFrames& Frames);
