@@ -13,9 +13,4 @@ class TframeConfigAutomaticFinish : public TUtxFrame {
   // Step: the page's own step, through whose list the other steps are reached. True when every
   // write succeeded.
   bool ApplyRecommended(TTunewrightStep* Step);
-
- private:
-  enum class TChoiceKind { ThreeWay, TwoWay };
-  static void ApplyPolicyChoice(IInternetZoneManager* Manager, DWORD Zone, DWORD UrlAction, uint8_t Recommended,
-                                TChoiceKind Kind);
 };

@@ -21,14 +21,6 @@ void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
   }
 }
 
-bool TframeConfigIntro::IsPolicyMismatch(DWORD Zone, DWORD UrlAction, uint8_t Recommended, TChoiceKind Kind) const {
-  DWORD policy = URLPOLICY_ALLOW;
-  // A policy that cannot be read counts as Allow, as on the setting pages.
-  if (!ReadZonePolicy(Step->Owner->ZoneManager(), Zone, UrlAction, policy)) policy = URLPOLICY_ALLOW;
-  if (Kind == TChoiceKind::ThreeWay) return PolicyToChoice(policy) != Recommended;
-  return static_cast<uint8_t>(PolicyToFlag(policy)) != Recommended;
-}
-
 int TframeConfigIntro::CountMismatches() const {
   if (!Step) return 0;
   const TConfigStepList* list = Step->Owner;
@@ -36,14 +28,13 @@ int TframeConfigIntro::CountMismatches() const {
   for (int32_t i = 0; i < list->GetStepCount(); ++i) {
     const TTunewrightStep* s = list->GetStep(i);
     if (!list->IsStepApplicable(s)) continue;
-    if (auto* s3 = dynamic_cast<const TTunewrightStep3*>(s)) {
-      count += IsPolicyMismatch(URLZONE_TRUSTED, s3->UrlAction, s3->RecTrusted, TChoiceKind::ThreeWay);
-      count += IsPolicyMismatch(URLZONE_INTERNET, s3->UrlAction, s3->RecInternet, TChoiceKind::ThreeWay);
-      count += IsPolicyMismatch(URLZONE_UNTRUSTED, s3->UrlAction, s3->RecRestricted, TChoiceKind::ThreeWay);
-    } else if (auto* s2 = dynamic_cast<const TTunewrightStep2*>(s)) {
-      count += IsPolicyMismatch(URLZONE_TRUSTED, s2->UrlAction, s2->RecTrusted, TChoiceKind::TwoWay);
-      count += IsPolicyMismatch(URLZONE_INTERNET, s2->UrlAction, s2->RecInternet, TChoiceKind::TwoWay);
-      count += IsPolicyMismatch(URLZONE_UNTRUSTED, s2->UrlAction, s2->RecRestricted, TChoiceKind::TwoWay);
+    const auto* setting = dynamic_cast<const TSettingStep*>(s);
+    if (!setting) continue;
+    for (DWORD zone : {URLZONE_TRUSTED, URLZONE_INTERNET, URLZONE_UNTRUSTED}) {
+      DWORD policy = URLPOLICY_ALLOW;
+      // A policy that cannot be read counts as Allow, as on the setting pages.
+      if (!ReadZonePolicy(list->ZoneManager(), zone, setting->UrlAction, policy)) policy = URLPOLICY_ALLOW;
+      if (setting->PolicyChoice(policy) != setting->Recommended(zone)) ++count;
     }
   }
   return count;

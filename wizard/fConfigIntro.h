@@ -32,7 +32,5 @@ class TframeConfigIntro : public TUtxFrame {
   TTunewrightStep* Step = nullptr;
 
  private:
-  enum class TChoiceKind { ThreeWay, TwoWay };
-  bool IsPolicyMismatch(DWORD Zone, DWORD UrlAction, uint8_t Recommended, TChoiceKind Kind) const;
   void Choose(int32_t JumpTo);
 };

@@ -87,10 +87,9 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
   frame->SetAlign(TAlign::alClient);
   frame->SetVisible(true);
 
-  if (auto* s3 = dynamic_cast<TTunewrightStep3*>(FCurrentStep); s3 && dynamic_cast<TframeConfigFeature3*>(frame))
-    static_cast<TframeConfigFeature3*>(frame)->LoadStep(s3);
-  else if (auto* s2 = dynamic_cast<TTunewrightStep2*>(FCurrentStep); s2 && dynamic_cast<TframeConfigFeature2*>(frame))
-    static_cast<TframeConfigFeature2*>(frame)->LoadStep(s2);
+  // A setting page loads only a step of its own number of choices.
+  if (auto* setting = dynamic_cast<TSettingStep*>(FCurrentStep); setting && dynamic_cast<TframeConfigFeature*>(frame))
+    static_cast<TframeConfigFeature*>(frame)->LoadStep(setting);
   else if (auto* intro = dynamic_cast<TframeConfigIntro*>(frame))
     intro->BindStep(FCurrentStep);
   else if (auto* automatic = dynamic_cast<TframeConfigAutomaticFinish*>(frame))

@@ -37,6 +37,18 @@ void TConfigStepList::FireTextsChanged() {
   if (OnTextsChanged) OnTextsChanged(this);
 }
 
+uint8_t TSettingStep::Recommended(DWORD Zone) const {
+  return Zone == URLZONE_TRUSTED ? RecTrusted : Zone == URLZONE_INTERNET ? RecInternet : RecRestricted;
+}
+
+uint32_t TSettingStep::ChoicePolicy(uint8_t Choice) const {
+  return ChoiceCount() == 3 ? ChoiceToPolicy(Choice) : FlagToPolicy(Choice);
+}
+
+uint8_t TSettingStep::PolicyChoice(uint32_t Policy) const {
+  return ChoiceCount() == 3 ? PolicyToChoice(Policy) : static_cast<uint8_t>(PolicyToFlag(Policy));
+}
+
 bool StepAppliesTo(const TTunewrightStep& Step, uint8_t IeClass, uint8_t NetClass) {
   return Step.MinIe <= IeClass && IeClass <= Step.MaxIe && NetClass >= Step.MinNet;
 }

@@ -61,22 +61,39 @@ class TSimpleTunewrightStep : public TTunewrightStep {
   uint32_t UrlAction = 0;
 };
 
-// A setting with Allow, Ask and Deny for each zone.
-class TTunewrightStep3 : public TSimpleTunewrightStep {
-  VGT_CLASS(TTunewrightStep3, TSimpleTunewrightStep)
+// A setting: one URL action and the recommended choice for the Trusted, Internet and Restricted
+// zones. Its kind says how many choices a zone has and which policy each one stands for.
+class TSettingStep : public TSimpleTunewrightStep {
+  VGT_CLASS(TSettingStep, TSimpleTunewrightStep)
  public:
+  // 3: Allow, Ask, Deny (choices 0, 1, 2); 2: Allow, Deny (flags 0 and 1).
+  virtual uint8_t ChoiceCount() const = 0;
+  // The recommendation for zone 2, 3 or 4.
+  uint8_t Recommended(DWORD Zone) const;
+  // The policy a choice (or a recommendation byte) stands for: ChoiceToPolicy, or FlagToPolicy
+  // for two choices.
+  uint32_t ChoicePolicy(uint8_t Choice) const;
+  // The choice a stored policy shows, 0 .. ChoiceCount() - 1: PolicyToChoice, or PolicyToFlag
+  // for two choices.
+  uint8_t PolicyChoice(uint32_t Policy) const;
+
   uint8_t RecTrusted = 0;
   uint8_t RecInternet = 0;
   uint8_t RecRestricted = 0;
 };
 
-// A setting with Allow and Deny only; the same three bytes as two-way flags.
-class TTunewrightStep2 : public TSimpleTunewrightStep {
-  VGT_CLASS(TTunewrightStep2, TSimpleTunewrightStep)
+// A setting with Allow, Ask and Deny for each zone.
+class TTunewrightStep3 : public TSettingStep {
+  VGT_CLASS(TTunewrightStep3, TSettingStep)
  public:
-  uint8_t RecTrusted = 0;
-  uint8_t RecInternet = 0;
-  uint8_t RecRestricted = 0;
+  uint8_t ChoiceCount() const override { return 3; }
+};
+
+// A setting with Allow and Deny only; the three bytes are two-way flags.
+class TTunewrightStep2 : public TSettingStep {
+  VGT_CLASS(TTunewrightStep2, TSettingStep)
+ public:
+  uint8_t ChoiceCount() const override { return 2; }
 };
 
 class TConfigStepList : public TObject {
