@@ -6,6 +6,11 @@
 #include "wizard/uFinalPage.h"
 #include "wizard/uWizardSupport.h"
 
+void TframeConfigAutomaticFinish::ApplyPolicyChoice(IInternetZoneManager* Manager, const TSettingStep& Setting,
+                                                    DWORD Zone) {
+  WriteZonePolicy(Manager, Zone, Setting.UrlAction, Setting.ChoicePolicy(Setting.Recommended(Zone)));
+}
+
 bool TframeConfigAutomaticFinish::ApplyRecommended(TTunewrightStep* Step) {
   bool failed = false;
   try {
@@ -16,7 +21,7 @@ bool TframeConfigAutomaticFinish::ApplyRecommended(TTunewrightStep* Step) {
       if (!list->IsStepApplicable(s)) continue;
       if (auto* setting = dynamic_cast<TSettingStep*>(s))
         for (DWORD zone : {URLZONE_TRUSTED, URLZONE_INTERNET, URLZONE_UNTRUSTED})
-          WriteZonePolicy(manager, zone, setting->UrlAction, setting->ChoicePolicy(setting->Recommended(zone)));
+          ApplyPolicyChoice(manager, *setting, zone);
     }
   } catch (const std::exception&) {
     failed = true;

@@ -13,4 +13,8 @@ class TframeConfigAutomaticFinish : public TUtxFrame {
   // Step: the page's own step, through whose list the other steps are reached. True when every
   // write succeeded.
   bool ApplyRecommended(TTunewrightStep* Step);
+
+ private:
+  // Writes the step's recommended policy for the zone; a refused write raises EOleSysError.
+  static void ApplyPolicyChoice(IInternetZoneManager* Manager, const TSettingStep& Setting, DWORD Zone);
 };

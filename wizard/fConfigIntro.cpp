@@ -21,6 +21,13 @@ void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
   }
 }
 
+bool TframeConfigIntro::IsPolicyMismatch(const TSettingStep& Setting, DWORD Zone) const {
+  DWORD policy = URLPOLICY_ALLOW;
+  // A policy that cannot be read counts as Allow, as on the setting pages.
+  if (!ReadZonePolicy(Setting.Owner->ZoneManager(), Zone, Setting.UrlAction, policy)) policy = URLPOLICY_ALLOW;
+  return Setting.PolicyChoice(policy) != Setting.Recommended(Zone);
+}
+
 int TframeConfigIntro::CountMismatches() const {
   if (!Step) return 0;
   const TConfigStepList* list = Step->Owner;
@@ -28,14 +35,9 @@ int TframeConfigIntro::CountMismatches() const {
   for (int32_t i = 0; i < list->GetStepCount(); ++i) {
     const TTunewrightStep* s = list->GetStep(i);
     if (!list->IsStepApplicable(s)) continue;
-    const auto* setting = dynamic_cast<const TSettingStep*>(s);
-    if (!setting) continue;
-    for (DWORD zone : {URLZONE_TRUSTED, URLZONE_INTERNET, URLZONE_UNTRUSTED}) {
-      DWORD policy = URLPOLICY_ALLOW;
-      // A policy that cannot be read counts as Allow, as on the setting pages.
-      if (!ReadZonePolicy(list->ZoneManager(), zone, setting->UrlAction, policy)) policy = URLPOLICY_ALLOW;
-      if (setting->PolicyChoice(policy) != setting->Recommended(zone)) ++count;
-    }
+    if (const auto* setting = dynamic_cast<const TSettingStep*>(s))
+      for (DWORD zone : {URLZONE_TRUSTED, URLZONE_INTERNET, URLZONE_UNTRUSTED})
+        count += IsPolicyMismatch(*setting, zone);
   }
   return count;
 }

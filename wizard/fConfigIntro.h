@@ -32,5 +32,8 @@ class TframeConfigIntro : public TUtxFrame {
   TTunewrightStep* Step = nullptr;
 
  private:
+  // The zone's policy for the step's action is not the recommended choice (in the step's kind of
+  // choice).
+  bool IsPolicyMismatch(const TSettingStep& Setting, DWORD Zone) const;
   void Choose(int32_t JumpTo);
 };
