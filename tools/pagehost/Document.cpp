@@ -125,8 +125,12 @@ HRESULT ElementCollection::item(VARIANT name, VARIANT, IDispatch** pdisp) {
 
 // ---- StyleSheet
 
-StyleSheet::StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites)
-    : FCssText(std::move(cssText)), FUrl(std::move(url)), FSites(std::move(sites)) {}
+StyleSheet::StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites,
+                       bool inlineSheet)
+    : FCssText(std::move(cssText)),
+      FUrl(std::move(url)),
+      FInline(inlineSheet),
+      FSites(std::move(sites)) {}
 
 void* StyleSheet::Cast(REFIID riid) {
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLStyleSheet)
@@ -156,7 +160,7 @@ HRESULT StyleSheet::get_imports(IHTMLStyleSheetsCollection** p) {
   return ReturnInterface(ComPtr<StyleSheetCollection>(Imports()), p);
 }
 
-HRESULT StyleSheet::get_href(BSTR* p) { return ReturnBstr(FUrl, p); }
+HRESULT StyleSheet::get_href(BSTR* p) { return ReturnBstr(FInline ? WideString() : FUrl, p); }
 
 // ---- StyleSheetCollection
 
@@ -226,7 +230,7 @@ Document::Document(WideString url, const Resource& page, std::shared_ptr<const S
   for (auto& e : data) {
     WideString tag = UpperAscii(e.Tag);
     if (tag == L"STYLE") {
-      FStyleSheets->Add(Make<StyleSheet>(e.Text, FBaseUrl, sites));
+      FStyleSheets->Add(Make<StyleSheet>(e.Text, FBaseUrl, sites, true));
     } else if (tag == L"LINK" && e.HasAttribute(L"href") &&
                UpperAscii(e.Attribute(L"rel")).find(L"STYLESHEET") != WideString::npos) {
       FStyleSheets->Add(LoadSheet(SiteMap::Combine(FBaseUrl, e.Attribute(L"href")), sites));

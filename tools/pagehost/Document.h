@@ -85,7 +85,9 @@ class StyleSheetCollection;
 class StyleSheet final : public ComObject<StubIHTMLStyleSheet> {
  public:
   // url: where the sheet came from (the document's base for a STYLE element), for its imports.
-  StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites);
+  // A STYLE element's sheet has no address of its own: its href is empty.
+  StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites,
+             bool inlineSheet = false);
 
   const WideString& CssText() const { return FCssText; }
   const WideString& Url() const { return FUrl; }
@@ -107,6 +109,7 @@ class StyleSheet final : public ComObject<StubIHTMLStyleSheet> {
  private:
   WideString FCssText;
   WideString FUrl;
+  bool FInline;
   std::shared_ptr<const SiteMap> FSites;
   ComPtr<StyleSheetCollection> FImports;
 };
