@@ -191,6 +191,24 @@ TEST_F(PageHostFixture, NewsPageLoadsItsFramesAndFollowsImports) {
   EXPECT_EQ(shown.As(&html), E_NOINTERFACE);
 }
 
+// What the host prints of a page's sheets follows each sheet once: a sheet importing itself ten
+// times prints in eleven lines, not in ten to the twelfth.
+TEST_F(PageHostFixture, PrintedSheetsFollowEachSheetOnce) {
+  AnsiString loop;
+  for (int i = 0; i < 10; ++i) loop += "@import 'loop.css';";
+  HostOf().Sites().AddPage(L"http://a.example/loop.css", loop, ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://a.example/",
+                           "<link rel='stylesheet' href='loop.css'><style>@import 'loop.css#b';</style>"
+                           "<style>p {}</style>");
+  HostOf().Navigate(L"http://a.example/");
+  WideString expected = L"  sheet http://a.example/loop.css (190 characters)\n";
+  for (int i = 0; i < 10; ++i) expected += L"    sheet http://a.example/loop.css (again)\n";
+  expected += L"  sheet http://a.example/ (21 characters)\n"
+              L"    sheet http://a.example/loop.css#b (again)\n"
+              L"  sheet http://a.example/ (4 characters)\n";
+  EXPECT_EQ(DescribeStyleSheets(HostOf().Top()->Html()->StyleSheets(), L"  "), expected);
+}
+
 TEST_F(PageHostFixture, ElementsAnswerThroughTheirTagsInterfaces) {
   HostOf().Sites().AddPage(L"http://a.example/",
                            "<base href='http://b.example/'><script></script><applet></applet>"

@@ -162,6 +162,36 @@ HRESULT StyleSheet::get_imports(IHTMLStyleSheetsCollection** p) {
 
 HRESULT StyleSheet::get_href(BSTR* p) { return ReturnBstr(FInline ? WideString() : FUrl, p); }
 
+// ---- what the host prints of them
+
+namespace {
+
+void DescribeSheets(StyleSheetCollection* sheets, const WideString& indent, int level,
+                    std::set<WideString>& shown, WideString& out) {
+  for (size_t i = 0; i < sheets->Count(); ++i) {
+    StyleSheet* s = sheets->Sheet(i);
+    if (!s) continue;
+    const WideString address = s->Url().substr(0, s->Url().find(L'#'));
+    if (!s->Inline() && !shown.insert(address).second) {
+      out += indent + L"sheet " + s->Url() + L" (again)\n";
+      continue;
+    }
+    out += indent + L"sheet " + s->Url() + L" (" + std::to_wstring(s->CssText().size()) +
+           L" characters" +
+           (s->CssText().find(L"@font-face") != WideString::npos ? L", @font-face" : L"") + L")\n";
+    if (level < 12) DescribeSheets(s->Imports(), indent + L"  ", level + 1, shown, out);
+  }
+}
+
+}  // namespace
+
+WideString DescribeStyleSheets(StyleSheetCollection* sheets, const WideString& indent) {
+  std::set<WideString> shown;
+  WideString out;
+  if (sheets) DescribeSheets(sheets, indent, 1, shown, out);
+  return out;
+}
+
 // ---- StyleSheetCollection
 
 void* StyleSheetCollection::Cast(REFIID riid) {
