@@ -255,12 +255,12 @@ void TComponent::Insert(TComponent* AComponent) {
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  FComponents.Remove(AComponent);
+  FComponents.RemoveOnce(AComponent);  // Insert never adds a component twice
   IndexName(AComponent, false);
   AComponent->FOwner = nullptr;
   if (FHearers.Contains(AComponent)) {
     const bool was = Hears();
-    FHearers.Remove(AComponent);
+    FHearers.RemoveOnce(AComponent);
     HearingChanged(was);
   }
 }
@@ -277,7 +277,7 @@ void TComponent::HearingChanged(bool WasHearing) {
   TComponent* owner = FOwner;
   const bool ownerWas = owner->Hears();
   if (now) owner->FHearers.push_back(this);
-  else owner->FHearers.Remove(this);
+  else owner->FHearers.RemoveOnce(this);
   owner->HearingChanged(ownerWas);
 }
 

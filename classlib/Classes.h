@@ -112,6 +112,20 @@ class TLiveList {
     }
   }
 
+  // Removes Item when the list holds it at most once (lists that never hold an item twice): the
+  // search starts at the end, where the item removed is most often found, and stops there.
+  void RemoveOnce(const T* Item) {
+    for (size_t i = FItems.size(); i-- > 0;) {
+      if (FItems[i] != Item) continue;
+      FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+      for (Walk* w = FWalks; w; w = w->Outer) {
+        if (i < w->Next) --w->Next;
+        if (i < w->End) --w->End;
+      }
+      return;
+    }
+  }
+
   // Calls Fn for each item, first to last (Backwards: last to first).
   template <class F>
   bool ForEach(F&& Fn, bool Backwards = false) {
