@@ -237,15 +237,11 @@ TEST_F(ZoneDialogWin, OneRowAndTwoHundredRows) {
 // The tool bar stands in the one fixed band of a cool bar, without edges of its own, and the
 // rows start under the bar; the dialog's texts are 8 points whatever the system's message font.
 TEST_F(ZoneDialogWin, TheToolBarStandsInACoolBarBand) {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
-  NONCLIENTMETRICSA large = metrics;
-  large.lfMessageFont.lfHeight = -23;
-  // For this process only: nothing is stored or broadcast.
-  SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof large, &large, 0);
+  // A system whose message font is large: every new font of this program starts from it.
+  const TDefaultFontData system = DefaultFontData();
+  DefaultFontData().Height = -23;
   TfrmVgtDialog* d = Open();
-  SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  DefaultFontData() = system;
   ASSERT_TRUE(d);
   EXPECT_EQ(d->Font()->Size(), 8);
   ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3, 0), S_OK);
