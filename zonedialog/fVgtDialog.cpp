@@ -133,6 +133,8 @@ void TfrmVgtDialog::FormCreate(TObject*) {
 }
 
 void TfrmVgtDialog::FormDestroy(TObject*) {
+  // A client may let go while the dialog is shown: the owner it disabled must not stay dead.
+  EnableOwner();
   // The rows' controls belong to the form; the lists only go.
   FRowList.reset();
   FEntryList.reset();
@@ -493,8 +495,17 @@ void TfrmVgtDialog::actInfoExecute(TObject*) { RunModal(TCustomForm::Create<Tfrm
 
 void TfrmVgtDialog::cmdCloseClick(TObject*) { Close(); }
 
+void TfrmVgtDialog::EnableOwner() {
+  if (!FOwnerDisabled) return;
+  FOwnerDisabled = false;
+  if (FParentWnd && IsWindow(FParentWnd)) EnableWindow(FParentWnd, TRUE);
+}
+
 void TfrmVgtDialog::FormShow(TObject*) {
-  if (FParentWnd && IsWindow(FParentWnd)) EnableWindow(FParentWnd, FALSE);
+  if (FParentWnd && IsWindow(FParentWnd)) {
+    EnableWindow(FParentWnd, FALSE);
+    FOwnerDisabled = true;
+  }
   // The program shows no task-bar button of its own.
   ShowWindow(Application->Handle(), SW_HIDE);
 }
@@ -504,6 +515,7 @@ void TfrmVgtDialog::FormActivate(TObject*) { ShowWindow(Application->Handle(), S
 void TfrmVgtDialog::FormClose(TObject*, TCloseAction& Action) {
   if (FParentWnd && IsWindow(FParentWnd)) {
     EnableWindow(FParentWnd, TRUE);
+    FOwnerDisabled = false;
     SetForegroundWindow(FParentWnd);
     SetActiveWindow(FParentWnd);
   }

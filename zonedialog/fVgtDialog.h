@@ -99,6 +99,8 @@ class TfrmVgtDialog : public TtrvForm {
   void LoadPictures();
   void DiscardRows();
   void WheelScroll(bool Down);
+  // Gives the owner window back its input when the dialog disabled it.
+  void EnableOwner();
   // Counts a message loop run from inside one of the dialog's handlers.
   class TNestedLoop {
    public:
@@ -115,6 +117,7 @@ class TfrmVgtDialog : public TtrvForm {
   TModalResult RunModal(F* Form);
 
   HWND FParentWnd = nullptr;
+  bool FOwnerDisabled = false;
   int32_t FRowTop = 0;
   std::unique_ptr<TObjectList> FRowList;
   bool FRefreshRequested = false;

@@ -327,6 +327,29 @@ TEST_F(ZoneDialogWin, TheFocusComingBackAfterTheQuestionAsksNoSecondTime) {
   EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
 }
 
+// Automation and accessibility tools click with BM_CLICK: the press brings the focus without the
+// mouse button down, and the release clicks. One click, one question; one failure, one error box.
+TEST_F(ZoneDialogWin, AClickSentAsBmClickAsksOnceAndReportsOnce) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  {
+    TBoxReader boxes(mrNo);
+    SendMessageW(d->Entries(0)->TrustedRadio->Handle(), BM_CLICK, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  }
+  TZoneManagerFactoryOverride failing([](IInternetSecurityManager**) { return E_ACCESSDENIED; }, nullptr);
+  TBoxReader boxes(mrOk);
+  SendMessageW(d->Entries(0)->RestrictedRadio->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
 // A radio button set in code runs its click. Showing a row again after the system moved its
 // domain must neither ask the question nor change a zone.
 TEST_F(ZoneDialogWin, ShowingARowAgainNeverAsksNorChangesAZone) {
@@ -431,8 +454,9 @@ TEST_F(ZoneDialogWin, TheOwnerIsDisabledWhileShownAndEnabledAfterClose) {
   EXPECT_EQ(DialogOf(Object.Get()), d);
   EXPECT_EQ(Done(Object.Get()), VARIANT_FALSE);
   EXPECT_FALSE(IsWindowEnabled(owner.Handle()));
+  // The client lets go while the dialog is shown: the owner gets its input back.
   Object.Reset();
-  EnableWindow(owner.Handle(), TRUE);
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
 }
 
 // ---- Options and About ----
