@@ -225,6 +225,10 @@ TEST(ZoneDialogTexts, EveryTextHasItsGermanTranslation) {
       L"The current settings require server verification (https:) for all sites in the trusted zone. %1 can "
       L"change this setting so that \"%2\" can be add to the trusted zone. Do you want to change this setting and "
       L"add the site?",
+      L"The address of \"%1\" contains characters that hide or reorder its letters. Its security zone cannot be "
+      L"changed.",
+      L"\"%1\" could not be moved into the zone \"%2\": the system places its address in the zone \"%3\". Nothing "
+      L"was changed.",
       L"%1 - Options", L"OK", L"Cancel", L"Language", L"Select language:",
       L"%1 is available in other languages, too. You can choose any of the languages shown below.",
       L"Copyright (c) Tervana. All rights reserved.", L"Web:"};
@@ -382,6 +386,135 @@ TEST_F(ZoneDialogWin, AFailedChangeIsReportedAndTheRowShowsTheRealZone) {
   // The zone cannot be read either: the row shows Internet, the system's answer too.
   EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
   EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
+// A security manager that takes every mapping and still answers Internet: a system whose own
+// settings decide the zone whatever is added.
+class TDeafSecurityManager : public IInternetSecurityManager {
+ public:
+  int Mappings = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IInternetSecurityManager) {
+      *ppv = static_cast<IInternetSecurityManager*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR, DWORD* Zone, DWORD) override {
+    *Zone = URLZONE_INTERNET;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ProcessUrlAction(LPCWSTR, DWORD, BYTE*, DWORD, BYTE*, DWORD, DWORD, DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE QueryCustomPolicy(LPCWSTR, REFGUID, BYTE**, DWORD*, BYTE*, DWORD, DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD, LPCWSTR, DWORD) override {
+    ++Mappings;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD, IEnumString**, DWORD) override { return E_NOTIMPL; }
+};
+
+// A move the system does not carry out never lifts the Trusted zone's verification: the flag
+// goes only together with a mapping the system applies, and the user hears why nothing moved.
+TEST_F(ZoneDialogWin, AFailedTrustedMoveKeepsTheServerVerification) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  const DWORD flags = TrustedZoneFlags();
+  UseLanguage(L"en_US");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  const WideString urls[] = {L"http://" + WideString(300, L'x') + L"." + kHost, L"http://a..b." + kHost,
+                             L"http://*.star." + kHost};
+  for (const WideString& url : urls) ASSERT_EQ(AddDomain(Object.Get(), url.substr(7), url, 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  for (int i = 0; i < 3; ++i) {
+    TBoxReader boxes(mrYes);
+    Press(d->Entries(i)->TrustedRadio);
+    ASSERT_EQ(boxes.Boxes().size(), 2u) << i;  // the question, then the report
+    EXPECT_NE(boxes.Last().Text.find(L"could not be moved into the zone \"Trusted\""), std::wstring::npos)
+        << NarrowText(boxes.Last().Text);
+    EXPECT_EQ(TrustedZoneFlags(), flags) << i;
+    EXPECT_EQ(ShownZone(d->Entries(i)), URLZONE_INTERNET) << i;
+  }
+  {
+    // The same when the system takes the mapping and still answers another zone.
+    TDeafSecurityManager deaf;
+    TZoneManagerFactoryOverride override(
+        [&](IInternetSecurityManager** m) {
+          *m = &deaf;
+          return S_OK;
+        },
+        nullptr);
+    ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+    TBoxReader boxes(mrYes);
+    Press(d->Entries(3)->TrustedRadio);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Last().Text, L"\"plain." + kHost +
+                                     L"\" could not be moved into the zone \"Trusted\": the system places its address "
+                                     L"in the zone \"Internet\". Nothing was changed.");
+    EXPECT_EQ(TrustedZoneFlags(), flags);
+    EXPECT_EQ(ShownZone(d->Entries(3)), URLZONE_INTERNET);
+  }
+}
+
+// The row's URL ends in a dot: the platform reads that name, not the one without the dot, and
+// the move is for the name it reads.
+TEST_F(ZoneDialogWin, AMoveIsForTheHostThePlatformReadsForTheRow) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  const WideString url = HttpUrl(L"dot") + L".";
+  RemoveFromAllZones(url);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"dot." + kHost + L".", url, 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TBoxReader boxes(mrOk);
+  Press(d->Entries(0)->RestrictedRadio);
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(PlatformZoneOf(url), static_cast<DWORD>(URLZONE_UNTRUSTED));
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_UNTRUSTED);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"dot")), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_EQ(PlatformZoneOf(L"http://" + kHost), static_cast<DWORD>(URLZONE_INTERNET));
+  Press(d->Entries(0)->InternetRadio);
+  EXPECT_EQ(PlatformZoneOf(url), static_cast<DWORD>(URLZONE_INTERNET));
+  RemoveFromAllZones(url);
+}
+
+// A host with a right-to-left override shows its text reversed ("elpmaxe" for "example"): the
+// title shows such characters as codes, and no move writes a mapping for it.
+TEST_F(ZoneDialogWin, HiddenControlCharactersShowAsCodesAndAreNeverMapped) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  UseLanguage(L"en_US");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  const WideString host = L"\u202Egnp.exe." + kHost;
+  ASSERT_EQ(AddDomain(Object.Get(), host, L"http://" + host, 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  auto* panel = d->Entries(0)->TrustedRadio->Parent();
+  WideString title = L"<none>";
+  for (int i = 0; i < d->ComponentCount(); ++i)
+    if (auto* label = dynamic_cast<TvgtLabel*>(d->Components(i)); label && label->Parent() == panel)
+      title = GetWideControlText(label);
+  EXPECT_EQ(title, L"<U+202E>gnp.exe." + kHost);
+  for (TvgtRadioButton* radio : {d->Entries(0)->RestrictedRadio, d->Entries(0)->TrustedRadio}) {
+    TBoxReader boxes(mrOk);
+    Press(radio);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Last().Text, L"The address of \"<U+202E>gnp.exe." + kHost +
+                                     L"\" contains characters that hide or reorder its letters. Its security zone "
+                                     L"cannot be changed.");
+    EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  }
+  EXPECT_EQ(PlatformZoneOf(L"http://gnp.exe." + kHost), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_EQ(PlatformZoneOf(L"http://" + host), static_cast<DWORD>(URLZONE_INTERNET));
 }
 
 // ---- Refresh, Sub-domains, the owner window ----
