@@ -592,6 +592,31 @@ TEST_F(ZoneDialogWin, TheOwnerIsDisabledWhileShownAndEnabledAfterClose) {
   EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
 }
 
+// The window the client gave stands for the client: while it exists the object keeps its
+// dialog; once it is gone, the dialog closes without anyone calling.
+TEST_F(ZoneDialogWin, TheDialogClosesWhenTheClientsWindowIsGone) {
+  auto owner = std::make_unique<TOwnerWindow>();
+  TfrmVgtDialog* d = Open(owner->Handle());
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  auto* object = static_cast<TZoneDialog*>(Object.Get());
+  Application->ProcessMessages();
+  EXPECT_FALSE(object->ClientGone());
+  EXPECT_EQ(DialogOf(Object.Get()), d);
+  owner.reset();
+  EXPECT_TRUE(object->ClientGone());
+  const DWORD deadline = GetTickCount() + 20000;
+  while (DialogOf(Object.Get()) && static_cast<LONG>(deadline - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    Application->ProcessMessages();
+  }
+  EXPECT_EQ(DialogOf(Object.Get()), nullptr);
+  EXPECT_EQ(Done(Object.Get()), VARIANT_TRUE);
+  Application->ProcessMessages();
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtDialog*>(Screen->Forms(i)));
+}
+
 // ---- Options and About ----
 
 TEST_F(ZoneDialogWin, OptionsOkStoresTheLanguageAndTheDialogSpeaksIt) {
