@@ -93,7 +93,8 @@ bool IsHiddenControlCharacter(wchar_t C) {
       break;
   }
   return (C >= 0x200B && C <= 0x200F) ||  // zero-width space, joiners, directional marks
-         (C >= 0x202A && C <= 0x202E) ||  // embeddings and overrides
+         (C >= 0x2028 && C <= 0x202E) ||  // line and paragraph separators, embeddings, overrides
+         (C >= 0xFE00 && C <= 0xFE0F) ||  // variation selectors
          (C >= 0x2060 && C <= 0x206F) ||  // word joiner, invisible operators, isolates
          (C >= 0xFFF9 && C <= 0xFFFB);    // interlinear annotation
 }

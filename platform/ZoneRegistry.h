@@ -12,8 +12,9 @@
 #include <string>
 
 // Characters that change how text around them is drawn or that draw nothing at all: C0 and C1
-// controls, bidirectional embeddings, overrides, isolates and marks, zero-width characters, the
-// soft hyphen and the byte-order mark. Such a character in a host name lets the name look like
+// controls, bidirectional embeddings, overrides, isolates and marks, line and paragraph
+// separators, zero-width characters, variation selectors, the soft hyphen and the byte-order
+// mark. Such a character in a host name lets the name look like
 // another one; a zone mapping refuses it.
 bool IsHiddenControlCharacter(wchar_t C);
 bool HasHiddenControlCharacter(const std::wstring& Text);
