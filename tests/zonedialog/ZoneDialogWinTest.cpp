@@ -488,6 +488,37 @@ TEST_F(ZoneDialogWin, AMoveIsForTheHostThePlatformReadsForTheRow) {
   RemoveFromAllZones(url);
 }
 
+// Another tool left a whole-host mapping ("*" = Restricted under a key named by the whole host,
+// read before the host's own key): moving the row really moves it, and the host's other schemes
+// stay Restricted.
+TEST_F(ZoneDialogWin, AWholeHostMappingLeftByAnotherToolDoesNotHoldTheRowBack) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  const WideString flatKey =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\a." + kHost;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, flatKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD restricted = URLZONE_UNTRUSTED;
+  RegSetValueExW(key, L"*", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&restricted), sizeof restricted);
+  RegCloseKey(key);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"a." + kHost, HttpUrl(L"a"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_UNTRUSTED);
+  TBoxReader boxes(mrOk);
+  for (TvgtRadioButton* radio : {d->Entries(0)->TrustedRadio, d->Entries(0)->InternetRadio}) {
+    Press(radio);
+    EXPECT_EQ(PlatformZoneOf(HttpUrl(L"a")), static_cast<DWORD>(radio->ZoneTag));
+    EXPECT_EQ(ShownZone(d->Entries(0)), radio->ZoneTag);
+    EXPECT_EQ(PlatformZoneOf(L"https://a." + kHost), static_cast<DWORD>(URLZONE_UNTRUSTED));
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+  RemoveFromAllZones(HttpUrl(L"a"));
+  RemoveFromAllZones(L"a." + kHost);
+  EXPECT_EQ(PlatformZoneOf(L"https://a." + kHost), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
 // A host with a right-to-left override shows its text reversed ("elpmaxe" for "example"): the
 // title shows such characters as codes, and no move writes a mapping for it.
 TEST_F(ZoneDialogWin, HiddenControlCharactersShowAsCodesAndAreNeverMapped) {
