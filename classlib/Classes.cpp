@@ -263,3 +263,111 @@ void TComponent::SetInline(bool On) {
 }
 
 void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent*) {}
+
+// ======================= TCollection =======================
+
+TCollectionItem::TCollectionItem(TCollection* Collection) {
+  if (Collection) Collection->InsertItem(this);
+}
+
+TCollectionItem::~TCollectionItem() {
+  if (FCollection) FCollection->RemoveItem(this);
+}
+
+int TCollectionItem::Index() const {
+  if (!FCollection) return -1;
+  const auto& items = FCollection->FItems;
+  return static_cast<int>(std::find(items.begin(), items.end(), this) - items.begin());
+}
+
+void TCollectionItem::SetIndex(int Value) {
+  const int current = Index();
+  if (current < 0 || Value == current) return;
+  auto& items = FCollection->FItems;
+  Value = std::clamp(Value, 0, static_cast<int>(items.size()) - 1);
+  items.erase(items.begin() + current);
+  items.insert(items.begin() + Value, this);
+  FCollection->Changed();
+}
+
+WideString TCollectionItem::GetNamePath() const {
+  if (!FCollection) return ClassName();
+  return FCollection->GetNamePath() + L"[" + std::to_wstring(Index()) + L"]";
+}
+
+void TCollectionItem::Changed(bool AllItems) {
+  if (!FCollection || FCollection->FUpdateCount > 0) return;
+  FCollection->Update(AllItems ? nullptr : this);
+}
+
+TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+
+TCollection::TCollection(TCollectionItemFactory ItemFactory) : FItemFactory(std::move(ItemFactory)) {}
+
+TCollection::~TCollection() {
+  // No updates are told while the collection goes.
+  ++FUpdateCount;
+  while (!FItems.empty()) delete FItems.back();
+}
+
+TCollectionItem* TCollection::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(FmtResStringA(SListIndexError, {Index}));
+  return FItems[static_cast<size_t>(Index)];
+}
+
+TCollectionItem* TCollection::Add() {
+  TCollectionItem* item = FItemFactory(this);
+  Changed();
+  return item;
+}
+
+TCollectionItem* TCollection::Insert(int Index) {
+  BeginUpdate();
+  TCollectionItem* item = nullptr;
+  try {
+    item = Add();
+    item->SetIndex(Index);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  return item;
+}
+
+void TCollection::Delete(int Index) { delete Items(Index); }
+
+void TCollection::Clear() {
+  if (FItems.empty()) return;
+  BeginUpdate();
+  while (!FItems.empty()) delete FItems.back();
+  EndUpdate();
+}
+
+TCollectionItem* TCollection::FindItemID(int ID) const {
+  for (TCollectionItem* item : FItems)
+    if (item->FID == ID) return item;
+  return nullptr;
+}
+
+void TCollection::BeginUpdate() { ++FUpdateCount; }
+
+void TCollection::EndUpdate() {
+  if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+}
+
+void TCollection::Changed() {
+  if (FUpdateCount == 0) Update(nullptr);
+}
+
+void TCollection::InsertItem(TCollectionItem* Item) {
+  FItems.push_back(Item);
+  Item->FCollection = this;
+  Item->FID = FNextID++;
+}
+
+void TCollection::RemoveItem(TCollectionItem* Item) {
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), Item), FItems.end());
+  Item->FCollection = nullptr;
+  Changed();
+}

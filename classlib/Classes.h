@@ -342,3 +342,93 @@ class TWeakRef {
   TWeakLink FLink;
 };
 
+
+// ---- Collections: lists of persistent items that a form description writes inline ----
+
+class TCollection;
+
+// One item of a collection. Made by its collection (Add, Insert), which owns it; freeing an item
+// takes it out of its collection.
+class TCollectionItem : public TPersistent {
+  VGT_CLASS(TCollectionItem, TPersistent)
+ public:
+  explicit TCollectionItem(TCollection* Collection);
+  ~TCollectionItem() override;
+  TCollectionItem(const TCollectionItem&) = delete;
+  TCollectionItem& operator=(const TCollectionItem&) = delete;
+
+  TCollection* Collection() const { return FCollection; }
+  // The item's place in its collection; moving it tells the collection.
+  int Index() const;
+  void SetIndex(int Value);
+  // A number unique in the collection for the item's life (a later item never gets it again).
+  int ID() const { return FID; }
+  WideString GetNamePath() const override;
+
+ protected:
+  // Tells the collection that this item changed (AllItems: that every item did).
+  void Changed(bool AllItems);
+  TPersistent* GetOwner() const override;
+
+ private:
+  friend class TCollection;
+  TCollection* FCollection = nullptr;
+  int FID = 0;
+};
+
+using TCollectionItemFactory = std::function<TCollectionItem*(TCollection* Collection)>;
+
+class TCollection : public TPersistent {
+  VGT_CLASS(TCollection, TPersistent)
+ public:
+  // Items are made by ItemFactory, which hands the collection to the item's constructor.
+  explicit TCollection(TCollectionItemFactory ItemFactory);
+  ~TCollection() override;
+  TCollection(const TCollection&) = delete;
+  TCollection& operator=(const TCollection&) = delete;
+  template <class T>
+  static TCollectionItemFactory FactoryOf() {
+    return [](TCollection* C) -> TCollectionItem* { return new T(C); };
+  }
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // Outside 0 to Count - 1 raises EListError.
+  TCollectionItem* Items(int Index) const;
+  TCollectionItem* Add();
+  TCollectionItem* Insert(int Index);
+  void Delete(int Index);
+  void Clear();
+  TCollectionItem* FindItemID(int ID) const;
+  // Changes between the two are told once, at the last EndUpdate.
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return FUpdateCount; }
+
+ protected:
+  // Item changed (nullptr: the collection as a whole: added, removed or moved items, an update).
+  virtual void Update(TCollectionItem* /*Item*/) {}
+  void Changed();
+
+ private:
+  friend class TCollectionItem;
+  void InsertItem(TCollectionItem* Item);
+  void RemoveItem(TCollectionItem* Item);
+  std::vector<TCollectionItem*> FItems;
+  TCollectionItemFactory FItemFactory;
+  int FNextID = 0;
+  int FUpdateCount = 0;
+};
+
+// A collection that names an owner (a component's property): messages and name paths go through it.
+class TOwnedCollection : public TCollection {
+  VGT_CLASS(TOwnedCollection, TCollection)
+ public:
+  TOwnedCollection(TPersistent* Owner, TCollectionItemFactory ItemFactory)
+      : TCollection(std::move(ItemFactory)), FOwner(Owner) {}
+
+ protected:
+  TPersistent* GetOwner() const override { return FOwner; }
+
+ private:
+  TPersistent* FOwner;
+};

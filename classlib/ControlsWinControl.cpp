@@ -887,6 +887,10 @@ void TWinControl::FontChanged() { TControl::FontChanged(); }
 void TWinControl::Loaded() {
   TControl::Loaded();
   ApplyPendingTabOrders();
+  // Children read from a description sit where they were designed for the size read with them:
+  // a size the control had before (a constructor that realigns records its default size) must
+  // not move the anchored ones.
+  FAnchorWidth = FAnchorHeight = -1;
   Realign();
 }
 
