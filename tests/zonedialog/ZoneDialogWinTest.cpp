@@ -637,6 +637,7 @@ TEST_F(ZoneDialogWin, HiddenControlCharactersShowAsCodesAndAreNeverMapped) {
     if (auto* label = dynamic_cast<TvgtLabel*>(d->Components(i)); label && label->Parent() == panel)
       title = GetWideControlText(label);
   EXPECT_EQ(title, L"<U+202E>gnp.exe." + kHost);
+  SaveScreenshotOnRequest(d->Handle(), L"ZoneDialogHiddenCharacters");
   for (TvgtRadioButton* radio : {d->Entries(0)->RestrictedRadio, d->Entries(0)->TrustedRadio}) {
     TBoxReader boxes(mrOk);
     Press(radio);
