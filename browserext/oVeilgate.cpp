@@ -11,6 +11,7 @@
 #include "browserext/uDomParser.h"
 #include "browserext/uVgtCommon.h"
 #include "classlib/ComServ.h"
+#include "common/trvRegistry.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
@@ -121,6 +122,18 @@ class TAtScopeEnd {
 
 constexpr wchar_t BlankPage[] = L"about:blank";
 
+// A text of the library in the language the user chose for the product ("lang" under the
+// product's key; none: the system's), as the zone dialog and the wizard show theirs. The choice
+// is read again each time: the user may change it while the browser runs.
+WideString TranslateInChosenLanguage(const WideString& MsgId) {
+  try {
+    UseLanguage(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L""));
+  } catch (...) {
+    // Without the choice the text shows in the language in use.
+  }
+  return Translate(MsgId);
+}
+
 }  // namespace
 
 // ---- TWebBrowserHolder
@@ -139,7 +152,15 @@ bool TWebBrowserHolder::IsAlive() const {
     VARIANT_BOOL busy = 0;
     OleCheck(FBrowser->get_Busy(&busy));
     if (busy) return true;
-    ComPtr<IHTMLWindow2> window = GetDocumentWindow();
+    ComPtr<IDispatch> document;
+    OleCheck(FBrowser->get_Document(&document));
+    if (!document) return false;
+    // A PDF, an image or plain text has no window to ask: shown, it is alive, and its domain
+    // goes to the dialog marked as no HTML document.
+    ComPtr<IHTMLDocument2> html;
+    if (FAILED(document.As(&html)) || !html) return true;
+    ComPtr<IHTMLWindow2> window;
+    OleCheck(html->get_parentWindow(&window));
     if (!window) return false;
     VARIANT_BOOL closed = 0;
     OleCheck(window->get_closed(&closed));
@@ -213,7 +234,7 @@ HRESULT TvgtToolbutton::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) {
     OleCheck(browser->PutProperty(name.Get(), value));
   } catch (...) {
     try {
-      WideMessageBox(nullptr, Translate(ButtonErrorText), VeilgateTitle, MB_OK);
+      WideMessageBox(nullptr, TranslateInChosenLanguage(ButtonErrorText), VeilgateTitle, MB_OK);
     } catch (...) {
       // No memory even for the box: the press is lost, the browser goes on.
     }

@@ -44,7 +44,8 @@ class TWebBrowserHolder : public TObject {
   TWebBrowserHolder& operator=(const TWebBrowserHolder&) = delete;
 
   IWebBrowser2* Browser() const { return FBrowser.Get(); }
-  // Busy, or showing a document whose window is open. Never raises.
+  // Busy, or showing an HTML document whose window is open, or showing something that is not
+  // HTML. Never raises.
   bool IsAlive() const;
   // The window of the HTML document shown; nullptr when there is none. Raises on a failed call.
   ComPtr<IHTMLWindow2> GetDocumentWindow() const;

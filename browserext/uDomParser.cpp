@@ -1,8 +1,10 @@
 #include "browserext/uDomParser.h"
 
+#include <shlwapi.h>
 #include <wrl/client.h>
 
 #include <utility>
+#include <vector>
 
 #include "browserext/trvBrowserTools.h"
 #include "common/trvTools.h"
@@ -119,6 +121,33 @@ TTag TagOf(const wchar_t* Text, size_t Length) {
     default: return TTag::Other;
   }
 }
+
+// A sheet's address resolved against Base, as the browser resolves it (as written when it cannot
+// be resolved), without the fragment, which names no other sheet.
+WideString ResolvedAddress(const WideString& Base, const WideString& Address) {
+  WideString resolved = Address;
+  if (!Base.empty()) {
+    std::vector<wchar_t> buffer(Base.size() + Address.size() + 64);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (SUCCEEDED(UrlCombineW(Base.c_str(), Address.c_str(), buffer.data(), &size, 0)))
+      resolved = buffer.data();
+  }
+  return resolved.substr(0, resolved.find(L'#'));
+}
+
+// Sets a value for the length of a scope, however the scope is left.
+template <class T>
+class TSetForScope {
+ public:
+  TSetForScope(T& Target, T Value) : FTarget(Target), FSaved(std::exchange(Target, Value)) {}
+  ~TSetForScope() { FTarget = std::move(FSaved); }
+  TSetForScope(const TSetForScope&) = delete;
+  TSetForScope& operator=(const TSetForScope&) = delete;
+
+ private:
+  T& FTarget;
+  T FSaved;
+};
 
 }  // namespace
 
@@ -274,6 +303,10 @@ void TDomParser::ParseStyleSheets(IHTMLDocument2* HTMLDoc, TvgtUrlDomain* Domain
     ComPtr<IHTMLStyleSheetsCollection> sheets;
     OleCheck(HTMLDoc->get_styleSheets(&sheets));
     if (!sheets) throw EOleSysError("The document has no style-sheet collection", E_POINTER);
+    TSheetsSeen seen;
+    TBstr url;
+    if (SUCCEEDED(HTMLDoc->get_URL(&url))) seen.Base = url.Text();
+    TSetForScope<TSheetsSeen*> during(FSheetsSeen, &seen);
     ParseStyleSheets(sheets.Get(), Domain, 1);
   });
 }
@@ -281,6 +314,13 @@ void TDomParser::ParseStyleSheets(IHTMLDocument2* HTMLDoc, TvgtUrlDomain* Domain
 void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtUrlDomain* Domain,
                                   int32_t Level) {
   if (Level > MaxStyleSheetLevel) return;
+  if (!FSheetsSeen) {
+    // A collection walked on its own, outside a document's walk: it remembers for itself.
+    TSheetsSeen seen;
+    TSetForScope<TSheetsSeen*> during(FSheetsSeen, &seen);
+    ParseStyleSheets(StyleSheets, Domain, Level);
+    return;
+  }
   if (!StyleSheets) throw EOleSysError("No style-sheet collection", E_POINTER);
   LONG length = 0;
   OleCheck(StyleSheets->get_length(&length));
@@ -301,6 +341,12 @@ void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtU
       VariantClear(&result);
       auto sheet = Offers<IHTMLStyleSheet>(object.Get());
       if (!sheet) return;
+      TSheetsSeen& seen = *FSheetsSeen;
+      WideString address;
+      TBstr href;
+      if (SUCCEEDED(sheet->get_href(&href)) && href.Length() > 0)
+        address = ResolvedAddress(seen.Base, href.Text());
+      if (SeenBefore(seen, object.Get(), address, Level)) return;
       TBstr css;
       OleCheck(sheet->get_cssText(&css));
       if (css.Text().find(L"@font-face") != WideString::npos) {
@@ -310,9 +356,27 @@ void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtU
       }
       ComPtr<IHTMLStyleSheetsCollection> imports;
       OleCheck(sheet->get_imports(&imports));
+      TSetForScope<WideString> base(seen.Base, address.empty() ? seen.Base : address);
       ParseStyleSheets(imports.Get(), Domain, Level + 1);
       found = Domain->HasFontFace;
     });
     if (found) return;
   }
+}
+
+bool TDomParser::SeenBefore(TSheetsSeen& Seen, IUnknown* Sheet, const WideString& Address,
+                            int32_t Level) {
+  auto mark = [Level](int32_t& ReadAt) {
+    if (ReadAt <= Level) return true;
+    ReadAt = Level;
+    return false;
+  };
+  if (!Address.empty()) {
+    auto [it, added] = Seen.ByAddress.try_emplace(Address, Level);
+    return !added && mark(it->second);
+  }
+  ComPtr<IUnknown> identity;
+  if (!Sheet || FAILED(Sheet->QueryInterface(IID_PPV_ARGS(&identity))) || !identity) return false;
+  auto [it, added] = Seen.ByIdentity.try_emplace(identity.Get(), identity, Level);
+  return !added && mark(it->second.second);
 }

@@ -5,9 +5,12 @@
 
 #include <exdisp.h>
 #include <mshtml.h>
+#include <wrl/client.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "browserext/uUrlCollector.h"
 #include "classlib/System.h"
@@ -49,7 +52,26 @@ class TDomParser : public TObject {
                         int32_t Level);
 
  private:
+  // The style sheets one document's walk has read, each with the shallowest level it was read
+  // at. A sheet met again at that level or deeper is not read again: whatever its imports lead
+  // to within the depth left was read the first time. A sheet importing itself is a new object
+  // at every level, so sheets are known by their address; sheets without one (STYLE elements)
+  // by their identity, held so that no other object can take it over during the walk.
+  struct TSheetsSeen {
+    std::map<WideString, int32_t> ByAddress;
+    std::map<IUnknown*, std::pair<Microsoft::WRL::ComPtr<IUnknown>, int32_t>> ByIdentity;
+    // What relative addresses of the sheets being visited resolve against: the document's URL,
+    // then the address of the importing sheet.
+    WideString Base;
+  };
+  // True when the sheet was read already at Level or above; else it is marked read at Level.
+  // Address: the sheet's resolved address, empty when it has none.
+  static bool SeenBefore(TSheetsSeen& Seen, IUnknown* Sheet, const WideString& Address,
+                         int32_t Level);
+
   std::unique_ptr<TDomainList> FDomainList;
+  // During the style-sheet walk of one document.
+  TSheetsSeen* FSheetsSeen = nullptr;
   // While a browser's document is walked: the parser of the browser's location, which the
   // document's own URL usually repeats.
   const TUrlCrackerDomain* FLocationParser = nullptr;

@@ -22,6 +22,29 @@ WideString FromUtf8(const char* p, size_t n) {
   return w;
 }
 
+// The library's base classes: a description never stands for one of them, only for the class
+// of the component it is read into or a class between that one and them (an ancestor that has a
+// description of its own).
+bool IsBaseClassName(const WideString& Name) {
+  static const wchar_t* const bases[] = {L"TObject",       L"TPersistent",
+                                         L"TComponent",    L"TControl",
+                                         L"TWinControl",   L"TScrollingWinControl",
+                                         L"TCustomForm",   L"TCustomFrame"};
+  for (const wchar_t* b : bases)
+    if (SameIdent(Name, b)) return true;
+  return false;
+}
+
+// Whether a description naming ClassName may be read into Instance: its own class, or an ancestor
+// below the library's base classes.
+bool DescribesClassOf(TPersistent* Instance, const WideString& ClassName) {
+  TClass own = Instance->ClassType();
+  if (SameIdent(own->Name, ClassName)) return true;
+  for (TClass c = own->Parent; c && !IsBaseClassName(c->Name); c = c->Parent)
+    if (SameIdent(c->Name, ClassName)) return true;
+  return false;
+}
+
 bool IsIdentStart(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_'; }
 bool IsIdentChar(wchar_t c) { return IsIdentStart(c) || (c >= L'0' && c <= L'9'); }
 
@@ -333,10 +356,7 @@ void TReader::Error(const WideString& What, int Line) const { throw EReadError(E
 
 void TReader::ReadRootComponent(TComponent* Root) {
   const Object& obj = FParsed->Root;
-  bool classMatches = false;
-  for (TClass c = Root->ClassType(); c; c = c->Parent)
-    if (SameIdent(c->Name, obj.ClassName)) classMatches = true;
-  if (!classMatches)
+  if (!DescribesClassOf(Root, obj.ClassName))
     Error(L"Die Beschreibung gehört zur Klasse " + obj.ClassName + L", nicht zu " + Root->ClassName(), obj.Line);
   FRoot = Root;
   FLoaded.clear();
@@ -392,6 +412,10 @@ void TReader::ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot) {
       if (Instance != FRoot) c = Instance->FindComponent(child.Name);
       if (!c) c = FRoot->FindComponent(child.Name);
       if (!c) Error(L"Komponente " + child.Name + L" nicht gefunden", child.Line);
+      if (!DescribesClassOf(c, child.ClassName))
+        Error(L"Komponente " + child.Name + L" geh\u00f6rt zur Klasse " + c->ClassName() + L", nicht zu " +
+                  child.ClassName,
+              child.Line);
     } else {
       TComponentFactory factory = FindComponentFactory(child.ClassName);
       if (!factory) throw EClassNotFound(ErrorText(L"Klasse " + child.ClassName + L" nicht gefunden", child.Line));

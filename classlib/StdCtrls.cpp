@@ -958,12 +958,18 @@ void TCustomComboBox::HandleListChar(TMessage& Message) {
     default: break;
   }
   if (FAutoDropDown && !DroppedDown()) SetDroppedDown(true);
-  if (GetTickCount() - FLastKeyTime >= 1250) FFilter.clear();
-  FLastKeyTime = GetTickCount();
+  if (SearchPauseElapsed(FLastKeyTime)) FFilter.clear();
   if (SelectMatchingItem(FFilter + c)) {
     FFilter += c;
     Message.WParam &= 0xFFFF0000u;
   }
+}
+
+bool TCustomComboBox::SearchPauseElapsed(DWORD& LastKeyTime) {
+  const DWORD now = FSearchClock ? FSearchClock() : GetTickCount();
+  const bool elapsed = now - LastKeyTime >= SearchRestartPause;
+  LastKeyTime = now;
+  return elapsed;
 }
 
 bool TCustomComboBox::SelectMatchingItem(const AnsiString& S) {

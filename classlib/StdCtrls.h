@@ -336,6 +336,12 @@ class TCustomComboBox : public TWinControl {
   // a child a Unicode window.
   static WNDPROC ChildWindowProcedure();
   TCanvas* Canvas() const { return FCanvas.get(); }
+  // List styles search the items by the characters typed; a pause of SearchRestartPause
+  // milliseconds or more between two of them starts a new search. The pause is measured with
+  // this clock (milliseconds, wrapping as the tick count does): the tick count unless another
+  // is set; an empty one restores the tick count.
+  static constexpr DWORD SearchRestartPause = 1250;
+  void SetSearchClock(std::function<DWORD()> Clock) { FSearchClock = std::move(Clock); }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;
@@ -357,6 +363,9 @@ class TCustomComboBox : public TWinControl {
   virtual void HandleEditChar(TMessage& Message);
   // A character typed into a list style's closed box: the incremental search hook.
   virtual void HandleListChar(TMessage& Message);
+  // Whether the search typed so far is over: true when the pause since the last character typed
+  // (LastKeyTime, set to now) reaches SearchRestartPause.
+  bool SearchPauseElapsed(DWORD& LastKeyTime);
   // Selects the first item that begins with S (from the top); true when there was one.
   bool SelectMatchingItem(const AnsiString& S);
   virtual void Change();
@@ -382,6 +391,7 @@ class TCustomComboBox : public TWinControl {
   bool FAutoCloseUp = false;
   AnsiString FFilter;
   DWORD FLastKeyTime = 0;
+  std::function<DWORD()> FSearchClock;
   HWND FEditHandle = nullptr;
   HWND FListHandle = nullptr;
   WNDPROC FEditDefProc = nullptr;

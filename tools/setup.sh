@@ -11,6 +11,12 @@ as_root=""
 
 fail() { echo "setup: $*" >&2; exit 1; }
 
+# Where apt keeps its lists, which release this is, and the pause between retries (seconds per
+# try): the system's own unless a test of this script names others.
+apt_etc=${VEILGATE_APT_ETC:-/etc/apt}
+os_release=${VEILGATE_OS_RELEASE:-/etc/os-release}
+pause=${VEILGATE_RETRY_PAUSE:-5}
+
 # fonts-wine draws Wine's caption buttons (its Marlett); fonts-wqy-microhei draws CJK text.
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine32:i386 xvfb xauth
           gettext cmake ninja-build googletest dpkg-dev zip
@@ -25,17 +31,17 @@ done
 # Source entries for the same suites as the binary ones, so apt-get source finds what we build.
 # Written from both styles of list (deb822 .sources files and the one-line sources.list), and
 # rewritten whenever the file holds no entry, so an interrupted first run does not stick.
-src_list=/etc/apt/sources.list.d/veilgate-src.sources
-src_list_legacy=/etc/apt/sources.list.d/veilgate-src.list
+src_list=$apt_etc/sources.list.d/veilgate-src.sources
+src_list_legacy=$apt_etc/sources.list.d/veilgate-src.list
 write_source_lists() {
   local f
-  for f in /etc/apt/sources.list.d/*.sources; do
+  for f in "$apt_etc"/sources.list.d/*.sources; do
     [ -f "$f" ] && [ "$f" != "$src_list" ] || continue
     sed -n '/^Types: deb$/,/^$/p' "$f" | sed 's/^Types: deb$/Types: deb-src/'
     echo
   done | $as_root tee "$src_list" >/dev/null
-  if [ -f /etc/apt/sources.list ]; then
-    { grep -E '^deb ' /etc/apt/sources.list || true; } | grep -v 'google\|nodesource' \
+  if [ -f "$apt_etc/sources.list" ]; then
+    { grep -E '^deb ' "$apt_etc/sources.list" || true; } | grep -v 'google\|nodesource' \
       | sed 's/^deb /deb-src /' | $as_root tee "$src_list_legacy" >/dev/null
   fi
 }
@@ -50,8 +56,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 if ! has_source_entries; then
   write_source_lists
-  has_source_entries || fail "found no Debian package source (deb lines) in /etc/apt/sources.list or
-  /etc/apt/sources.list.d/*.sources to derive source entries from; add one and run again"
+  has_source_entries || fail "found no Debian package source (deb lines) in $apt_etc/sources.list or
+  $apt_etc/sources.list.d/*.sources to derive source entries from; add one and run again"
   need_update=1
 fi
 for s in "${source_packages[@]}"; do
@@ -67,7 +73,7 @@ apt_update() {
     if $as_root apt-get update -q; then update_failed=0; return 0; fi
     update_failed=1
     echo "setup: apt-get update failed (try $try of 3)" >&2
-    [ $try -lt 3 ] && sleep $((try * 5))
+    [ $try -lt 3 ] && sleep $((try * pause))
   done
   echo "setup: going on with the package lists apt has; a missing package is reported below" >&2
 }
@@ -80,7 +86,7 @@ apt_install() {
 if [ ${#missing[@]} -gt 0 ] && ! apt_install "${missing[@]}"; then
   # With one architecture's index of an update suite missing, the other architecture's newer
   # versions cannot pair with it; the release's own versions always pair.
-  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  codename=$(. "$os_release" && echo "${VERSION_CODENAME:-}")
   if [ $update_failed -eq 1 ] && [ -n "$codename" ]; then
     echo "setup: retrying the install from the $codename release itself, without its updates" >&2
     apt_install -t "$codename" "${missing[@]}" || update_failed=2
@@ -115,7 +121,7 @@ build_source_package() {
     if ( cd "$work" && apt-get source --download-only -q "$name=$version" ) >"$log" 2>&1; then break; fi
     [ $try -lt 3 ] || fail "apt-get source $name=$version failed; its output:
 $(tail -n 15 "$log")"
-    sleep $((try * 5))
+    sleep $((try * pause))
   done
   ( cd "$work" && dpkg-source --no-check -x ./*.dsc src ) >>"$log" 2>&1 \
     || fail "unpacking $name $version failed; see $log"

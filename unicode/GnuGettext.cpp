@@ -190,23 +190,37 @@ AnsiString AsciiUpperCase(AnsiString s) {
   return s;
 }
 
-// True when the header's Content-Type line declares UTF-8.
+// Text without the blanks (spaces, tabs, carriage returns) at either end.
+AnsiString TrimBlanks(const AnsiString& S) {
+  const size_t first = S.find_first_not_of(" \t\r");
+  if (first == AnsiString::npos) return {};
+  return S.substr(first, S.find_last_not_of(" \t\r") - first + 1);
+}
+
+// True when the header's Content-Type line declares UTF-8: one of its parameters is
+// charset=UTF-8, ASCII case ignored, blanks allowed around the name and the value but not inside
+// them ("U TF-8" is no character set of ours).
 bool HeaderDeclaresUtf8(const AnsiString& Header) {
   size_t start = 0;
   while (start < Header.size()) {
     size_t end = Header.find('\n', start);
     if (end == AnsiString::npos) end = Header.size();
-    AnsiString line = AsciiUpperCase(Header.substr(start, end - start));
-    if (line.rfind("CONTENT-TYPE:", 0) == 0) {
-      line.erase(std::remove(line.begin(), line.end(), ' '), line.end());
-      size_t at = line.find("CHARSET=");
-      if (at == AnsiString::npos) return false;
-      AnsiString charset = line.substr(at + 8);
-      size_t stop = charset.find_first_of(";\r\t");
-      if (stop != AnsiString::npos) charset.erase(stop);
-      return charset == "UTF-8";
-    }
+    const AnsiString line = AsciiUpperCase(Header.substr(start, end - start));
     start = end + 1;
+    if (line.rfind("CONTENT-TYPE:", 0) != 0) continue;
+    // The media type and the parameters, each ended by ";": the colon stands in for the first.
+    size_t at = line.find(':');
+    while (at != AnsiString::npos) {
+      const size_t next = line.find(';', at + 1);
+      const AnsiString parameter = line.substr(at + 1, next == AnsiString::npos ? AnsiString::npos : next - at - 1);
+      at = next;
+      const size_t equals = parameter.find('=');
+      if (equals == AnsiString::npos || TrimBlanks(parameter.substr(0, equals)) != "CHARSET") continue;
+      AnsiString value = TrimBlanks(parameter.substr(equals + 1));
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+      return value == "UTF-8";
+    }
+    return false;
   }
   return false;
 }

@@ -571,8 +571,7 @@ void TUtxCustomComboBox::HandleListChar(TMessage& Message) {
     case VK_ESCAPE: break;
     default:
       if (FAutoDropDown && !DroppedDown()) SetDroppedDown(true);
-      if (GetTickCount() - FWideLastKeyTime >= 1250) FWideFilter.clear();
-      FWideLastKeyTime = GetTickCount();
+      if (SearchPauseElapsed(FWideLastKeyTime)) FWideFilter.clear();
       if (SelectMatchingItem(FWideFilter + c, false, true)) {
         FWideFilter += c;
         c = 0;

@@ -201,7 +201,8 @@ class TUtxCustomComboBox : public TUtxControlBase<TCustomComboBox>, public IWide
   void DestroyWnd() override;
   bool ChildMessage(TMessage& Message, HWND Child, WNDPROC ChildDefProc) override;
   void HandleEditChar(TMessage& Message) override;
-  // List styles: typed characters search the items by prefix (a pause of 1250 ms restarts).
+  // List styles: typed characters search the items by prefix (a pause of SearchRestartPause
+  // restarts).
   void HandleListChar(TMessage& Message) override;
   void DrawItem(int Index, const RECT& Rect, UINT State) override;
   // The class library's key handling completes 8-bit text only: it runs with AutoComplete off,

@@ -348,6 +348,69 @@ TEST_F(StyleSheetWalk, SheetsBelowTheTenthLevelAreNotRead) {
   EXPECT_TRUE(LogLines().empty());
 }
 
+// Each sheet is read once however often it is imported: a sheet importing itself, or two
+// importing each other, cost a read each instead of one read per path down to the tenth level.
+TEST_F(StyleSheetWalk, SheetsImportingThemselvesOrEachOtherAreReadOnce) {
+  HostOf().Sites().AddPage(L"http://a.example/self.css",
+                           "@import url(self.css); @import '/self.css#top';",
+                           pagehost::ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://a.example/x/ping.css", "@import '../y/pong.css';",
+                           pagehost::ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://a.example/y/pong.css",
+                           "@import 'http://a.example/x/ping.css'; @import '../x/ping.css';",
+                           pagehost::ResourceKind::StyleSheet);
+  Document* doc = Show(L"http://a.example/",
+                       "<link rel='stylesheet' href='x/ping.css'><link rel='stylesheet' "
+                       "href='self.css'>");
+  const long before = pagehost::LiveObjectCount();
+  WalkDocument(doc);
+  EXPECT_EQ(Entry(L"a.example")->GetFlags(), 0u);
+  EXPECT_TRUE(LogLines().empty());
+  pagehost::StyleSheet* self = doc->StyleSheets()->Sheet(1);
+  EXPECT_EQ(self->CssTextReads, 1);
+  // its imports are the same sheet again: loaded (the collection holds them), never read
+  ASSERT_EQ(self->Imports()->Count(), 2u);
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(self->Imports()->Sheet(i)->CssTextReads, 0) << i;
+  pagehost::StyleSheet* ping = doc->StyleSheets()->Sheet(0);
+  pagehost::StyleSheet* pong = ping->Imports()->Sheet(0);
+  EXPECT_EQ(ping->CssTextReads, 1);
+  EXPECT_EQ(pong->CssTextReads, 1);
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(pong->Imports()->Sheet(i)->CssTextReads, 0) << i;
+  // nothing below them was ever loaded: the walk stopped where the cycles closed
+  EXPECT_LE(pagehost::LiveObjectCount() - before, 12);
+}
+
+// What a page yields stays as it was: a sheet first met too deep for its imports to be read is
+// read again where it is met nearer the top, and equal relative addresses in other folders name
+// other sheets.
+TEST_F(StyleSheetWalk, SheetMetAgainNearerTheTopIsReadAgainAndAddressesResolvePerFolder) {
+  // deep.css imports fonts.css; met first at level 10 (through c1 ... c9), fonts.css would be
+  // level 11, below the limit.
+  Chain(9, "@import 'deep.css';");
+  HostOf().Sites().AddPage(L"http://a.example/deep.css", "@import 'fonts.css';",
+                           pagehost::ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://a.example/fonts.css", "@font-face { font-family: x; }",
+                           pagehost::ResourceKind::StyleSheet);
+  // sheets are visited from the last: the chain first, then the direct import of deep.css
+  Document* doc = Show(L"http://a.example/",
+                       "<style>@import 'deep.css';</style><link rel='stylesheet' href='c1.css'>");
+  WalkDocument(doc);
+  EXPECT_EQ(Entry(L"a.example")->GetFlags(), FontFace);
+
+  HostOf().Sites().AddPage(L"http://b.example/one/s.css", "@import 'common.css';",
+                           pagehost::ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://b.example/two/s.css", "@import 'common.css';",
+                           pagehost::ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://b.example/one/common.css", "p {}",
+                           pagehost::ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://b.example/two/common.css", "@font-face { font-family: y; }",
+                           pagehost::ResourceKind::StyleSheet);
+  WalkDocument(Show(L"http://b.example/",
+                    "<link rel='stylesheet' href='two/s.css'><link rel='stylesheet' "
+                    "href='one/s.css'>"));
+  EXPECT_EQ(Entry(L"b.example")->GetFlags(), FontFace);
+}
+
 TEST_F(StyleSheetWalk, FailingSheetsAreLoggedAndTheOthersStillRead) {
   Document* doc = Show(L"http://a.example/",
                        "<style>@font-face { font-family: x; }</style><style>p {}</style>"

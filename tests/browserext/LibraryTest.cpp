@@ -5,8 +5,10 @@
 #include <string>
 
 #include "browserext/oVeilgate.h"
+#include "common/trvRegistry.h"
 #include "tests/browserext/FakeZoneDialog.h"
 #include "tests/browserext/PageHostFixture.h"
+#include "tests/support/MessageBoxReader.h"
 
 namespace {
 
@@ -69,9 +71,36 @@ TEST_F(Library, PressReachesEveryObserverOfTheWindowWithTheSamplePagesDomains) {
     std::vector<WideString> sent;
     for (const DialogRow& r : Dialogs().Dialog(i).Added) sent.push_back(r.Domain);
     EXPECT_EQ(sent, domains);
+    // the report is a PDF shown in a frame: in a frame, and no HTML document
+    ASSERT_EQ(Dialogs().Dialog(i).Added.size(), domains.size());
+    EXPECT_EQ(Dialogs().Dialog(i).Added[5].Flags, 0x02u | 0x40u);
     EXPECT_EQ(Dialogs().Dialog(i).Calls.back(), L"DialogDone");
   }
   EXPECT_NE(IsWindowEnabled(HostOf().WindowHandle()), FALSE);
+  HostOf().Close();
+}
+
+// The library's own box speaks the language the user chose for the product, read at the press,
+// not the system's.
+TEST_F(Library, ErrorBoxSpeaksTheChosenLanguage) {
+  ASSERT_EQ(HostOf().AddButton(CLSID_vgtToolbutton, LibraryPath()), S_OK);
+  HostOf().Top()->FailPutProperty = true;
+  const WideString stored = ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L"");
+  std::vector<TMessageBoxReader::TBox> shown;
+  for (const wchar_t* language : {L"de", L"en"}) {
+    WriteRegistryString(ProductRegistryKey, ProductLanguageValue, language);
+    TMessageBoxReader boxes;
+    HostOf().PressButton();
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    shown.push_back(boxes.Last());
+  }
+  WriteRegistryString(ProductRegistryKey, ProductLanguageValue, stored);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].Caption, L"Veilgate");
+  EXPECT_EQ(shown[0].Text,
+            L"Es tut uns leid, aber ein unerwarteter Fehler ist aufgetreten. Bitte melden Sie "
+            L"diesen Fehler und Ihre Version von Microsoft Internet Explorer.");
+  EXPECT_EQ(shown[1].Text, ButtonErrorText);  // no catalog: the text as written
   HostOf().Close();
 }
 

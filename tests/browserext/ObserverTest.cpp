@@ -137,6 +137,45 @@ TEST_F(Observer, PruneDropsBrowsersNeitherBusyNorShowingAnOpenWindow) {
   EXPECT_EQ(HeldLocations(o), (std::vector<WideString>{L"http://x.example/"}));
 }
 
+// A window or frame showing a PDF, an image or plain text (told apart by content, as the browser
+// does) keeps its place in the list: its domain reaches the dialog marked as no HTML document,
+// and nothing inside it is walked. Once its frame is gone, it goes too.
+TEST_F(Observer, DocumentsThatAreNotHtmlStayListedAndReachTheDialogMarked) {
+  constexpr unsigned long Frames = 0x01, InFrame = 0x02, NoHtml = 0x40;
+  Page(L"http://files.example/report.pdf", "%PDF-1.4 <iframe src='http://hidden.example/'>");
+  Page(L"http://notes.example/readme.html", "Plain words, <b>no</b> markup first.");
+  Page(L"http://a.example/", "<iframe src='http://b.example/'></iframe>"
+                             "<iframe src='http://notes.example/readme.html'></iframe>");
+  Page(L"http://b.example/", "<iframe src='http://files.example/report.pdf'></iframe>");
+  Page(L"http://d.example/", "<p>d</p>");
+  TvgtBrowserObserver* o = AddObserver();
+
+  HostOf().Navigate(L"http://files.example/report.pdf");
+  EXPECT_EQ(o->HolderCount(), 1);
+  Signal();
+  ASSERT_EQ(Dialogs().Made.size(), 1u);
+  EXPECT_EQ(Dialogs().Dialog(0).Added,
+            (std::vector<DialogRow>{{L"files.example", L"http://files.example", 3, NoHtml}}));
+
+  HostOf().Navigate(L"http://a.example/");
+  EXPECT_EQ(HeldLocations(o), (std::vector<WideString>{L"http://a.example/", L"http://b.example/",
+                                                        L"http://notes.example/readme.html",
+                                                        L"http://files.example/report.pdf"}));
+  Signal();
+  ASSERT_EQ(Dialogs().Made.size(), 2u);
+  EXPECT_EQ(Dialogs().Dialog(1).Added,
+            (std::vector<DialogRow>{{L"a.example", L"http://a.example", 3, Frames},
+                                    {L"b.example", L"http://b.example", 3, Frames | InFrame},
+                                    {L"notes.example", L"http://notes.example", 3, InFrame | NoHtml},
+                                    {L"files.example", L"http://files.example", 3, InFrame | NoHtml}}));
+
+  // b's frame of the PDF goes with b's page.
+  HostOf().NavigateFrame(FrameAt(L"http://b.example/"), L"http://d.example/");
+  EXPECT_EQ(HeldLocations(o), (std::vector<WideString>{L"http://a.example/", L"http://d.example/",
+                                                        L"http://notes.example/readme.html"}));
+  EXPECT_TRUE(LogLines().empty());
+}
+
 TEST_F(Observer, SignalReachesEveryObserverOfTheWindowAndNothingElseOpensTheDialog) {
   Page(L"http://a.example/", "<script></script>");
   AddObserver();

@@ -191,6 +191,24 @@ TEST_F(PageHostFixture, NewsPageLoadsItsFramesAndFollowsImports) {
   EXPECT_EQ(shown.As(&html), E_NOINTERFACE);
 }
 
+// What the host prints of a page's sheets follows each sheet once: a sheet importing itself ten
+// times prints in eleven lines, not in ten to the twelfth.
+TEST_F(PageHostFixture, PrintedSheetsFollowEachSheetOnce) {
+  AnsiString loop;
+  for (int i = 0; i < 10; ++i) loop += "@import 'loop.css';";
+  HostOf().Sites().AddPage(L"http://a.example/loop.css", loop, ResourceKind::StyleSheet);
+  HostOf().Sites().AddPage(L"http://a.example/",
+                           "<link rel='stylesheet' href='loop.css'><style>@import 'loop.css#b';</style>"
+                           "<style>p {}</style>");
+  HostOf().Navigate(L"http://a.example/");
+  WideString expected = L"  sheet http://a.example/loop.css (190 characters)\n";
+  for (int i = 0; i < 10; ++i) expected += L"    sheet http://a.example/loop.css (again)\n";
+  expected += L"  sheet http://a.example/ (21 characters)\n"
+              L"    sheet http://a.example/loop.css#b (again)\n"
+              L"  sheet http://a.example/ (4 characters)\n";
+  EXPECT_EQ(DescribeStyleSheets(HostOf().Top()->Html()->StyleSheets(), L"  "), expected);
+}
+
 TEST_F(PageHostFixture, ElementsAnswerThroughTheirTagsInterfaces) {
   HostOf().Sites().AddPage(L"http://a.example/",
                            "<base href='http://b.example/'><script></script><applet></applet>"
@@ -324,6 +342,54 @@ TEST_F(PageHostFixture, FramesLeftBehindByANavigationReportTheirWindowClosed) {
   EXPECT_EQ(BstrOf([&](BSTR* b) { return inner->get_LocationURL(b); }), L"http://c.example/");
   SHANDLE_PTR wnd = 0;
   EXPECT_EQ(inner->get_HWND(&wnd), E_FAIL);
+}
+
+// Pages that frame themselves or each other end as in a browser: a page shown around a frame is
+// not shown in it again, and a window holds a bounded number of frames.
+TEST_F(PageHostFixture, FramingPagesEndAsInABrowser) {
+  auto locations = [&] {
+    std::vector<WideString> out;
+    for (Browser* b : HostOf().Browsers()) out.push_back(b->LocationUrl());
+    return out;
+  };
+  // itself, four times over, written four ways
+  HostOf().Sites().AddPage(L"http://a.example/",
+                           "<iframe src='http://a.example/'></iframe><iframe src='/'></iframe>"
+                           "<iframe src='#below'></iframe><frameset><frame src='HTTP://A.Example'>"
+                           "</frameset>");
+  HostOf().Navigate(L"http://a.example/");
+  EXPECT_EQ(locations(), std::vector<WideString>{L"http://a.example/"});
+  EXPECT_EQ(HostOf().FrameCount(), 0);
+
+  // each other: b's frame of c is shown, its frame of b is not
+  HostOf().Sites().AddPage(L"http://b.example/",
+                           "<iframe src='http://c.example/'></iframe><iframe src='http://c.example/'></iframe>");
+  HostOf().Sites().AddPage(L"http://c.example/",
+                           "<iframe src='http://b.example/'></iframe><iframe src='http://d.example/'></iframe>");
+  HostOf().Sites().AddPage(L"http://d.example/", "<p>d</p>");
+  HostOf().Navigate(L"http://b.example/");
+  EXPECT_EQ(locations(), (std::vector<WideString>{L"http://b.example/", L"http://c.example/",
+                                                  L"http://d.example/", L"http://c.example/",
+                                                  L"http://d.example/"}));
+  EXPECT_EQ(HostOf().FrameCount(), 4);
+
+  // One page under eight addresses, each framing all eight: no address repeats around a frame,
+  // yet the paths down to the depth limit number over a hundred thousand. The window stops at
+  // its limit, and every browser it made has finished loading.
+  AnsiString html;
+  for (int i = 1; i <= 8; ++i) html += "<iframe src='?" + std::to_string(i) + "'></iframe>";
+  HostOf().Sites().AddPage(L"http://e.example/", html);
+  for (int i = 1; i <= 8; ++i)
+    HostOf().Sites().AddPage(L"http://e.example/?" + std::to_wstring(i), html);
+  HostOf().Navigate(L"http://e.example/");
+  EXPECT_EQ(HostOf().FrameCount(), Host::MaxFramesPerWindow);
+  EXPECT_EQ(HostOf().Browsers().size(), 1u + Host::MaxFramesPerWindow);
+  EXPECT_FALSE(HostOf().Top()->LoadingHereOrBelow());
+  EXPECT_EQ(HostOf().PendingWork(), 0u);
+
+  // What leaves the window leaves the count.
+  HostOf().Navigate(L"http://d.example/");
+  EXPECT_EQ(HostOf().FrameCount(), 0);
 }
 
 TEST_F(PageHostFixture, QuitFiresOnQuitWithoutArguments) {

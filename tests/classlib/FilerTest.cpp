@@ -171,4 +171,38 @@ TEST_F(Filer, ControlCharactersInADescriptionAreShownEscapedInTheError) {
   EXPECT_NE(f->FindComponent(L"C"), nullptr);
 }
 
+// A description stands for the class it is read into or an ancestor with descriptions of its own,
+// never for one of the library's base classes; an inherited component is named with its class.
+TEST_F(Filer, DescriptionOfAnotherClassIsRefusedAtTheRootAndOnInheritedLines) {
+  const std::string prefix = "Fehler beim Lesen der Formularbeschreibung TRangeForm, Zeile ";
+  struct Case {
+    const wchar_t* Text;
+    std::string Refusal;  // empty: accepted
+  } cases[] = {
+      {L"object F: TRangeForm\nend\n", ""},
+      {L"object F: TForm\nend\n", ""},  // the ancestor's own description
+      {L"object F: TObject\nend\n", "1: Die Beschreibung geh\xF6rt zur Klasse TObject, nicht zu TRangeForm"},
+      {L"object F: TComponent\nend\n", "1: Die Beschreibung geh\xF6rt zur Klasse TComponent, nicht zu TRangeForm"},
+      {L"inherited F: TCustomForm\nend\n", "1: Die Beschreibung geh\xF6rt zur Klasse TCustomForm, nicht zu TRangeForm"},
+      {L"object F: TButton\nend\n", "1: Die Beschreibung geh\xF6rt zur Klasse TButton, nicht zu TRangeForm"},
+      {L"inherited F: TRangeForm\n  inherited C: TButton\n    Width = 5\n  end\nend\n", ""},
+      {L"inherited F: TRangeForm\n  inherited C: TLabel\n    Width = 5\n  end\nend\n",
+       "2: Komponente C geh\xF6rt zur Klasse TButton, nicht zu TLabel"},
+      {L"inherited F: TRangeForm\n  inherited C: TObject\n  end\nend\n",
+       "2: Komponente C geh\xF6rt zur Klasse TButton, nicht zu TObject"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.Text));
+    std::unique_ptr<TRangeForm> f(TCustomForm::CreateNew<TRangeForm>(nullptr));
+    ReadComponentText(f.get(), Describe(L"TButton", L"Width", L"40"), L"TRangeForm");
+    try {
+      ReadComponentText(f.get(), c.Text, L"TRangeForm");
+      EXPECT_TRUE(c.Refusal.empty()) << "accepted";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(std::string(e.what()), prefix + c.Refusal);
+    }
+    EXPECT_EQ(ValueOf(f->FindComponent(L"C"), L"Width"), c.Refusal.empty() && wcsstr(c.Text, L"Width") ? 5 : 40);
+  }
+}
+
 }  // namespace

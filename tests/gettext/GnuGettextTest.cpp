@@ -8,6 +8,7 @@
 
 #include "classlib/ResStrings.h"
 #include "tests/common/TestFiles.h"
+#include "tests/gettext/MoCatalogMaker.h"
 #include "tests/gettext/TestCatalogFolders.h"
 #include "unicode/GnuGettext.h"
 
@@ -219,6 +220,38 @@ TEST_F(GnuGettext, CatalogNotInUtf8TurnsTranslationOff) {
   UseLanguage(L"de");
   EXPECT_TRUE(DefaultInstance().TranslationEnabled());
   EXPECT_EQ(Translate(L"Hello"), L"Hallo");
+}
+
+// The character set is the Content-Type line's charset parameter as it stands: case and blanks
+// around it do not matter, but a name that reads UTF-8 only once its blanks are dropped is
+// another character set.
+TEST(GettextHeader, OnlyACharsetParameterNamingUtf8IsUtf8) {
+  struct Case {
+    std::string Header;
+    bool Utf8;
+  } cases[] = {
+      {"Content-Type: text/plain; charset=UTF-8\n", true},
+      {"content-type: text/plain;charset=utf-8\r\n", true},
+      {"Project-Id-Version: x\nContent-Type: text/plain; charset = UTF-8 ; format=flowed\n", true},
+      {"Content-Type: text/plain; charset=\"UTF-8\"\n", true},
+      {"Content-Type: text/plain; charset=U TF-8\n", false},
+      {"Content-Type: text/plain; charset=UTF- 8\n", false},
+      {"Content-Type: text/plain; char set=UTF-8\n", false},
+      {"Content-Type: text/plain; charset=UTF-8X\n", false},
+      {"Content-Type: text/plain; charset=UTF-16\n", false},
+      {"Content-Type: text/plain; xcharset=UTF-8\n", false},
+      {"Content-Type: text/plain\nX-Note: charset=UTF-8\n", false},
+      {"X-Content-Type: text/plain; charset=UTF-8\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Header);
+    TMoCatalogMaker maker(TMoCatalogMaker::THeader{c.Header});
+    maker.Add("Hello", "Hallo");
+    const auto bytes = maker.Build();
+    TMoCatalog catalog;
+    EXPECT_EQ(catalog.LoadFromMemory(bytes.data(), bytes.size()),
+              c.Utf8 ? TMoCatalog::TLoadResult::Loaded : TMoCatalog::TLoadResult::NotUtf8);
+  }
 }
 
 TEST_F(GnuGettext, ReadsBothByteOrders) {

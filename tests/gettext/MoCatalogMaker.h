@@ -18,6 +18,11 @@ class TMoCatalogMaker {
   explicit TMoCatalogMaker(const std::string& Charset = "UTF-8") {
     AddEntry(AddText(""), AddText("Content-Type: text/plain; charset=" + Charset + "\n"));
   }
+  // A catalog whose header is Header as it stands.
+  struct THeader {
+    std::string Text;
+  };
+  explicit TMoCatalogMaker(const THeader& Header) { AddEntry(AddText(""), AddText(Header.Text)); }
 
   // Appends Bytes to the string area, with a closing NUL unless Terminate is false.
   TMoText AddText(const std::string& Bytes, bool Terminate = true) {

@@ -146,6 +146,12 @@ class UtxControlsForm : public ::testing::Test {
     if (UnicodePlatform()) SendMessageW(Wnd, WM_CHAR, Ch, 1);
     else SendMessageA(Wnd, WM_CHAR, static_cast<unsigned char>(NarrowText(WideString(1, Ch))[0]), 1);
   }
+  // The clock the combo boxes' typed search reads, in milliseconds: keys typed by a test arrive
+  // at the moments it says, however slowly the test runs.
+  DWORD Now = 0;
+  void UseTestClock(TCustomComboBox* Combo) {
+    Combo->SetSearchClock([this] { return Now; });
+  }
   std::unique_ptr<TUtxControlsForm> F;
 };
 
@@ -365,6 +371,7 @@ TEST_F(UtxControlsForm, DoubleByteCodePageSelectionCountsCharacters) {
 
 TEST_F(UtxControlsForm, ListStyleSearchesByTypedPrefix) {
   auto* c = F->Find<TUtxTestComboBox>(L"Languages");
+  UseTestClock(c);
   HWND h = c->Handle();
   Type(h, L'g');
   EXPECT_EQ(c->ItemIndex(), 2) << "Georgian";
@@ -389,6 +396,31 @@ TEST_F(UtxControlsForm, ListStyleSearchesByTypedPrefix) {
     EXPECT_EQ(c->ItemIndex(), 5);
     EXPECT_EQ(c->Text(), kJapanese);
   }
+}
+
+// The typed search starts again after a pause of 1,250 ms, and not a millisecond sooner; the
+// pause is measured across the clock's wrap as well.
+TEST_F(UtxControlsForm, TypedSearchRestartsAfterThePauseAndNotSooner) {
+  auto* c = F->Find<TUtxTestComboBox>(L"Languages");
+  UseTestClock(c);
+  HWND h = c->Handle();
+  Now = 5000;
+  Type(h, L'g');
+  EXPECT_EQ(c->ItemIndex(), 2) << "Georgian";
+  Now += TCustomComboBox::SearchRestartPause - 1;
+  Type(h, L'e');
+  Now += TCustomComboBox::SearchRestartPause - 1;
+  Type(h, L'r');
+  EXPECT_EQ(c->ItemIndex(), 3) << "German: \"ger\", one search";
+  Now += TCustomComboBox::SearchRestartPause;
+  Type(h, L'e');
+  EXPECT_EQ(c->ItemIndex(), 1) << "English: \"e\", a new search";
+  Now = 0xFFFFFF00u;
+  Type(h, L'd');
+  EXPECT_EQ(c->ItemIndex(), 0) << "Deutsch: \"d\", a new search";
+  Now = 0x100u;  // 512 ms later
+  Type(h, L'e');
+  EXPECT_EQ(c->ItemIndex(), 0) << "Deutsch: \"de\", still one search";
 }
 
 TEST_F(UtxControlsForm, EditStyleCompletesTypedPrefixKeepingItsCase) {
@@ -527,7 +559,8 @@ TEST_F(UtxControlsForm, HostileComboInputIsRefusedOrReadEmpty) {
   EXPECT_EQ(c->Items()->Strings(c->Items()->Count() - 1), L"");
   const WideString big(65536, L'\x4E2D');
   c->SetText(big);
-  EXPECT_EQ(c->Text().size(), UnicodePlatform() ? big.size() : c->Text().size());
+  // The 8-bit window holds the text in the code page, where these characters have no place.
+  EXPECT_EQ(c->Text(), UnicodePlatform() ? big : WideString(big.size(), L'?'));
   EXPECT_FALSE(c->SelectMatchingItem(L"\x0416zz", false, true));
 }
 

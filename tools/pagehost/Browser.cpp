@@ -331,10 +331,13 @@ bool Host::PumpUntil(const std::function<bool()>& done) {
 void Host::DropFrames(Browser* b) {
   for (auto& f : b->FFrames) {
     DropFrames(f.Get());
+    --FFrameCount;
     f->FHost = nullptr;
     f->FParent = nullptr;
     f->FLoading = false;
     if (pagehost::Window* window = f->DocumentWindow()) window->Closed = true;
+    // What is not HTML has no window to report closed: the browser lets go of it instead.
+    if (!f->FHtml) f->FShown.Reset();
   }
   b->FFrames.clear();
   b->FPendingFrames = 0;
@@ -380,6 +383,14 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
   VariantClear(&address);
   VariantClear(&target);
   VariantClear(&headers);
+}
+
+bool Host::ShownAround(Browser* b, const WideString& url) {
+  auto page = [](const WideString& u) { return u.substr(0, u.find(L'#')); };
+  const WideString wanted = page(CanonicalUrl(url));
+  for (Browser* p = b; p; p = p->FParent)
+    if (page(p->FLocationUrl) == wanted) return true;
+  return false;
 }
 
 int Host::DepthOf(Browser* b) {
@@ -453,7 +464,9 @@ void Host::Begin(Browser* b, const WideString& requested, int depth) {
   std::vector<ComPtr<Browser>> frames;
   if (b->FHtml && depth < MaxFrameDepth)
     for (const auto& frameUrl : b->FHtml->FrameUrls()) {
+      if (FFrameCount >= MaxFramesPerWindow || ShownAround(b, frameUrl)) continue;
       auto frame = Make<Browser>(this, b);
+      ++FFrameCount;
       b->FFrames.push_back(frame);
       frames.push_back(frame);
       // Every frame starts before any finishes, as the browser loads them side by side.

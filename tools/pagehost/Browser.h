@@ -221,9 +221,14 @@ class Host {
   // The browser window, shown; nullptr once closed (or where no window can be made).
   HWND WindowHandle() const { return FWindow; }
 
-  // Frames nest at most this deep; the frame elements of a document at this depth get no browser,
-  // as a guard against pages that frame themselves.
+  // Bounds a browser sets on frames, so that pages that frame themselves, or each other, end: a
+  // frame element whose page is already shown around it (by its own browser or one it is nested
+  // in; the fragment does not count) gets no browser; frames nest at most MaxFrameDepth deep; a
+  // window holds at most MaxFramesPerWindow frames, the ones beyond get no browser.
   static constexpr int MaxFrameDepth = 8;
+  static constexpr int MaxFramesPerWindow = 1000;
+  // The frames the window holds now.
+  int FrameCount() const { return FFrameCount; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -236,10 +241,12 @@ class Host {
   // Whether b's navigation number gen is still the current one and b still in the window.
   bool Current(Browser* b, int gen) const;
   // Cuts b's frames (and theirs) loose. A frame that is gone may still be held by an observer:
-  // like the browser's, it keeps answering, its window reports closed, and it no longer leads to
-  // its parent or to this host.
+  // like the browser's, it keeps answering, its window reports closed (one that showed no HTML
+  // answers no document), and it no longer leads to its parent or to this host.
   void DropFrames(Browser* b);
   static int DepthOf(Browser* b);
+  // Whether url is the page b shows or one of the browsers around b shows.
+  static bool ShownAround(Browser* b, const WideString& url);
   // Posts, then pumps until b has finished (or dropped) the navigation that the work starts.
   void NavigateAndWait(Browser* b, const WideString& url);
 
@@ -251,6 +258,7 @@ class Host {
   std::vector<ComPtr<IObjectWithSite>> FSited;  // in the order they were sited
   ComPtr<IOleCommandTarget> FButton;
   std::vector<HMODULE> FModules;
+  int FFrameCount = 0;
 };
 
 // A URL as the browser shows it: canonicalised, scheme and host in lower case, an empty path

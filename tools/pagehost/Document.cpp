@@ -125,8 +125,12 @@ HRESULT ElementCollection::item(VARIANT name, VARIANT, IDispatch** pdisp) {
 
 // ---- StyleSheet
 
-StyleSheet::StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites)
-    : FCssText(std::move(cssText)), FUrl(std::move(url)), FSites(std::move(sites)) {}
+StyleSheet::StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites,
+                       bool inlineSheet)
+    : FCssText(std::move(cssText)),
+      FUrl(std::move(url)),
+      FInline(inlineSheet),
+      FSites(std::move(sites)) {}
 
 void* StyleSheet::Cast(REFIID riid) {
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLStyleSheet)
@@ -156,7 +160,37 @@ HRESULT StyleSheet::get_imports(IHTMLStyleSheetsCollection** p) {
   return ReturnInterface(ComPtr<StyleSheetCollection>(Imports()), p);
 }
 
-HRESULT StyleSheet::get_href(BSTR* p) { return ReturnBstr(FUrl, p); }
+HRESULT StyleSheet::get_href(BSTR* p) { return ReturnBstr(FInline ? WideString() : FUrl, p); }
+
+// ---- what the host prints of them
+
+namespace {
+
+void DescribeSheets(StyleSheetCollection* sheets, const WideString& indent, int level,
+                    std::set<WideString>& shown, WideString& out) {
+  for (size_t i = 0; i < sheets->Count(); ++i) {
+    StyleSheet* s = sheets->Sheet(i);
+    if (!s) continue;
+    const WideString address = s->Url().substr(0, s->Url().find(L'#'));
+    if (!s->Inline() && !shown.insert(address).second) {
+      out += indent + L"sheet " + s->Url() + L" (again)\n";
+      continue;
+    }
+    out += indent + L"sheet " + s->Url() + L" (" + std::to_wstring(s->CssText().size()) +
+           L" characters" +
+           (s->CssText().find(L"@font-face") != WideString::npos ? L", @font-face" : L"") + L")\n";
+    if (level < 12) DescribeSheets(s->Imports(), indent + L"  ", level + 1, shown, out);
+  }
+}
+
+}  // namespace
+
+WideString DescribeStyleSheets(StyleSheetCollection* sheets, const WideString& indent) {
+  std::set<WideString> shown;
+  WideString out;
+  if (sheets) DescribeSheets(sheets, indent, 1, shown, out);
+  return out;
+}
 
 // ---- StyleSheetCollection
 
@@ -226,7 +260,7 @@ Document::Document(WideString url, const Resource& page, std::shared_ptr<const S
   for (auto& e : data) {
     WideString tag = UpperAscii(e.Tag);
     if (tag == L"STYLE") {
-      FStyleSheets->Add(Make<StyleSheet>(e.Text, FBaseUrl, sites));
+      FStyleSheets->Add(Make<StyleSheet>(e.Text, FBaseUrl, sites, true));
     } else if (tag == L"LINK" && e.HasAttribute(L"href") &&
                UpperAscii(e.Attribute(L"rel")).find(L"STYLESHEET") != WideString::npos) {
       FStyleSheets->Add(LoadSheet(SiteMap::Combine(FBaseUrl, e.Attribute(L"href")), sites));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "tools/pagehost/ComBase.h"
@@ -85,10 +86,13 @@ class StyleSheetCollection;
 class StyleSheet final : public ComObject<StubIHTMLStyleSheet> {
  public:
   // url: where the sheet came from (the document's base for a STYLE element), for its imports.
-  StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites);
+  // A STYLE element's sheet has no address of its own: its href is empty.
+  StyleSheet(WideString cssText, WideString url, std::shared_ptr<const SiteMap> sites,
+             bool inlineSheet = false);
 
   const WideString& CssText() const { return FCssText; }
   const WideString& Url() const { return FUrl; }
+  bool Inline() const { return FInline; }
   // The imported sheets, read on first use so that cyclic imports cost nothing until followed.
   StyleSheetCollection* Imports();
 
@@ -107,9 +111,16 @@ class StyleSheet final : public ComObject<StubIHTMLStyleSheet> {
  private:
   WideString FCssText;
   WideString FUrl;
+  bool FInline;
   std::shared_ptr<const SiteMap> FSites;
   ComPtr<StyleSheetCollection> FImports;
 };
+
+// What the page host prints of a document's style sheets, one line each with its imports indented
+// below it: "sheet <address> (<n> characters[, @font-face])". A sheet whose address was printed
+// before is named again, marked "(again)", without its imports, so that sheets importing
+// themselves or each other print once; imports are followed down to the twelfth level.
+WideString DescribeStyleSheets(StyleSheetCollection* sheets, const WideString& indent);
 
 class StyleSheetCollection final : public ComObject<StubIHTMLStyleSheetsCollection>,
                                    public CollectionFaults {

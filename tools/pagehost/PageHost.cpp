@@ -41,17 +41,6 @@ WideString Hex(HRESULT hr) {
   return buffer;
 }
 
-void PrintSheets(StyleSheetCollection* sheets, const WideString& indent, int level) {
-  for (size_t i = 0; i < sheets->Count(); ++i) {
-    StyleSheet* s = sheets->Sheet(i);
-    if (!s) continue;
-    Print(indent + L"sheet " + s->Url() + L" (" + std::to_wstring(s->CssText().size()) +
-          L" characters" +
-          (s->CssText().find(L"@font-face") != WideString::npos ? L", @font-face" : L"") + L")\n");
-    if (level < 12) PrintSheets(s->Imports(), indent + L"  ", level + 1);
-  }
-}
-
 // The zone as the zone dialog names its choices (the others by number).
 WideString ZoneName(DWORD zone) {
   switch (zone) {
@@ -96,7 +85,7 @@ void PrintBrowsers(Host& host) {
     for (const auto& e : doc->Elements()) tags += L" " + e->Tag();
     Print(indent + L"  elements:" + tags + L"\n");
     if (!doc->Cookie.empty()) Print(indent + L"  cookie: " + doc->Cookie + L"\n");
-    PrintSheets(doc->StyleSheets(), indent + L"  ", 1);
+    Print(DescribeStyleSheets(doc->StyleSheets(), indent + L"  "));
   }
 }
 
