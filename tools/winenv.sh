@@ -165,13 +165,18 @@ winenv_seal() {
 # service processes outlive a server that is killed, and a server asked to end writes out the
 # registry first; a copy is thrown away, so every process that runs in it is killed at once.
 winenv_end_prefix() {
-  local f pids=()
-  for f in $(grep -lzxF "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
+  local f pids=() server=
+  # The server's folder for this prefix (named by the prefix folder's device and inode).
+  [ -f "$1/wineserver" ] &&
+    server="/tmp/$(cat "$1/wineserver")/server-$(stat -c %D "$1")-$(printf %x "$(stat -c %i "$1")")"
+  # (The search itself runs without the variable, so it never finds itself.)
+  for f in $(env -u WINEPREFIX grep -lzxF "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
     f=${f#/proc/}
     pids+=("${f%/environ}")
   done
   [ ${#pids[@]} -eq 0 ] || kill -9 "${pids[@]}" 2>/dev/null
   rm -rf "$1"
+  if [ -n "$server" ] && [ "$server" != "/tmp/" ]; then rm -rf "$server"; fi
 }
 
 winenv_stop() {
