@@ -89,6 +89,9 @@ TModalAnswer::TModalAnswer(std::function<bool(TCustomForm*)> Answer) : FAnswer(s
       TCustomForm* form = Screen->Forms(i);
       if (form->Visible() && FAnswer(form)) {
         ++FAnswered;
+        // The answer set the form's modal result: its loop must see that before it waits for a
+        // message, since none may come (seen as a hang under load).
+        Done = false;
         return;
       }
     }
