@@ -175,8 +175,10 @@ winenv_end_prefix() {
     pids+=("${f%/environ}")
   done
   [ ${#pids[@]} -eq 0 ] || kill -9 "${pids[@]}" 2>/dev/null
-  rm -rf "$1"
+  # The server's folder goes first: once the prefix is gone its inode may name the server folder
+  # of a new copy at once, which must not lose its folder to this one's removal.
   if [ -n "$server" ] && [ "$server" != "/tmp/" ]; then rm -rf "$server"; fi
+  rm -rf "$1"
 }
 
 winenv_stop() {
