@@ -23,7 +23,8 @@ using TActionEvent = std::function<void(TBasicAction* Action, bool& Handled)>;
 class TBasicAction : public TComponent {
   VGT_CLASS(TBasicAction, TComponent)
  public:
-  explicit TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
+  // The action component is held without a free notification.
+  explicit TBasicAction(TComponent* AOwner) : TComponent(AOwner) { HearOwnerNotifications(); }
   ~TBasicAction() override;
 
   // Runs the action; true when something handled it.

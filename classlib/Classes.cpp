@@ -128,8 +128,60 @@ int TComponent::ComponentIndex() const {
   return FOwner->FComponents.IndexOf(this);
 }
 
+namespace {
+
+// The key of a valid name in the name index: its letters in upper case. Empty for anything that
+// is not a valid name (such a name is compared the platform's way, one by one).
+std::string NameKey(const WideString& Name) {
+  if (!IsValidIdent(Name)) return {};
+  std::string key(Name.size(), '\0');
+  for (size_t i = 0; i < Name.size(); ++i) {
+    const wchar_t c = Name[i];
+    key[i] = static_cast<char>(c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c);
+  }
+  return key;
+}
+
+}  // namespace
+
+void TComponent::IndexName(TComponent* AComponent, bool Add) {
+  const std::string key = NameKey(AComponent->FName);
+  if (key.empty()) return;
+  if (Add) {
+    if (!FNameIndex) FNameIndex = std::make_unique<std::unordered_multimap<std::string, TComponent*>>();
+    FNameIndex->emplace(key, AComponent);
+    return;
+  }
+  if (!FNameIndex) return;
+  auto [from, to] = FNameIndex->equal_range(key);
+  for (auto it = from; it != to; ++it)
+    if (it->second == AComponent) {
+      FNameIndex->erase(it);
+      return;
+    }
+}
+
+TComponent* TComponent::FindByKey(const std::string& Key) const {
+  if (!FNameIndex) return nullptr;
+  auto [from, to] = FNameIndex->equal_range(Key);
+  if (from == to) return nullptr;
+  TComponent* found = from->second;
+  // Two of one name (only ever by a rename that skipped the checks): the first owned, as a walk
+  // through the list would find.
+  if (std::next(from) != to) {
+    int first = FComponents.IndexOf(found);
+    for (auto it = std::next(from); it != to; ++it)
+      if (const int i = FComponents.IndexOf(it->second); i >= 0 && (first < 0 || i < first)) {
+        first = i;
+        found = it->second;
+      }
+  }
+  return found;
+}
+
 TComponent* TComponent::FindComponent(const WideString& AName) const {
   if (AName.empty()) return nullptr;
+  if (const std::string key = NameKey(AName); !key.empty()) return FindByKey(key);
   for (TComponent* c : FComponents)
     if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, c->FName.c_str(), -1, AName.c_str(), -1) ==
         CSTR_EQUAL)
@@ -145,7 +197,9 @@ void TComponent::SetName(const WideString& NewName) {
     FOwner->ValidateRename(this, FName, NewName);
   else
     ValidateRename(nullptr, FName, NewName);
+  if (FOwner) FOwner->IndexName(this, false);
   FName = NewName;
+  if (FOwner) FOwner->IndexName(this, true);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const WideString&, const WideString& NewName) {
@@ -168,17 +222,63 @@ void TComponent::InsertComponent(TComponent* AComponent) {
 void TComponent::RemoveComponent(TComponent* AComponent) {
   if (!AComponent || AComponent->FOwner != this) return;
   Notification(AComponent, TOperation::opRemove);
+  NotifyLinkedBelow(AComponent);
   Remove(AComponent);
+}
+
+void TComponent::NotifyLinkedBelow(TComponent* AComponent) {
+  if (AComponent->FFreeNotifies.empty()) return;
+  // A handler may free either; one already being freed stays whole until this call is over.
+  const bool watchSelf = !FDestructionStarted, watchRemoved = !AComponent->FDestructionStarted;
+  TWeakRef<TComponent> self(this), removed(AComponent);
+  const std::vector<TComponent*> linked = AComponent->FFreeNotifies;
+  for (TComponent* d : linked) {
+    if ((watchSelf && !self) || (watchRemoved && !removed)) return;
+    // Each may unlink or free others meanwhile; a freed one has left the list.
+    auto& now = AComponent->FFreeNotifies;
+    if (std::find(now.begin(), now.end(), d) == now.end()) continue;
+    bool below = false;
+    for (TComponent* o = d->FOwner; o && !below; o = o->FOwner) below = o == this;
+    if (below) d->Notification(AComponent, TOperation::opRemove);
+  }
 }
 
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  IndexName(AComponent, true);
+  if (AComponent->Hears()) {
+    const bool was = Hears();
+    FHearers.push_back(AComponent);
+    HearingChanged(was);
+  }
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  FComponents.Remove(AComponent);
+  FComponents.RemoveOnce(AComponent);  // Insert never adds a component twice
+  IndexName(AComponent, false);
   AComponent->FOwner = nullptr;
+  if (FHearers.Contains(AComponent)) {
+    const bool was = Hears();
+    FHearers.RemoveOnce(AComponent);
+    HearingChanged(was);
+  }
+}
+
+void TComponent::HearOwnerNotifications() {
+  const bool was = Hears();
+  FHearsOwner = true;
+  HearingChanged(was);
+}
+
+void TComponent::HearingChanged(bool WasHearing) {
+  const bool now = Hears();
+  if (now == WasHearing || !FOwner) return;
+  TComponent* owner = FOwner;
+  const bool ownerWas = owner->Hears();
+  if (now) owner->FHearers.push_back(this);
+  else owner->FHearers.RemoveOnce(this);
+  owner->HearingChanged(ownerWas);
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
@@ -200,8 +300,9 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove && AComponent)
     RemoveFreeNotification(AComponent);
-  // Owned components hear of every insertion and removal below their owner.
-  FComponents.ForEach([&](TComponent* c) { c->Notification(AComponent, Operation); }, true);
+  // Owned components that asked hear of every insertion and removal below their owner (the
+  // others holding a free notification of a removed component are told by RemoveComponent).
+  if (!FHearers.empty()) FHearers.ForEach([&](TComponent* c) { c->Notification(AComponent, Operation); }, true);
 }
 
 void TComponent::DestroyComponents() {
@@ -263,3 +364,111 @@ void TComponent::SetInline(bool On) {
 }
 
 void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent*) {}
+
+// ======================= TCollection =======================
+
+TCollectionItem::TCollectionItem(TCollection* Collection) {
+  if (Collection) Collection->InsertItem(this);
+}
+
+TCollectionItem::~TCollectionItem() {
+  if (FCollection) FCollection->RemoveItem(this);
+}
+
+int TCollectionItem::Index() const {
+  if (!FCollection) return -1;
+  const auto& items = FCollection->FItems;
+  return static_cast<int>(std::find(items.begin(), items.end(), this) - items.begin());
+}
+
+void TCollectionItem::SetIndex(int Value) {
+  const int current = Index();
+  if (current < 0 || Value == current) return;
+  auto& items = FCollection->FItems;
+  Value = std::clamp(Value, 0, static_cast<int>(items.size()) - 1);
+  items.erase(items.begin() + current);
+  items.insert(items.begin() + Value, this);
+  FCollection->Changed();
+}
+
+WideString TCollectionItem::GetNamePath() const {
+  if (!FCollection) return ClassName();
+  return FCollection->GetNamePath() + L"[" + std::to_wstring(Index()) + L"]";
+}
+
+void TCollectionItem::Changed(bool AllItems) {
+  if (!FCollection || FCollection->FUpdateCount > 0) return;
+  FCollection->Update(AllItems ? nullptr : this);
+}
+
+TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+
+TCollection::TCollection(TCollectionItemFactory ItemFactory) : FItemFactory(std::move(ItemFactory)) {}
+
+TCollection::~TCollection() {
+  // No updates are told while the collection goes.
+  ++FUpdateCount;
+  while (!FItems.empty()) delete FItems.back();
+}
+
+TCollectionItem* TCollection::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(FmtResStringA(SListIndexError, {Index}));
+  return FItems[static_cast<size_t>(Index)];
+}
+
+TCollectionItem* TCollection::Add() {
+  TCollectionItem* item = FItemFactory(this);
+  Changed();
+  return item;
+}
+
+TCollectionItem* TCollection::Insert(int Index) {
+  BeginUpdate();
+  TCollectionItem* item = nullptr;
+  try {
+    item = Add();
+    item->SetIndex(Index);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  return item;
+}
+
+void TCollection::Delete(int Index) { delete Items(Index); }
+
+void TCollection::Clear() {
+  if (FItems.empty()) return;
+  BeginUpdate();
+  while (!FItems.empty()) delete FItems.back();
+  EndUpdate();
+}
+
+TCollectionItem* TCollection::FindItemID(int ID) const {
+  for (TCollectionItem* item : FItems)
+    if (item->FID == ID) return item;
+  return nullptr;
+}
+
+void TCollection::BeginUpdate() { ++FUpdateCount; }
+
+void TCollection::EndUpdate() {
+  if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+}
+
+void TCollection::Changed() {
+  if (FUpdateCount == 0) Update(nullptr);
+}
+
+void TCollection::InsertItem(TCollectionItem* Item) {
+  FItems.push_back(Item);
+  Item->FCollection = this;
+  Item->FID = FNextID++;
+}
+
+void TCollection::RemoveItem(TCollectionItem* Item) {
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), Item), FItems.end());
+  Item->FCollection = nullptr;
+  Changed();
+}

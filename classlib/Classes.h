@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <new>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "classlib/SysUtils.h"
@@ -106,6 +109,20 @@ class TLiveList {
         if (i < w->Next) --w->Next;
         if (i < w->End) --w->End;
       }
+    }
+  }
+
+  // Removes Item when the list holds it at most once (lists that never hold an item twice): the
+  // search starts at the end, where the item removed is most often found, and stops there.
+  void RemoveOnce(const T* Item) {
+    for (size_t i = FItems.size(); i-- > 0;) {
+      if (FItems[i] != Item) continue;
+      FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+      for (Walk* w = FWalks; w; w = w->Outer) {
+        if (i < w->Next) --w->Next;
+        if (i < w->End) --w->End;
+      }
+      return;
     }
   }
 
@@ -262,7 +279,16 @@ class TComponent : public TPersistent {
   void SetInline(bool On);
 
  protected:
+  // Told of components inserted below this one's owner or removed from it, and of freed components
+  // this one asked FreeNotification of. An owner hears of its own insertions and removals; of the
+  // others it owns, only those that asked (HearOwnerNotifications) and those holding a free
+  // notification of the removed component hear of them, so that owning many components costs
+  // nothing per insertion and removal. An override that compares AComponent with a field should
+  // ask FreeNotification of what the field holds, or HearOwnerNotifications.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // Asks to hear every insertion and removal below this component's owner (for components that
+  // hold references to others without a free notification).
+  void HearOwnerNotifications();
   virtual void ValidateRename(TComponent* AComponent, const WideString& CurName,
                               const WideString& NewName);
   virtual void ValidateInsert(TComponent*) {}
@@ -278,6 +304,15 @@ class TComponent : public TPersistent {
   friend class TWeakLink;
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
+  // True when this component or one it owns asked to hear owner notifications.
+  bool Hears() const { return FHearsOwner || !FHearers.empty(); }
+  // Keeps this component in its owner's hearers (and so on upwards) after Hears() may have changed.
+  void HearingChanged(bool WasHearing);
+  // Tells the components below this owner that hold a free notification of AComponent.
+  void NotifyLinkedBelow(TComponent* AComponent);
+  // The owned component named Key (upper case; a valid name); nullptr when there is none.
+  TComponent* FindByKey(const std::string& Key) const;
+  void IndexName(TComponent* AComponent, bool Add);
   // Clears every weak reference to this component.
   void ClearWeakLinks() noexcept;
   // Runs BeforeDestruction once, catching what it throws.
@@ -294,6 +329,12 @@ class TComponent : public TPersistent {
   TComponentState FComponentState = 0;
   TLiveList<TComponent> FComponents;
   std::vector<TComponent*> FFreeNotifies;
+  // The owned components that hear owner notifications, or own one that does.
+  TLiveList<TComponent> FHearers;
+  bool FHearsOwner = false;
+  // Owned components by their names in upper case, for FindComponent and name checks (made once
+  // a component owns a named one).
+  std::unique_ptr<std::unordered_multimap<std::string, TComponent*>> FNameIndex;
 };
 
 // True when Name is a valid component name: a letter or underscore, then letters, digits or
@@ -342,3 +383,93 @@ class TWeakRef {
   TWeakLink FLink;
 };
 
+
+// ---- Collections: lists of persistent items that a form description writes inline ----
+
+class TCollection;
+
+// One item of a collection. Made by its collection (Add, Insert), which owns it; freeing an item
+// takes it out of its collection.
+class TCollectionItem : public TPersistent {
+  VGT_CLASS(TCollectionItem, TPersistent)
+ public:
+  explicit TCollectionItem(TCollection* Collection);
+  ~TCollectionItem() override;
+  TCollectionItem(const TCollectionItem&) = delete;
+  TCollectionItem& operator=(const TCollectionItem&) = delete;
+
+  TCollection* Collection() const { return FCollection; }
+  // The item's place in its collection; moving it tells the collection.
+  int Index() const;
+  void SetIndex(int Value);
+  // A number unique in the collection for the item's life (a later item never gets it again).
+  int ID() const { return FID; }
+  WideString GetNamePath() const override;
+
+ protected:
+  // Tells the collection that this item changed (AllItems: that every item did).
+  void Changed(bool AllItems);
+  TPersistent* GetOwner() const override;
+
+ private:
+  friend class TCollection;
+  TCollection* FCollection = nullptr;
+  int FID = 0;
+};
+
+using TCollectionItemFactory = std::function<TCollectionItem*(TCollection* Collection)>;
+
+class TCollection : public TPersistent {
+  VGT_CLASS(TCollection, TPersistent)
+ public:
+  // Items are made by ItemFactory, which hands the collection to the item's constructor.
+  explicit TCollection(TCollectionItemFactory ItemFactory);
+  ~TCollection() override;
+  TCollection(const TCollection&) = delete;
+  TCollection& operator=(const TCollection&) = delete;
+  template <class T>
+  static TCollectionItemFactory FactoryOf() {
+    return [](TCollection* C) -> TCollectionItem* { return new T(C); };
+  }
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // Outside 0 to Count - 1 raises EListError.
+  TCollectionItem* Items(int Index) const;
+  TCollectionItem* Add();
+  TCollectionItem* Insert(int Index);
+  void Delete(int Index);
+  void Clear();
+  TCollectionItem* FindItemID(int ID) const;
+  // Changes between the two are told once, at the last EndUpdate.
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return FUpdateCount; }
+
+ protected:
+  // Item changed (nullptr: the collection as a whole: added, removed or moved items, an update).
+  virtual void Update(TCollectionItem* /*Item*/) {}
+  void Changed();
+
+ private:
+  friend class TCollectionItem;
+  void InsertItem(TCollectionItem* Item);
+  void RemoveItem(TCollectionItem* Item);
+  std::vector<TCollectionItem*> FItems;
+  TCollectionItemFactory FItemFactory;
+  int FNextID = 0;
+  int FUpdateCount = 0;
+};
+
+// A collection that names an owner (a component's property): messages and name paths go through it.
+class TOwnedCollection : public TCollection {
+  VGT_CLASS(TOwnedCollection, TCollection)
+ public:
+  TOwnedCollection(TPersistent* Owner, TCollectionItemFactory ItemFactory)
+      : TCollection(std::move(ItemFactory)), FOwner(Owner) {}
+
+ protected:
+  TPersistent* GetOwner() const override { return FOwner; }
+
+ private:
+  TPersistent* FOwner;
+};

@@ -22,6 +22,14 @@ void InitBarClasses() {
   (void)done;
 }
 
+void InitCoolClasses() {
+  static const bool done = [] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_COOL_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)done;
+}
+
 }  // namespace
 
 // ======================= TTabSheet =======================
@@ -698,6 +706,270 @@ void TToolBar::Dispatch(TMessage& Message) {
   }
 }
 
+// ======================= TCoolBand =======================
+
+TCoolBand::TCoolBand(TCollection* Collection) : TCollectionItem(Collection) {}
+
+TCoolBand::~TCoolBand() = default;
+
+TCoolBar* TCoolBand::CoolBar() const {
+  auto* bands = dynamic_cast<TCoolBands*>(Collection());
+  return bands ? bands->CoolBar() : nullptr;
+}
+
+void TCoolBand::SetControl(TWinControl* Value) {
+  if (Value == FControl) return;
+  TCoolBar* bar = CoolBar();
+  if (Value && bar) {
+    // A control stands in one band only: the band it leaves keeps no control.
+    if (TCoolBand* other = static_cast<TCoolBands*>(Collection())->FindBand(Value); other && other != this) {
+      other->FControl = nullptr;
+      other->Changed(false);
+    }
+    Value->FreeNotification(bar);
+    if (Value->Parent() != bar) Value->SetParent(bar);
+  }
+  FControl = Value;
+  Changed(false);
+}
+
+void TCoolBand::SetMinHeight(int Value) {
+  if (ChangeField(FMinHeight, std::max(0, Value))) Changed(false);
+}
+
+void TCoolBand::SetMinWidth(int Value) {
+  if (ChangeField(FMinWidth, std::max(0, Value))) Changed(false);
+}
+
+void TCoolBand::SetWidth(int Value) {
+  if (ChangeField(FWidth, std::max(0, Value))) Changed(false);
+}
+
+void TCoolBand::SetBreak(bool Value) {
+  if (ChangeField(FBreak, Value)) Changed(false);
+}
+
+void TCoolBand::SetFixedSize(bool Value) {
+  if (ChangeField(FFixedSize, Value)) Changed(false);
+}
+
+void TCoolBand::SetVisible(bool Value) {
+  if (ChangeField(FVisible, Value)) Changed(false);
+}
+
+void TCoolBand::SetImageIndex(int Value) {
+  if (ChangeField(FImageIndex, Value)) Changed(false);
+}
+
+void TCoolBand::SetText(const AnsiString& Value) {
+  if (ChangeField(FText, Value)) Changed(false);
+}
+
+TCoolBands::TCoolBands(TCoolBar* CoolBar)
+    : TOwnedCollection(CoolBar, TCollection::FactoryOf<TCoolBand>()), FCoolBar(CoolBar) {}
+
+TCoolBand* TCoolBands::FindBand(TControl* Control) const {
+  if (!Control) return nullptr;
+  for (int i = 0; i < Count(); ++i)
+    if (Items(i)->Control() == Control) return Items(i);
+  return nullptr;
+}
+
+void TCoolBands::Update(TCollectionItem* Item) {
+  if (Item) FCoolBar->UpdateBand(static_cast<TCoolBand*>(Item));
+  else FCoolBar->UpdateBands();
+}
+
+// ======================= TCoolBar =======================
+
+namespace {
+
+// The band's height in the window: its minimum, or its control's height when that is more.
+int BandChildHeight(const TCoolBand* Band, const TCoolBar* Bar) {
+  TWinControl* c = Band->Control();
+  return std::max(Band->MinHeight(), c && c->Parent() == Bar ? c->Height() : 0);
+}
+
+}  // namespace
+
+TCoolBar::TCoolBar(TComponent* AOwner) : TToolWindow(AOwner), FBands(new TCoolBands(this)) {
+  FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
+  FWidth = 150;
+  FHeight = 75;
+  FAlign = TAlign::alTop;
+  FColor = clBtnFace;
+  FParentColor = false;
+  FBrush->SetColor(FColor);
+}
+
+TCoolBar::~TCoolBar() {
+  Destroying();
+  FBands.reset();
+}
+
+void TCoolBar::CreateParams(TCreateParams& Params) {
+  InitCoolClasses();
+  TToolWindow::CreateParams(Params);
+  CreateSubClass(Params, REBARCLASSNAMEA);
+  Params.Style |= WS_CLIPCHILDREN | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER | RBS_VARHEIGHT | RBS_BANDBORDERS;
+  if (FFixedOrder) Params.Style |= RBS_FIXEDORDER;
+  Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TCoolBar::CreateWnd() {
+  TToolWindow::CreateWnd();
+  if (FImages) SetImages(FImages);
+  // The new window has no bands yet.
+  for (int i = 0; i < FBands->Count(); ++i) FBands->Items(i)->FBandWindow = nullptr;
+  UpdateBands();
+}
+
+void TCoolBar::Loaded() {
+  TToolWindow::Loaded();
+  UpdateBands();
+}
+
+void TCoolBar::Notification(TComponent* AComponent, TOperation Operation) {
+  TToolWindow::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove || !FBands) return;
+  if (AComponent == FImages) SetImages(nullptr);
+  for (int i = 0; i < FBands->Count(); ++i) {
+    TCoolBand* band = FBands->Items(i);
+    if (band->FControl == AComponent) {
+      band->FControl = nullptr;
+      band->FBandWindow = nullptr;
+    }
+  }
+}
+
+void TCoolBar::SetImages(TCustomImageList* Value) {
+  FImages = Value;
+  if (Value) Value->FreeNotification(this);
+  if (!FHandle) return;
+  REBARINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = RBIM_IMAGELIST;
+  info.himl = Value ? Value->Handle() : nullptr;
+  SendMessageA(FHandle, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void TCoolBar::SetAutoSize(bool Value) {
+  if (ChangeField(FAutoSize, Value)) AdjustHeight();
+}
+
+void TCoolBar::SetFixedOrder(bool Value) {
+  if (!ChangeField(FFixedOrder, Value) || !FHandle) return;
+  const LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+  SetWindowLongA(FHandle, GWL_STYLE, Value ? style | RBS_FIXEDORDER : style & ~RBS_FIXEDORDER);
+}
+
+int TCoolBar::BarHeight() const {
+  return FHandle ? static_cast<int>(SendMessageA(FHandle, RB_GETBARHEIGHT, 0, 0)) : 0;
+}
+
+void TCoolBar::UpdateBand(TCoolBand* Band) {
+  if (!FHandle || HasState(csDestroying) || HasState(csLoading)) return;
+  TWinControl* control = Band->FControl && Band->FControl->Parent() == this ? Band->FControl : nullptr;
+  const bool outer = !FUpdatingBands;
+  FUpdatingBands = true;
+  try {
+    // The control's window is made here when it has none yet: the band needs it.
+    HWND child = control ? control->Handle() : nullptr;
+    REBARBANDINFOA info{};
+    info.cbSize = REBARBANDINFOA_V6_SIZE;
+    info.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID | RBBIM_IMAGE | RBBIM_TEXT |
+                 RBBIM_LPARAM;
+    if (Band->FBreak) info.fStyle |= RBBS_BREAK;
+    // A band that cannot move has nothing to take hold of.
+    if (Band->FFixedSize) info.fStyle |= RBBS_FIXEDSIZE | RBBS_NOGRIPPER;
+    if (!Band->FVisible) info.fStyle |= RBBS_HIDDEN;
+    info.hwndChild = child;
+    info.cxMinChild = static_cast<UINT>(Band->FMinWidth);
+    info.cyMinChild = static_cast<UINT>(BandChildHeight(Band, this));
+    info.cx = static_cast<UINT>(Band->FWidth);
+    info.wID = static_cast<UINT>(Band->ID());
+    info.iImage = Band->FImageIndex;
+    AnsiString text = Band->FText;
+    info.lpText = text.data();
+    info.lParam = reinterpret_cast<LPARAM>(Band);
+    Band->FBandWindow = child;
+    Band->FBandHeight = static_cast<int>(info.cyMinChild);
+    const LRESULT index = SendMessageA(FHandle, RB_IDTOINDEX, info.wID, 0);
+    if (index < 0) SendMessageA(FHandle, RB_INSERTBANDA, static_cast<WPARAM>(Band->Index()), reinterpret_cast<LPARAM>(&info));
+    else SendMessageA(FHandle, RB_SETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+  } catch (...) {
+    if (outer) FUpdatingBands = false;
+    throw;
+  }
+  if (outer) {
+    FUpdatingBands = false;
+    AdjustHeight();
+  }
+}
+
+void TCoolBar::UpdateBands() {
+  if (!FHandle || HasState(csDestroying) || HasState(csLoading)) return;
+  const bool outer = !FUpdatingBands;
+  FUpdatingBands = true;
+  try {
+    // Bands the collection no longer has go; the others stand in the collection's order.
+    for (int i = static_cast<int>(SendMessageA(FHandle, RB_GETBANDCOUNT, 0, 0)) - 1; i >= 0; --i) {
+      REBARBANDINFOA info{};
+      info.cbSize = REBARBANDINFOA_V6_SIZE;
+      info.fMask = RBBIM_ID;
+      if (SendMessageA(FHandle, RB_GETBANDINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info)) &&
+          !FBands->FindItemID(static_cast<int>(info.wID)))
+        SendMessageA(FHandle, RB_DELETEBAND, static_cast<WPARAM>(i), 0);
+    }
+    for (int i = 0; i < FBands->Count(); ++i) {
+      TCoolBand* band = FBands->Items(i);
+      const LRESULT index = SendMessageA(FHandle, RB_IDTOINDEX, static_cast<WPARAM>(band->ID()), 0);
+      if (index >= 0 && index != i) SendMessageA(FHandle, RB_MOVEBAND, static_cast<WPARAM>(index), i);
+      UpdateBand(band);
+    }
+  } catch (...) {
+    if (outer) FUpdatingBands = false;
+    throw;
+  }
+  if (outer) {
+    FUpdatingBands = false;
+    AdjustHeight();
+  }
+}
+
+void TCoolBar::AdjustHeight() {
+  if (!FAutoSize || !FHandle || FUpdatingBands || HasState(csLoading)) return;
+  const int height = BarHeight() + (FHeight - ClientHeight());
+  if (height != FHeight) SetBounds(FLeft, FTop, FWidth, height);
+}
+
+void TCoolBar::AlignControls(TControl*, RECT&) {
+  if (!FHandle || FUpdatingBands) return;
+  // A control that grew (or got a new window) needs its band told; the window places it then.
+  for (int i = 0; i < FBands->Count(); ++i) {
+    TCoolBand* band = FBands->Items(i);
+    TWinControl* c = band->FControl && band->FControl->Parent() == this ? band->FControl : nullptr;
+    const HWND wnd = c ? c->WindowHandle() : nullptr;
+    if (wnd != band->FBandWindow || BandChildHeight(band, this) != band->FBandHeight) UpdateBand(band);
+  }
+}
+
+void TCoolBar::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_NOTIFY:
+      if (reinterpret_cast<NMHDR*>(Message.LParam)->code == RBN_HEIGHTCHANGE) AdjustHeight();
+      break;
+    case WM_PARENTNOTIFY:
+      TToolWindow::Dispatch(Message);
+      // A band's control made a new window (a recreated tool bar): the band takes it.
+      if (LOWORD(Message.WParam) == WM_CREATE && !FUpdatingBands)
+        if (TCoolBand* band = FBands->FindBand(FindControl(reinterpret_cast<HWND>(Message.LParam)))) UpdateBand(band);
+      break;
+    case WM_ERASEBKGND: DefaultHandler(Message); break;
+    default: TToolWindow::Dispatch(Message); break;
+  }
+}
+
 // ======================= Published properties =======================
 
 VGT_PUBLISH(TTabSheet) {
@@ -734,6 +1006,25 @@ VGT_PUBLISH(TToolBar) {
       .Prop(L"List", &TToolBar::List, &TToolBar::SetList)
       .Prop(L"ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions)
       .Prop(L"Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
+}
+
+VGT_PUBLISH(TCoolBand) {
+  P.Prop(L"Control", &TCoolBand::Control, &TCoolBand::SetControl)
+      .Prop(L"Break", &TCoolBand::Break, &TCoolBand::SetBreak)
+      .Prop(L"FixedSize", &TCoolBand::FixedSize, &TCoolBand::SetFixedSize)
+      .Prop(L"ImageIndex", &TCoolBand::ImageIndex, &TCoolBand::SetImageIndex)
+      .Prop(L"MinHeight", &TCoolBand::MinHeight, &TCoolBand::SetMinHeight)
+      .Prop(L"MinWidth", &TCoolBand::MinWidth, &TCoolBand::SetMinWidth)
+      .Prop(L"Text", &TCoolBand::Text, &TCoolBand::SetText)
+      .Prop(L"Visible", &TCoolBand::Visible, &TCoolBand::SetVisible)
+      .Prop(L"Width", &TCoolBand::Width, &TCoolBand::SetWidth);
+}
+
+VGT_PUBLISH(TCoolBar) {
+  P.Prop(L"AutoSize", &TCoolBar::AutoSize, &TCoolBar::SetAutoSize)
+      .Prop(L"Bands", &TCoolBar::Bands, nullptr)
+      .Prop(L"FixedOrder", &TCoolBar::FixedOrder, &TCoolBar::SetFixedOrder)
+      .Prop(L"Images", &TCoolBar::Images, &TCoolBar::SetImages);
 }
 
 VGT_UNIT_ANCHOR(ComCtrls)

@@ -1,11 +1,13 @@
 // Common controls of the class library: the page control (the platform's tab control
-// "SysTabControl32") and its tab sheets.
+// "SysTabControl32") and its tab sheets, the tool bar ("ToolbarWindow32") and the cool bar
+// ("ReBarWindow32") with its bands.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "classlib/ActnList.h"
@@ -236,4 +238,117 @@ class TToolBar : public TToolWindow {
   bool FAutoSize = false;
   bool FUpdatingBounds = false;
   int FNextCommand = 1;
+};
+
+// ======================= Cool bar =======================
+
+class TCoolBar;
+
+// One band of a cool bar: a child control of the bar, with a grip in front of it unless the band
+// is fixed, at least MinHeight high and as high as its control.
+class TCoolBand : public TCollectionItem {
+  VGT_CLASS(TCoolBand, TCollectionItem)
+ public:
+  explicit TCoolBand(TCollection* Collection);
+  ~TCoolBand() override;
+
+  TCoolBar* CoolBar() const;
+  TWinControl* Control() const { return FControl; }
+  // The control becomes the cool bar's child; a control can stand in one band only.
+  void SetControl(TWinControl* Value);
+  int MinHeight() const { return FMinHeight; }
+  void SetMinHeight(int Value);
+  int MinWidth() const { return FMinWidth; }
+  void SetMinWidth(int Value);
+  int Width() const { return FWidth; }
+  void SetWidth(int Value);
+  // The band starts a new row.
+  bool Break() const { return FBreak; }
+  void SetBreak(bool Value);
+  // The user can neither move nor size the band; it has no grip.
+  bool FixedSize() const { return FFixedSize; }
+  void SetFixedSize(bool Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  AnsiString Text() const { return FText; }
+  void SetText(const AnsiString& Value);
+  // The window handle of the control as the cool bar's window last got it.
+  HWND BandWindow() const { return FBandWindow; }
+
+ private:
+  friend class TCoolBar;
+  TWinControl* FControl = nullptr;
+  int FMinHeight = 25;
+  int FMinWidth = 0;
+  int FWidth = 0;
+  bool FBreak = true;
+  bool FFixedSize = false;
+  bool FVisible = true;
+  int FImageIndex = -1;
+  AnsiString FText;
+  HWND FBandWindow = nullptr;
+  int FBandHeight = 0;
+};
+
+class TCoolBands : public TOwnedCollection {
+  VGT_CLASS(TCoolBands, TOwnedCollection)
+ public:
+  explicit TCoolBands(TCoolBar* CoolBar);
+  TCoolBand* Items(int Index) const { return static_cast<TCoolBand*>(TCollection::Items(Index)); }
+  TCoolBand* Add() { return static_cast<TCoolBand*>(TCollection::Add()); }
+  // The band holding Control; none for none.
+  TCoolBand* FindBand(TControl* Control) const;
+  TCoolBar* CoolBar() const { return FCoolBar; }
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TCoolBar* FCoolBar;
+};
+
+// The platform's rebar ("ReBarWindow32"): its bands hold child controls, which the window places.
+class TCoolBar : public TToolWindow {
+  VGT_CLASS(TCoolBar, TToolWindow)
+ public:
+  explicit TCoolBar(TComponent* AOwner);
+  ~TCoolBar() override;
+
+  TCoolBands* Bands() const { return FBands.get(); }
+  // Images of the bands (ImageIndex).
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  // The bar takes the height of its rows of bands.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  // The user cannot move a band to another row or place.
+  bool FixedOrder() const { return FFixedOrder; }
+  void SetFixedOrder(bool Value);
+  // The height of the rows as the window reports them (0 without a window).
+  int BarHeight() const;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The window places the bands' controls; a control that changed size gets its band resized.
+  void AlignControls(TControl* AControl, RECT& Rect) override;
+
+ private:
+  friend class TCoolBand;
+  friend class TCoolBands;
+  // Hands the band to the window: inserted, changed, or (no longer in the collection) removed.
+  void UpdateBand(TCoolBand* Band);
+  void RemoveBand(TCoolBand* Band);
+  void UpdateBands();
+  void AdjustHeight();
+  std::unique_ptr<TCoolBands> FBands;
+  TCustomImageList* FImages = nullptr;
+  bool FAutoSize = false;
+  bool FFixedOrder = false;
+  bool FUpdatingBands = false;
 };

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "classlib/Classes.h"
@@ -561,7 +562,10 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   friend LRESULT CALLBACK InitWndProc(HWND, UINT, WPARAM, LPARAM);
+  friend void BindControlWindow(HWND, TWinControl*);
+  friend void UnbindControlWindow(HWND, TWinControl*);
   void AlignControl(TControl* AControl);
+  HWND FBoundWnd = nullptr;  // the window that leads to this control (FindControl)
   void AnchorChildren(int NewWidth, int NewHeight);
   int FAnchorWidth = -1, FAnchorHeight = -1;
   int FPendingTabOrder = -1;  // set while loading, applied by the parent's Loaded
@@ -627,16 +631,41 @@ class TControlCanvas : public TCanvas {
 // The control whose window is being created on this thread (set by CreateWnd for the first
 // messages of the new window; the first window procedure takes it).
 extern TWinControl* CreationControl;
-// Window properties that lead from a window to its control: the control atom names
-// "ControlOfs%.8X%.8X" (module instance, thread id); the window atom is built from the process id.
+// The atoms of the library in this process: the control atom names "ControlOfs%.8X%.8X" (module
+// instance, thread id); the window atom is built from the process id. They live from the first
+// window to the end of the program.
 extern ATOM ControlAtom;
 extern ATOM WindowAtom;
 // The first procedure of every library window: binds the window to CreationControl.
 LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
-// The window procedure of every library window: finds the control through its window property.
+// The window procedure of every library window: finds the control the window is bound to.
 LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // The control of a window of this process, or nullptr.
 TWinControl* FindControl(HWND Wnd);
+// Leads from windows of this process to objects of ours, for window procedures that would
+// otherwise read a window property on every message (each read is a trip to the window server).
+// Any thread may use it. Make instances that are never freed: windows may still be looked up
+// while the program's statics are destroyed.
+class TWindowLinks {
+ public:
+  TWindowLinks();
+  TWindowLinks(const TWindowLinks&) = delete;
+  TWindowLinks& operator=(const TWindowLinks&) = delete;
+  void Set(HWND Wnd, void* Object);
+  // Forgets Wnd's link when it leads to Object.
+  void Remove(HWND Wnd, const void* Object);
+  void* Find(HWND Wnd) const;
+
+ private:
+  mutable CRITICAL_SECTION FLock;
+  std::unordered_map<HWND, void*> FLinks;
+};
+
+// Binds a new window to its control in the table of this process that FindControl reads (a window
+// property would cost a trip to the window server for every message).
+void BindControlWindow(HWND Wnd, TWinControl* Control);
+// Undoes BindControlWindow (Wnd may be gone already; nullptr: the window the control was bound to).
+void UnbindControlWindow(HWND Wnd, TWinControl* Control);
 // The innermost control (windowed or graphic) at a screen point.
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled);
 // The top-level parent control of Control (itself when it has no parent).

@@ -31,6 +31,8 @@ TWinControl::~TWinControl() {
   Destroying();
   if (FParent) FParent->RemoveControl(this);
   DestroyHandleQuietly();
+  // A window destroyed behind the library's back may still lead here.
+  UnbindControlWindow(nullptr, this);
   // Children go with their parent, whoever owns them.
   while (!FControls.empty()) {
     TControl* c = FControls.back();
@@ -58,9 +60,9 @@ void TWinControl::DetachWindow() noexcept {
   HWND h = FHandle;
   FHandle = nullptr;
   FShowing = false;
-  if (!h || !IsWindow(h)) return;
-  if (ControlAtom) RemovePropA(h, MAKEINTATOM(ControlAtom));
-  if (WindowAtom) RemovePropA(h, MAKEINTATOM(WindowAtom));
+  if (!h) return;
+  UnbindControlWindow(h, this);
+  if (!IsWindow(h)) return;
   SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
 }
 
@@ -94,7 +96,7 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.WndParent = FParent ? FParent->FHandle : FParentWindow;
   Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   Params.WindowClass.lpfnWndProc = DefWindowProcA;
-  Params.WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  Params.WindowClass.hCursor = CursorHandle(crArrow);
   Params.WindowClass.hInstance = ThisModule();
   lstrcpynA(Params.WinClassName, NarrowAcp(ClassName()).c_str(), sizeof Params.WinClassName);
 }
@@ -662,10 +664,7 @@ void TWinControl::WMNotify(TMessage& Message) {
 void TWinControl::WMNCDestroy(TMessage& Message) {
   DefaultHandler(Message);
   HWND h = FHandle;
-  if (h) {
-    RemovePropA(h, MAKEINTATOM(ControlAtom));
-    RemovePropA(h, MAKEINTATOM(WindowAtom));
-  }
+  if (h) UnbindControlWindow(h, this);
   FHandle = nullptr;
   FShowing = false;
 }
@@ -887,6 +886,10 @@ void TWinControl::FontChanged() { TControl::FontChanged(); }
 void TWinControl::Loaded() {
   TControl::Loaded();
   ApplyPendingTabOrders();
+  // Children read from a description sit where they were designed for the size read with them:
+  // a size the control had before (a constructor that realigns records its default size) must
+  // not move the anchored ones.
+  FAnchorWidth = FAnchorHeight = -1;
   Realign();
 }
 

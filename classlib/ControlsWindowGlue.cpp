@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <unordered_map>
 
 #include "classlib/ControlsDetail.h"
+#include "classlib/Themes.h"
 
 TWinControl* CreationControl = nullptr;
 ATOM ControlAtom = 0;
@@ -77,6 +79,7 @@ void DoneControls() {
 namespace {
 
 LRESULT CALLBACK UtilWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_THEMECHANGED) ThemeServices()->ApplyThemeChange();
   auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(Wnd, GWLP_USERDATA));
   if (!method) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   TMessage m{Msg, WParam, LParam, 0};
@@ -146,12 +149,60 @@ AnsiString GetHint(TControl* Control) {
   return {};
 }
 
+TWindowLinks::TWindowLinks() { InitializeCriticalSection(&FLock); }
+
+void TWindowLinks::Set(HWND Wnd, void* Object) {
+  EnterCriticalSection(&FLock);
+  try {
+    FLinks[Wnd] = Object;
+  } catch (...) {
+    LeaveCriticalSection(&FLock);
+    throw;
+  }
+  LeaveCriticalSection(&FLock);
+}
+
+void TWindowLinks::Remove(HWND Wnd, const void* Object) {
+  EnterCriticalSection(&FLock);
+  auto it = FLinks.find(Wnd);
+  if (it != FLinks.end() && it->second == Object) FLinks.erase(it);
+  LeaveCriticalSection(&FLock);
+}
+
+void* TWindowLinks::Find(HWND Wnd) const {
+  EnterCriticalSection(&FLock);
+  auto it = FLinks.find(Wnd);
+  void* found = it == FLinks.end() ? nullptr : it->second;
+  LeaveCriticalSection(&FLock);
+  return found;
+}
+
+namespace {
+
+// Windows of this process and their controls (windows of other processes are never in it).
+TWindowLinks& ControlLinks() {
+  static TWindowLinks* links = new TWindowLinks;
+  return *links;
+}
+
+}  // namespace
+
+void BindControlWindow(HWND Wnd, TWinControl* Control) {
+  if (Control->FBoundWnd && Control->FBoundWnd != Wnd) ControlLinks().Remove(Control->FBoundWnd, Control);
+  ControlLinks().Set(Wnd, Control);
+  Control->FBoundWnd = Wnd;
+}
+
+void UnbindControlWindow(HWND Wnd, TWinControl* Control) {
+  if (!Wnd) Wnd = Control->FBoundWnd;
+  if (!Wnd) return;
+  ControlLinks().Remove(Wnd, Control);
+  if (Control->FBoundWnd == Wnd) Control->FBoundWnd = nullptr;
+}
+
 TWinControl* FindControl(HWND Wnd) {
   if (!Wnd || !ControlAtom) return nullptr;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(Wnd, &pid);
-  if (pid != GetCurrentProcessId()) return nullptr;
-  return static_cast<TWinControl*>(GetPropA(Wnd, MAKEINTATOM(ControlAtom)));
+  return static_cast<TWinControl*>(ControlLinks().Find(Wnd));
 }
 
 TWinControl* TopLevelParent(TControl* Control) {
@@ -220,6 +271,28 @@ const TIdentInfo& CursorIdents() {
   return info;
 }
 
+namespace {
+
+// The platform's shared cursors, loaded once each (every load is a trip to the window server, and
+// window parameters ask for the arrow many times a control).
+HCURSOR SharedCursor(LPCSTR Id) {
+  static struct {
+    LPCSTR Id;
+    HCURSOR Handle;
+  } loaded[20] = {};
+  for (auto& l : loaded) {
+    if (l.Id == Id && l.Handle) return l.Handle;
+    if (!l.Id) {
+      l.Handle = LoadCursorA(nullptr, Id);
+      if (l.Handle) l.Id = Id;
+      return l.Handle;
+    }
+  }
+  return LoadCursorA(nullptr, Id);
+}
+
+}  // namespace
+
 HCURSOR CursorHandle(TCursor Cursor) {
   LPCSTR id = IDC_ARROW;
   switch (Cursor) {
@@ -239,14 +312,17 @@ HCURSOR CursorHandle(TCursor Cursor) {
     case crSizeAll: id = IDC_SIZEALL; break;
     default: break;
   }
-  return LoadCursorA(nullptr, id);
+  return SharedCursor(id);
 }
 
 LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_THEMECHANGED) ThemeServices()->ApplyThemeChange();
   TWinControl* c = FindControl(Wnd);
   if (!c) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   TMessage m{Msg, WParam, LParam, 0};
   c->MainWndProc(m);
+  // The window's last message: whatever handled it, the window no longer leads to the control.
+  if (Msg == WM_NCDESTROY && FindControl(Wnd) == c) UnbindControlWindow(Wnd, c);
   return m.Result;
 }
 
@@ -255,8 +331,7 @@ LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   if (!c) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   CreationControl = nullptr;
   c->FHandle = Wnd;
-  SetPropA(Wnd, MAKEINTATOM(ControlAtom), c);
-  SetPropA(Wnd, MAKEINTATOM(WindowAtom), c);
+  BindControlWindow(Wnd, c);
   SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
   if ((GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongA(Wnd, GWL_ID) == 0)
     SetWindowLongPtrA(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));

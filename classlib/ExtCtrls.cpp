@@ -274,8 +274,63 @@ void TCustomPanel::SetBorderStyle(TBorderStyle Value) {
   if (ChangeField(FBorderStyle, Value)) RecreateWnd();
 }
 
+void TCustomPanel::SetBevelKind(TBevelKind Value) {
+  if (ChangeField(FBevelKind, Value)) EdgeChanged();
+}
+
+void TCustomPanel::SetBevelEdges(TBevelEdges Value) {
+  if (ChangeField(FBevelEdges, Value)) EdgeChanged();
+}
+
+void TCustomPanel::EdgeChanged() {
+  if (FHandle)
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Realign();
+}
+
+// A raised inner and a sunken outer line, one pixel each, whatever the kind.
+RECT TCustomPanel::BevelEdgeWidths() const {
+  const int w = FBevelKind == TBevelKind::bkNone ? 0 : 2;
+  return RECT{FBevelEdges.Contains(TBevelEdge::beLeft) ? w : 0, FBevelEdges.Contains(TBevelEdge::beTop) ? w : 0,
+              FBevelEdges.Contains(TBevelEdge::beRight) ? w : 0,
+              FBevelEdges.Contains(TBevelEdge::beBottom) ? w : 0};
+}
+
+void TCustomPanel::PaintEdge() {
+  HDC dc = GetWindowDC(FHandle);
+  if (!dc) return;
+  RECT r;
+  GetWindowRect(FHandle, &r);
+  OffsetRect(&r, -r.left, -r.top);
+  UINT flags = 0;
+  if (FBevelEdges.Contains(TBevelEdge::beLeft)) flags |= BF_LEFT;
+  if (FBevelEdges.Contains(TBevelEdge::beTop)) flags |= BF_TOP;
+  if (FBevelEdges.Contains(TBevelEdge::beRight)) flags |= BF_RIGHT;
+  if (FBevelEdges.Contains(TBevelEdge::beBottom)) flags |= BF_BOTTOM;
+  if (FBevelKind == TBevelKind::bkSoft) flags |= BF_SOFT;
+  else if (FBevelKind == TBevelKind::bkFlat) flags |= BF_FLAT;
+  DrawEdge(dc, &r, BDR_RAISEDINNER | BDR_SUNKENOUTER, flags);
+  ReleaseDC(FHandle, dc);
+}
+
 void TCustomPanel::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_NCCALCSIZE: {
+      TCustomControl::Dispatch(Message);
+      // The client area gives up the edge's width (the first rectangle in both forms).
+      auto* r = reinterpret_cast<RECT*>(Message.LParam);
+      const RECT e = BevelEdgeWidths();
+      r->left += e.left;
+      r->top += e.top;
+      r->right -= e.right;
+      r->bottom -= e.bottom;
+      break;
+    }
+    case WM_NCPAINT:
+      TCustomControl::Dispatch(Message);
+      if (FBevelKind != TBevelKind::bkNone && !FBevelEdges.Empty()) PaintEdge();
+      break;
     case CM_TEXTCHANGED:
     case CM_FONTCHANGED:
     case CM_BIDIMODECHANGED:

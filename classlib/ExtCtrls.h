@@ -81,6 +81,13 @@ class TImage : public TGraphicControl {
 enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 VGT_ENUM(TBevelCut, L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace");
 using TBevelWidth = int;
+// The window's own edge, drawn in its frame around the client area (apart from the panel's face
+// bevels): none, raised-and-sunken tiles, soft, or flat.
+enum class TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+VGT_ENUM(TBevelKind, L"bkNone", L"bkTile", L"bkSoft", L"bkFlat");
+enum class TBevelEdge { beLeft, beTop, beRight, beBottom };
+VGT_ENUM(TBevelEdge, L"beLeft", L"beTop", L"beRight", L"beBottom");
+using TBevelEdges = TSet<TBevelEdge>;
 
 // The colours of a three-dimensional edge: top-left and bottom-right.
 void GetBevelColors(TBevelCut Cut, TColor& TopColor, TColor& BottomColor);
@@ -109,6 +116,12 @@ class TCustomPanel : public TCustomControl {
   void SetFullRepaint(bool Value) { FFullRepaint = Value; }
   bool Locked() const { return FLocked; }
   void SetLocked(bool Value) { FLocked = Value; }
+  TBevelKind BevelKind() const { return FBevelKind; }
+  void SetBevelKind(TBevelKind Value);
+  TBevelEdges BevelEdges() const { return FBevelEdges; }
+  void SetBevelEdges(TBevelEdges Value);
+  // The frame's width on each side (left, top, right, bottom) that the window's edge takes.
+  RECT BevelEdgeWidths() const;
   // Children are aligned inside the border and the bevels.
   void AdjustClientRect(RECT& Rect) override;
   void Dispatch(TMessage& Message) override;
@@ -128,6 +141,12 @@ class TCustomPanel : public TCustomControl {
   TBorderStyle FBorderStyle = TBorderStyle::bsNone;
   bool FFullRepaint = true;
   bool FLocked = false;
+
+ private:
+  void EdgeChanged();
+  void PaintEdge();
+  TBevelKind FBevelKind = TBevelKind::bkNone;
+  TBevelEdges FBevelEdges{TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight, TBevelEdge::beBottom};
 };
 
 class TPanel : public TCustomPanel {

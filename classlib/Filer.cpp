@@ -50,17 +50,11 @@ bool IsIdentChar(wchar_t c) { return IsIdentStart(c) || (c >= L'0' && c <= L'9')
 
 }  // namespace
 
-struct TReader::Prop {
-  WideString Name;
-  TDescValue Value;
-  int Line = 0;
-};
-
 struct TReader::Object {
   bool Inherited = false;
   WideString Name;
   WideString ClassName;
-  std::vector<Prop> Props;
+  std::vector<TDescProp> Props;
   std::vector<Object> Children;
   int Line = 0;
 };
@@ -193,6 +187,15 @@ class Parser {
         v.Items.push_back(Value());
       }
       ++P;
+    } else if (c == L'<') {
+      ++P;
+      Nest nest(*this, v.Line);
+      v.Type = TDescValue::Kind::Collection;
+      while (Peek() != L'>') {
+        if (AtEnd()) R.Error(L"'>' fehlt", Line);
+        v.Items.push_back(CollectionItem());
+      }
+      ++P;
     } else if (c == L'{') {
       ++P;
       v.Type = TDescValue::Kind::Binary;
@@ -209,6 +212,31 @@ class Parser {
       R.Error(WideString(L"Unerwartetes Zeichen '") + c + L"'", Line);
     }
     return v;
+  }
+
+  // "item", its properties, "end".
+  TDescValue CollectionItem() {
+    Skip();
+    TDescValue item;
+    item.Type = TDescValue::Kind::Item;
+    item.Line = Line;
+    if (!SameIdent(Ident(), L"item")) R.Error(L"'item' erwartet", item.Line);
+    for (;;) {
+      Skip();
+      if (AtEnd()) R.Error(L"'end' fehlt", Line);
+      TDescProp prop;
+      prop.Line = Line;
+      prop.Name = Ident();
+      if (SameIdent(prop.Name, L"end")) return item;
+      while (Peek() == L'.') {
+        ++P;
+        prop.Name += L'.';
+        prop.Name += Ident();
+      }
+      Expect(L'=');
+      prop.Value = Value();
+      item.Props.push_back(std::move(prop));
+    }
   }
 
   int64_t Number() {
@@ -403,7 +431,7 @@ void TReader::ReadRootComponent(TComponent* Root) {
 
 void TReader::ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot) {
   (void)IsRoot;
-  for (const Prop& p : Obj.Props)
+  for (const TDescProp& p : Obj.Props)
     ReadProperty(Instance, p, Instance == FRoot ? p.Name : Instance->Name() + L"." + p.Name);
   for (const Object& child : Obj.Children) {
     TComponent* c = nullptr;
@@ -437,7 +465,7 @@ void TReader::ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot) {
   }
 }
 
-void TReader::ReadProperty(TPersistent* Instance, const Prop& P, const WideString& Path) {
+void TReader::ReadProperty(TPersistent* Instance, const TDescProp& P, const WideString& Path) {
   // A dotted name walks sub-objects (Font.Name).
   TPersistent* target = Instance;
   WideString name = P.Name;
@@ -530,6 +558,12 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
           FFixups.push_back(Fixup{Instance, Info, V.Text, V.Line});
           return;
         }
+        if (V.Type == K::Collection) {
+          auto* collection = dynamic_cast<TCollection*>(GetObjectProp(Instance, Info));
+          if (!collection) bad();
+          ReadCollection(collection, V, Path);
+          return;
+        }
         if (V.Type == K::List) {
           // A string list given as a list of strings.
           auto* strings = dynamic_cast<TStrings*>(GetObjectProp(Instance, Info));
@@ -560,6 +594,23 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
   } catch (const std::exception& e) {
     Error(L"Eigenschaft " + Path + L": " + WideString(e.what(), e.what() + std::strlen(e.what())), V.Line);
   }
+}
+
+// The described items replace the collection's; the collection hears of them once, at the end.
+void TReader::ReadCollection(TCollection* Collection, const TDescValue& V, const WideString& Path) {
+  Collection->BeginUpdate();
+  try {
+    Collection->Clear();
+    for (size_t i = 0; i < V.Items.size(); ++i) {
+      TCollectionItem* item = Collection->Add();
+      for (const TDescProp& p : V.Items[i].Props)
+        ReadProperty(item, p, Path + L"[" + std::to_wstring(i) + L"]." + p.Name);
+    }
+  } catch (...) {
+    Collection->EndUpdate();
+    throw;
+  }
+  Collection->EndUpdate();
 }
 
 void TReader::DefineProperty(const WideString& Name, const TReaderProc& ReadData, const TWriterProc&, bool) {

@@ -9,6 +9,10 @@
 //     Anchors = [akLeft, akTop]      sets
 //     Lines.Strings = ('a' 'b')      lists; a dotted name reaches a sub-object's property
 //     Picture.Data = {FFD8FF...}     binary data as hexadecimal digits (blanks and lines between)
+//     Bands = <                      a collection's items, each with its own properties
+//       item
+//         MinHeight = 19
+//       end>
 //     object Button1: TButton ... end
 //   end
 //
@@ -52,13 +56,23 @@ class TFiler : public TObject {
   TComponent* FRoot = nullptr;
 };
 
+struct TDescProp;
+
 // A parsed value of a description.
 struct TDescValue {
-  enum class Kind { String, Integer, Ident, Set, List, Binary } Type = Kind::Integer;
+  enum class Kind { String, Integer, Ident, Set, List, Binary, Collection, Item } Type = Kind::Integer;
   WideString Text;  // String and Ident
   int64_t Int = 0;
-  std::vector<TDescValue> Items;  // Set (identifiers) and List
+  std::vector<TDescValue> Items;  // Set (identifiers), List, Collection (its Item values)
+  std::vector<TDescProp> Props;   // Item: the item's properties
   std::string Bytes;              // Binary
+  int Line = 0;
+};
+
+// One property of a described object or collection item: a (dotted) name and its value.
+struct TDescProp {
+  WideString Name;
+  TDescValue Value;
   int Line = 0;
 };
 
@@ -99,9 +113,9 @@ class TReader : public TFiler {
   // The message of every reading error: the description, the line (when known) and What.
   AnsiString ErrorText(const WideString& What, int Line) const;
   struct Object;
-  struct Prop;
   void ReadObject(TComponent* Instance, const Object& Obj, bool IsRoot);
-  void ReadProperty(TPersistent* Instance, const Prop& P, const WideString& Path);
+  void ReadProperty(TPersistent* Instance, const TDescProp& P, const WideString& Path);
+  void ReadCollection(TCollection* Collection, const TDescValue& V, const WideString& Path);
   void SetValue(TPersistent* Instance, const TPropInfo* Info, const TDescValue& Value, const WideString& Path);
   const TDescValue& Take();
 

@@ -54,9 +54,46 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 // ======================= TScrollingWinControl =======================
 
-TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TWinControl(AOwner) {
+void TControlScrollBar::SetVisible(bool Value) {
+  if (FVisible == Value) return;
+  FVisible = Value;
+  // A bar that goes takes its scrolling with it.
+  if (!Value) SetPosition(0);
+  FControl->UpdateScrollBars();
+}
+
+int TControlScrollBar::Position() const {
+  return FKind == SB_HORZ ? FControl->FScrollPos.x : FControl->FScrollPos.y;
+}
+
+void TControlScrollBar::SetPosition(int Value) {
+  // Within the range the scroll bar offers.
+  int most = 0;
+  if (FControl->HandleAllocated()) {
+    RECT cr;
+    GetClientRect(FControl->Handle(), &cr);
+    most = std::max(0, static_cast<int>(FKind == SB_HORZ ? FControl->FRange.cx - cr.right : FControl->FRange.cy - cr.bottom));
+  }
+  Value = std::clamp(Value, 0, most);
+  if (FKind == SB_HORZ) FControl->ScrollTo(Value, FControl->FScrollPos.y);
+  else FControl->ScrollTo(FControl->FScrollPos.x, Value);
+}
+
+bool TControlScrollBar::IsScrollBarVisible() const {
+  return FControl->HandleAllocated() &&
+         (GetWindowLongA(FControl->Handle(), GWL_STYLE) & (FKind == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) != 0;
+}
+
+TPersistent* TControlScrollBar::GetOwner() const { return FControl; }
+
+TScrollingWinControl::TScrollingWinControl(TComponent* AOwner)
+    : TWinControl(AOwner),
+      FHorzScrollBar(new TControlScrollBar(this, SB_HORZ)),
+      FVertScrollBar(new TControlScrollBar(this, SB_VERT)) {
   FControlStyle |= csAcceptsControls;
 }
+
+TScrollingWinControl::~TScrollingWinControl() = default;
 
 void TScrollingWinControl::SetAutoScroll(bool Value) {
   if (FAutoScroll == Value) return;
@@ -89,6 +126,9 @@ void TScrollingWinControl::UpdateScrollBars() {
         range.cx = std::max(range.cx, static_cast<LONG>(c->Left() + c->Width() + FScrollPos.x));
         range.cy = std::max(range.cy, static_cast<LONG>(c->Top() + c->Height() + FScrollPos.y));
       }
+    // A hidden bar offers no range.
+    if (!FHorzScrollBar->Visible()) range.cx = 0;
+    if (!FVertScrollBar->Visible()) range.cy = 0;
     FRange = range;
     RECT cr;
     GetClientRect(FHandle, &cr);
@@ -154,12 +194,20 @@ void TScrollingWinControl::WMScroll(TMessage& Message, int Bar) {
   GetScrollInfo(FHandle, Bar, &si);
   int pos = si.nPos;
   const int page = static_cast<int>(si.nPage);
+  const TControlScrollBar* bar = Bar == SB_HORZ ? FHorzScrollBar.get() : FVertScrollBar.get();
   switch (LOWORD(Message.WParam)) {
-    case SB_LINEUP: pos -= 8; break;
-    case SB_LINEDOWN: pos += 8; break;
+    case SB_LINEUP: pos -= bar->Increment(); break;
+    case SB_LINEDOWN: pos += bar->Increment(); break;
     case SB_PAGEUP: pos -= page; break;
     case SB_PAGEDOWN: pos += page; break;
     case SB_THUMBTRACK:
+      // Without tracking the content moves where the thumb is let go.
+      if (!bar->Tracking()) {
+        Message.Result = 0;
+        return;
+      }
+      pos = si.nTrackPos;
+      break;
     case SB_THUMBPOSITION: pos = si.nTrackPos; break;
     case SB_TOP: pos = 0; break;
     case SB_BOTTOM: pos = si.nMax; break;
@@ -203,6 +251,8 @@ void TScrollBox::CreateParams(TCreateParams& Params) {
 // ======================= TCustomForm =======================
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
+  // The active control may be owned above the form, where no free notification reaches.
+  HearOwnerNotifications();
   FVisible = false;
   FParentFont = false;
   FParentColor = false;
@@ -687,8 +737,17 @@ void TCustomForm::Dispatch(TMessage& Message) {
   }
 }
 
+VGT_PUBLISH(TControlScrollBar) {
+  P.Prop(L"Increment", &TControlScrollBar::Increment, &TControlScrollBar::SetIncrement)
+      .Prop(L"Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition)
+      .Prop(L"Tracking", &TControlScrollBar::Tracking, &TControlScrollBar::SetTracking)
+      .Prop(L"Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible);
+}
+
 VGT_PUBLISH(TScrollingWinControl) {
-  P.Prop(L"AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll);
+  P.Prop(L"AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll)
+      .Prop(L"HorzScrollBar", &TScrollingWinControl::HorzScrollBar, nullptr)
+      .Prop(L"VertScrollBar", &TScrollingWinControl::VertScrollBar, nullptr);
 }
 
 VGT_PUBLISH(TScrollBox) {

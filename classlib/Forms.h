@@ -52,11 +52,49 @@ enum TFormStateBit : uint32_t {
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
+class TScrollingWinControl;
+
+// One scroll bar of a scrolling container, as its description sets it.
+class TControlScrollBar : public TPersistent {
+  VGT_CLASS(TControlScrollBar, TPersistent)
+ public:
+  TControlScrollBar(TScrollingWinControl* Control, int Kind) : FControl(Control), FKind(Kind) {}
+  // SB_HORZ or SB_VERT.
+  int Kind() const { return FKind; }
+  // A hidden bar never shows, however far the children reach; they are not scrolled that way.
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  // The content follows the thumb while it is dragged, not only where it is let go.
+  bool Tracking() const { return FTracking; }
+  void SetTracking(bool Value) { FTracking = Value; }
+  // The step of an arrow click (a line).
+  int Increment() const { return FIncrement; }
+  void SetIncrement(int Value) { FIncrement = Value > 0 ? Value : 1; }
+  // How far the content is scrolled that way.
+  int Position() const;
+  void SetPosition(int Value);
+  // Whether the bar shows now.
+  bool IsScrollBarVisible() const;
+
+ protected:
+  TPersistent* GetOwner() const override;
+
+ private:
+  TScrollingWinControl* FControl;
+  int FKind;
+  bool FVisible = true;
+  bool FTracking = false;
+  int FIncrement = 8;
+};
+
 // A container that scrolls its children when they do not fit.
 class TScrollingWinControl : public TWinControl {
   VGT_CLASS(TScrollingWinControl, TWinControl)
  public:
   explicit TScrollingWinControl(TComponent* AOwner);
+  ~TScrollingWinControl() override;
+  TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+  TControlScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
   bool AutoScroll() const { return FAutoScroll; }
   void SetAutoScroll(bool Value);
   // Scrolls the content so that Control is visible.
@@ -71,6 +109,9 @@ class TScrollingWinControl : public TWinControl {
   void ScrollTo(int X, int Y);
   void WMScroll(TMessage& Message, int Bar);
 
+  friend class TControlScrollBar;
+  std::unique_ptr<TControlScrollBar> FHorzScrollBar;
+  std::unique_ptr<TControlScrollBar> FVertScrollBar;
   bool FAutoScroll = true;
   POINT FScrollPos{0, 0};
   SIZE FRange{0, 0};

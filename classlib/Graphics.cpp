@@ -86,20 +86,33 @@ void TGraphicsObject::Changed() {
 
 // ---- TFont ----
 
+TDefaultFontData& DefaultFontData() {
+  // The dialog font of the system is the library's default face; asked once, not per font.
+  static TDefaultFontData data = [] {
+    TDefaultFontData d;
+    NONCLIENTMETRICSA m{};
+    m.cbSize = sizeof m;
+    bool got = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
+    if (!got) {
+      // Older systems know only the record without its last field.
+      m.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
+      got = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
+    }
+    if (got) {
+      d.Name = m.lfMessageFont.lfFaceName;
+      d.Height = m.lfMessageFont.lfHeight < 0 ? m.lfMessageFont.lfHeight : -m.lfMessageFont.lfHeight;
+      if (d.Height == 0) d.Height = -11;
+    }
+    return d;
+  }();
+  return data;
+}
+
 TFont::TFont() {
-  // The dialog font of the system is the library's default face.
-  NONCLIENTMETRICSA m{};
-  m.cbSize = sizeof m;
-  bool got = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
-  if (!got) {
-    // Older systems know only the record without its last field.
-    m.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
-    got = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0) != 0;
-  }
-  if (got) {
-    FName = m.lfMessageFont.lfFaceName;
-    FHeight = m.lfMessageFont.lfHeight < 0 ? m.lfMessageFont.lfHeight : -m.lfMessageFont.lfHeight;
-    if (FHeight == 0) FHeight = -11;
+  const TDefaultFontData& d = DefaultFontData();
+  if (!d.Name.empty()) {
+    FName = d.Name;
+    FHeight = d.Height;
   }
   FPixelsPerInch = ScreenLogPixelsY();
 }

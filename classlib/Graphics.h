@@ -68,6 +68,14 @@ class TGraphicsObject : public TPersistent {
   HGDIOBJ FObject = nullptr;
 };
 
+// What a new font starts with: the system's message font as the program first asked for it.
+// The program (or a test) may change it; fonts made before keep what they had.
+struct TDefaultFontData {
+  AnsiString Name;
+  int Height = -11;
+};
+TDefaultFontData& DefaultFontData();
+
 class TFont : public TGraphicsObject {
   VGT_CLASS(TFont, TGraphicsObject)
  public:

@@ -747,7 +747,11 @@ void TCustomComboBoxStrings::SetUpdateState(bool Updating) {
 // ======================= TCustomComboBox =======================
 
 namespace {
-const char* const ComboChildProp = "VgtComboBoxChild";
+// The combo box of an edit or list child, read for each of the child's messages.
+TWindowLinks& ComboChildLinks() {
+  static TWindowLinks* links = new TWindowLinks;
+  return *links;
+}
 }
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
@@ -837,22 +841,23 @@ void TCustomComboBox::DestroyWnd() {
 }
 
 void TCustomComboBox::AttachChild(HWND Child, WNDPROC& DefProc) {
-  SetPropA(Child, ComboChildProp, this);
+  ComboChildLinks().Set(Child, this);
   DefProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::ChildWndProc)));
 }
 
 void TCustomComboBox::DetachChild(HWND Child, WNDPROC& DefProc) {
-  if (!Child || !IsWindow(Child)) return;
+  if (!Child) return;
+  ComboChildLinks().Remove(Child, this);
+  if (!IsWindow(Child)) return;
   if (DefProc) SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefProc));
-  RemovePropA(Child, ComboChildProp);
   DefProc = nullptr;
 }
 
 WNDPROC TCustomComboBox::ChildWindowProcedure() { return &TCustomComboBox::ChildWndProc; }
 
 LRESULT CALLBACK TCustomComboBox::ChildWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  auto* combo = static_cast<TCustomComboBox*>(GetPropA(Wnd, ComboChildProp));
+  auto* combo = static_cast<TCustomComboBox*>(ComboChildLinks().Find(Wnd));
   if (!combo) return DefWindowProcA(Wnd, Msg, WParam, LParam);
   return combo->ChildProc(Wnd, Msg, WParam, LParam);
 }
@@ -862,7 +867,7 @@ LRESULT TCustomComboBox::ChildProc(HWND Child, UINT Msg, WPARAM WParam, LPARAM L
   if (Msg == WM_NCDESTROY) {
     // The child goes first: put its own procedure back.
     SetWindowLongPtrA(Child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(def));
-    RemovePropA(Child, ComboChildProp);
+      ComboChildLinks().Remove(Child, this);
     if (Child == FEditHandle) FEditDefProc = nullptr, FEditHandle = nullptr;
     else FListDefProc = nullptr, FListHandle = nullptr;
     return CallWindowProcA(def, Child, Msg, WParam, LParam);

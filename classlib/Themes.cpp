@@ -64,11 +64,17 @@ void TThemeServices::SetThemesEnabledOverride(std::optional<bool> Value) {
   ThemeServices()->ApplyThemeChange();
 }
 
-bool TThemeServices::ThemesAvailable() const { return Api().Complete() && Api().IsThemeActive(); }
+bool TThemeServices::ThemesAvailable() const {
+  if (!Api().Complete()) return false;
+  if (!FActive) FActive = Api().IsThemeActive() != FALSE;
+  return *FActive;
+}
 
 bool TThemeServices::ThemesEnabled() const {
   if (ThemesOverride) return *ThemesOverride;
-  return ThemesAvailable() && Api().IsAppThemed();
+  if (!ThemesAvailable()) return false;
+  if (!FAppThemed) FAppThemed = Api().IsAppThemed() != FALSE;
+  return *FAppThemed;
 }
 
 TThemedElementDetails TThemeServices::GetElementDetails(TThemedButton Detail) const {
@@ -124,6 +130,8 @@ RECT TThemeServices::ContentRect(HDC DC, const TThemedElementDetails& Details, c
 }
 
 void TThemeServices::ApplyThemeChange() {
+  FActive.reset();
+  FAppThemed.reset();
   for (auto& [name, h] : FThemes)
     if (h) Api().CloseThemeData(h);
   FThemes.clear();

@@ -43,12 +43,16 @@ class TThemeServices : public TObject {
   // Paints the parent's background behind a control (for ParentBackground).
   void DrawParentBackground(HWND Wnd, HDC DC, const RECT* R);
   RECT ContentRect(HDC DC, const TThemedElementDetails& Details, const RECT& R);
-  // Closes the open theme data (after WM_THEMECHANGED).
+  // Closes the open theme data and asks the system anew whether themes are on (after
+  // WM_THEMECHANGED, which the library's windows pass here).
   void ApplyThemeChange();
 
  private:
   HTHEME Theme(const wchar_t* ClassList);
   std::map<const wchar_t*, HTHEME> FThemes;
+  // The system's answers, kept until the theme changes: each question is several trips to the
+  // window server and the registry, and controls ask while they are made and painted.
+  mutable std::optional<bool> FActive, FAppThemed;
 };
 
 // The program's theme services (made on first use).

@@ -56,13 +56,29 @@ function(vgt_add_gtest name)
   set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "${A_ENV}" TIMEOUT 120)
   foreach(ver ${A_WINVERS})
     set(copy ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name}_${ver}.exe)
+    # A hard link: a name of its own for Wine, without another copy of a program of some 30 MB
+    # (the linker writes a new file, so the link is made again after every link of the program).
     add_custom_command(TARGET ${name} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${name}> ${copy})
+      COMMAND ln -f $<TARGET_FILE:${name}> ${copy} VERBATIM)
     add_test(NAME ${name}_${ver} COMMAND ${VGT_TEST_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} ${copy}
              WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     set_tests_properties(${name}_${ver} PROPERTIES LABELS "${A_LABELS};${ver}"
       ENVIRONMENT "VGT_WINVER=${ver};${A_ENV}" TIMEOUT 120)
   endforeach()
+endfunction()
+
+# A benchmark: a program that prints figures (tests/support/BenchFigures.h), never judged by CTest.
+# tools/bench.sh runs every one listed in <build>/benches.txt and gathers their figures in a table.
+#   vgt_add_bench(name SOURCES ... LIBS ...)
+function(vgt_add_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  set_property(GLOBAL APPEND PROPERTY VGT_BENCHES ${name})
+  get_property(all GLOBAL PROPERTY VGT_BENCHES)
+  list(JOIN all "\n" lines)
+  file(WRITE ${CMAKE_BINARY_DIR}/benches.txt "${lines}\n")
 endfunction()
 
 # A COM type library compiled from an IDL file by widl (the platform's IDL files and its standard
@@ -87,8 +103,9 @@ function(vgt_type_library target idl)
   add_library(${target} STATIC ${dir}/${name}_i.c ${dir}/${name}_h.h)
   target_include_directories(${target} PUBLIC ${dir})
   target_link_libraries(${target} PUBLIC uuid ole32 oleaut32)
-  # The resource script that carries the library as type-library resource 1 of a program.
-  file(WRITE ${dir}/${name}_tlb.rc "1 TYPELIB \"${dir}/${name}.tlb\"\n")
+  # The resource script that carries the library as type-library resource 1 of a program; written
+  # only when its text changes, so that re-running CMake does not relink the programs that carry it.
+  file(CONFIGURE OUTPUT ${dir}/${name}_tlb.rc CONTENT "1 TYPELIB \"${dir}/${name}.tlb\"\n" @ONLY)
   set_target_properties(${target} PROPERTIES VGT_TLB ${dir}/${name}.tlb VGT_TLB_RC ${dir}/${name}_tlb.rc)
 endfunction()
 
@@ -99,4 +116,16 @@ function(vgt_embed_type_library target typelib)
   target_sources(${target} PRIVATE ${rc})
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${tlb})
   add_dependencies(${target} ${typelib})
+endfunction()
+
+# Makes a deliverable what a Windows user expects to install: the same optimised code the tests
+# run, without the debug information that would make it some 15 times its size and that Wine reads
+# into every process's private memory. The debug information stays in the build tree beside it as
+# <file>.debug, which debuggers find through the link kept in the image.
+function(vgt_ship target)
+  set(file $<TARGET_FILE:${target}>)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${file} ${file}.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${file}.debug ${file}
+    VERBATIM)
 endfunction()

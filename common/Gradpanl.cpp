@@ -1,7 +1,6 @@
 #include "common/Gradpanl.h"
 
-TgradientPanel::TgradientPanel(TComponent* AOwner) : TCustomControl(AOwner) {
-  FControlStyle |= csAcceptsControls | csOpaque;
+TgradientPanel::TgradientPanel(TComponent* AOwner) : TCustomPanel(AOwner) {
   SetBounds(FLeft, FTop, 377, 121);
   BuildColorRamp();
 }
@@ -99,9 +98,12 @@ void TgradientPanel::PaintGradient() {
 }
 
 void TgradientPanel::Dispatch(TMessage& Message) {
-  TCustomControl::Dispatch(Message);
-  // The caption is painted by the panel itself.
-  if (Message.Msg == CM_TEXTCHANGED) Invalidate();
+  // The bands cover the whole panel: the parent's background is never wanted behind them.
+  if (Message.Msg == WM_ERASEBKGND) {
+    Message.Result = 1;
+    return;
+  }
+  TCustomPanel::Dispatch(Message);
 }
 
 VGT_PUBLISH(TgradientPanel) {

@@ -7,10 +7,11 @@
 #include <array>
 
 #include "classlib/Controls.h"
+#include "classlib/ExtCtrls.h"
 #include "classlib/Graphics.h"
 
-class TgradientPanel : public TCustomControl {
-  VGT_CLASS(TgradientPanel, TCustomControl)
+class TgradientPanel : public TCustomPanel {
+  VGT_CLASS(TgradientPanel, TCustomPanel)
  public:
   static constexpr int BandCount = 256;
 

@@ -1,6 +1,9 @@
 #include "common/trvControls.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include <shlwapi.h>
@@ -73,16 +76,62 @@ void TtrvForm::CenterOnWindow(HWND Wnd) {
   SetBoundsRect(FitRectIntoWorkArea(RECT{left, top, left + width, top + height}));
 }
 
-void TtrvForm::ApplyDesignFont(const LOGFONTW* LogFont, int D, int M, int /*ButtonHeight*/) {
+void TtrvForm::ApplyDesignFont(const LOGFONTW* LogFont, int D, int M, int ButtonHeight) {
   if (FDesignFontApplied || !LogFont) return;
   FDesignFontApplied = true;
   // A scale of zero or less would leave the form with no size, or a negative one.
   if (M > 0 && D > 0) ChangeScale(M, D);
-  // The form's font takes the attributes of the handle; the handle itself stays ours.
-  if (HFONT font = ApiCreateFontIndirect(LogFont)) {
-    Font()->SetHandle(font);
-    DeleteObject(font);
+  // The form's font owns the handle from here on and deletes it with its next change.
+  if (HFONT font = ApiCreateFontIndirect(LogFont)) Font()->SetHandle(font);
+  AdjustControlsToFont(this, D, M, ButtonHeight);
+}
+
+void TtrvForm::AdjustControlsToFont(TWinControl* Parent, int D, int M, int ButtonHeight) {
+  for (int i = 0; i < Parent->ControlCount(); ++i) {
+    TControl* control = Parent->Controls(i);
+    if (auto* bar = dynamic_cast<TToolBar*>(control)) {
+      ResizeToolBarButtons(bar, D, M, ButtonHeight);
+    } else if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+      AdjustControlsToFont(windowed, D, M, ButtonHeight);
+      if (auto* controlBar = dynamic_cast<TUtxControlBar*>(windowed)) AdjustControlBarRowSize(controlBar);
+    }
   }
+}
+
+void TtrvForm::ResizeToolBarButtons(TToolBar* Bar, int D, int M, int ButtonHeight) {
+  if (!Bar->AutoSize()) return;
+  const int oldHeight = Bar->ButtonHeight();
+  // Without a height to go from, or to, the buttons keep their width.
+  if (oldHeight > 0 && ButtonHeight > 0) Bar->SetButtonWidth(MulDiv(Bar->ButtonWidth(), ButtonHeight, oldHeight));
+  if (ButtonHeight > 0) Bar->SetButtonHeight(ButtonHeight);
+  if (M <= 0 || D <= 0) return;
+  for (int i = 0; i < Bar->ControlCount(); ++i) {
+    TControl* control = Bar->Controls(i);
+    control->SetWidth(MulDiv(control->Width(), M, D));
+  }
+}
+
+void TtrvForm::AdjustControlBarRowSize(TCustomControlBar* Bar) {
+  int tallest = 0;
+  for (int i = 0; i < Bar->ControlCount(); ++i)
+    if (auto* tools = dynamic_cast<TToolBar*>(Bar->Controls(i))) tallest = std::max(tallest, tools->Height());
+  Bar->SetRowSize(std::max(Bar->RowSize(), tallest) + 4);
+}
+
+void TtrvForm::KeyDown(WORD& Key, TShiftState Shift) {
+  TUtxForm::KeyDown(Key, Shift);
+  if (!Shift.Contains(TShiftStateBit::ssCtrl) || (Key != VK_PRIOR && Key != VK_NEXT)) return;
+  TPageControl* pages = FindParentPageControl(ActiveControl());
+  if (!pages) return;
+  pages->SelectNextPage(Key == VK_NEXT);
+  Key = 0;
+}
+
+TPageControl* FindParentPageControl(TControl* Control) {
+  // The page control itself holds the focus while its tabs have it.
+  for (TControl* c = Control; c; c = c->Parent())
+    if (auto* pages = dynamic_cast<TPageControl*>(c)) return pages;
+  return nullptr;
 }
 
 void TtrvForm::ApplyDefaultDesignFont() {
@@ -525,9 +574,80 @@ void SetApplicationTitle(const WideString& Title) {
 
 void SetDialogFont(TFont* Font) { Font->SetName(NarrowText(GetDialogFontName())); }
 
+namespace {
+
+// The dark pixels of a sample drawn in Face at Height and Weight.
+int InkOfSample(const AnsiString& Face, int Height, int Weight) {
+  static const char sample[] = "Www.Bold-Ink.example";
+  const int width = 40 * (std::abs(Height) + 1), height = 2 * (std::abs(Height) + 1);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return 0;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap || !bits) {
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(dc);
+    return 0;
+  }
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  RECT all{0, 0, width, height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  LOGFONTA lf{};
+  lf.lfHeight = Height;
+  lf.lfWeight = Weight;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, Face.c_str(), LF_FACESIZE);
+  HFONT font = CreateFontIndirectA(&lf);
+  const HGDIOBJ oldFont = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  TextOutA(dc, 0, 0, sample, static_cast<int>(sizeof sample - 1));
+  GdiFlush();
+  int ink = 0;
+  const auto* pixel = static_cast<const DWORD*>(bits);
+  for (int i = 0; i < width * height; ++i)
+    if ((pixel[i] & 0xFF) < 0x80 && ((pixel[i] >> 8) & 0xFF) < 0x80 && ((pixel[i] >> 16) & 0xFF) < 0x80) ++ink;
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
+}  // namespace
+
+bool FaceDrawsBold(const AnsiString& Face, int Height) {
+  // Drawn once per face and size: the answer does not change while the program runs.
+  static std::map<std::pair<AnsiString, int>, bool> known;
+  const auto key = std::make_pair(Face, Height);
+  if (auto it = known.find(key); it != known.end()) return it->second;
+  const int regular = InkOfSample(Face, Height, FW_NORMAL), bold = InkOfSample(Face, Height, FW_BOLD);
+  // A real bold puts down a good deal more ink; a regular drawn at bold widths does not.
+  const bool draws = bold > regular + regular / 8;
+  known.emplace(key, draws);
+  return draws;
+}
+
+void UseFaceThatDrawsBold(TFont* Font) {
+  if (!Font->Style().Contains(TFontStyle::fsBold) || FaceDrawsBold(Font->Name(), Font->Height())) return;
+  for (const char* face : {"Arial", "MS Sans Serif", "Verdana"})
+    if (FaceDrawsBold(face, Font->Height())) {
+      Font->SetName(face);
+      return;
+    }
+}
+
 // ======================= Published properties =======================
 
-VGT_PUBLISH(TtrvPanel) {}
+VGT_PUBLISH(TtrvPanel) { P.Prop(L"BevelKind", &TCustomPanel::BevelKind, &TCustomPanel::SetBevelKind); }
 
 VGT_PUBLISH(TtrvWindowsIcon) {
   P.Prop(L"WindowsImage", &TtrvWindowsIcon::WindowsImage, &TtrvWindowsIcon::SetWindowsImage);

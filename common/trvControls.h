@@ -40,8 +40,9 @@ class TtrvForm : public TUtxForm {
   virtual void CenterOnWindow(HWND Wnd);
 
   // Rescales the form by M / D and gives it the font of LogFont: once in the form's life, and only
-  // when a font is given; a scale of zero or less leaves the size. ButtonHeight is for tool bars,
-  // which the class library does not have yet.
+  // when a font is given; a scale of zero or less leaves the sizes. Tool bars that size themselves
+  // get buttons ButtonHeight high (widths in proportion), and control bars rows that hold their
+  // tool bars.
   virtual void ApplyDesignFont(const LOGFONTW* LogFont, int D, int M, int ButtonHeight);
   // ApplyDesignFont with the library's defaults (which change nothing).
   virtual void ApplyDefaultDesignFont();
@@ -57,8 +58,14 @@ class TtrvForm : public TUtxForm {
   void DoCreate() override;
   void Loaded() override;
   void ChangeScale(int M, int D) override;
+  // Ctrl+PageUp and Ctrl+PageDown turn the pages of the page control that holds the focus.
+  void KeyDown(WORD& Key, TShiftState Shift) override;
 
  private:
+  // The design font's steps for the controls inside Parent, walked in child order.
+  void AdjustControlsToFont(TWinControl* Parent, int D, int M, int ButtonHeight);
+  static void ResizeToolBarButtons(TToolBar* Bar, int D, int M, int ButtonHeight);
+  static void AdjustControlBarRowSize(TCustomControlBar* Bar);
   bool FDesignFontApplied = false;
   bool FCreatedThroughCreate = false;
 };
@@ -73,6 +80,9 @@ class TtrvNoResourceForm : public TtrvForm {
   friend class TCustomForm;
   void InitInstance() override {}
 };
+
+// The page control that Control is or stands in (on one of its pages, at any depth); none for none.
+TPageControl* FindParentPageControl(TControl* Control);
 
 // R moved, size kept, into the work area of the monitor nearest to it. A rectangle larger than
 // the work area ends at its top-left corner.
@@ -123,7 +133,8 @@ class TCursorDelay {
 // ======================= The library's controls =======================
 
 // A panel that paints its wide caption itself on one line, centred vertically; made without
-// bevels and with the parent's background.
+// bevels and with the parent's background. Its description may give it an edge in its frame
+// (BevelKind).
 class TtrvPanel : public TUtxPanel {
   VGT_CLASS(TtrvPanel, TUtxPanel)
  public:
@@ -289,3 +300,9 @@ class TtrvToolButton : public TToolButton {
 void SetApplicationTitle(const WideString& Title);
 // Font's name := the dialog font's.
 void SetDialogFont(TFont* Font);
+// A bold Font whose face the platform draws no heavier in bold than in regular at Font's size
+// (Wine draws its own Tahoma's bold with the regular glyphs) takes the first face that does draw
+// its bold heavier; a face that does, or a font that is not bold, is left alone.
+void UseFaceThatDrawsBold(TFont* Font);
+// Whether the platform draws Face in bold heavier than in regular at Height (a font height).
+bool FaceDrawsBold(const AnsiString& Face, int Height);

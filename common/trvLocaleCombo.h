@@ -21,7 +21,7 @@ class TLanguageHolder : public TObject {
 inline constexpr const wchar_t* NativeLanguageNameMsgId = L"***native language name***";
 
 class TtrvLanguageComboBox : public TUtxCustomComboBox {
-  VGT_CLASS(TtrvLanguageComboBox, TCustomComboBox)
+  VGT_CLASS(TtrvLanguageComboBox, TUtxCustomComboBox)
  public:
   explicit TtrvLanguageComboBox(TComponent* AOwner);
   ~TtrvLanguageComboBox() override;

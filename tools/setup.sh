@@ -19,7 +19,7 @@ pause=${VEILGATE_RETRY_PAUSE:-5}
 
 # fonts-wine draws Wine's caption buttons (its Marlett); fonts-wqy-microhei draws CJK text.
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine32:i386 xvfb xauth
-          gettext cmake ninja-build googletest dpkg-dev zip
+          gettext cmake ninja-build googletest dpkg-dev zip unzip
           fonts-wine fonts-wqy-microhei)
 source_packages=(libjpeg-turbo libxml2)
 

@@ -123,10 +123,18 @@ TWinControl* GCreatingControl = nullptr;
 bool GFinalized = false;
 int GUseCount = 0;
 
-// Leads from a Unicode window to its trap.
-const wchar_t kTrapProp[] = L"VgtUtxTrap";
+// Leads from a Unicode window to its trap, read for every message (in the process: a window
+// property would be a trip to the window server each time).
+TWindowLinks& TrapLinks() {
+  static TWindowLinks* links = new TWindowLinks;
+  return *links;
+}
 
-TWinControlTrap* TrapOf(HWND Wnd) { return static_cast<TWinControlTrap*>(GetPropW(Wnd, kTrapProp)); }
+TWinControlTrap* TrapOf(HWND Wnd) { return static_cast<TWinControlTrap*>(TrapLinks().Find(Wnd)); }
+
+void SetTrapOf(HWND Wnd, TWinControlTrap* Trap) { TrapLinks().Set(Wnd, Trap); }
+
+void RemoveTrapOf(HWND Wnd, TWinControlTrap* Trap) { TrapLinks().Remove(Wnd, Trap); }
 
 // The module that holds this code (found without calls newer than the oldest platform).
 HINSTANCE UtxModule() {
@@ -309,8 +317,7 @@ static LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LP
     SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
     if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
       SetWindowLongPtrW(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
-    SetPropA(Wnd, MAKEINTATOM(ControlAtom), control);
-    SetPropA(Wnd, MAKEINTATOM(WindowAtom), control);
+    BindControlWindow(Wnd, control);
   } catch (...) {
     CreationControl = nullptr;
     HandleCurrentException(control);
@@ -427,9 +434,9 @@ TWinControlTrap::TWinControlTrap(TWinControl* AControl) : TComponent(nullptr), F
 TWinControlTrap::~TWinControlTrap() {
   auto& pending = PendingTraps();
   pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
-  if (FHandle && IsWindow(FHandle) && TrapOf(FHandle) == this) {
-    SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FPrevWndProc));
-    RemovePropW(FHandle, kTrapProp);
+  if (FHandle && TrapOf(FHandle) == this) {
+    if (IsWindow(FHandle)) SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FPrevWndProc));
+    RemoveTrapOf(FHandle, this);
   }
 }
 
@@ -447,7 +454,7 @@ void TWinControlTrap::Attach(HWND Wnd, TUtxWindowFamily AFamily) {
   FHandle = Wnd;
   FFamily = AFamily;
   FLastPlatformMessage = 0;
-  SetPropW(Wnd, kTrapProp, this);
+  SetTrapOf(Wnd, this);
   FPrevWndProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Wnd, GWLP_WNDPROC));
   SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrapPlatformProc));
   FPrevDefProc = FControl->DefWndProc();
@@ -483,7 +490,7 @@ void TWinControlTrap::Detach() {
   if (FControl->WindowProc().SameCode(OwnMethod())) FControl->SetWindowProc(FPrevWindowMethod);
   FControl->SetDefWndProc(FPrevDefProc);
   SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FPrevWndProc));
-  RemovePropW(FHandle, kTrapProp);
+  RemoveTrapOf(FHandle, this);
   FHandle = nullptr;
   if (!destroying) PendingTraps().push_back(this);
 }

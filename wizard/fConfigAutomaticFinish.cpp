@@ -6,10 +6,9 @@
 #include "wizard/uFinalPage.h"
 #include "wizard/uWizardSupport.h"
 
-void TframeConfigAutomaticFinish::ApplyPolicyChoice(IInternetZoneManager* Manager, DWORD Zone, DWORD UrlAction,
-                                                    uint8_t Recommended, TChoiceKind Kind) {
-  WriteZonePolicy(Manager, Zone, UrlAction,
-                  Kind == TChoiceKind::ThreeWay ? ChoiceToPolicy(Recommended) : FlagToPolicy(Recommended));
+void TframeConfigAutomaticFinish::ApplyPolicyChoice(IInternetZoneManager* Manager, const TSettingStep& Setting,
+                                                    DWORD Zone) {
+  WriteZonePolicy(Manager, Zone, Setting.UrlAction, Setting.ChoicePolicy(Setting.Recommended(Zone)));
 }
 
 bool TframeConfigAutomaticFinish::ApplyRecommended(TTunewrightStep* Step) {
@@ -20,15 +19,9 @@ bool TframeConfigAutomaticFinish::ApplyRecommended(TTunewrightStep* Step) {
     for (int32_t i = 0; i < list->GetStepCount(); ++i) {
       TTunewrightStep* s = list->GetStep(i);
       if (!list->IsStepApplicable(s)) continue;
-      if (auto* s3 = dynamic_cast<TTunewrightStep3*>(s)) {
-        ApplyPolicyChoice(manager, URLZONE_TRUSTED, s3->UrlAction, s3->RecTrusted, TChoiceKind::ThreeWay);
-        ApplyPolicyChoice(manager, URLZONE_INTERNET, s3->UrlAction, s3->RecInternet, TChoiceKind::ThreeWay);
-        ApplyPolicyChoice(manager, URLZONE_UNTRUSTED, s3->UrlAction, s3->RecRestricted, TChoiceKind::ThreeWay);
-      } else if (auto* s2 = dynamic_cast<TTunewrightStep2*>(s)) {
-        ApplyPolicyChoice(manager, URLZONE_TRUSTED, s2->UrlAction, s2->RecTrusted, TChoiceKind::TwoWay);
-        ApplyPolicyChoice(manager, URLZONE_INTERNET, s2->UrlAction, s2->RecInternet, TChoiceKind::TwoWay);
-        ApplyPolicyChoice(manager, URLZONE_UNTRUSTED, s2->UrlAction, s2->RecRestricted, TChoiceKind::TwoWay);
-      }
+      if (auto* setting = dynamic_cast<TSettingStep*>(s))
+        for (DWORD zone : {URLZONE_TRUSTED, URLZONE_INTERNET, URLZONE_UNTRUSTED})
+          ApplyPolicyChoice(manager, *setting, zone);
     }
   } catch (const std::exception&) {
     failed = true;

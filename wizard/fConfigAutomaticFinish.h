@@ -15,7 +15,6 @@ class TframeConfigAutomaticFinish : public TUtxFrame {
   bool ApplyRecommended(TTunewrightStep* Step);
 
  private:
-  enum class TChoiceKind { ThreeWay, TwoWay };
-  static void ApplyPolicyChoice(IInternetZoneManager* Manager, DWORD Zone, DWORD UrlAction, uint8_t Recommended,
-                                TChoiceKind Kind);
+  // Writes the step's recommended policy for the zone; a refused write raises EOleSysError.
+  static void ApplyPolicyChoice(IInternetZoneManager* Manager, const TSettingStep& Setting, DWORD Zone);
 };

@@ -1,13 +1,13 @@
 #include "wizard/fConfigIntro.h"
 
-#include "common/trvRegistry.h"
+#include "common/trvControls.h"
 #include "common/trvTools.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
 #include "wizard/uWizardSupport.h"
 
 void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
-  UseDialogFont(Font());
+  SetDialogFont(Font());
   Step = AStep;
   UpdateIntroTexts();
   TConfigStepList* list = Step->Owner;
@@ -21,12 +21,11 @@ void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
   }
 }
 
-bool TframeConfigIntro::IsPolicyMismatch(DWORD Zone, DWORD UrlAction, uint8_t Recommended, TChoiceKind Kind) const {
+bool TframeConfigIntro::IsPolicyMismatch(const TSettingStep& Setting, DWORD Zone) const {
   DWORD policy = URLPOLICY_ALLOW;
   // A policy that cannot be read counts as Allow, as on the setting pages.
-  if (!ReadZonePolicy(Step->Owner->ZoneManager(), Zone, UrlAction, policy)) policy = URLPOLICY_ALLOW;
-  if (Kind == TChoiceKind::ThreeWay) return PolicyToChoice(policy) != Recommended;
-  return static_cast<uint8_t>(PolicyToFlag(policy)) != Recommended;
+  if (!ReadZonePolicy(Setting.Owner->ZoneManager(), Zone, Setting.UrlAction, policy)) policy = URLPOLICY_ALLOW;
+  return Setting.PolicyChoice(policy) != Setting.Recommended(Zone);
 }
 
 int TframeConfigIntro::CountMismatches() const {
@@ -36,15 +35,9 @@ int TframeConfigIntro::CountMismatches() const {
   for (int32_t i = 0; i < list->GetStepCount(); ++i) {
     const TTunewrightStep* s = list->GetStep(i);
     if (!list->IsStepApplicable(s)) continue;
-    if (auto* s3 = dynamic_cast<const TTunewrightStep3*>(s)) {
-      count += IsPolicyMismatch(URLZONE_TRUSTED, s3->UrlAction, s3->RecTrusted, TChoiceKind::ThreeWay);
-      count += IsPolicyMismatch(URLZONE_INTERNET, s3->UrlAction, s3->RecInternet, TChoiceKind::ThreeWay);
-      count += IsPolicyMismatch(URLZONE_UNTRUSTED, s3->UrlAction, s3->RecRestricted, TChoiceKind::ThreeWay);
-    } else if (auto* s2 = dynamic_cast<const TTunewrightStep2*>(s)) {
-      count += IsPolicyMismatch(URLZONE_TRUSTED, s2->UrlAction, s2->RecTrusted, TChoiceKind::TwoWay);
-      count += IsPolicyMismatch(URLZONE_INTERNET, s2->UrlAction, s2->RecInternet, TChoiceKind::TwoWay);
-      count += IsPolicyMismatch(URLZONE_UNTRUSTED, s2->UrlAction, s2->RecRestricted, TChoiceKind::TwoWay);
-    }
+    if (const auto* setting = dynamic_cast<const TSettingStep*>(s))
+      for (DWORD zone : {URLZONE_TRUSTED, URLZONE_INTERNET, URLZONE_UNTRUSTED})
+        count += IsPolicyMismatch(*setting, zone);
   }
   return count;
 }
@@ -72,9 +65,7 @@ void TframeConfigIntro::UpdateIntroTexts() {
           Translate(L"%1 Tunewright helps you adjusting your security zone settings to good default values."),
           {ProductName}));
   FindPageComponent<TUtxLabel>(this, L"lblExplainLanguage")->SetCaption(Translate(L"Choose Veilgate language:"));
-  auto* combo = FindPageComponent<TConfigLanguageComboBox>(this, L"cboLanguage");
-  combo->FillLanguages();
-  combo->SelectLanguageCode(ReadRegistryString(ProductRegistryKey, L"lang", L""));
+  FindPageComponent<TtrvLanguageComboBox>(this, L"cboLanguage")->SelectStoredLanguage();
   if (Step) Step->Owner->FireTextsChanged();
 }
 
@@ -97,10 +88,8 @@ void TframeConfigIntro::radRevertClick(TObject*) {
 }
 
 void TframeConfigIntro::cboLanguageSelect(TObject*) {
-  const WideString code = FindPageComponent<TConfigLanguageComboBox>(this, L"cboLanguage")->GetSelectedLanguageCode();
   // A failed write raises: the language then stays as it was.
-  WriteRegistryString(ProductRegistryKey, L"lang", code);
-  UseLanguage(code);
+  FindPageComponent<TtrvLanguageComboBox>(this, L"cboLanguage")->ApplySelectedLanguage();
   PostMessageW(Handle(), WM_LANGUAGECHANGED, 0, 0);
 }
 

@@ -3,10 +3,10 @@
 // step's navigation, and the choice of the interface language.
 #pragma once
 
+#include "common/trvLocaleCombo.h"
 #include "unicode/UtxStdCtrls.h"
 #include "wizard/UtxFrame.h"
 #include "wizard/uConfigSteps.h"
-#include "wizard/uLanguageChoice.h"
 
 // Private to the page: the language changed; rebuild the texts once the combo box's own selection
 // handling has ended.
@@ -32,7 +32,8 @@ class TframeConfigIntro : public TUtxFrame {
   TTunewrightStep* Step = nullptr;
 
  private:
-  enum class TChoiceKind { ThreeWay, TwoWay };
-  bool IsPolicyMismatch(DWORD Zone, DWORD UrlAction, uint8_t Recommended, TChoiceKind Kind) const;
+  // The zone's policy for the step's action is not the recommended choice (in the step's kind of
+  // choice).
+  bool IsPolicyMismatch(const TSettingStep& Setting, DWORD Zone) const;
   void Choose(int32_t JumpTo);
 };

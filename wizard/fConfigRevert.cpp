@@ -1,5 +1,6 @@
 #include "wizard/fConfigRevert.h"
 
+#include "common/trvControls.h"
 #include "common/trvTools.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
@@ -16,7 +17,7 @@ bool TframeConfigRevert::RevertZones(TTunewrightStep* Step) {
   } catch (const std::exception&) {
     failed = true;
   }
-  UseDialogFont(Font());
+  SetDialogFont(Font());
   if (failed) {
     SetFinalPageTexts(this, FinalPageErrorTexts());
     return false;

@@ -1,5 +1,6 @@
 #include "wizard/fTunewrightWindow.h"
 
+#include "common/trvControls.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
 #include "unicode/GnuGettext.h"
@@ -31,7 +32,7 @@ TUtxButton* TfrmtunewrightWindow::CancelButton() const {
 void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
   try {
     UseLanguage(ReadRegistryString(ProductRegistryKey, L"lang", L""));
-    UseDialogFont(Font());
+    SetDialogFont(Font());
     FStepList = std::make_unique<TConfigStepList>();
     FStepList->OnTextsChanged = [this](TObject* Sender) { TranslateWindow(Sender); };
     BuildSteps();
@@ -58,18 +59,6 @@ void TfrmtunewrightWindow::UtxFormDestroy(TObject*) {
   FStepList.reset();
 }
 
-int32_t TfrmtunewrightWindow::AddPlainStep(TFrameClass FrameClass) {
-  auto* step = new TTunewrightStep();
-  step->FrameClass = FrameClass;
-  return FStepList->AddStep(step);
-}
-
-int32_t TfrmtunewrightWindow::AddFinalStep(TFrameClass FrameClass) {
-  const int32_t index = AddPlainStep(FrameClass);
-  FStepList->GetStep(index)->Navigation = navFinal;
-  return index;
-}
-
 void TfrmtunewrightWindow::BuildSteps() {
   AddConfigSteps(*FStepList, TConfigStepFrames{UtxFrameClassOf<TframeConfigIntro>(),
                                                UtxFrameClassOf<TframeConfigFeature3>(),
@@ -94,14 +83,13 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
     throw EInvalidCast("Ungültige Typumwandlung");
   }
   FCurrentFrame = frame;
-  frame->SetParent(FindPageComponent<TUtxPanel>(this, L"panFrame"));
+  frame->SetParent(FindPageComponent<TtrvPanel>(this, L"panFrame"));
   frame->SetAlign(TAlign::alClient);
   frame->SetVisible(true);
 
-  if (auto* s3 = dynamic_cast<TTunewrightStep3*>(FCurrentStep); s3 && dynamic_cast<TframeConfigFeature3*>(frame))
-    static_cast<TframeConfigFeature3*>(frame)->LoadStep(s3);
-  else if (auto* s2 = dynamic_cast<TTunewrightStep2*>(FCurrentStep); s2 && dynamic_cast<TframeConfigFeature2*>(frame))
-    static_cast<TframeConfigFeature2*>(frame)->LoadStep(s2);
+  // A setting page loads only a step of its own number of choices.
+  if (auto* setting = dynamic_cast<TSettingStep*>(FCurrentStep); setting && dynamic_cast<TframeConfigFeature*>(frame))
+    static_cast<TframeConfigFeature*>(frame)->LoadStep(setting);
   else if (auto* intro = dynamic_cast<TframeConfigIntro*>(frame))
     intro->BindStep(FCurrentStep);
   else if (auto* automatic = dynamic_cast<TframeConfigAutomaticFinish*>(frame))
@@ -110,7 +98,9 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
     revert->RevertZones(FCurrentStep);
 
   UpdateButtons();
-  if (HandleAllocated()) PostMessageW(WindowHandle(), WM_FOCUSNAVBUTTON, 0, 0);
+  // Also for the first page, which is shown while the window is being made: its window is made
+  // here if no page has needed it yet, and the focus moves once the message loop runs.
+  PostMessageW(Handle(), WM_FOCUSNAVBUTTON, 0, 0);
 }
 
 void TfrmtunewrightWindow::cmdNextClick(TObject*) {
@@ -161,7 +151,7 @@ void TfrmtunewrightWindow::FocusNavButton() {
 
 void TfrmtunewrightWindow::TranslateWindow(TObject*) {
   SetCaption(FormatIndexed(Translate(L"%1 - Tunewright"), {ProductName}));
-  SetApplicationTitleWide(Caption());
+  SetApplicationTitle(Caption());
   NextButton()->SetCaption(Translate(L"&Next >>"));
   BackButton()->SetCaption(Translate(L"<< &Back"));
   CancelButton()->SetCaption(Translate(L"Close"));

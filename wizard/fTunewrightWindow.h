@@ -44,8 +44,6 @@ class TfrmtunewrightWindow : public TUtxForm {
 
  private:
   void BuildSteps();
-  int32_t AddPlainStep(TFrameClass FrameClass);
-  int32_t AddFinalStep(TFrameClass FrameClass);
   void UpdateButtons();
   void FocusNavButton();
 

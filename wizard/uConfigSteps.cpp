@@ -37,6 +37,18 @@ void TConfigStepList::FireTextsChanged() {
   if (OnTextsChanged) OnTextsChanged(this);
 }
 
+uint8_t TSettingStep::Recommended(DWORD Zone) const {
+  return Zone == URLZONE_TRUSTED ? RecTrusted : Zone == URLZONE_INTERNET ? RecInternet : RecRestricted;
+}
+
+uint32_t TSettingStep::ChoicePolicy(uint8_t Choice) const {
+  return ChoiceCount() == 3 ? ChoiceToPolicy(Choice) : FlagToPolicy(Choice);
+}
+
+uint8_t TSettingStep::PolicyChoice(uint32_t Policy) const {
+  return ChoiceCount() == 3 ? PolicyToChoice(Policy) : static_cast<uint8_t>(PolicyToFlag(Policy));
+}
+
 bool StepAppliesTo(const TTunewrightStep& Step, uint8_t IeClass, uint8_t NetClass) {
   return Step.MinIe <= IeClass && IeClass <= Step.MaxIe && NetClass >= Step.MinNet;
 }
@@ -211,92 +223,79 @@ uint8_t GetDotNetPolicyLevel() {
   return 0;
 }
 
-// ---- the fixed sequence ----
+// ---- building the list ----
 
-namespace {
-constexpr TConfigStepKind K3 = TConfigStepKind::ThreeWay;
-constexpr uint8_t Al = chAllow, As = chAsk, De = chDeny;
-}  // namespace
-
-const TConfigStepRow ConfigStepTable[25] = {
-    {TConfigStepKind::Intro, 0, 0, 0, 0, 1, 5, 0},
-    {K3, 0x1200, Al, As, De, 1, 5, 0},  // URLACTION_ACTIVEX_RUN
-    {K3, 0x1405, Al, As, De, 1, 5, 0},  // URLACTION_SCRIPT_OVERRIDE_SAFETY
-    {K3, 0x1201, As, As, De, 1, 5, 0},  // URLACTION_ACTIVEX_OVERRIDE_OBJECT_SAFETY
-    {K3, 0x1001, Al, As, De, 1, 5, 0},  // URLACTION_DOWNLOAD_SIGNED_ACTIVEX
-    {K3, 0x1004, As, De, De, 1, 5, 0},  // URLACTION_DOWNLOAD_UNSIGNED_ACTIVEX
-    {K3, 0x2001, Al, As, De, 1, 5, 1},  // URLACTION_MANAGED_SIGNED
-    {K3, 0x2004, As, As, De, 1, 5, 1},  // URLACTION_MANAGED_UNSIGNED
-    {K3, 0x1604, Al, As, De, 1, 5, 0},  // URLACTION_HTML_FONT_DOWNLOAD
-    {K3, 0x1400, Al, Al, De, 1, 5, 0},  // URLACTION_SCRIPT_RUN
-    {K3, 0x1407, Al, As, De, 1, 5, 0},  // URLACTION_SCRIPT_PASTE
-    {K3, 0x1402, Al, As, De, 1, 5, 0},  // URLACTION_SCRIPT_JAVA_USE
-    {K3, 0x1406, Al, As, De, 1, 5, 0},  // URLACTION_CROSS_DOMAIN_DATA
-    {K3, 0x1609, Al, As, De, 4, 5, 0},  // URLACTION_HTML_MIXED_CONTENT
-    {K3, 0x1A02, Al, Al, De, 1, 3, 0},  // URLACTION_COOKIES
-    {K3, 0x1A03, Al, Al, De, 1, 3, 0},  // URLACTION_COOKIES_SESSION
-    {K3, 0x1800, Al, As, De, 1, 5, 0},  // URLACTION_SHELL_INSTALL_DTITEMS
-    {K3, 0x1804, Al, As, As, 1, 5, 0},  // URLACTION_SHELL_VERB
-    {K3, 0x1607, Al, As, De, 2, 5, 0},  // URLACTION_HTML_SUBFRAME_NAVIGATE
-    {K3, 0x1601, Al, Al, As, 1, 5, 0},  // URLACTION_HTML_SUBMIT_FORMS
-    {K3, 0x1802, Al, As, As, 1, 5, 0},  // URLACTION_SHELL_MOVE_OR_COPY
-    {TConfigStepKind::TwoWay, 0x1803, Al, Al, Al, 1, 5, 0},  // URLACTION_SHELL_FILE_DOWNLOAD
-    {TConfigStepKind::Finish, 0, 0, 0, 0, 1, 5, 0},
-    {TConfigStepKind::AutomaticFinish, 0, 0, 0, 0, 1, 5, 0},
-    {TConfigStepKind::Revert, 0, 0, 0, 0, 1, 5, 0},
-};
+int32_t AddPlainStep(TConfigStepList& List, TFrameClass FrameClass) {
+  auto* step = new TTunewrightStep;
+  step->FrameClass = FrameClass;
+  return List.AddStep(step);
+}
 
 namespace {
 
-// A setting step of either kind: the action and the three recommendations of its row.
 template <class TStep>
-TStep* NewSettingStep(const TConfigStepRow& Row) {
+int32_t AddSettingStep(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                       uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet) {
   auto* step = new TStep;
-  step->UrlAction = Row.UrlAction;
-  step->RecTrusted = Row.RecTrusted;
-  step->RecInternet = Row.RecInternet;
-  step->RecRestricted = Row.RecRestricted;
-  return step;
-}
-
-TFrameClass FrameOfKind(const TConfigStepFrames& Frames, TConfigStepKind Kind) {
-  switch (Kind) {
-    case TConfigStepKind::Intro: return Frames.Intro;
-    case TConfigStepKind::ThreeWay: return Frames.Feature3;
-    case TConfigStepKind::TwoWay: return Frames.Feature2;
-    case TConfigStepKind::Finish: return Frames.Finish;
-    case TConfigStepKind::AutomaticFinish: return Frames.AutomaticFinish;
-    case TConfigStepKind::Revert: return Frames.Revert;
-  }
-  return nullptr;
+  step->FrameClass = FrameClass;
+  step->UrlAction = UrlAction;
+  step->RecTrusted = RecTrusted;
+  step->RecInternet = RecInternet;
+  step->RecRestricted = RecRestricted;
+  step->MinIe = MinIe;
+  step->MaxIe = MaxIe;
+  step->MinNet = MinNet;
+  return List.AddStep(step);
 }
 
 }  // namespace
+
+int32_t AddStep3(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                 uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet) {
+  return AddSettingStep<TTunewrightStep3>(List, FrameClass, UrlAction, RecTrusted, RecInternet, RecRestricted, MinIe,
+                                          MaxIe, MinNet);
+}
+
+int32_t AddStep2(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                 uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet) {
+  return AddSettingStep<TTunewrightStep2>(List, FrameClass, UrlAction, RecTrusted, RecInternet, RecRestricted, MinIe,
+                                          MaxIe, MinNet);
+}
+
+int32_t AddFinalStep(TConfigStepList& List, TFrameClass FrameClass) {
+  const int32_t index = AddPlainStep(List, FrameClass);
+  List.GetStep(index)->Navigation = navFinal;
+  return index;
+}
 
 void AddConfigSteps(TConfigStepList& List, const TConfigStepFrames& Frames) {
-  bool firstSetting = true;
-  for (const TConfigStepRow& row : ConfigStepTable) {
-    TTunewrightStep* step;
-    if (row.Kind == TConfigStepKind::ThreeWay)
-      step = NewSettingStep<TTunewrightStep3>(row);
-    else if (row.Kind == TConfigStepKind::TwoWay)
-      step = NewSettingStep<TTunewrightStep2>(row);
-    else
-      step = new TTunewrightStep;
-    step->FrameClass = FrameOfKind(Frames, row.Kind);
-    step->MinIe = row.MinIe;
-    step->MaxIe = row.MaxIe;
-    step->MinNet = row.MinNet;
-    const bool final = row.Kind == TConfigStepKind::Finish ||
-                       row.Kind == TConfigStepKind::AutomaticFinish ||
-                       row.Kind == TConfigStepKind::Revert;
-    if (final) step->Navigation = navFinal;
-    int32_t index = List.AddStep(step);
-    if (row.Kind == TConfigStepKind::ThreeWay && firstSetting) {
-      List.ManualIndex = index;
-      firstSetting = false;
-    }
-    if (row.Kind == TConfigStepKind::AutomaticFinish) List.AutomaticIndex = index;
-    if (row.Kind == TConfigStepKind::Revert) List.RevertIndex = index;
-  }
+  constexpr uint8_t Al = chAllow, As = chAsk, De = chDeny;
+  const TFrameClass F3 = Frames.Feature3;
+  AddPlainStep(List, Frames.Intro);
+  // Setting steps: URL action; recommended for Trusted, Internet, Restricted; browser classes
+  // from and to; .NET level from.
+  List.ManualIndex = AddStep3(List, F3, 0x1200, Al, As, De, 1, 5, 0);  // URLACTION_ACTIVEX_RUN
+  AddStep3(List, F3, 0x1405, Al, As, De, 1, 5, 0);  // URLACTION_SCRIPT_OVERRIDE_SAFETY
+  AddStep3(List, F3, 0x1201, As, As, De, 1, 5, 0);  // URLACTION_ACTIVEX_OVERRIDE_OBJECT_SAFETY
+  AddStep3(List, F3, 0x1001, Al, As, De, 1, 5, 0);  // URLACTION_DOWNLOAD_SIGNED_ACTIVEX
+  AddStep3(List, F3, 0x1004, As, De, De, 1, 5, 0);  // URLACTION_DOWNLOAD_UNSIGNED_ACTIVEX
+  AddStep3(List, F3, 0x2001, Al, As, De, 1, 5, 1);  // URLACTION_MANAGED_SIGNED
+  AddStep3(List, F3, 0x2004, As, As, De, 1, 5, 1);  // URLACTION_MANAGED_UNSIGNED
+  AddStep3(List, F3, 0x1604, Al, As, De, 1, 5, 0);  // URLACTION_HTML_FONT_DOWNLOAD
+  AddStep3(List, F3, 0x1400, Al, Al, De, 1, 5, 0);  // URLACTION_SCRIPT_RUN
+  AddStep3(List, F3, 0x1407, Al, As, De, 1, 5, 0);  // URLACTION_SCRIPT_PASTE
+  AddStep3(List, F3, 0x1402, Al, As, De, 1, 5, 0);  // URLACTION_SCRIPT_JAVA_USE
+  AddStep3(List, F3, 0x1406, Al, As, De, 1, 5, 0);  // URLACTION_CROSS_DOMAIN_DATA
+  AddStep3(List, F3, 0x1609, Al, As, De, 4, 5, 0);  // URLACTION_HTML_MIXED_CONTENT
+  AddStep3(List, F3, 0x1A02, Al, Al, De, 1, 3, 0);  // URLACTION_COOKIES
+  AddStep3(List, F3, 0x1A03, Al, Al, De, 1, 3, 0);  // URLACTION_COOKIES_SESSION
+  AddStep3(List, F3, 0x1800, Al, As, De, 1, 5, 0);  // URLACTION_SHELL_INSTALL_DTITEMS
+  AddStep3(List, F3, 0x1804, Al, As, As, 1, 5, 0);  // URLACTION_SHELL_VERB
+  AddStep3(List, F3, 0x1607, Al, As, De, 2, 5, 0);  // URLACTION_HTML_SUBFRAME_NAVIGATE
+  AddStep3(List, F3, 0x1601, Al, Al, As, 1, 5, 0);  // URLACTION_HTML_SUBMIT_FORMS
+  AddStep3(List, F3, 0x1802, Al, As, As, 1, 5, 0);  // URLACTION_SHELL_MOVE_OR_COPY
+  AddStep2(List, Frames.Feature2, 0x1803, Al, Al, Al, 1, 5, 0);  // URLACTION_SHELL_FILE_DOWNLOAD
+  AddFinalStep(List, Frames.Finish);
+  List.AutomaticIndex = AddFinalStep(List, Frames.AutomaticFinish);
+  List.RevertIndex = AddFinalStep(List, Frames.Revert);
 }

@@ -61,22 +61,39 @@ class TSimpleTunewrightStep : public TTunewrightStep {
   uint32_t UrlAction = 0;
 };
 
-// A setting with Allow, Ask and Deny for each zone.
-class TTunewrightStep3 : public TSimpleTunewrightStep {
-  VGT_CLASS(TTunewrightStep3, TSimpleTunewrightStep)
+// A setting: one URL action and the recommended choice for the Trusted, Internet and Restricted
+// zones. Its kind says how many choices a zone has and which policy each one stands for.
+class TSettingStep : public TSimpleTunewrightStep {
+  VGT_CLASS(TSettingStep, TSimpleTunewrightStep)
  public:
+  // 3: Allow, Ask, Deny (choices 0, 1, 2); 2: Allow, Deny (flags 0 and 1).
+  virtual uint8_t ChoiceCount() const = 0;
+  // The recommendation for zone 2, 3 or 4.
+  uint8_t Recommended(DWORD Zone) const;
+  // The policy a choice (or a recommendation byte) stands for: ChoiceToPolicy, or FlagToPolicy
+  // for two choices.
+  uint32_t ChoicePolicy(uint8_t Choice) const;
+  // The choice a stored policy shows, 0 .. ChoiceCount() - 1: PolicyToChoice, or PolicyToFlag
+  // for two choices.
+  uint8_t PolicyChoice(uint32_t Policy) const;
+
   uint8_t RecTrusted = 0;
   uint8_t RecInternet = 0;
   uint8_t RecRestricted = 0;
 };
 
-// A setting with Allow and Deny only; the same three bytes as two-way flags.
-class TTunewrightStep2 : public TSimpleTunewrightStep {
-  VGT_CLASS(TTunewrightStep2, TSimpleTunewrightStep)
+// A setting with Allow, Ask and Deny for each zone.
+class TTunewrightStep3 : public TSettingStep {
+  VGT_CLASS(TTunewrightStep3, TSettingStep)
  public:
-  uint8_t RecTrusted = 0;
-  uint8_t RecInternet = 0;
-  uint8_t RecRestricted = 0;
+  uint8_t ChoiceCount() const override { return 3; }
+};
+
+// A setting with Allow and Deny only; the three bytes are two-way flags.
+class TTunewrightStep2 : public TSettingStep {
+  VGT_CLASS(TTunewrightStep2, TSettingStep)
+ public:
+  uint8_t ChoiceCount() const override { return 2; }
 };
 
 class TConfigStepList : public TObject {
@@ -132,23 +149,24 @@ uint8_t GetDotNetPolicyLevel();
 
 // ---- the wizard's fixed sequence of steps ----
 
-enum class TConfigStepKind : uint8_t { Intro, ThreeWay, TwoWay, Finish, AutomaticFinish, Revert };
-
-struct TConfigStepRow {
-  TConfigStepKind Kind;
-  uint32_t UrlAction;
-  uint8_t RecTrusted, RecInternet, RecRestricted;
-  uint8_t MinIe, MaxIe, MinNet;
-};
-
-// The 25 steps in the order the window adds them: index = position.
-extern const TConfigStepRow ConfigStepTable[25];
+// Each appends one step to the list and answers its index. A plain step is shown and left by
+// the following index; a final step disables Next.
+int32_t AddPlainStep(TConfigStepList& List, TFrameClass FrameClass);
+int32_t AddFinalStep(TConfigStepList& List, TFrameClass FrameClass);
+// Setting steps: the URL action, the recommended choice for the Trusted, Internet and Restricted
+// zones (three-way choices for AddStep3, two-way flags for AddStep2) and the browser classes and
+// .NET level the step applies to.
+int32_t AddStep3(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                 uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet);
+int32_t AddStep2(TConfigStepList& List, TFrameClass FrameClass, uint32_t UrlAction, uint8_t RecTrusted,
+                 uint8_t RecInternet, uint8_t RecRestricted, uint8_t MinIe, uint8_t MaxIe, uint8_t MinNet);
 
 // The page classes of the wizard, one per kind of step.
 struct TConfigStepFrames {
   TFrameClass Intro, Feature3, Feature2, Finish, AutomaticFinish, Revert;
 };
 
-// Adds the steps of ConfigStepTable to the list in table order and sets ManualIndex,
-// AutomaticIndex and RevertIndex.
+// The wizard's 25 steps in their fixed order: the intro (0), twenty three-way settings (1-20,
+// the first of them ManualIndex), the two-way one (21), then the finish (22), automatic-finish
+// (AutomaticIndex, 23) and revert (RevertIndex, 24) pages.
 void AddConfigSteps(TConfigStepList& List, const TConfigStepFrames& Frames);

@@ -84,6 +84,7 @@ static T* FindDesigned(TComponent* Form, const wchar_t* Name) {
 }
 
 void TfrmVgtDialog::FindComponents() {
+  CoolBar1 = FindDesigned<TCoolBar>(this, L"CoolBar1");
   trvToolBar1 = FindDesigned<TToolBar>(this, L"trvToolBar1");
   sbEntries = FindDesigned<TUtxScrollBox>(this, L"sbEntries");
   cmdClose = FindDesigned<TUtxButton>(this, L"cmdClose");
@@ -126,6 +127,7 @@ void TfrmVgtDialog::FormCreate(TObject*) {
   FHighlevel = ReadRegistryBoolean(ProductRegistryKey, ProductHighlevelValue, false);
   SetDialogFont(Font());
   LoadPictures();
+  CoolBar1->SetImages(VgtToolbarImages());
   trvToolBar1->SetImages(VgtToolbarImages());
   CenterOnWindow(FParentWnd);
   FRowTop = 0;
@@ -248,6 +250,8 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   title->Font()->SetSize(12);
   TFontStyles style = title->Font()->Style();
   title->Font()->SetStyle(style.Include(TFontStyle::fsBold));
+  // The title must read bold also where the platform draws the dialog font's bold as regular.
+  UseFaceThatDrawsBold(title->Font());
   title->SetTransparent(true);
   SetWideControlText(title, Domain);
   title->SetAutoSize(false);

@@ -71,6 +71,7 @@ class TfrmVgtDialog : public TtrvForm {
   void actInfoExecute(TObject* Sender);
 
   // The designed components, found after the description is read.
+  TCoolBar* CoolBar1 = nullptr;
   TToolBar* trvToolBar1 = nullptr;
   TUtxScrollBox* sbEntries = nullptr;
   TUtxButton* cmdClose = nullptr;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "classlib/ComCtrls.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Filer.h"
 #include "classlib/Forms.h"
@@ -169,6 +170,58 @@ TEST_F(Filer, ControlCharactersInADescriptionAreShownEscapedInTheError) {
   std::unique_ptr<TRangeForm> f(TCustomForm::CreateNew<TRangeForm>(nullptr));
   ReadComponentText(f.get(), Describe(L"TEdit", L"Text", L"'a'#0'b'"), L"TRangeForm");
   EXPECT_NE(f->FindComponent(L"C"), nullptr);
+}
+
+// A collection is written inline, item by item; an error inside an item names the item and its
+// line.
+TEST_F(Filer, CollectionsAreReadItemByItemAndErrorsNameTheItem) {
+  {
+    std::unique_ptr<TRangeForm> f(TCustomForm::CreateNew<TRangeForm>(nullptr));
+    ReadComponentText(f.get(),
+                      Describe(L"TCoolBar", L"Bands",
+                               L"<\n      item\n        MinHeight = 19\n        FixedSize = True\n      end\n"
+                               L"      item\n        Text = 'Zwei'\n        Break = False\n      end>"),
+                      L"TRangeForm");
+    auto* bar = dynamic_cast<TCoolBar*>(f->FindComponent(L"C"));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->Bands()->Count(), 2);
+    EXPECT_EQ(bar->Bands()->Items(0)->MinHeight(), 19);
+    EXPECT_TRUE(bar->Bands()->Items(0)->FixedSize());
+    EXPECT_TRUE(bar->Bands()->Items(0)->Break());
+    EXPECT_EQ(bar->Bands()->Items(1)->Text(), "Zwei");
+    EXPECT_FALSE(bar->Bands()->Items(1)->Break());
+    EXPECT_EQ(bar->Bands()->Items(1)->Index(), 1);
+    EXPECT_NE(bar->Bands()->Items(0)->ID(), bar->Bands()->Items(1)->ID());
+  }
+  {
+    std::unique_ptr<TRangeForm> f(TCustomForm::CreateNew<TRangeForm>(nullptr));
+    // An empty collection leaves none.
+    ReadComponentText(f.get(), Describe(L"TCoolBar", L"Bands", L"<>"), L"TRangeForm");
+    EXPECT_EQ(dynamic_cast<TCoolBar*>(f->FindComponent(L"C"))->Bands()->Count(), 0);
+  }
+  struct Case {
+    const wchar_t* Prop;
+    const wchar_t* Value;
+    std::string Refusal;  // after "Formularbeschreibung TRangeForm, "
+  } cases[] = {
+      {L"Bands", L"<\n      thing\n      end>", "Zeile 4: 'item' erwartet"},
+      {L"Bands", L"<\n      item\n        Colour = 3\n      end>",
+       "Zeile 5: Eigenschaft C.Bands[0].Colour existiert nicht"},
+      {L"Bands", L"<\n      item\n        MinHeight = 1\n      end\n      item\n        MinHeight = 'x'\n      end>",
+       "Zeile 8: Ung\xFCltiger Wert f\xFCr Eigenschaft C.Bands[1].MinHeight"},
+      {L"Bands", L"'Eins'", "Zeile 3: Ung\xFCltiger Wert f\xFCr Eigenschaft C.Bands"},
+      {L"Font", L"<\n      item\n      end>", "Zeile 3: Ung\xFCltiger Wert f\xFCr Eigenschaft C.Font"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.Value));
+    std::unique_ptr<TRangeForm> f(TCustomForm::CreateNew<TRangeForm>(nullptr));
+    try {
+      ReadComponentText(f.get(), Describe(L"TCoolBar", c.Prop, c.Value), L"TRangeForm");
+      ADD_FAILURE() << "accepted";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(std::string(e.what()), "Fehler beim Lesen der Formularbeschreibung TRangeForm, " + c.Refusal);
+    }
+  }
 }
 
 // A description stands for the class it is read into or an ancestor with descriptions of its own,

@@ -269,4 +269,147 @@ TEST_F(ToolBars, GroupBoxAcceleratorFocusesItsFirstControl) {
   EXPECT_GT(r.top, 8);
 }
 
+// ---- The cool bar ----
+
+class TCoolForm : public TForm {
+  VGT_CLASS(TCoolForm, TForm)
+ public:
+  using TForm::TForm;
+};
+VGT_PUBLISH(TCoolForm) {}
+
+// What the cool bar's window holds in one band.
+REBARBANDINFOA WindowBand(TCoolBar* Bar, int Index) {
+  REBARBANDINFOA info{};
+  info.cbSize = REBARBANDINFOA_V6_SIZE;
+  info.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_CHILDSIZE | RBBIM_ID;
+  SendMessageA(Bar->Handle(), RB_GETBANDINFOA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&info));
+  return info;
+}
+
+// A described cool bar: its bands hold their controls in the platform's rebar, which places them;
+// the bar is as high as its rows; a recreated control's window stays in its band; bands and
+// controls that go leave the window in step.
+TEST_F(ToolBars, CoolBarBandsHoldTheirControlsInTheWindow) {
+  std::unique_ptr<TCoolForm> form(TCustomForm::CreateNew<TCoolForm>(nullptr));
+  ReadComponentText(form.get(), LR"(object CoolForm: TCoolForm
+  ClientWidth = 400
+  ClientHeight = 200
+  object Cool: TCoolBar
+    AutoSize = True
+    FixedOrder = True
+    Bands = <
+      item
+        Control = Tools
+        FixedSize = True
+        MinHeight = 30
+      end
+      item
+        Control = Address
+        Break = False
+        MinHeight = 19
+        Text = 'Adresse'
+      end>
+    object Tools: TToolBar
+      EdgeBorders = []
+      AutoSize = True
+      Flat = True
+      ShowCaptions = True
+      object One: TToolButton
+        Caption = 'Eins'
+      end
+    end
+    object Address: TEdit
+      Width = 120
+    end
+  end
+  object Rest: TPanel
+    Align = alClient
+  end
+end)",
+                    L"TCoolForm");
+  auto* cool = dynamic_cast<TCoolBar*>(form->FindComponent(L"Cool"));
+  auto* tools = dynamic_cast<TToolBar*>(form->FindComponent(L"Tools"));
+  auto* address = dynamic_cast<TEdit*>(form->FindComponent(L"Address"));
+  auto* rest = dynamic_cast<TPanel*>(form->FindComponent(L"Rest"));
+  ASSERT_TRUE(cool && tools && address && rest);
+  ASSERT_EQ(cool->Bands()->Count(), 2);
+  EXPECT_EQ(cool->Bands()->Items(0)->Control(), tools);
+  EXPECT_EQ(cool->Bands()->FindBand(address), cool->Bands()->Items(1));
+  form->Show();
+  Application->ProcessMessages();
+
+  ASSERT_EQ(SendMessageA(cool->Handle(), RB_GETBANDCOUNT, 0, 0), 2);
+  EXPECT_TRUE(GetWindowLongA(cool->Handle(), GWL_STYLE) & RBS_FIXEDORDER);
+  const REBARBANDINFOA first = WindowBand(cool, 0), second = WindowBand(cool, 1);
+  EXPECT_EQ(first.hwndChild, tools->Handle());
+  EXPECT_EQ(first.fStyle & (RBBS_FIXEDSIZE | RBBS_NOGRIPPER), static_cast<UINT>(RBBS_FIXEDSIZE | RBBS_NOGRIPPER));
+  EXPECT_GE(first.cyMinChild, 30u);
+  EXPECT_EQ(second.hwndChild, address->Handle());
+  EXPECT_FALSE(second.fStyle & RBBS_BREAK);
+  // The window placed the controls, and the controls know where.
+  RECT r;
+  GetWindowRect(tools->Handle(), &r);
+  MapWindowPoints(HWND_DESKTOP, cool->Handle(), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(tools->Left(), r.left);
+  EXPECT_EQ(tools->Top(), r.top);
+  EXPECT_GT(address->Left(), tools->Left());
+  // As high as the rows, and what is aligned below starts under it.
+  EXPECT_GE(cool->BarHeight(), 30);
+  EXPECT_EQ(cool->ClientHeight(), cool->BarHeight());
+  EXPECT_EQ(rest->Top(), cool->Top() + cool->Height());
+
+  // A tool bar that makes a new window stays in its band.
+  const HWND old = tools->Handle();
+  tools->SetFlat(false);
+  ASSERT_NE(tools->Handle(), old);
+  EXPECT_EQ(WindowBand(cool, 0).hwndChild, tools->Handle());
+
+  // A band that goes leaves the window; so does a control, whose band then holds none.
+  cool->Bands()->Delete(1);
+  EXPECT_EQ(SendMessageA(cool->Handle(), RB_GETBANDCOUNT, 0, 0), 1);
+  EXPECT_EQ(WindowBand(cool, 0).hwndChild, tools->Handle());
+  delete tools;
+  EXPECT_EQ(cool->Bands()->Items(0)->Control(), nullptr);
+  cool->Bands()->Items(0)->SetMinHeight(40);
+  EXPECT_EQ(WindowBand(cool, 0).hwndChild, nullptr);
+  EXPECT_EQ(WindowBand(cool, 0).cyMinChild, 40u);
+  EXPECT_EQ(cool->ClientHeight(), cool->BarHeight());
+  SaveScreenshotOnRequest(form->Handle(), L"ClasslibCoolBar");
+}
+
+// ---- Scroll bars of a scrolling container ----
+
+// A scroll box whose children reach past both edges: a hidden horizontal bar never shows and
+// scrolls nothing; an arrow moves the content by the increment; a position stays in the range.
+TEST_F(ToolBars, ScrollBarsHideTrackAndStepAsTheyAreSet) {
+  auto* box = new TScrollBox(F.get());
+  box->SetParent(F.get());
+  box->SetBounds(200, 60, 150, 100);
+  auto* wide = new TPanel(F.get());
+  wide->SetParent(box);
+  wide->SetBounds(0, 0, 400, 500);
+  ShowForm();
+  const HWND h = box->Handle();
+  EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_HSCROLL);
+  EXPECT_TRUE(box->VertScrollBar()->IsScrollBarVisible());
+  box->HorzScrollBar()->SetVisible(false);
+  EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_HSCROLL);
+  EXPECT_FALSE(box->HorzScrollBar()->IsScrollBarVisible());
+  EXPECT_TRUE(box->VertScrollBar()->IsScrollBarVisible());
+  // Scrolled sideways, the content comes back when the bar goes, and does not move that way.
+  box->HorzScrollBar()->SetPosition(50);
+  EXPECT_EQ(box->HorzScrollBar()->Position(), 0);
+  EXPECT_EQ(wide->Left(), 0);
+
+  box->VertScrollBar()->SetIncrement(30);
+  SendMessageA(h, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 30);
+  EXPECT_EQ(wide->Top(), -30);
+  box->VertScrollBar()->SetPosition(10000);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 500 - box->ClientHeight());
+  box->VertScrollBar()->SetPosition(0);
+  EXPECT_EQ(wide->Top(), 0);
+}
+
 }  // namespace

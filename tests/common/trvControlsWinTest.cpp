@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
+#include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 #include "common/Gradpanl.h"
 #include "common/trvControls.h"
@@ -248,6 +250,9 @@ TEST(TrvForm, TheDescriptionFillsTheGradientPanelAndTheDesignFontInfo) {
   EXPECT_EQ(rows->MarginRight(), 7);
   EXPECT_EQ(rows->Caption(), "Zone");
   EXPECT_EQ(rows->RampColor(0), static_cast<COLORREF>(clNavy));
+  // A panel of the class library's, named so in the class information descriptions are matched by.
+  EXPECT_NE(dynamic_cast<TCustomPanel*>(rows), nullptr);
+  EXPECT_TRUE(rows->InheritsFrom(TCustomPanel::StaticClass()));
   auto* info = dynamic_cast<TtrvDesignFontInfo*>(form->FindComponent(L"DesignFont"));
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->PixelsPerInchX(), 96);
@@ -334,6 +339,134 @@ TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
     EXPECT_EQ(form->ClientHeight(), clientHeight);
     EXPECT_EQ(form->Font()->Height(), -20);
   }
+}
+
+// The form owns the font it was given: the handle stays a font until the form lets it go.
+TEST(TrvFormDesignFont, TheFormKeepsTheFontItWasGiven) {
+  const TStartedApplication app;
+  std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+  const LOGFONTW lf = DialogLogFont(-20);
+  form->ApplyDesignFont(&lf, 1, 1, 21);
+  const HFONT given = form->Font()->Handle();
+  EXPECT_EQ(GetObjectType(given), static_cast<DWORD>(OBJ_FONT));
+  LOGFONTW back{};
+  ASSERT_EQ(GetObjectW(given, sizeof back, &back), static_cast<int>(sizeof back));
+  EXPECT_EQ(back.lfHeight, -20);
+  // A window painted with it, and a change of the font, which lets the handle go once.
+  form->SetClientSize(200, 100);
+  form->Show();
+  form->Update();
+  form->Font()->SetHeight(-13);
+  EXPECT_NE(form->Font()->Handle(), nullptr);
+  EXPECT_EQ(GetObjectType(form->Font()->Handle()), static_cast<DWORD>(OBJ_FONT));
+}
+
+// Tool bars that size themselves get the button height asked for (widths in proportion, their
+// controls scaled), also inside other controls; a control bar's rows hold its tallest tool bar.
+TEST(TrvFormDesignFont, ToolBarButtonsAndControlBarRowsFollowTheFont) {
+  const TStartedApplication app;
+  std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+  form->SetClientSize(400, 300);
+  auto* sizing = new TToolBar(form.get());
+  sizing->SetParent(form.get());
+  sizing->SetButtonWidth(60);
+  sizing->SetButtonHeight(20);
+  sizing->SetAutoSize(true);
+  auto* gap = new TToolButton(form.get());
+  gap->SetStyle(TToolButtonStyle::tbsSeparator);
+  gap->SetWidth(8);
+  gap->SetParent(sizing);
+  auto* fixed = new TToolBar(form.get());
+  fixed->SetParent(form.get());
+  fixed->SetButtonWidth(60);
+  fixed->SetButtonHeight(20);
+  auto* holder = new TPanel(form.get());
+  holder->SetParent(form.get());
+  holder->SetAlign(TAlign::alBottom);
+  auto* rows = new TUtxControlBar(form.get());
+  rows->SetParent(holder);
+  rows->SetRowSize(26);
+  auto* inner = new TToolBar(form.get());
+  inner->SetParent(rows);
+  inner->SetAutoSize(true);
+  inner->SetButtonWidth(30);
+  inner->SetButtonHeight(15);
+  inner->SetAlign(TAlign::alNone);
+  inner->SetBounds(11, 0, 100, 40);
+  form->HandleNeeded();
+
+  const LOGFONTW lf = DialogLogFont(-16);
+  form->ApplyDesignFont(&lf, 1, 1, 40);
+  EXPECT_EQ(sizing->ButtonHeight(), 40);
+  EXPECT_EQ(sizing->ButtonWidth(), 120);
+  EXPECT_EQ(fixed->ButtonHeight(), 20);
+  EXPECT_EQ(fixed->ButtonWidth(), 60);
+  EXPECT_EQ(inner->ButtonHeight(), 40);
+  EXPECT_EQ(inner->ButtonWidth(), 80);
+  EXPECT_EQ(rows->RowSize(), std::max(26, inner->Height()) + 4);
+}
+
+// Ctrl+PageDown and Ctrl+PageUp turn the visible pages of the page control that holds the focus,
+// and the key goes no further; elsewhere, or without Ctrl, the key is the control's.
+TEST(TrvForm, CtrlPageKeysTurnThePagesOfThePageControlWithTheFocus) {
+  const TStartedApplication app;
+  std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
+  // As a form read from its description has it.
+  form->SetKeyPreview(true);
+  form->SetBounds(20, 20, 400, 300);
+  auto* pages = new TPageControl(form.get());
+  pages->SetParent(form.get());
+  pages->SetBounds(0, 0, 380, 200);
+  TTabSheet* sheets[3];
+  for (auto*& sheet : sheets) {
+    sheet = new TTabSheet(form.get());
+    sheet->SetPageControl(pages);
+  }
+  sheets[1]->SetTabVisible(false);
+  auto* onPage = new TEdit(form.get());
+  onPage->SetParent(sheets[0]);
+  auto* outside = new TEdit(form.get());
+  outside->SetParent(form.get());
+  outside->SetBounds(0, 220, 100, 24);
+  pages->SetActivePage(sheets[0]);
+  int changes = 0;
+  pages->OnChange = [&](TObject*) { ++changes; };
+  WORD seen = 0;
+  onPage->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) { seen = Key; };
+  outside->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) { seen = Key; };
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  onPage->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_EQ(FindParentPageControl(onPage), pages);
+  EXPECT_EQ(FindParentPageControl(outside), nullptr);
+
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  const BYTE control = keys[VK_CONTROL];
+  auto press = [&](HWND Wnd, WORD Key, bool Ctrl) {
+    keys[VK_CONTROL] = Ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    seen = 0;
+    SendMessageW(Wnd, WM_KEYDOWN, Key, 1);
+    keys[VK_CONTROL] = control;
+    SetKeyboardState(keys);
+  };
+  press(onPage->Handle(), VK_NEXT, true);
+  EXPECT_EQ(pages->ActivePage(), sheets[2]) << "the hidden page is passed over";
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(changes, 1);
+  press(onPage->Handle(), VK_PRIOR, true);
+  EXPECT_EQ(pages->ActivePage(), sheets[0]);
+  press(onPage->Handle(), VK_NEXT, false);
+  EXPECT_EQ(pages->ActivePage(), sheets[0]);
+  EXPECT_EQ(seen, VK_NEXT);
+  outside->SetFocus();
+  Application->ProcessMessages();
+  press(outside->Handle(), VK_NEXT, true);
+  EXPECT_EQ(pages->ActivePage(), sheets[0]);
+  EXPECT_EQ(seen, VK_NEXT);
+  EXPECT_EQ(changes, 2);
 }
 
 // ---- the cursor stack ----

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "classlib/Filer.h"
 #include "common/trvControls.h"
 #include "common/trvTools.h"
 #include "tests/classlib/Screenshot.h"
@@ -87,6 +88,36 @@ TEST_F(LibraryControls, PanelIsMadeFlatAndDrawsItsCaptionOnOneLineWhereAligned) 
   ink = InkColumns(panel);
   ASSERT_FALSE(ink.empty());
   EXPECT_LT(ink.back(), 100);
+}
+
+// A panel's description may give it an edge in its frame: the client area gives up two pixels on
+// each side that has it, and the edge is drawn there in the shadow and highlight colours.
+TEST_F(LibraryControls, PanelTakesTheEdgeItsDescriptionGives) {
+  ReadComponentText(Form, LR"(object Controls: TControlsForm
+  object Edged: TtrvPanel
+    Left = 10
+    Top = 60
+    Width = 200
+    Height = 50
+    BevelKind = bkTile
+  end
+end)",
+                    L"TControlsForm");
+  auto* panel = dynamic_cast<TtrvPanel*>(Form->FindComponent(L"Edged"));
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->BevelKind(), TBevelKind::bkTile);
+  ShowForm();
+  EXPECT_EQ(panel->ClientWidth(), 196);
+  EXPECT_EQ(panel->ClientHeight(), 46);
+  HDC dc = GetWindowDC(panel->Handle());
+  EXPECT_EQ(GetPixel(dc, 0, 25), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(GetPixel(dc, 199, 25), GetSysColor(COLOR_BTNHIGHLIGHT));
+  ReleaseDC(panel->Handle(), dc);
+  panel->SetBevelEdges(TBevelEdges{TBevelEdge::beTop});
+  EXPECT_EQ(panel->ClientWidth(), 200);
+  EXPECT_EQ(panel->ClientHeight(), 48);
+  panel->SetBevelKind(TBevelKind::bkNone);
+  EXPECT_EQ(panel->ClientHeight(), 50);
 }
 
 // ---- system icons and bitmaps ----

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "classlib/Filer.h"
 #include "common/trvCommonTexts.h"
 #include "common/trvControls.h"
 #include "common/trvLocaleCombo.h"
@@ -310,6 +312,22 @@ TEST_F(LanguageCombo, ChoosingALanguageStoresItAndRetranslatesTheOpenForm) {
   EXPECT_EQ(Form->Label->GetCaption(), TranslateIn(LibraryTextDomain, L"&Cancel"));
   EXPECT_EQ(Combo->Items()->Strings(0), TranslateIn(LibraryTextDomain, L"Automatic"));
   EXPECT_EQ(Combo->ItemIndex(), 0);
+}
+
+// A form description gives the combo box its hint in full, also where the code page cannot hold it.
+TEST_F(LanguageCombo, ADescriptionGivesItsHintInWideForm) {
+  std::unique_ptr<TLanguageForm> form(TCustomForm::CreateNew<TLanguageForm>(Application));
+  WideString codes;
+  for (wchar_t c : kGreekName) codes += L"#" + std::to_wstring(static_cast<int>(c));
+  ReadComponentText(form.get(),
+                    L"object F: TLanguageForm\n object Chooser: TtrvLanguageComboBox\n Hint = " + codes +
+                        L"\n end\nend",
+                    L"TLanguageForm");
+  auto* chooser = dynamic_cast<TtrvLanguageComboBox*>(form->FindComponent(L"Chooser"));
+  ASSERT_NE(chooser, nullptr);
+  // The 8-bit family shows what its code page holds of it.
+  if (UnicodePlatform()) EXPECT_EQ(GetWideHint(chooser), kGreekName);
+  else EXPECT_EQ(GetWideHint(chooser), WidenText(chooser->TControl::Hint()));
 }
 
 TEST_F(LanguageCombo, ScreenshotOnRequest) {

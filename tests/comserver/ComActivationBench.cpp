@@ -6,6 +6,7 @@
 #include "ComTestServer_h.h"
 #include "ComTestSupport.h"
 #include "classlib/ComObj.h"
+#include "tests/support/BenchFigures.h"
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     std::printf("round %d: create %.1f ms, first call %.2f ms, release to process end %.1f ms\n", i + 1, ms(t0, t1),
                 ms(t1, t2), ms(t2, t3));
   }
+  bench::Figure("COM activation of a bare local server", create / rounds);
+  bench::Figure("COM release of a bare local server to its end", end / rounds);
   std::printf("mean of %d: create %.1f ms, first call %.2f ms, release to process end %.1f ms\n", rounds,
               create / rounds, call / rounds, end / rounds);
   RunAndWait(TestServerPath(), L"/unregserver");

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Fails unless every file given is a PE32 (not PE32+) image whose imported DLLs are all system DLLs.
+# Fails unless every file given is what a Windows user installs: a PE32 (not PE32+) image whose
+# imported DLLs are all system DLLs, without debug information, and under 3 MB.
 set -u
+max_bytes=$((3 * 1024 * 1024))
 declare -A system_dll
 for d in kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comdlg32 uxtheme winmm \
          version urlmon wininet shlwapi msvcrt ws2_32 bcrypt msimg32 rpcrt4 imm32; do
@@ -9,7 +11,7 @@ done
 system_dll[winspool.drv]=1
 status=0
 for f in "$@"; do
-  dump=$(i686-w64-mingw32-objdump -p "$f") || { echo "$f: not readable"; status=1; continue; }
+  dump=$(i686-w64-mingw32-objdump -p -h "$f") || { echo "$f: not readable"; status=1; continue; }
   if ! grep -q '^Magic[[:space:]]*010b' <<<"$dump"; then
     echo "$f: not a PE32 image"; status=1
   fi
@@ -19,6 +21,13 @@ for f in "$@"; do
       echo "$f: imports $dll, which is not a Windows system DLL"; status=1
     fi
   done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
-  echo "$f: $(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '\n' ' ')"
+  if grep -q '^ *[0-9]\+ \.debug_' <<<"$dump"; then
+    echo "$f: carries debug information"; status=1
+  fi
+  size=$(stat -c %s "$f")
+  if [ "$size" -ge "$max_bytes" ]; then
+    echo "$f: $size bytes, not under 3 MB"; status=1
+  fi
+  echo "$f: $size bytes; $(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '\n' ' ')"
 done
 exit $status

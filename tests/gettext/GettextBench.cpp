@@ -2,7 +2,7 @@
 // process of its own (this program, started again with "load <file>"), so every peak is that one
 // load's. Both columns per file byte stay flat when loading is linear in the catalog's size.
 //   GettextBench            all kinds, 64 KB to 16 MB
-//   GettextBench load FILE BYTES  one load (used by the above)
+//   GettextBench load FILE BYTES [LABEL]  one load (used by the above; LABEL names its figure)
 #include <windows.h>
 #include <psapi.h>
 
@@ -15,6 +15,7 @@
 
 #include "tests/common/TestFiles.h"
 #include "tests/gettext/MoCatalogMaker.h"
+#include "tests/support/BenchFigures.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
@@ -36,7 +37,7 @@ PROCESS_MEMORY_COUNTERS Memory() {
   return m;
 }
 
-int LoadOne(const WideString& File, double FileBytes) {
+int LoadOne(const WideString& File, double FileBytes, const char* Label) {
   const PROCESS_MEMORY_COUNTERS before = Memory();
   LARGE_INTEGER frequency, start, stop;
   QueryPerformanceFrequency(&frequency);
@@ -55,6 +56,12 @@ int LoadOne(const WideString& File, double FileBytes) {
               ResultName(result), catalog.Count(), ms, ms / mb, workingSet / 1048576.0, workingSet / FileBytes,
               pagefile / 1048576.0, pagefile / FileBytes);
   std::fflush(stdout);
+  if (Label) {
+    const std::string what = std::string("gettext: ") + Label;
+    const size_t kb = what.rfind(", ");
+    bench::Figure((what + ", ms a MB").c_str(), ms / mb, "ms/MB",
+                  kb == std::string::npos ? nullptr : (what.substr(0, kb) + ", 64 KB, ms a MB").c_str());
+  }
   return 0;
 }
 
@@ -64,9 +71,10 @@ WideString ThisProgram() {
   return WideString(buffer, n);
 }
 
-void LoadInChild(const WideString& File, size_t FileBytes) {
+void LoadInChild(const WideString& File, size_t FileBytes, const std::string& Label) {
   WideString command =
       L"\"" + ThisProgram() + L"\" load \"" + File + L"\" " + std::to_wstring(FileBytes);
+  if (!Label.empty()) command += L" \"" + WideString(Label.begin(), Label.end()) + L"\"";
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
@@ -105,14 +113,20 @@ int RunAll() {
       {"one unterminated string for every entry", [](size_t b) { return SharedUnterminatedCatalog(b / 2, b / 32); }},
       {"originals a byte apart in one string", [](size_t b) { return ShiftedOriginalsCatalog(b * 7 / 8, b / 128); }},
   };
+  int kindNumber = 0;
   for (const TKind& kind : kinds) {
+    ++kindNumber;
     std::printf("\n%s\n", kind.Name);
     for (size_t kb = 64; kb <= 16384; kb *= 2) {
       const std::vector<unsigned char> data = kind.Make(kb << 10);
       WriteFileBytes(file, data);
       std::printf("  %7.0f KB: ", double(data.size()) / 1024.0);
       std::fflush(stdout);
-      LoadInChild(file, data.size());
+      // The figures: the smallest and largest of each kind, the largest against the smallest.
+      const std::string label = kb == 64 || kb == 16384
+                                    ? "kind " + std::to_string(kindNumber) + ", " + (kb == 64 ? "64 KB" : "16 MB")
+                                    : std::string();
+      LoadInChild(file, data.size(), label);
     }
   }
   DeleteFileW(file.c_str());
@@ -122,9 +136,9 @@ int RunAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "load") == 0) {
+  if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "load") == 0) {
     const std::string name = argv[2];
-    return LoadOne(WideString(name.begin(), name.end()), std::atof(argv[3]));
+    return LoadOne(WideString(name.begin(), name.end()), std::atof(argv[3]), argc == 5 ? argv[4] : nullptr);
   }
   return RunAll();
 }

@@ -1,7 +1,8 @@
 // Figures for Tunewright, printed, never judged by a test: the time from creating the window to
 // its first page shown, against a bare empty class-library form made and shown in the same run
-// (the ratio is the figure to watch), and the time of the apply-all over every step, against a
-// zone manager in memory (so that the machine's settings stay as they are).
+// (the ratio is the figure to watch), one page change (Next or Back, until the new page is
+// painted), and the time of the apply-all over every step, against a zone manager in memory (so
+// that the machine's settings stay as they are).
 //   WizardBench [rounds]   (run beside the build's locale folder and the stand-in shdocvw.dll, or
 //                           with the platform's own; the class decides how many steps apply)
 #include <windows.h>
@@ -14,6 +15,7 @@
 
 #include "classlib/Forms.h"
 #include "common/trvZoneServices.h"
+#include "tests/support/BenchFigures.h"
 #include "tests/wizard/FakeZoneManager.h"
 #include "unicode/UtxForms.h"
 #include "wizard/fConfigAutomaticFinish.h"
@@ -47,6 +49,19 @@ double TimeToShown(F* (*Make)()) {
 TForm* MakeBareForm() { return TCustomForm::CreateNew<TForm>(nullptr); }
 TfrmtunewrightWindow* MakeWizard() { return TCustomForm::Create<TfrmtunewrightWindow>(nullptr); }
 
+// One page change: the click, and the new page painted. False when the page stayed.
+bool TurnPage(TfrmtunewrightWindow* W, bool Forward, std::vector<double>& Times) {
+  const int32_t before = W->CurrentIndex();
+  const auto start = TClock::now();
+  if (Forward) W->cmdNextClick(nullptr);
+  else W->cmdBackClick(nullptr);
+  RedrawWindow(W->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Application->ProcessMessages();
+  if (W->CurrentIndex() == before) return false;
+  Times.push_back(Milliseconds(TClock::now() - start));
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +85,29 @@ int main(int argc, char** argv) {
   const double b = Median(bare), w = Median(wizard);
   std::printf("start to first page: wizard %.2f ms, bare form %.2f ms, ratio %.1f (median of %d)\n", w, b,
               b > 0 ? w / b : 0.0, rounds);
+
+  bench::Figure("wizard: bare form made and painted", b);
+  bench::Figure("wizard: start to first page painted", w, "ms", "wizard: bare form made and painted");
+
+  // Walks forward to the final page and back to the first, again and again.
+  std::vector<double> turns;
+  {
+    TfrmtunewrightWindow* walker = MakeWizard();
+    walker->Show();
+    Application->ProcessMessages();
+    for (int i = 0; i < std::min(rounds, 4); ++i) {
+      for (int guard = 0; guard < 50; ++guard) {
+        TTunewrightStep* step = walker->CurrentStep();
+        if (!step || step->Navigation == navFinal || !TurnPage(walker, true, turns)) break;
+      }
+      for (int guard = 0; guard < 50 && TurnPage(walker, false, turns); ++guard) {
+      }
+    }
+    walker->Free();
+    Application->ProcessMessages();
+  }
+  std::printf("page change (Next or Back): median %.2f ms over %zu changes\n", Median(turns), turns.size());
+  if (!turns.empty()) bench::Figure("wizard: one page change (Next or Back), painted", Median(turns));
 
   TfrmtunewrightWindow* window = MakeWizard();
   std::vector<double> apply;

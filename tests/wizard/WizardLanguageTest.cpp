@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
+#include "common/trvLocaleCombo.h"
 #include "common/trvRegistry.h"
 #include "common/trvZoneServices.h"
 #include "tests/wizard/FakeZoneManager.h"
@@ -31,8 +34,8 @@ class WizardLanguage : public ::testing::Test {
   }
   // Chooses the item of Code as the user does: the selection, then the notification to the parent.
   void SelectLanguage(const WideString& Code) {
-    auto* combo = Part<TConfigLanguageComboBox>(W->CurrentFrame(), L"cboLanguage");
-    const auto& codes = combo->Codes();
+    auto* combo = Part<TtrvLanguageComboBox>(W->CurrentFrame(), L"cboLanguage");
+    const std::vector<WideString> codes = Codes(combo);
     int index = -1;
     for (size_t i = 0; i < codes.size(); ++i)
       if (codes[i] == Code) index = static_cast<int>(i);
@@ -41,6 +44,15 @@ class WizardLanguage : public ::testing::Test {
     SendMessageW(h, CB_SETCURSEL, index, 0);
     SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
     Pump();
+  }
+  // The language codes of the items, in item order ("" for "Automatic").
+  static std::vector<WideString> Codes(TtrvLanguageComboBox* Combo) {
+    std::vector<WideString> codes;
+    for (int i = 0; i < Combo->Items()->Count(); ++i) {
+      auto* holder = dynamic_cast<TLanguageHolder*>(Combo->Items()->Objects(i));
+      codes.push_back(holder ? holder->Code : L"<no holder>");
+    }
+    return codes;
   }
   WideString Caption(const wchar_t* Name) {
     TComponent* c = W->CurrentFrame()->FindComponent(Name);
@@ -60,9 +72,9 @@ class WizardLanguage : public ::testing::Test {
 
 TEST_F(WizardLanguage, ChoosingALanguageStoresItAndRetranslatesEveryPage) {
   W = OpenWizard();
-  auto* combo = Part<TConfigLanguageComboBox>(W->CurrentFrame(), L"cboLanguage");
-  ASSERT_GE(combo->Codes().size(), 3u);  // Automatic, Deutsch, English (United States)
-  EXPECT_EQ(combo->Codes()[0], L"");
+  auto* combo = Part<TtrvLanguageComboBox>(W->CurrentFrame(), L"cboLanguage");
+  ASSERT_GE(Codes(combo).size(), 3u);  // Automatic, Deutsch, English (United States)
+  EXPECT_EQ(Codes(combo)[0], L"");
   EXPECT_EQ(combo->GetSelectedLanguageCode(), L"");
   EXPECT_EQ(Caption(L"radManual"), L"&Let me change each setting individually");
 
@@ -76,7 +88,7 @@ TEST_F(WizardLanguage, ChoosingALanguageStoresItAndRetranslatesEveryPage) {
   EXPECT_EQ(W->NextButton()->GetCaption(), L"&Weiter >>");
   EXPECT_EQ(W->BackButton()->GetCaption(), L"<< &Zurück");
   EXPECT_EQ(W->CancelButton()->GetCaption(), L"Schließen");
-  EXPECT_EQ(Part<TConfigLanguageComboBox>(W->CurrentFrame(), L"cboLanguage")->GetSelectedLanguageCode(), L"de");
+  EXPECT_EQ(Part<TtrvLanguageComboBox>(W->CurrentFrame(), L"cboLanguage")->GetSelectedLanguageCode(), L"de");
 
   // The pages shown afterwards.
   ClickByMessage(Part<TUtxRadioButton>(W->CurrentFrame(), L"radManual"));

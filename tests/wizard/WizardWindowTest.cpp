@@ -243,6 +243,12 @@ TEST_F(WizardWindow, NextAndCloseEndTheWindowOnAFinalPage) {
   EXPECT_FALSE(IsWindowVisible(W->Handle()));
 }
 
+TEST_F(WizardWindow, TheFirstPageGivesTheFocusToNextAsEveryPageDoes) {
+  // The first page is shown while the window is being made, before it has a window to post to.
+  Open(4, 2);
+  EXPECT_EQ(GetFocus(), W->NextButton()->Handle());
+}
+
 TEST_F(WizardWindow, EscapePressesClose) {
   Open(4, 2);
   Choose(L"radManual");
@@ -353,6 +359,16 @@ TEST_F(WizardWindow, AClickOnASettingPageWritesAllThreeZonesAndShowsWhatIsStored
   EXPECT_TRUE(Checked(L"rg1Deny"));
   EXPECT_FALSE(Checked(L"rg1Allow"));
   ExpectChoicesMatchManager(1);
+
+  // The two-way page writes Deny as Disallow (3), whatever the zone held (a query shows Deny).
+  Zones.RefuseWritesFrom = -1;
+  Zones.Policies[{2, 0x1803}] = 1;
+  while (W->CurrentIndex() != 21) Next();
+  Zones.Writes.clear();
+  ClickByMessage(Part<TUtxRadioButton>(W->CurrentFrame(), L"rg2Deny"));
+  const std::vector<TFakeZoneManager::TWrite> twoWay{{2, 0x1803, 3}, {3, 0x1803, 3}, {4, 0x1803, 3}};
+  EXPECT_EQ(Zones.Writes, twoWay);
+  ExpectChoicesMatchManager(21);
 }
 
 TEST_F(WizardWindow, TheRecommendedButtonsAreMarked) {

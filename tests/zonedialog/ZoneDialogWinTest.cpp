@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,52 @@ void Press(TvgtRadioButton* Radio) {
   Application->ProcessMessages();
 }
 
+// The dark pixels inside Area of a bitmap of Width x Height, filled white, then painted by Paint.
+int InkIn(int Width, int Height, const RECT& Area, const std::function<void(HDC)>& Paint) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = Width;
+  bi.bmiHeader.biHeight = -Height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HDC dc = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, Width, Height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  Paint(dc);
+  GdiFlush();
+  int ink = 0;
+  const auto* p = static_cast<const DWORD*>(bits);
+  for (int y = std::max(0L, Area.top); y < std::min<LONG>(Height, Area.bottom); ++y)
+    for (int x = std::max(0L, Area.left); x < std::min<LONG>(Width, Area.right); ++x) {
+      const DWORD c = p[y * Width + x];
+      if (((c >> 16) & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80 && (c & 0xFF) < 0x80) ++ink;
+    }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
+// The ink of Text drawn in Font's face and size at Weight.
+int InkOfText(TFont* Font, const WideString& Text, int Weight) {
+  LOGFONTW lf{};
+  GetObjectW(Font->Handle(), sizeof lf, &lf);
+  lf.lfWeight = Weight;
+  HFONT font = CreateFontIndirectW(&lf);
+  const int ink = InkIn(600, 60, RECT{0, 0, 600, 60}, [&](HDC dc) {
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 0, 0, Text.c_str(), static_cast<int>(Text.size()));
+    SelectObject(dc, old);
+  });
+  DeleteObject(font);
+  return ink;
+}
+
 class ZoneDialogWin : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -131,11 +179,18 @@ TEST_F(ZoneDialogWin, RowsShowTheZonesTheSystemReports) {
   EXPECT_EQ(second->Top(), first->Top() + first->Height() + 1);
   EXPECT_EQ(d->RowTop(), static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Top() +
                               static_cast<TControl*>(d->Entries(2)->TrustedRadio->Parent())->Height() + 1);
-  // The row's title: the domain, large and bold.
+  // The row's title: the domain, large and bold, as it is painted.
   for (int i = 0; i < d->ComponentCount(); ++i)
     if (auto* title = dynamic_cast<TvgtLabel*>(d->Components(i))) {
       EXPECT_TRUE(title->Font()->Style().Contains(TFontStyle::fsBold));
       EXPECT_EQ(title->Font()->Size(), 12);
+      // Drawn in a face whose bold the platform draws heavier than its regular, and so painted.
+      auto* row = static_cast<TWinControl*>(title->Parent());
+      const int painted = InkIn(row->Width(), row->Height(), title->BoundsRect(), [&](HDC dc) { row->PaintTo(dc, 0, 0); });
+      const int bold = InkOfText(title->Font(), title->GetCaption(), FW_BOLD);
+      const int regular = InkOfText(title->Font(), title->GetCaption(), FW_NORMAL);
+      EXPECT_GT(bold, regular + regular / 8) << title->Font()->Name();
+      EXPECT_NEAR(painted, bold, bold / 10) << title->GetCaption();
     }
   SaveScreenshotOnRequest(d->Handle(), L"ZoneDialogRows");
 }
@@ -163,6 +218,10 @@ TEST_F(ZoneDialogWin, OneRowAndTwoHundredRows) {
   SendMessageW(d->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
   EXPECT_LT(GetScrollPos(d->sbEntries->Handle(), SB_VERT), down);
   for (int i = 0; i < 200; i += 37) EXPECT_EQ(ShownZone(d->Entries(i)), URLZONE_INTERNET) << i;
+  // Only the vertical bar shows: the rows reach under it, and nothing scrolls sideways.
+  EXPECT_TRUE(d->sbEntries->VertScrollBar()->IsScrollBarVisible());
+  EXPECT_FALSE(GetWindowLongW(d->sbEntries->Handle(), GWL_STYLE) & WS_HSCROLL);
+  EXPECT_TRUE(d->sbEntries->VertScrollBar()->Tracking());
   // Every visible feature of the first row has its picture, 20 pixels apart, and the row's text
   // would start after them.
   int icons = 0;
@@ -173,6 +232,49 @@ TEST_F(ZoneDialogWin, OneRowAndTwoHundredRows) {
     }
   EXPECT_EQ(icons, 4);
   EXPECT_EQ(d->Entries(0)->InfoLabel->Left(), 47 + 80);
+}
+
+// The tool bar stands in the one fixed band of a cool bar, without edges of its own, and the
+// rows start under the bar; the dialog's texts are 8 points whatever the system's message font.
+TEST_F(ZoneDialogWin, TheToolBarStandsInACoolBarBand) {
+  // A system whose message font is large: every new font of this program starts from it.
+  const TDefaultFontData system = DefaultFontData();
+  DefaultFontData().Height = -23;
+  TfrmVgtDialog* d = Open();
+  DefaultFontData() = system;
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->Font()->Size(), 8);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3, 0), S_OK);
+  EXPECT_EQ(d->Entries(0)->TrustedRadio->Font()->Size(), 8);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  Application->ProcessMessages();
+
+  TCoolBar* bar = d->CoolBar1;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->Top(), 0);
+  EXPECT_EQ(bar->Width(), d->ClientWidth());
+  EXPECT_TRUE(bar->AutoSize());
+  EXPECT_TRUE(bar->FixedOrder());
+  EXPECT_EQ(bar->Images(), d->trvToolBar1->Images());
+  ASSERT_EQ(bar->Bands()->Count(), 1);
+  TCoolBand* band = bar->Bands()->Items(0);
+  EXPECT_EQ(band->Control(), d->trvToolBar1);
+  EXPECT_EQ(band->MinHeight(), 19);
+  EXPECT_TRUE(band->FixedSize());
+  EXPECT_EQ(d->trvToolBar1->Parent(), bar);
+  EXPECT_TRUE(d->trvToolBar1->EdgeBorders().Empty());
+  EXPECT_EQ(d->trvToolBar1->ClientHeight(), d->trvToolBar1->Height());
+  ASSERT_EQ(SendMessageW(bar->Handle(), RB_GETBANDCOUNT, 0, 0), 1);
+  REBARBANDINFOW info{};
+  info.cbSize = REBARBANDINFOW_V6_SIZE;
+  info.fMask = RBBIM_CHILD | RBBIM_STYLE;
+  ASSERT_TRUE(SendMessageW(bar->Handle(), RB_GETBANDINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+  EXPECT_EQ(info.hwndChild, d->trvToolBar1->Handle());
+  EXPECT_TRUE(info.fStyle & RBBS_FIXEDSIZE);
+  // The bar is as high as its band, which holds the whole tool bar; the rows start under it.
+  EXPECT_EQ(bar->ClientHeight(), bar->BarHeight());
+  EXPECT_GE(bar->BarHeight(), d->trvToolBar1->Height());
+  EXPECT_EQ(d->sbEntries->Top(), bar->Top() + bar->Height());
 }
 
 TEST_F(ZoneDialogWin, RowsWithoutButtonsSayWhy) {
