@@ -89,9 +89,9 @@ TModalAnswer::TModalAnswer(std::function<bool(TCustomForm*)> Answer) : FAnswer(s
       TCustomForm* form = Screen->Forms(i);
       if (form->Visible() && FAnswer(form)) {
         ++FAnswered;
-        // The answer set the form's modal result: its loop must see that before it waits for a
-        // message, since none may come (seen as a hang under load).
-        Done = false;
+        // The answer set the form's modal result, and the loop now waits for a message before it
+        // looks at it: one must come (without it the loop was seen to wait for good under load).
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
         return;
       }
     }
