@@ -1,22 +1,115 @@
 # Sourced by the scripts that run our programs under Wine: a fresh prefix inside the build tree,
 # a private Xvfb display, and a warm wineserver. Call winenv_start, and winenv_stop on exit.
-# The prefix is new on every start, so nothing one run writes reaches the next.
+# The prefix is new on every start, so nothing one run writes reaches the next. It is a copy of a
+# prepared prefix that wineboot made once (a copy costs milliseconds, a wineboot seconds): the
+# prepared one is kept in the build tree while Wine and this file stay the same, and no program
+# ever runs in it.
+
+# The environment of every Wine program we start (tools/ondisplay.sh sources this file too, and
+# keeps what a test program's own environment says).
+winenv_environment() {
+  export WINEDEBUG=-all
+  export WINEARCH=win32
+  # No Mono or Gecko: nothing of ours needs them, and their installers would ask. No menu builder:
+  # wineboot starts it in the background, and it writes menu entries into the host's home.
+  export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+}
+
+# winenv_copy FROM TO: a prefix copy. The system's programs, libraries and tables are never
+# written after wineboot, so the copy shares them by hard links; everything else (the registry,
+# .ini files, whatever a program may rewrite in place) is copied, so no program reaches FROM.
+winenv_copy() {
+  local from=$1 to=$2 files
+  mkdir -p "$to"
+  cp -al "$from/." "$to/"
+  mapfile -t files < <(cd "$from" && find . -type f ! \( -name '*.dll' -o -name '*.exe' -o \
+    -name '*.drv' -o -name '*.sys' -o -name '*.nls' -o -name '*.vxd' -o -name '*.ocx' -o \
+    -name '*.cpl' -o -name '*.acm' -o -name '*.tlb' -o -name '*.ds' -o -name '*.ax' -o \
+    -name '*.com' -o -name '*.msstyles' \))
+  (cd "$to" && rm -f -- "${files[@]}")
+  (cd "$from" && cp -a --parents -t "$to" -- "${files[@]}")
+}
+
+# winenv_end_server: ends the server of WINEPREFIX, which writes the registry out as it ends, and
+# returns once no process of it is left.
+winenv_end_server() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -f "$WINEPREFIX/wineserver" ] || return 0
+  local dir p busy
+  dir="/tmp/$(cat "$WINEPREFIX/wineserver")/server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")")"
+  for _ in $(seq 1 100); do
+    busy=
+    for p in /proc/[0-9]*; do
+      if [ "$(readlink "$p/cwd" 2>/dev/null)" = "$dir" ]; then busy=1; break; fi
+    done
+    [ -n "$busy" ] || return 0
+    wineserver -k >/dev/null 2>&1 || true
+    sleep 0.1
+  done
+}
+
+# winenv_prepared BUILD: makes the prepared prefix BUILD/wineprefix-prepared when it is missing or
+# was made by another Wine or another version of this file, and prints its path.
+winenv_prepared() {
+  local build=$1
+  local prepared="$build/wineprefix-prepared" stamp
+  stamp="$(wine --version 2>/dev/null) $(sha1sum <"${BASH_SOURCE[0]}" | cut -d' ' -f1)"
+  mkdir -p "$build"
+  (
+    # Two runs in one build tree (tools/test.sh beside tools/run.sh) make it once.
+    flock 9
+    if [ -d "$prepared" ] && [ "$(cat "$prepared.stamp" 2>/dev/null)" = "$stamp" ]; then exit 0; fi
+    rm -rf "$prepared" "$prepared.new" "$prepared.stamp"
+    mkdir -p "$prepared.new"
+    export WINEPREFIX="$prepared.new"
+    # Wine's service processes inherit the pipes of whoever starts them; keep them off ours.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1
+    # There is no window manager on a private display: with Wine's managed windows, hiding a
+    # top-level window waits for one that never answers (the Managed value below; winenv_start
+    # takes it out again for a display of the caller's).
+    # Debian's Wine looks for its own fonts (Tahoma, Marlett for caption buttons) beside the
+    # system's fonts instead of in /usr/share/wine/fonts, where fonts-wine puts them; and its font
+    # links name CJK fonts that Debian does not have, so CJK text falls back to the CJK font that
+    # is there.
+    local reg
+    reg=$(mktemp --suffix=.reg)
+    cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts]
+"Path"="Z:\\usr\\share\\wine\\fonts"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
+"Tahoma"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
+"DejaVu Sans"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
+"Tahoma Bold"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+REG
+    wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+    rm -f "$reg"
+    winenv_end_server
+    mv "$prepared.new" "$prepared"
+    echo "$stamp" >"$prepared.stamp"
+  ) 9>"$build/wineprefix-prepared.lock"
+  echo "$prepared"
+}
 
 # winenv_start DIR [keep-display]: the prefix is DIR/wineprefix; with keep-display the programs
 # use the caller's DISPLAY instead of a private Xvfb.
 winenv_start() {
-  local build=$1 keep_display=${2:-}
+  local build=$1 keep_display=${2:-} prepared
+  winenv_environment
+  prepared=$(winenv_prepared "${VGT_BUILD:-$build}")
   export WINEPREFIX="$build/wineprefix"
-  export WINEDEBUG=-all
-  export WINEARCH=win32
-  # No Mono or Gecko: nothing of ours needs them, and their installers would ask.
-  export WINEDLLOVERRIDES="mscoree=;mshtml="
   # Names this run, so a test can tell its own earlier repeats from what another run left behind.
   VGT_RUN_ID="$(date +%s)-$$-$RANDOM"
   export VGT_RUN_ID
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
+  winenv_copy "$prepared" "$WINEPREFIX"
 
   if [ "$keep_display" != keep-display ]; then
     local fd_file
@@ -36,29 +129,9 @@ winenv_start() {
   # Wine's service processes inherit the pipes of whoever starts them; keep them off ours.
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1
-  # There is no window manager on the private display: with Wine's managed windows, hiding a
-  # top-level window waits for one that never answers (the Managed value below).
-  # Debian's Wine looks for its own fonts (Tahoma, Marlett for caption buttons) beside the system's
-  # fonts instead of in /usr/share/wine/fonts, where fonts-wine puts them; and its font links name
-  # CJK fonts that Debian does not have, so CJK text falls back to the CJK font that is there.
-  local reg
-  reg=$(mktemp --suffix=.reg)
-  cat >"$reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts]
-"Path"="Z:\\usr\\share\\wine\\fonts"
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
-"Tahoma"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
-"DejaVu Sans"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
-"Tahoma Bold"=hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00
-REG
-  if [ "$keep_display" != keep-display ]; then
-    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' >>"$reg"
+  if [ "$keep_display" = keep-display ]; then
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
   fi
-  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
-  rm -f "$reg"
 }
 
 # Gives each program copy named <name>_<version>.exe the Windows version Wine reports to it.
@@ -78,8 +151,46 @@ winenv_versions() {
   rm -f "$reg"
 }
 
+# winenv_seal: ends the run prefix's server, which writes the registry out; from then on the
+# test launcher (tools/ondisplay.sh) gives each program a copy of the prefix, with a wineserver of
+# its own, under VGT_TEST_PREFIXES.
+winenv_seal() {
+  winenv_end_server
+  export VGT_TEST_PREFIXES="$WINEPREFIX-copies"
+  rm -rf "$VGT_TEST_PREFIXES"
+  mkdir -p "$VGT_TEST_PREFIXES"
+}
+
+# winenv_end_prefix DIR: ends every process of the prefix DIR and removes the prefix. Wine's
+# service processes outlive a server that is killed, and a server asked to end writes out the
+# registry first; a copy is thrown away, so every process that runs in it is killed at once.
+winenv_end_prefix() {
+  local f pids=() server=
+  # The server's folder for this prefix (named by the prefix folder's device and inode).
+  [ -f "$1/wineserver" ] &&
+    server="/tmp/$(cat "$1/wineserver")/server-$(stat -c %D "$1")-$(printf %x "$(stat -c %i "$1")")"
+  # (The search itself runs without the variable, so it never finds itself.)
+  for f in $(env -u WINEPREFIX grep -lzxF "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
+    f=${f#/proc/}
+    pids+=("${f%/environ}")
+  done
+  [ ${#pids[@]} -eq 0 ] || kill -9 "${pids[@]}" 2>/dev/null
+  # The server's folder goes first: once the prefix is gone its inode may name the server folder
+  # of a new copy at once, which must not lose its folder to this one's removal.
+  if [ -n "$server" ] && [ "$server" != "/tmp/" ]; then rm -rf "$server"; fi
+  rm -rf "$1"
+}
+
 winenv_stop() {
   wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${VGT_TEST_PREFIXES:-}" ] && [ -d "$VGT_TEST_PREFIXES" ]; then
+    # Copies whose program CTest ended at its time-out, and so its launcher with it.
+    local copy
+    for copy in "$VGT_TEST_PREFIXES"/*/; do
+      [ -d "$copy" ] && winenv_end_prefix "${copy%/}"
+    done
+    rm -rf "$VGT_TEST_PREFIXES"
+  fi
   if [ -n "${VGT_XVFB_PID:-}" ]; then
     kill "$VGT_XVFB_PID" >/dev/null 2>&1 || true
     wait "$VGT_XVFB_PID" 2>/dev/null || true

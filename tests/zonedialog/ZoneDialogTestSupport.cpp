@@ -89,6 +89,9 @@ TModalAnswer::TModalAnswer(std::function<bool(TCustomForm*)> Answer) : FAnswer(s
       TCustomForm* form = Screen->Forms(i);
       if (form->Visible() && FAnswer(form)) {
         ++FAnswered;
+        // The answer set the form's modal result, and the loop now waits for a message before it
+        // looks at it: one must come (without it the loop was seen to wait for good under load).
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
         return;
       }
     }
