@@ -1268,7 +1268,21 @@ void TRadioButton::Dispatch(TMessage& Message) {
       // Reached by the keyboard (tab or arrows), a radio button is chosen as it gets the focus.
       TFreeWatch watch(this);
       TButtonControl::Dispatch(Message);
-      if (!watch.Freed() && GetKeyState(VK_LBUTTON) >= 0) SetChecked(true);
+      if (!watch.Freed() && !FPressing && GetKeyState(VK_LBUTTON) >= 0) SetChecked(true);
+      break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      TFreeWatch watch(this);
+      const bool outer = !FPressing;
+      FPressing = true;
+      try {
+        TButtonControl::Dispatch(Message);
+      } catch (...) {
+        if (!watch.Freed() && outer) FPressing = false;
+        throw;
+      }
+      if (!watch.Freed() && outer) FPressing = false;
       break;
     }
     case CM_DIALOGCHAR: FocusOnAccelerator(Message); break;

@@ -466,6 +466,9 @@ class TRadioButton : public TButtonControl {
   void CreateWnd() override;
   bool FChecked = false;
   TLeftRight FAlignment = TLeftRight::taRightJustify;
+  // True while a button-down is handled: the focus it brings does not choose the button, the
+  // release does (one click, also when the press is sent as BM_CLICK without the mouse).
+  bool FPressing = false;
 };
 
 // ======================= Group box =======================

@@ -88,7 +88,7 @@ class TCompletedSecurityManager : public TCompletedManager<IInternetSecurityMana
   HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD dwZone, LPCWSTR lpszPattern,
                                            DWORD dwFlags) override {
     return CompletedAnswer(FInner->SetZoneMapping(dwZone, lpszPattern, dwFlags),
-                           [&] { return RegistrySetZoneMapping(dwZone, lpszPattern, dwFlags); });
+                           [&] { return RegistrySetZoneMapping(dwZone, lpszPattern, dwFlags, FInner); });
   }
   HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD dwZone, IEnumString** ppenumString,
                                             DWORD dwFlags) override {

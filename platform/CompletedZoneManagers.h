@@ -2,7 +2,8 @@
 // operation unimplemented. Every call goes to the platform's own manager first; only when that
 // answers E_NOTIMPL for SetZoneMapping, SetZoneActionPolicy or CopyTemplatePoliciesToZone is the
 // operation carried out over the registry layout that the platform's own reads use, so that its
-// MapUrlToZone and GetZoneActionPolicy see the change.
+// MapUrlToZone and GetZoneActionPolicy see the change; an added mapping is kept only when the
+// platform's own MapUrlToZone then answers its zone.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,7 @@
+// The headers declare the platform's URL parser (IUri) only for its later versions; it is looked
+// up at run time, so the program still starts where the system lacks it.
+#undef _WIN32_IE
+#define _WIN32_IE 0x0700
 #include "platform/ZoneRegistry.h"
 
 #include <cwctype>
@@ -70,10 +74,42 @@ bool ZoneExists(DWORD Zone) {
   return false;
 }
 
+bool IsHiddenControlCharacter(wchar_t C) {
+  if (C < 0x20 || (C >= 0x7F && C <= 0x9F)) return true;
+  switch (C) {
+    case 0x00AD:  // soft hyphen
+    case 0x034F:  // combining grapheme joiner
+    case 0x061C:  // Arabic letter mark
+    case 0x115F:
+    case 0x1160:  // Hangul fillers
+    case 0x17B4:
+    case 0x17B5:
+    case 0x180E:  // Mongolian vowel separator
+    case 0x3164:  // Hangul filler
+    case 0xFEFF:  // byte-order mark, zero-width no-break space
+    case 0xFFA0:
+      return true;
+    default:
+      break;
+  }
+  return (C >= 0x200B && C <= 0x200F) ||  // zero-width space, joiners, directional marks
+         (C >= 0x2028 && C <= 0x202E) ||  // line and paragraph separators, embeddings, overrides
+         (C >= 0xFE00 && C <= 0xFE0F) ||  // variation selectors
+         (C >= 0x2060 && C <= 0x206F) ||  // word joiner, invisible operators, isolates
+         (C >= 0xFFF9 && C <= 0xFFFB);    // interlinear annotation
+}
+
+bool HasHiddenControlCharacter(const std::wstring& Text) {
+  for (wchar_t c : Text)
+    if (IsHiddenControlCharacter(c)) return true;
+  return false;
+}
+
 TZoneMapKey ZoneMapKeyOfHost(const std::wstring& Host) {
   TZoneMapKey result;
   result.Domain = Host;
-  if (IsNumericHost(Host)) return result;
+  // The platform compares a name that ends in a dot with a key of that very name only.
+  if (IsNumericHost(Host) || (!Host.empty() && Host.back() == L'.')) return result;
   std::vector<std::wstring> labels = Labels(Host);
   if (labels.size() <= 2) return result;
   // The registered domain is the last two labels; a two-letter country code below which the
@@ -118,8 +154,7 @@ bool SplitZonePattern(const std::wstring& Pattern, std::wstring& Scheme, std::ws
     size_t colon = authority.find(L':');
     if (colon != std::wstring::npos) authority = authority.substr(0, colon);
   }
-  while (!authority.empty() && authority.back() == L'.') authority.pop_back();
-  if (authority.empty()) return false;
+  if (authority.empty() || authority == L".") return false;
   for (wchar_t c : authority)
     if (c <= L' ' || c == L'\\') return false;
   Host = Lower(authority);
@@ -196,35 +231,184 @@ LONG WriteMappingValue(const TZoneMapKey& Place, const std::wstring& Scheme, DWO
 
 }  // namespace
 
+bool PlatformHostOf(const std::wstring& Scheme, const std::wstring& Host, std::wstring& Result) {
+  using TCreateUri = HRESULT(WINAPI*)(LPCWSTR, DWORD, DWORD_PTR, IUri**);
+  // Older systems' urlmon has no parser of its own; the name then stands as written.
+  static const TCreateUri createUri = [] {
+    HMODULE urlmon = GetModuleHandleW(L"urlmon.dll");
+    if (!urlmon) urlmon = LoadLibraryW(L"urlmon.dll");
+    return urlmon ? reinterpret_cast<TCreateUri>(reinterpret_cast<void*>(GetProcAddress(urlmon, "CreateUri")))
+                  : nullptr;
+  }();
+  if (!createUri) {
+    Result = Lower(Host);
+    return true;
+  }
+  const std::wstring url = (Scheme == L"*" ? std::wstring(L"http") : Scheme) + L"://" + Host + L"/";
+  IUri* uri = nullptr;
+  if (FAILED(createUri(url.c_str(), 0, 0, &uri)) || !uri) return false;
+  BSTR host = nullptr;
+  const HRESULT hr = uri->GetHost(&host);
+  uri->Release();
+  if (FAILED(hr) || !host) {
+    SysFreeString(host);
+    return false;
+  }
+  Result = Lower(std::wstring(host, SysStringLen(host)));
+  SysFreeString(host);
+  return true;
+}
+
 bool IsMappableHost(const std::wstring& Host) {
   // The platform's lookup compares host names label by label: a wildcard, an IPv6 literal or a
   // name no resolver accepts is stored but never matched.
-  if (Host.empty() || Host.size() > 253) return false;
-  if (Host.find_first_of(L"*[]:") != std::wstring::npos) return false;
-  for (const std::wstring& label : Labels(Host))
+  if (Host.empty() || Host.size() > 254) return false;
+  if (Host.find_first_of(L"*[]:") != std::wstring::npos || HasHiddenControlCharacter(Host)) return false;
+  const std::wstring name = Host.back() == L'.' ? Host.substr(0, Host.size() - 1) : Host;
+  if (name.empty() || name.size() > 253) return false;
+  for (const std::wstring& label : Labels(name))
     if (label.empty() || label.size() > 63) return false;
   return true;
 }
 
-HRESULT RegistrySetZoneMapping(DWORD Zone, LPCWSTR Pattern, DWORD Flags) {
-  if (!Pattern || (Flags != SZM_CREATE && Flags != SZM_DELETE)) return E_INVALIDARG;
-  std::wstring scheme, host;
-  if (!SplitZonePattern(Pattern, scheme, host)) return E_INVALIDARG;
-  if (!ZoneExists(Zone)) return E_INVALIDARG;
-  const TZoneMapKey place = ZoneMapKeyOfHost(host);
+namespace {
+
+// The values of one key below Domains as they were, to be put back when an add is not kept.
+class TKeyState {
+ public:
+  explicit TKeyState(const std::wstring& KeyPath) : FPath(std::wstring(DomainsKey) + L"\\" + KeyPath) {
+    TRegKey key;
+    FExisted = RegOpenKeyExW(HKEY_CURRENT_USER, FPath.c_str(), 0, KEY_READ, key.Out()) == ERROR_SUCCESS;
+    if (FExisted) FValues = ReadValues(key.Get());
+  }
+
+  void Restore() const {
+    if (!FExisted) {
+      RegDeleteKeyW(HKEY_CURRENT_USER, FPath.c_str());
+      return;
+    }
+    TRegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, FPath.c_str(), 0, nullptr, 0, KEY_READ | KEY_SET_VALUE, nullptr,
+                        key.Out(), nullptr) != ERROR_SUCCESS)
+      return;
+    for (const TValue& now : ReadValues(key.Get())) RegDeleteValueW(key.Get(), now.Name.c_str());
+    for (const TValue& v : FValues)
+      RegSetValueExW(key.Get(), v.Name.c_str(), 0, v.Type, v.Data.empty() ? nullptr : v.Data.data(),
+                     static_cast<DWORD>(v.Data.size()));
+  }
+
+ private:
+  struct TValue {
+    std::wstring Name;
+    DWORD Type;
+    std::vector<BYTE> Data;
+  };
+  static std::vector<TValue> ReadValues(HKEY Key) {
+    std::vector<TValue> values;
+    for (DWORD i = 0;; ++i) {
+      wchar_t name[16384];
+      DWORD nameLength = 16384, type = 0, size = 0;
+      if (RegEnumValueW(Key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+      TValue v{std::wstring(name, nameLength), type, std::vector<BYTE>(size)};
+      if (RegQueryValueExW(Key, v.Name.c_str(), nullptr, &v.Type, v.Data.empty() ? nullptr : v.Data.data(),
+                           &size) == ERROR_SUCCESS) {
+        v.Data.resize(size);
+        values.push_back(std::move(v));
+      }
+    }
+    return values;
+  }
+  std::wstring FPath;
+  bool FExisted = false;
+  std::vector<TValue> FValues;
+};
+
+// Whether Reader answers Zone for Url; a failed lookup answers no.
+bool Answers(IInternetSecurityManager* Reader, const std::wstring& Url, DWORD Zone) {
+  DWORD zone = URLZONE_INVALID;
+  return SUCCEEDED(Reader->MapUrlToZone(Url.c_str(), &zone, 0)) && zone == Zone;
+}
+
+bool ReadMappingValue(const std::wstring& KeyPath, const std::wstring& Name, DWORD& Zone) {
+  TRegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(DomainsKey) + L"\\" + KeyPath).c_str(), 0, KEY_QUERY_VALUE,
+                    key.Out()) != ERROR_SUCCESS)
+    return false;
+  DWORD type = 0, size = sizeof Zone;
+  return RegQueryValueExW(key.Get(), Name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&Zone), &size) ==
+             ERROR_SUCCESS &&
+         type == REG_DWORD && size == sizeof Zone;
+}
+
+// Whether the platform now reads the value just written at Place for Url. When it already
+// answered Zone before, its answer proves nothing: the value is set to another zone for a moment.
+bool PlatformReadsMapping(IInternetSecurityManager* Reader, const std::wstring& Url, const TZoneMapKey& Place,
+                          const std::wstring& Scheme, DWORD Zone, bool AnsweredBefore) {
+  if (!Answers(Reader, Url, Zone)) return false;
+  if (!AnsweredBefore) return true;
+  const DWORD other = Zone == URLZONE_UNTRUSTED ? URLZONE_INTERNET : URLZONE_UNTRUSTED;
+  if (WriteMappingValue(Place, Scheme, other) != ERROR_SUCCESS) return false;
+  const bool read = Answers(Reader, Url, other);
+  return WriteMappingValue(Place, Scheme, Zone) == ERROR_SUCCESS && read && Answers(Reader, Url, Zone);
+}
+
+HRESULT CreateMapping(DWORD Zone, const std::wstring& Scheme, const std::wstring& Host,
+                      IInternetSecurityManager* Reader) {
+  const TZoneMapKey place = ZoneMapKeyOfHost(Host);
   const std::wstring hostKey = place.SubDomain.empty() ? place.Domain : place.Domain + L"\\" + place.SubDomain;
   // Other tools keep a host's mapping under one key named by the whole host.
   const bool hasFlatKey = !place.SubDomain.empty();
+  const TKeyState domainBefore(place.Domain), hostBefore(hostKey), flatBefore(Host);
+  auto putBack = [&] {
+    if (hasFlatKey) flatBefore.Restore();
+    hostBefore.Restore();
+    domainBefore.Restore();
+  };
+  const std::wstring url = (Scheme == L"*" ? std::wstring(L"http") : Scheme) + L"://" + Host + L"/";
+  const bool answeredBefore = Reader && Answers(Reader, url, Zone);
+
+  const LONG rc = WriteMappingValue(place, Scheme, Zone);
+  if (rc != ERROR_SUCCESS) return FromWin32(rc);
+  // The same site and scheme kept in the flat layout would come back once this one is removed.
+  if (hasFlatKey) RemoveMappingValue(Host, Scheme, Zone, true);
+  if (!Reader || PlatformReadsMapping(Reader, url, place, Scheme, Zone, answeredBefore)) return S_OK;
+
+  // A whole-host mapping under the flat key may be read before this one. It moves into the
+  // host's own key, where a scheme's own value comes first and the other schemes keep its zone.
+  DWORD wholeHost = 0;
+  if (hasFlatKey && Scheme != L"*" && ReadMappingValue(Host, L"*", wholeHost)) {
+    DWORD own = 0;
+    if (ReadMappingValue(hostKey, L"*", own) || WriteMappingValue(place, L"*", wholeHost) == ERROR_SUCCESS) {
+      RemoveMappingValue(Host, L"*", 0, true);
+      if (PlatformReadsMapping(Reader, url, place, Scheme, Zone, answeredBefore)) return S_OK;
+    }
+  }
+  putBack();
+  return FromWin32(ERROR_NOT_SUPPORTED);
+}
+
+}  // namespace
+
+HRESULT RegistrySetZoneMapping(DWORD Zone, LPCWSTR Pattern, DWORD Flags, IInternetSecurityManager* Reader) {
+  if (!Pattern || (Flags != SZM_CREATE && Flags != SZM_DELETE)) return E_INVALIDARG;
+  // A name that reads as another one is never written, nor looked for.
+  if (HasHiddenControlCharacter(Pattern)) return E_INVALIDARG;
+  std::wstring scheme, written, host;
+  if (!SplitZonePattern(Pattern, scheme, written)) return E_INVALIDARG;
+  if (!ZoneExists(Zone)) return E_INVALIDARG;
+  // The mapping is kept under the name the platform's lookup compares, not the one written.
+  if (written.find(L'*') != std::wstring::npos || written[0] == L'[') host = written;
+  else if (!PlatformHostOf(scheme, written, host)) return E_INVALIDARG;
 
   if (Flags == SZM_CREATE) {
     // Only what the platform will then answer may be reported as added.
     if (!IsMappableHost(host)) return E_INVALIDARG;
-    const LONG rc = WriteMappingValue(place, scheme, Zone);
-    if (rc != ERROR_SUCCESS) return FromWin32(rc);
-    // The same site and scheme kept in the flat layout would come back once this one is removed.
-    if (hasFlatKey) RemoveMappingValue(host, scheme, Zone, true);
-    return S_OK;
+    return CreateMapping(Zone, scheme, host, Reader);
   }
+
+  const TZoneMapKey place = ZoneMapKeyOfHost(host);
+  const std::wstring hostKey = place.SubDomain.empty() ? place.Domain : place.Domain + L"\\" + place.SubDomain;
+  const bool hasFlatKey = !place.SubDomain.empty();
 
   // Removal: only a mapping of this host and scheme into this very zone is taken out, in
   // whichever layout it is kept.

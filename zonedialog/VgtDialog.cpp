@@ -34,6 +34,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       if (ComServer().Initialize()) {
         Application->SetShowMainForm(false);
         if (mode == TStartMode::smAutomation) {
+          // COM started this program for the client that asked: when that process ends, its
+          // object is let go even though the platform never releases the references it held.
+          TZoneDialog::SetStartingClient(TZoneDialog::ParentProcessId());
           TfrmVgtMainForm* mainForm = nullptr;
           Application->CreateForm(mainForm);
           Application->Run();

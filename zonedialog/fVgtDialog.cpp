@@ -11,6 +11,7 @@
 #include "common/trvTools.h"
 #include "common/trvWideWinInet.h"
 #include "common/trvZoneServices.h"
+#include "platform/ZoneRegistry.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxGraphics.h"
 #include "zonedialog/fAbout.h"
@@ -162,6 +163,8 @@ void TfrmVgtDialog::FormCreate(TObject*) {
 }
 
 void TfrmVgtDialog::FormDestroy(TObject*) {
+  // A client may let go while the dialog is shown: the owner it disabled must not stay dead.
+  EnableOwner();
   // The rows' controls belong to the form; the lists only go.
   FRowList.reset();
   FEntryList.reset();
@@ -282,7 +285,7 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   // The title must read bold also where the platform draws the dialog font's bold as regular.
   UseFaceThatDrawsBold(title->Font());
   title->SetTransparent(true);
-  SetWideControlText(title, Domain);
+  SetWideControlText(title, VisibleDomainText(Domain));
   title->SetAutoSize(false);
   title->SetAutoSize(true);
 
@@ -402,6 +405,46 @@ TvgtDomainEntry* TfrmVgtDialog::EntryOfRadio(TObject* Radio) {
   return panel ? panel->Entry : nullptr;
 }
 
+EVgtZoneMove::EVgtZoneMove(const WideString& Msg, const WideString& AUserText)
+    : ETRVException(Msg), UserText(AUserText) {}
+
+namespace {
+
+WideString ZoneName(DWORD Zone) {
+  switch (Zone) {
+    case vgtZoneTrusted: return Tr(L"Trusted");
+    case vgtZoneInternet: return Tr(L"Internet");
+    case vgtZoneRestricted: return Tr(L"Restricted");
+    default: return std::to_wstring(Zone);
+  }
+}
+
+// Lifts the Trusted zone's "require server verification" for the time of a move and puts it
+// back unless the move is kept: a move that fails leaves the zone's protection as it was.
+class TVerificationLift {
+ public:
+  TVerificationLift(IInternetZoneManager* Zones, bool Lift)
+      : FZones(Zones), FLifted(Lift && Zones &&
+                               ClearZoneFlag(Zones, URLZONE_TRUSTED, ZAFLAGS_REQUIRE_VERIFICATION) == S_OK) {}
+  ~TVerificationLift() {
+    if (!FLifted) return;
+    ZONEATTRIBUTES attributes;
+    if (!ReadZoneAttributes(FZones, URLZONE_TRUSTED, attributes)) return;
+    attributes.cbSize = sizeof attributes;
+    attributes.dwFlags |= ZAFLAGS_REQUIRE_VERIFICATION;
+    FZones->SetZoneAttributes(URLZONE_TRUSTED, &attributes);
+  }
+  TVerificationLift(const TVerificationLift&) = delete;
+  TVerificationLift& operator=(const TVerificationLift&) = delete;
+  void Keep() { FLifted = false; }
+
+ private:
+  IInternetZoneManager* FZones;
+  bool FLifted;
+};
+
+}  // namespace
+
 void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   if (FBuildDepth > 0) return;
   auto* radio = dynamic_cast<TvgtRadioButton*>(Sender);
@@ -412,6 +455,9 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   TNestedLoop loop(*this);
   try {
     SetZone(entry, radio->ZoneTag);
+  } catch (const EVgtZoneMove& e) {
+    ShowVgtError(HandleAllocated() ? Handle() : nullptr, kProductName, e.UserText,
+                 WideString(e.ClassName()) + L": " + e.WideMessage());
   } catch (const std::exception& e) {
     WideString details;
     if (auto* ex = dynamic_cast<const Exception*>(&e)) details = WideString(ex->ClassName()) + L": " + GetExceptionMessage(*ex);
@@ -423,30 +469,60 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
 }
 
 void TfrmVgtDialog::SetZone(TvgtDomainEntry* Entry, int32_t Target) {
-  bool proceed = true;
+  const WideString& url = Entry->VGTDomain;
+  const WideString shown = VisibleDomainText(Entry->Domain);
+  // A name that reads as another one is never put into a zone; refused before anything changes.
+  if (HasHiddenControlCharacter(url) || HasHiddenControlCharacter(Entry->Domain))
+    throw EVgtZoneMove(L"The address holds characters that hide or reorder its text",
+                       FormatIndexed(Tr(L"The address of \"%1\" contains characters that hide or reorder its "
+                                        L"letters. Its security zone cannot be changed."),
+                                     {shown}));
+  Microsoft::WRL::ComPtr<IInternetZoneManager> zones;
+  bool liftVerification = false;
   if (Target == vgtZoneTrusted) {
-    auto url = TtrvUrlCracker::CreateFromUrl(Entry->VGTDomain);
-    if (url->SchemeNumber() != vgtSchemeHttps) {
-      Microsoft::WRL::ComPtr<IInternetZoneManager> zones = CreateZoneManager();
+    auto parsed = TtrvUrlCracker::CreateFromUrl(url);
+    if (parsed->SchemeNumber() != vgtSchemeHttps) {
+      zones = CreateZoneManager();
       if (ZoneHasFlag(zones.Get(), URLZONE_TRUSTED, ZAFLAGS_REQUIRE_VERIFICATION)) {
         const WideString question = FormatIndexed(
             Tr(L"The current settings require server verification (https:) for all sites in the trusted zone. %1 can "
                L"change this setting so that \"%2\" can be add to the trusted zone. Do you want to change this "
                L"setting and add the site?"),
             {kProductName, Entry->Domain});
-        proceed = AskVgtQuestion(HandleAllocated() ? Handle() : nullptr, kProductName, question);
-        if (proceed) ClearZoneFlag(zones.Get(), URLZONE_TRUSTED, ZAFLAGS_REQUIRE_VERIFICATION);
+        if (!AskVgtQuestion(HandleAllocated() ? Handle() : nullptr, kProductName, question)) return;
+        liftVerification = true;
       }
     }
   }
-  if (!proceed) return;
   Microsoft::WRL::ComPtr<IInternetSecurityManager> security = CreateSecurityManager();
-  DWORD current = MapUrlToZone(security.Get(), Entry->VGTDomain);
-  if (static_cast<int32_t>(current) == Target) return;
-  RemoveZoneMapping(security.Get(), current, Entry->VGTDomain);
-  current = MapUrlToZone(security.Get(), Entry->VGTDomain);
-  if (static_cast<int32_t>(current) == Target) return;
-  OleCheck(AddZoneMapping(security.Get(), static_cast<DWORD>(Target), Entry->VGTDomain));
+  const DWORD before = MapUrlToZone(security.Get(), url);
+  if (static_cast<int32_t>(before) == Target) return;
+  // The verification goes only together with a mapping the system applies.
+  TVerificationLift lift(zones.Get(), liftVerification);
+  const bool removed = SUCCEEDED(RemoveZoneMapping(security.Get(), before, url));
+  DWORD now = MapUrlToZone(security.Get(), url);
+  bool added = false;
+  if (static_cast<int32_t>(now) != Target) {
+    const HRESULT hr = AddZoneMapping(security.Get(), static_cast<DWORD>(Target), url);
+    added = SUCCEEDED(hr);
+    if (added) now = MapUrlToZone(security.Get(), url);
+    else if (hr != E_INVALIDARG && hr != HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)) {
+      if (removed) AddZoneMapping(security.Get(), before, url);
+      OleCheck(hr);
+    }
+  }
+  if (static_cast<int32_t>(now) == Target) {
+    lift.Keep();
+    return;
+  }
+  // Not moved: the site keeps the zone it had, and the user hears which one the system applies.
+  if (added) RemoveZoneMapping(security.Get(), static_cast<DWORD>(Target), url);
+  if (removed) AddZoneMapping(security.Get(), before, url);
+  now = MapUrlToZone(security.Get(), url);
+  throw EVgtZoneMove(L"The system does not apply the mapping to the address",
+                     FormatIndexed(Tr(L"\"%1\" could not be moved into the zone \"%2\": the system places its "
+                                      L"address in the zone \"%3\". Nothing was changed."),
+                                   {shown, ZoneName(static_cast<DWORD>(Target)), ZoneName(now)}));
 }
 
 void TfrmVgtDialog::ShowRows() {
@@ -527,8 +603,17 @@ void TfrmVgtDialog::actInfoExecute(TObject*) { RunModal(TCustomForm::Create<Tfrm
 
 void TfrmVgtDialog::cmdCloseClick(TObject*) { Close(); }
 
+void TfrmVgtDialog::EnableOwner() {
+  if (!FOwnerDisabled) return;
+  FOwnerDisabled = false;
+  if (FParentWnd && IsWindow(FParentWnd)) EnableWindow(FParentWnd, TRUE);
+}
+
 void TfrmVgtDialog::FormShow(TObject*) {
-  if (FParentWnd && IsWindow(FParentWnd)) EnableWindow(FParentWnd, FALSE);
+  if (FParentWnd && IsWindow(FParentWnd)) {
+    EnableWindow(FParentWnd, FALSE);
+    FOwnerDisabled = true;
+  }
   // The program shows no task-bar button of its own.
   ShowWindow(Application->Handle(), SW_HIDE);
 }
@@ -538,6 +623,7 @@ void TfrmVgtDialog::FormActivate(TObject*) { ShowWindow(Application->Handle(), S
 void TfrmVgtDialog::FormClose(TObject*, TCloseAction& Action) {
   if (FParentWnd && IsWindow(FParentWnd)) {
     EnableWindow(FParentWnd, TRUE);
+    FOwnerDisabled = false;
     SetForegroundWindow(FParentWnd);
     SetActiveWindow(FParentWnd);
   }

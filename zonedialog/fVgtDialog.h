@@ -11,11 +11,21 @@
 #include "classlib/ComCtrls.h"
 #include "classlib/Lists.h"
 #include "common/trvControls.h"
+#include "common/trvTools.h"
 #include "unicode/UtxActnList.h"
 #include "unicode/UtxExtCtrls.h"
 #include "unicode/UtxStdCtrls.h"
 #include "zonedialog/uVgtDomain.h"
 #include "zonedialog/vgtControls.h"
+
+// A zone move the dialog refuses, or one the system does not carry out: the user is told why in
+// UserText (translated) instead of hearing of an unexpected error.
+class EVgtZoneMove : public ETRVException {
+  VGT_CLASS(EVgtZoneMove, ETRVException)
+ public:
+  EVgtZoneMove(const WideString& Msg, const WideString& AUserText);
+  WideString UserText;
+};
 
 class TfrmVgtDialog : public TtrvForm {
   VGT_CLASS(TfrmVgtDialog, TtrvForm)
@@ -100,6 +110,8 @@ class TfrmVgtDialog : public TtrvForm {
   void LoadPictures();
   void DiscardRows();
   void WheelScroll(bool Down);
+  // Gives the owner window back its input when the dialog disabled it.
+  void EnableOwner();
   // Counts a message loop run from inside one of the dialog's handlers.
   class TNestedLoop {
    public:
@@ -116,6 +128,7 @@ class TfrmVgtDialog : public TtrvForm {
   TModalResult RunModal(F* Form);
 
   HWND FParentWnd = nullptr;
+  bool FOwnerDisabled = false;
   int32_t FRowTop = 0;
   std::unique_ptr<TObjectList> FRowList;
   bool FRefreshRequested = false;

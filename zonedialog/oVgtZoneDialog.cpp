@@ -1,5 +1,9 @@
 #include "zonedialog/oVgtZoneDialog.h"
 
+#include <tlhelp32.h>
+
+#include <map>
+
 #include "classlib/ComServ.h"
 #include "classlib/Forms.h"
 #include "zonedialog/fVgtDialog.h"
@@ -13,7 +17,121 @@ VARIANT_BOOL VariantBool(bool Value) { return Value ? VARIANT_TRUE : VARIANT_FAL
 
 }  // namespace
 
+namespace {
+
+DWORD StartingClient = 0;
+
+// The objects whose client is watched, by their timer.
+std::map<UINT_PTR, TZoneDialog*>& Watched() {
+  static std::map<UINT_PTR, TZoneDialog*> watched;
+  return watched;
+}
+
+// How often a client is looked for: a dead client's server ends within this time.
+constexpr UINT kWatchPeriod = 500;
+
+HANDLE OpenToWait(DWORD ProcessId) {
+  if (!ProcessId || ProcessId == GetCurrentProcessId()) return nullptr;
+  return OpenProcess(SYNCHRONIZE, FALSE, ProcessId);
+}
+
+bool Ended(HANDLE Process) { return Process && WaitForSingleObject(Process, 0) == WAIT_OBJECT_0; }
+
+}  // namespace
+
+void TZoneDialog::SetStartingClient(DWORD ProcessId) { StartingClient = ProcessId; }
+
+DWORD TZoneDialog::ParentProcessId() {
+  DWORD parent = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  CloseHandle(snapshot);
+  if (!parent) return 0;
+  // A process id comes again once its process ended: the parent must be older than this one.
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, parent);
+  if (!process) return 0;
+  FILETIME parentStart{}, ownStart{}, unused1{}, unused2{}, unused3{};
+  const bool older = GetProcessTimes(process, &parentStart, &unused1, &unused2, &unused3) &&
+                     GetProcessTimes(GetCurrentProcess(), &ownStart, &unused1, &unused2, &unused3) &&
+                     CompareFileTime(&parentStart, &ownStart) <= 0;
+  CloseHandle(process);
+  return older ? parent : 0;
+}
+
+void TZoneDialog::Initialize() {
+  TAutoImpl::Initialize();
+  FClientProcess = OpenToWait(StartingClient);
+  if (FClientProcess && !FWatchTimer) {
+    FWatchTimer = SetTimer(nullptr, 0, kWatchPeriod, &TZoneDialog::WatchTick);
+    if (FWatchTimer) Watched()[FWatchTimer] = this;
+  }
+}
+
+void TZoneDialog::WatchWindow(HWND Window) {
+  if (!Window || !IsWindow(Window)) return;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(Window, &owner);
+  FClientWindow = Window;
+  FWindowProcess = OpenToWait(owner);
+  if (!FWatchTimer) {
+    FWatchTimer = SetTimer(nullptr, 0, kWatchPeriod, &TZoneDialog::WatchTick);
+    if (FWatchTimer) Watched()[FWatchTimer] = this;
+  }
+}
+
+void TZoneDialog::StopWatching() {
+  if (FWatchTimer) {
+    KillTimer(nullptr, FWatchTimer);
+    Watched().erase(FWatchTimer);
+    FWatchTimer = 0;
+  }
+  for (HANDLE* process : {&FClientProcess, &FWindowProcess})
+    if (*process) {
+      CloseHandle(*process);
+      *process = nullptr;
+    }
+  FClientWindow = nullptr;
+}
+
+bool TZoneDialog::ClientGone() const {
+  return (FClientWindow && !IsWindow(FClientWindow)) || Ended(FClientProcess) || Ended(FWindowProcess);
+}
+
+void TZoneDialog::LetGoOfDeadClient() {
+  StopWatching();
+  if (FDialog) {
+    TfrmVgtDialog* dialog = FDialog;
+    FDialog = nullptr;
+    dialog->FreeWhenIdle();
+  }
+  // The stub's references, which the dead client would have released, go now; the last of them
+  // frees this object and ends the program.
+  AddRef();
+  CoDisconnectObject(static_cast<IZoneDialog*>(this), 0);
+  // References nobody will ever release again: a server started for the client ends as the
+  // last release would have made it end.
+  if (Release() > 0 && ComServer().StartMode() == TStartMode::smAutomation) Application->Terminate();
+}
+
+void CALLBACK TZoneDialog::WatchTick(HWND, UINT, UINT_PTR Timer, DWORD) {
+  try {
+    auto found = Watched().find(Timer);
+    if (found == Watched().end()) {
+      KillTimer(nullptr, Timer);
+      return;
+    }
+    if (found->second->ClientGone()) found->second->LetGoOfDeadClient();
+  } catch (...) {
+    // A timer callback lets nothing escape; the next tick looks again.
+  }
+}
+
 TZoneDialog::~TZoneDialog() {
+  StopWatching();
   if (!FDialog) return;
   TfrmVgtDialog* dialog = FDialog;
   FDialog = nullptr;
@@ -26,7 +144,9 @@ TZoneDialog::~TZoneDialog() {
 }
 
 void TZoneDialog::MakeDialog(HWND ParentWnd) {
-  if (!FDialog) FDialog = TfrmVgtDialog::CreateZoneDialog(Application, ParentWnd);
+  if (FDialog) return;
+  FDialog = TfrmVgtDialog::CreateZoneDialog(Application, ParentWnd);
+  WatchWindow(FDialog->ParentWnd());
 }
 
 HRESULT TZoneDialog::SetParentWindow(ULONG wnd) {

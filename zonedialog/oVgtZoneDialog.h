@@ -2,6 +2,8 @@
 // dialog window it creates and owns. Every method answers an HRESULT and lets no exception out.
 #pragma once
 
+#include <windows.h>
+
 #include "VgtDialog_h.h"
 #include "classlib/ComObj.h"
 
@@ -12,6 +14,21 @@ class TZoneDialog : public TAutoImpl<TAutoObject, IZoneDialog> {
  public:
   TZoneDialog() = default;
   ~TZoneDialog() override;
+
+  // The process that started this server through COM, watched by every object made from now on
+  // (0: none known, as when the object serves its own process). Set before the message loop.
+  static void SetStartingClient(DWORD ProcessId);
+  // The process that started this one, when it is still the one that did (its process id is not
+  // yet reused); 0 when unknown.
+  static DWORD ParentProcessId();
+
+  // Whether the client is gone: the window it gave no longer exists, or the process that started
+  // the server or owns that window has ended. This platform's COM never lets go of the references
+  // of a client that died, so the object checks for itself.
+  bool ClientGone() const;
+  // Once ClientGone: closes the dialog and gives up the references the dead client held, so the
+  // program ends as at the last release. The object may be gone when this returns.
+  void LetGoOfDeadClient();
 
   HRESULT STDMETHODCALLTYPE ShowDialog() override;
   HRESULT STDMETHODCALLTYPE DialogDone(VARIANT_BOOL* retval) override;
@@ -29,8 +46,16 @@ class TZoneDialog : public TAutoImpl<TAutoObject, IZoneDialog> {
   virtual void BeginCall() {}
 
  private:
+  void Initialize() override;
   void MakeDialog(HWND ParentWnd);
+  void WatchWindow(HWND Window);
+  void StopWatching();
+  static void CALLBACK WatchTick(HWND, UINT, UINT_PTR Timer, DWORD);
   TfrmVgtDialog* FDialog = nullptr;
+  HWND FClientWindow = nullptr;
+  HANDLE FClientProcess = nullptr;
+  HANDLE FWindowProcess = nullptr;
+  UINT_PTR FWatchTimer = 0;
 };
 
 // The class object of ZoneDialog: single instance (one process per client), made on first use

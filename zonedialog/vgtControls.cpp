@@ -1,5 +1,24 @@
 #include "zonedialog/vgtControls.h"
 
+#include <cwchar>
+
+#include "platform/ZoneRegistry.h"
+
+WideString VisibleDomainText(const WideString& Domain) {
+  WideString shown;
+  shown.reserve(Domain.size());
+  for (wchar_t c : Domain) {
+    if (!IsHiddenControlCharacter(c)) {
+      shown += c;
+      continue;
+    }
+    wchar_t code[16];
+    std::swprintf(code, sizeof code / sizeof *code, L"<U+%04X>", static_cast<unsigned>(c));
+    shown += code;
+  }
+  return shown;
+}
+
 void TvgtPanel::GradientModeChanged() {
   TgradientPanel::GradientModeChanged();
   for (int i = 0; i < ControlCount(); ++i)

@@ -12,6 +12,10 @@
 
 class TvgtDomainEntry;
 
+// A domain as a row shows it: every character that would draw nothing or reorder the text around
+// it (platform/ZoneRegistry.h) written out as "<U+XXXX>", so a name cannot pose as another one.
+WideString VisibleDomainText(const WideString& Domain);
+
 // Zone numbers of the system (URLZONE).
 enum : int32_t { vgtZoneLocal = 0, vgtZoneIntranet = 1, vgtZoneTrusted = 2, vgtZoneInternet = 3, vgtZoneRestricted = 4 };
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "../comserver/ComTestSupport.h"
@@ -157,6 +159,60 @@ TEST_F(ZoneDialogServer, EachActivationIsANewProcessThatEndsAtItsRelease) {
   EXPECT_EQ(v, VARIANT_TRUE);
   second.Object.Reset();
   EXPECT_TRUE(EndsInTime(second.Process));
+}
+
+// The platform's COM never releases what a killed client held. The server notices that its
+// client is gone, closes the dialog and ends; a client that lives and merely waits keeps its
+// object and its dialog all the while.
+TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
+  TActivatedZoneDialog live;
+  ASSERT_EQ(ActivateZoneDialog(live), S_OK);
+  ASSERT_TRUE(live.Process);
+  TBStr domain(L"live.vgt-zd-server.example"), url(L"http://live.vgt-zd-server.example");
+  ASSERT_EQ(live.Object->SetParentWindow(0), S_OK);
+  ASSERT_EQ(live.Object->AddDomain(domain.Value, url.Value, 3, 0), S_OK);
+  ASSERT_EQ(live.Object->ShowDialog(), S_OK);
+
+  const struct {
+    const wchar_t* Binding;
+    const wchar_t* Window;
+  } clients[] = {{L"early", L"window"}, {L"late", L"nowindow"}, {L"early", L"nowindow"}, {L"late", L"window"}};
+  for (const auto& c : clients) {
+    SCOPED_TRACE(NarrowText(WideString(c.Binding) + L" " + c.Window));
+    const WideString eventName = L"vgt-zd-client-ready-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_TRUE(ready);
+    const std::set<DWORD> before = VgtDialogProcesses();
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION client{};
+    WideString command = L"\"" + ProgramBesideTest(L"ZoneDialogClient.exe") + L"\" " + c.Binding + L" " + c.Window +
+                         L" " + eventName;
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &client));
+    const HANDLE waits[] = {ready, client.hProcess};
+    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 60000);
+    EXPECT_EQ(woke, WAIT_OBJECT_0) << "the client ended or hung before its dialog showed";
+    HANDLE server = nullptr;
+    for (DWORD pid : VgtDialogProcesses())
+      if (!before.count(pid)) server = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    EXPECT_TRUE(server);
+    // kill -9: no release, no clean-up of its own.
+    TerminateProcess(client.hProcess, 9);
+    WaitForSingleObject(client.hProcess, INFINITE);
+    EXPECT_TRUE(EndsInTime(server));
+    if (server) CloseHandle(server);
+    CloseHandle(client.hThread);
+    CloseHandle(client.hProcess);
+    CloseHandle(ready);
+  }
+
+  // The waiting client's server ran its checks at least as long and still serves it.
+  EXPECT_EQ(WaitForSingleObject(live.Process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  VARIANT_BOOL v = 7;
+  EXPECT_EQ(live.Object->DialogDone(&v), S_OK);
+  EXPECT_EQ(v, VARIANT_FALSE);
+  live.Object.Reset();
+  EXPECT_TRUE(EndsInTime(live.Process));
 }
 
 TEST(ZoneDialogProgram, StartedByHandItEndsAtOnceWithNoWindow) {

@@ -327,6 +327,10 @@ TEST(ZoneDialogTexts, EveryTextHasItsGermanTranslation) {
       L"The current settings require server verification (https:) for all sites in the trusted zone. %1 can "
       L"change this setting so that \"%2\" can be add to the trusted zone. Do you want to change this setting and "
       L"add the site?",
+      L"The address of \"%1\" contains characters that hide or reorder its letters. Its security zone cannot be "
+      L"changed.",
+      L"\"%1\" could not be moved into the zone \"%2\": the system places its address in the zone \"%3\". Nothing "
+      L"was changed.",
       L"%1 - Options", L"OK", L"Cancel", L"Language", L"Select language:",
       L"%1 is available in other languages, too. You can choose any of the languages shown below.",
       L"Copyright (c) Tervana. All rights reserved.", L"Web:"};
@@ -429,6 +433,29 @@ TEST_F(ZoneDialogWin, TheFocusComingBackAfterTheQuestionAsksNoSecondTime) {
   EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
 }
 
+// Automation and accessibility tools click with BM_CLICK: the press brings the focus without the
+// mouse button down, and the release clicks. One click, one question; one failure, one error box.
+TEST_F(ZoneDialogWin, AClickSentAsBmClickAsksOnceAndReportsOnce) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  {
+    TBoxReader boxes(mrNo);
+    SendMessageW(d->Entries(0)->TrustedRadio->Handle(), BM_CLICK, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  }
+  TZoneManagerFactoryOverride failing([](IInternetSecurityManager**) { return E_ACCESSDENIED; }, nullptr);
+  TBoxReader boxes(mrOk);
+  SendMessageW(d->Entries(0)->RestrictedRadio->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
 // A radio button set in code runs its click. Showing a row again after the system moved its
 // domain must neither ask the question nor change a zone.
 TEST_F(ZoneDialogWin, ShowingARowAgainNeverAsksNorChangesAZone) {
@@ -461,6 +488,167 @@ TEST_F(ZoneDialogWin, AFailedChangeIsReportedAndTheRowShowsTheRealZone) {
   // The zone cannot be read either: the row shows Internet, the system's answer too.
   EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
   EXPECT_EQ(PlatformZoneOf(HttpUrl(L"plain")), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
+// A security manager that takes every mapping and still answers Internet: a system whose own
+// settings decide the zone whatever is added.
+class TDeafSecurityManager : public IInternetSecurityManager {
+ public:
+  int Mappings = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IInternetSecurityManager) {
+      *ppv = static_cast<IInternetSecurityManager*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR, DWORD* Zone, DWORD) override {
+    *Zone = URLZONE_INTERNET;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ProcessUrlAction(LPCWSTR, DWORD, BYTE*, DWORD, BYTE*, DWORD, DWORD, DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE QueryCustomPolicy(LPCWSTR, REFGUID, BYTE**, DWORD*, BYTE*, DWORD, DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD, LPCWSTR, DWORD) override {
+    ++Mappings;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD, IEnumString**, DWORD) override { return E_NOTIMPL; }
+};
+
+// A move the system does not carry out never lifts the Trusted zone's verification: the flag
+// goes only together with a mapping the system applies, and the user hears why nothing moved.
+TEST_F(ZoneDialogWin, AFailedTrustedMoveKeepsTheServerVerification) {
+  SetTrustedZoneFlags(TrustedZoneFlags() | ZAFLAGS_REQUIRE_VERIFICATION);
+  const DWORD flags = TrustedZoneFlags();
+  UseLanguage(L"en_US");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  const WideString urls[] = {L"http://" + WideString(300, L'x') + L"." + kHost, L"http://a..b." + kHost,
+                             L"http://*.star." + kHost};
+  for (const WideString& url : urls) ASSERT_EQ(AddDomain(Object.Get(), url.substr(7), url, 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  for (int i = 0; i < 3; ++i) {
+    TBoxReader boxes(mrYes);
+    Press(d->Entries(i)->TrustedRadio);
+    ASSERT_EQ(boxes.Boxes().size(), 2u) << i;  // the question, then the report
+    EXPECT_NE(boxes.Last().Text.find(L"could not be moved into the zone \"Trusted\""), std::wstring::npos)
+        << NarrowText(boxes.Last().Text);
+    EXPECT_EQ(TrustedZoneFlags(), flags) << i;
+    EXPECT_EQ(ShownZone(d->Entries(i)), URLZONE_INTERNET) << i;
+  }
+  {
+    // The same when the system takes the mapping and still answers another zone.
+    TDeafSecurityManager deaf;
+    TZoneManagerFactoryOverride override(
+        [&](IInternetSecurityManager** m) {
+          *m = &deaf;
+          return S_OK;
+        },
+        nullptr);
+    ASSERT_EQ(AddDomain(Object.Get(), L"plain." + kHost, HttpUrl(L"plain"), 3), S_OK);
+    TBoxReader boxes(mrYes);
+    Press(d->Entries(3)->TrustedRadio);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Last().Text, L"\"plain." + kHost +
+                                     L"\" could not be moved into the zone \"Trusted\": the system places its address "
+                                     L"in the zone \"Internet\". Nothing was changed.");
+    EXPECT_EQ(TrustedZoneFlags(), flags);
+    EXPECT_EQ(ShownZone(d->Entries(3)), URLZONE_INTERNET);
+  }
+}
+
+// The row's URL ends in a dot: the platform reads that name, not the one without the dot, and
+// the move is for the name it reads.
+TEST_F(ZoneDialogWin, AMoveIsForTheHostThePlatformReadsForTheRow) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  const WideString url = HttpUrl(L"dot") + L".";
+  RemoveFromAllZones(url);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"dot." + kHost + L".", url, 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  TBoxReader boxes(mrOk);
+  Press(d->Entries(0)->RestrictedRadio);
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(PlatformZoneOf(url), static_cast<DWORD>(URLZONE_UNTRUSTED));
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_UNTRUSTED);
+  EXPECT_EQ(PlatformZoneOf(HttpUrl(L"dot")), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_EQ(PlatformZoneOf(L"http://" + kHost), static_cast<DWORD>(URLZONE_INTERNET));
+  Press(d->Entries(0)->InternetRadio);
+  EXPECT_EQ(PlatformZoneOf(url), static_cast<DWORD>(URLZONE_INTERNET));
+  RemoveFromAllZones(url);
+}
+
+// Another tool left a whole-host mapping ("*" = Restricted under a key named by the whole host,
+// read before the host's own key): moving the row really moves it, and the host's other schemes
+// stay Restricted.
+TEST_F(ZoneDialogWin, AWholeHostMappingLeftByAnotherToolDoesNotHoldTheRowBack) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  const WideString flatKey =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\a." + kHost;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, flatKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD restricted = URLZONE_UNTRUSTED;
+  RegSetValueExW(key, L"*", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&restricted), sizeof restricted);
+  RegCloseKey(key);
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"a." + kHost, HttpUrl(L"a"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_UNTRUSTED);
+  TBoxReader boxes(mrOk);
+  for (TvgtRadioButton* radio : {d->Entries(0)->TrustedRadio, d->Entries(0)->InternetRadio}) {
+    Press(radio);
+    EXPECT_EQ(PlatformZoneOf(HttpUrl(L"a")), static_cast<DWORD>(radio->ZoneTag));
+    EXPECT_EQ(ShownZone(d->Entries(0)), radio->ZoneTag);
+    EXPECT_EQ(PlatformZoneOf(L"https://a." + kHost), static_cast<DWORD>(URLZONE_UNTRUSTED));
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+  RemoveFromAllZones(HttpUrl(L"a"));
+  RemoveFromAllZones(L"a." + kHost);
+  EXPECT_EQ(PlatformZoneOf(L"https://a." + kHost), static_cast<DWORD>(URLZONE_INTERNET));
+}
+
+// A host with a right-to-left override shows its text reversed ("elpmaxe" for "example"): the
+// title shows such characters as codes, and no move writes a mapping for it.
+TEST_F(ZoneDialogWin, HiddenControlCharactersShowAsCodesAndAreNeverMapped) {
+  SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
+  UseLanguage(L"en_US");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  const WideString host = L"\u202Egnp.exe." + kHost;
+  ASSERT_EQ(AddDomain(Object.Get(), host, L"http://" + host, 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  auto* panel = d->Entries(0)->TrustedRadio->Parent();
+  WideString title = L"<none>";
+  for (int i = 0; i < d->ComponentCount(); ++i)
+    if (auto* label = dynamic_cast<TvgtLabel*>(d->Components(i)); label && label->Parent() == panel)
+      title = GetWideControlText(label);
+  EXPECT_EQ(title, L"<U+202E>gnp.exe." + kHost);
+  SaveScreenshotOnRequest(d->Handle(), L"ZoneDialogHiddenCharacters");
+  for (TvgtRadioButton* radio : {d->Entries(0)->RestrictedRadio, d->Entries(0)->TrustedRadio}) {
+    TBoxReader boxes(mrOk);
+    Press(radio);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Last().Text, L"The address of \"<U+202E>gnp.exe." + kHost +
+                                     L"\" contains characters that hide or reorder its letters. Its security zone "
+                                     L"cannot be changed.");
+    EXPECT_EQ(ShownZone(d->Entries(0)), URLZONE_INTERNET);
+  }
+  EXPECT_EQ(PlatformZoneOf(L"http://gnp.exe." + kHost), static_cast<DWORD>(URLZONE_INTERNET));
+  EXPECT_EQ(PlatformZoneOf(L"http://" + host), static_cast<DWORD>(URLZONE_INTERNET));
 }
 
 // ---- Refresh, Sub-domains, the owner window ----
@@ -533,8 +721,34 @@ TEST_F(ZoneDialogWin, TheOwnerIsDisabledWhileShownAndEnabledAfterClose) {
   EXPECT_EQ(DialogOf(Object.Get()), d);
   EXPECT_EQ(Done(Object.Get()), VARIANT_FALSE);
   EXPECT_FALSE(IsWindowEnabled(owner.Handle()));
+  // The client lets go while the dialog is shown: the owner gets its input back.
   Object.Reset();
-  EnableWindow(owner.Handle(), TRUE);
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+// The window the client gave stands for the client: while it exists the object keeps its
+// dialog; once it is gone, the dialog closes without anyone calling.
+TEST_F(ZoneDialogWin, TheDialogClosesWhenTheClientsWindowIsGone) {
+  auto owner = std::make_unique<TOwnerWindow>();
+  TfrmVgtDialog* d = Open(owner->Handle());
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  auto* object = static_cast<TZoneDialog*>(Object.Get());
+  Application->ProcessMessages();
+  EXPECT_FALSE(object->ClientGone());
+  EXPECT_EQ(DialogOf(Object.Get()), d);
+  owner.reset();
+  EXPECT_TRUE(object->ClientGone());
+  const DWORD deadline = GetTickCount() + 20000;
+  while (DialogOf(Object.Get()) && static_cast<LONG>(deadline - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    Application->ProcessMessages();
+  }
+  EXPECT_EQ(DialogOf(Object.Get()), nullptr);
+  EXPECT_EQ(Done(Object.Get()), VARIANT_TRUE);
+  Application->ProcessMessages();
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtDialog*>(Screen->Forms(i)));
 }
 
 // ---- Options and About ----

@@ -70,6 +70,12 @@ std::set<std::wstring> DomainsSnapshot() {
   return lines;
 }
 
+std::string NarrowForTest(const std::wstring& Text) {
+  std::string narrow;
+  for (wchar_t c : Text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+  return narrow;
+}
+
 bool DomainKeyExists(const std::wstring& Name) {
   TRegKey key;
   return RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kDomains) + L"\\" + Name).c_str(), 0, KEY_READ,
@@ -132,7 +138,7 @@ TEST(ZoneMappingEdges, ASuccessfulAddIsWhatThePlatformThenAnswers) {
       {longestLabel.c_str(), nullptr},
       {L"http://b\u00fccher.promise-vgt.example", L"http://b\u00fccher.promise-vgt.example/"},
       {L"http://under_score.promise-vgt.example", L"http://under_score.promise-vgt.example/"},
-      {L"http://www.promise-vgt.example.", L"http://www.promise-vgt.example/"},
+      {L"http://www.promise-vgt.example.", L"http://www.promise-vgt.example./"},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(AddZoneMapping(sm.Get(), 4, c.Pattern), S_OK) << c.Pattern;
@@ -173,6 +179,66 @@ TEST(ZoneMappingEdges, AnAddReplacesTheSameSiteKeptInTheFlatLayout) {
   EXPECT_EQ(FreshZoneOf(L"http://www.flatmove-vgt.example/"), 3u);
   EXPECT_FALSE(DomainKeyExists(L"www.flatmove-vgt.example"));
   EXPECT_FALSE(DomainKeyExists(L"flatmove-vgt.example"));
+}
+
+// The key is the host the platform's lookup compares for the URL, not the text as written: a
+// final dot stays (the name without it is another host), a short IPv4 form is written out and
+// %-escapes are decoded.
+TEST(ZoneMappingEdges, AMappingIsForTheHostThePlatformReads) {
+  auto sm = CreateSecurityManager();
+  const auto before = DomainsSnapshot();
+  const struct {
+    const wchar_t* Pattern;
+    const wchar_t* Url;
+    const wchar_t* Untouched;
+  } cases[] = {
+      {L"http://dot-vgt.example.", L"http://dot-vgt.example./", L"http://dot-vgt.example/"},
+      {L"http://www.dot-vgt.example.", L"http://www.dot-vgt.example./", L"http://www.dot-vgt.example/"},
+      {L"http://3.4", L"http://3.4/", L"http://3.4.5.6/"},
+      {L"http://pct-vgt.ex%61mple", L"http://pct-vgt.ex%61mple/", L"http://pct-vgt.examples/"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(AddZoneMapping(sm.Get(), 4, c.Pattern), S_OK) << c.Pattern;
+    EXPECT_EQ(FreshZoneOf(c.Url), 4u) << c.Pattern;
+    EXPECT_EQ(FreshZoneOf(c.Untouched), 3u) << c.Pattern;
+    ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, c.Pattern), S_OK) << c.Pattern;
+    EXPECT_EQ(FreshZoneOf(c.Url), 3u) << c.Pattern;
+  }
+  EXPECT_EQ(DomainsSnapshot(), before);
+}
+
+// A host written with characters that draw nothing or reorder its text looks like another one;
+// the platform drops some of them when it reads a URL, so the mapping would land elsewhere.
+TEST(ZoneMappingEdges, AHostWithHiddenControlCharactersIsRefused) {
+  auto sm = CreateSecurityManager();
+  const auto before = DomainsSnapshot();
+  for (const wchar_t* pattern : {L"http://a\u202Eb.hidden-vgt.example", L"http://a\u200Bb.hidden-vgt.example",
+                                 L"http://ab.hidden-vgt.example\u200F", L"a\u2066b.hidden-vgt.example",
+                                 L"http://a\u00ADb.hidden-vgt.example", L"http://\uFEFFab.hidden-vgt.example"}) {
+    EXPECT_EQ(AddZoneMapping(sm.Get(), 4, pattern), E_INVALIDARG) << NarrowForTest(pattern);
+  }
+  EXPECT_EQ(DomainsSnapshot(), before);
+  EXPECT_EQ(FreshZoneOf(L"http://ab.hidden-vgt.example/"), 3u);
+}
+
+// Another tool's whole-host mapping ("*" under a key named by the whole host) is read before the
+// host's own key when it sorts first: a move takes it out of the way, and the host's other
+// schemes keep the zone it gave them.
+TEST(ZoneMappingEdges, AWholeHostMappingOfTheSameHostMakesWay) {
+  auto sm = CreateSecurityManager();
+  const auto before = DomainsSnapshot();
+  WriteFlatMapping(L"a.zz-vgt.example", L"*", 4);
+  ASSERT_EQ(FreshZoneOf(L"http://a.zz-vgt.example/"), 4u);
+  for (DWORD zone : {2u, 3u}) {
+    ASSERT_EQ(AddZoneMapping(sm.Get(), zone, L"http://a.zz-vgt.example"), S_OK) << zone;
+    EXPECT_EQ(FreshZoneOf(L"http://a.zz-vgt.example/"), zone);
+    EXPECT_EQ(FreshZoneOf(L"https://a.zz-vgt.example/"), 4u) << zone;
+  }
+  EXPECT_FALSE(DomainKeyExists(L"a.zz-vgt.example"));
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 3, L"http://a.zz-vgt.example"), S_OK);
+  ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, L"a.zz-vgt.example"), S_OK);
+  EXPECT_EQ(FreshZoneOf(L"https://a.zz-vgt.example/"), 3u);
+  EXPECT_EQ(DomainsSnapshot(), before);
 }
 
 }  // namespace

@@ -199,7 +199,14 @@ class TFixedZoneManagers : public IInternetSecurityManager, public IInternetZone
   // IInternetSecurityManager
   HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR, DWORD* z, DWORD) override {
+  HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR Url, DWORD* z, DWORD Flags) override {
+    // Leaving the writes unimplemented, it reads as the platform does; the completion checks
+    // its writes by this answer.
+    if (FAnswer == E_NOTIMPL) {
+      ComPtr<IInternetSecurityManager> platform;
+      if (FAILED(CoInternetCreateSecurityManager(nullptr, &platform, 0))) return E_FAIL;
+      return platform->MapUrlToZone(Url, z, Flags);
+    }
     *z = 4;
     return FAnswer == S_OK ? S_OK : E_FAIL;
   }
