@@ -188,7 +188,10 @@ POINT TControl::ScreenToClient(POINT P) {
 }
 
 void TControl::SetAlign(TAlign Value) {
-  if (ChangeField(FAlign, Value)) RequestAlign();
+  const bool wasAligned = FAlign != TAlign::alNone;
+  if (!ChangeField(FAlign, Value)) return;
+  if (FParent && wasAligned != (FAlign != TAlign::alNone)) FParent->FAlignedChildren += wasAligned ? -1 : 1;
+  RequestAlign();
 }
 
 void TControl::RequestAlign() {

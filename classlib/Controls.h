@@ -555,6 +555,7 @@ class TWinControl : public TControl {
   TLiveList<TControl> FControls;         // children in z-order, bottom first
   std::vector<TWinControl*> FTabList;    // windowed children in tab order
   int FAlignLevel = 0;
+  int FAlignedChildren = 0;              // children whose Align is not alNone
   bool FTabStop = false;
   bool FShowing = false;
   std::unique_ptr<TBrush> FBrush;

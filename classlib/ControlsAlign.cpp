@@ -130,6 +130,9 @@ void TWinControl::AnchorChildren(int NewWidth, int NewHeight) {
 void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
   AnchorChildren(Rect.right - Rect.left, Rect.bottom - Rect.top);
   AdjustClientRect(Rect);
+  // A parent of thousands of placed children (rows in a scroll box) lays out each one it gains:
+  // with none aligned, there is nothing to walk.
+  if (FAlignedChildren == 0) return;
   std::vector<TAlignSlot> slots;
   std::vector<TWeakRef<TControl>> controls;
   for (TControl* c : FControls) {

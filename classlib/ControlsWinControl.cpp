@@ -3,6 +3,7 @@
 #include "classlib/Controls.h"
 
 #include <algorithm>
+#include <iterator>
 #include <exception>
 
 #include "classlib/ActnList.h"
@@ -357,6 +358,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   if (auto* w = dynamic_cast<TWinControl*>(AControl); w && w->FParentCtl3D) w->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) w->UpdateControlState();
   else AControl->Invalidate();
+  if (AControl->Align() != TAlign::alNone) ++FAlignedChildren;
   AControl->RequestAlign();
 }
 
@@ -366,12 +368,15 @@ void TWinControl::RemoveControl(TControl* AControl) {
       if (TWinControl* top = TopLevelParent(this)) top->SetFocusedControl(nullptr);
     }
     w->DestroyHandleQuietly();
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), w), FTabList.end());
+    // Children mostly go in the reverse of their coming: the search starts at the end.
+    if (auto it = std::find(FTabList.rbegin(), FTabList.rend(), w); it != FTabList.rend())
+      FTabList.erase(std::next(it).base());
   } else {
     AControl->Invalidate();
   }
   if (CaptureControl == AControl) CaptureControl = nullptr;
   FControls.Remove(AControl);
+  if (AControl->Align() != TAlign::alNone) --FAlignedChildren;
   AControl->FParent = nullptr;
   if (AControl->Align() != TAlign::alNone && !HasState(csDestroying)) Realign();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
+#include <map>
 #include <vector>
 
 #include "classlib/ActnList.h"
@@ -109,9 +111,10 @@ void PutWideCharInCharMessage(TMessage& Message, wchar_t Ch) {
 
 namespace {
 
-// Holders sorted by the address of their control.
-std::vector<TWideCaptionHolder*>& Holders() {
-  static std::vector<TWideCaptionHolder*> list;
+// Holders by the address of their control: a dialog with thousands of labels finds, adds and
+// drops one without walking the others.
+std::map<uintptr_t, TWideCaptionHolder*>& Holders() {
+  static std::map<uintptr_t, TWideCaptionHolder*> list;
   return list;
 }
 // Traps waiting for their control's next window (also while one is being created).
@@ -143,27 +146,6 @@ HINSTANCE UtxModule() {
   return static_cast<HINSTANCE>(mbi.AllocationBase);
 }
 
-// The binary search of the holder list: the position of Key, or where it belongs.
-size_t HolderSearch(uintptr_t Key, bool& Found) {
-  auto& list = Holders();
-  int low = 0, high = static_cast<int>(list.size()) - 1;
-  Found = false;
-  while (low <= high) {
-    const int middle = (low + high) / 2;
-    const uintptr_t item = reinterpret_cast<uintptr_t>(list[static_cast<size_t>(middle)]->Control());
-    if (item < Key) {
-      low = middle + 1;
-    } else {
-      high = middle - 1;
-      if (item == Key) {
-        low = middle;
-        Found = true;
-      }
-    }
-  }
-  return static_cast<size_t>(low);
-}
-
 bool WindowIsAnsi(TWinControl* W) {
   return W && W->HandleAllocated() && !IsWindowUnicode(W->WindowHandle());
 }
@@ -189,9 +171,11 @@ TWideCaptionHolder::TWideCaptionHolder(TControl* AControl)
   AControl->FreeNotification(this);
 }
 
+// Found by the key it was filed under: the control may already be gone.
 TWideCaptionHolder::~TWideCaptionHolder() {
   auto& list = Holders();
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  auto it = list.find(FKey);
+  if (it != list.end() && it->second == this) list.erase(it);
 }
 
 void TWideCaptionHolder::Notification(TComponent* AComponent, TOperation Operation) {
@@ -203,12 +187,13 @@ void TWideCaptionHolder::Notification(TComponent* AComponent, TOperation Operati
 }
 
 TWideCaptionHolder* WideCaptionHolderOf(TControl* Control, bool Create) {
-  bool found = false;
-  const size_t pos = HolderSearch(reinterpret_cast<uintptr_t>(Control), found);
-  if (found) return Holders()[pos];
+  const uintptr_t key = reinterpret_cast<uintptr_t>(Control);
+  auto& list = Holders();
+  auto it = list.lower_bound(key);
+  if (it != list.end() && it->first == key) return it->second;
   if (!Create) return nullptr;
   auto* holder = new TWideCaptionHolder(Control);
-  Holders().insert(Holders().begin() + static_cast<ptrdiff_t>(pos), holder);
+  list.emplace_hint(it, key, holder);
   return holder;
 }
 
@@ -654,7 +639,7 @@ void UtxControlsStart() {
 
 void UtxControlsStop() {
   if (GUseCount <= 0 || --GUseCount > 0) return;
-  while (!Holders().empty()) delete Holders().back();
+  while (!Holders().empty()) delete std::prev(Holders().end())->second;
   PendingTraps().clear();
   GFinalized = true;
 }

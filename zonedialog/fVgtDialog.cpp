@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include <urlmon.h>
 
@@ -51,6 +52,32 @@ class TBuildScope {
 
  private:
   int32_t& FDepth;
+};
+
+// Holds a control's alignment while it lives: the children added meanwhile are laid out once,
+// at the end, not once each.
+class TAlignHold {
+ public:
+  explicit TAlignHold(TWinControl* Control) : FControl(Control) { FControl->DisableAlign(); }
+  // Lays the children out; a failure there reaches the caller.
+  void Release() {
+    TWinControl* c = std::exchange(FControl, nullptr);
+    if (c) c->EnableAlign();
+  }
+  // Reached with FControl set only while an exception is leaving, which a second failure of the
+  // layout must not replace.
+  ~TAlignHold() {
+    if (!FControl) return;
+    try {
+      FControl->EnableAlign();
+    } catch (...) {
+    }
+  }
+  TAlignHold(const TAlignHold&) = delete;
+  TAlignHold& operator=(const TAlignHold&) = delete;
+
+ private:
+  TWinControl* FControl;
 };
 
 }  // namespace
@@ -214,6 +241,8 @@ TvgtDomainEntry* TfrmVgtDialog::Entries(int Index) const {
 
 void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain, int32_t nScheme, uint32_t Flags) {
   TBuildScope building(FBuildDepth);
+  // Adding a row moves it several times; each move would lay out every row already there.
+  TAlignHold holding(sbEntries);
   auto* entry = new TvgtDomainEntry(Domain, VGTDomain, nScheme, Flags);
   FEntryList->Add(entry);
 
@@ -313,6 +342,7 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   }
   info->SetLeft(x);
   UpdateRow(panel);
+  holding.Release();
 }
 
 void TfrmVgtDialog::UpdateRow(TvgtPanel* Panel) {
