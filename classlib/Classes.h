@@ -102,14 +102,8 @@ class TLiveList {
     }
   }
   void Remove(const T* Item) {
-    for (size_t i = FItems.size(); i-- > 0;) {
-      if (FItems[i] != Item) continue;
-      FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
-      for (Walk* w = FWalks; w; w = w->Outer) {
-        if (i < w->Next) --w->Next;
-        if (i < w->End) --w->End;
-      }
-    }
+    for (size_t i = FItems.size(); i-- > 0;)
+      if (FItems[i] == Item) EraseAt(i);
   }
 
   // Removes Item when the list holds it at most once (lists that never hold an item twice): the
@@ -117,11 +111,7 @@ class TLiveList {
   void RemoveOnce(const T* Item) {
     for (size_t i = FItems.size(); i-- > 0;) {
       if (FItems[i] != Item) continue;
-      FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
-      for (Walk* w = FWalks; w; w = w->Outer) {
-        if (i < w->Next) --w->Next;
-        if (i < w->End) --w->End;
-      }
+      EraseAt(i);
       return;
     }
   }
@@ -183,6 +173,15 @@ class TLiveList {
     }
     FWalks = w.Outer;
     return true;
+  }
+
+  // Erases the item at I and moves every running walk's bounds past it along.
+  void EraseAt(size_t I) {
+    FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(I));
+    for (Walk* w = FWalks; w; w = w->Outer) {
+      if (I < w->Next) --w->Next;
+      if (I < w->End) --w->End;
+    }
   }
 
   std::vector<T*> FItems;
