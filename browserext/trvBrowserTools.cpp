@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "base/GuidText.h"
 #include "common/trvTools.h"
 #include "unicode/UtxWindows.h"
 
@@ -14,12 +15,7 @@ int WideMessageBox(HWND Wnd, const WideString& Text, const WideString& Caption, 
   return MessageBoxA(Wnd, text.c_str(), caption.c_str(), Type);
 }
 
-WideString GUIDToWideString(const GUID& Guid) {
-  wchar_t buffer[40] = {};
-  int n = StringFromGUID2(Guid, buffer, 40);
-  if (n <= 0) throw ETRVException(L"GUIDToWideString: should not happen");
-  return buffer;
-}
+WideString GUIDToWideString(const GUID& Guid) { return GuidText(Guid); }
 
 bool SameComObject(IUnknown* A, IUnknown* B) {
   auto identity = [](IUnknown* p) {

@@ -1,28 +1,10 @@
 #include "classlib/ComObj.h"
 
+#include "base/ComValues.h"
+#include "base/GuidText.h"
+#include "base/TextConversion.h"
 #include "classlib/ComReg.h"
 #include "classlib/ComServ.h"
-
-namespace {
-
-WideString WidenAnsi(const std::string& Text) {
-  if (Text.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
-  WideString w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), w.data(), n);
-  return w;
-}
-
-// A BSTR that frees itself.
-struct TBStr {
-  BSTR Value = nullptr;
-  TBStr() = default;
-  TBStr(const TBStr&) = delete;
-  TBStr& operator=(const TBStr&) = delete;
-  ~TBStr() { SysFreeString(Value); }
-};
-
-}  // namespace
 
 namespace {
 
@@ -51,11 +33,6 @@ HRESULT OleCheck(HRESULT Result) {
   return Result;
 }
 
-WideString GuidToWideString(REFGUID Guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(Guid, text, 40);
-  return text;
-}
 
 WideString ExceptionMessage(std::exception_ptr Error) {
   try {
@@ -63,7 +40,7 @@ WideString ExceptionMessage(std::exception_ptr Error) {
   } catch (const Exception& e) {
     return e.WideMessage();
   } catch (const std::exception& e) {
-    return WidenAnsi(e.what());
+    return CodePageToWide(e.what(), CP_ACP);
   } catch (...) {
   }
   return {};
@@ -221,7 +198,7 @@ void TComObjectFactory::RevokeClassObject() {
 
 void TComObjectFactory::UpdateRegistry(bool Register) {
   if (FInstancing == TClassInstancing::ciInternal) return;
-  const WideString classID = GuidToWideString(FClassID);
+  const WideString classID = GuidText(FClassID);
   const WideString classKey = L"CLSID\\" + classID;
   const WideString progID = ProgID();
   const WideString serverKey = classKey + (FServer.IsInprocServer() ? L"\\InprocServer32" : L"\\LocalServer32");
@@ -276,17 +253,17 @@ ComPtr<ITypeInfo> TTypedComObjectFactory::ClassInfo() const {
 }
 
 WideString TTypedComObjectFactory::Description() const {
-  TBStr doc;
+  TBstr doc;
   ComPtr<ITypeInfo> info = ClassInfo();
-  if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, nullptr, &doc.Value, nullptr, nullptr)) && doc.Value &&
-      *doc.Value)
-    return doc.Value;
+  if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, nullptr, doc.Out(), nullptr, nullptr)) && doc.Get() &&
+      *doc.Get())
+    return doc.Get();
   return ClassName() + L" Objekt";
 }
 
 void TTypedComObjectFactory::UpdateRegistry(bool Register) {
   if (Instancing() == TClassInstancing::ciInternal) return;
-  const WideString classKey = L"CLSID\\" + GuidToWideString(ClassID());
+  const WideString classKey = L"CLSID\\" + GuidText(ClassID());
   if (Register) {
     TComObjectFactory::UpdateRegistry(true);
     TLIBATTR* attr = nullptr;
@@ -295,7 +272,7 @@ void TTypedComObjectFactory::UpdateRegistry(bool Register) {
     OleCheck(lib->GetLibAttr(&attr));
     wchar_t version[32];
     wsprintfW(version, L"%d.%d", attr->wMajorVerNum, attr->wMinorVerNum);
-    const WideString libID = GuidToWideString(attr->guid);
+    const WideString libID = GuidText(attr->guid);
     lib->ReleaseTLibAttr(attr);
     CreateRegKey(classKey + L"\\Version", L"", version);
     CreateRegKey(classKey + L"\\TypeLib", L"", libID);

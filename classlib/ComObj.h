@@ -47,9 +47,6 @@ VGT_EXCEPTION(EOleRegistrationError, EOleSysError);
 // Raises EOleSysError (with the system's text) for a failed HRESULT and gives back a successful one.
 HRESULT OleCheck(HRESULT Result);
 
-// The text of a GUID with braces, as the registry holds it.
-WideString GuidToWideString(REFGUID Guid);
-
 // The HRESULT for an exception caught at a COM method's edge: the code of an EOleSysError when
 // that code is a failure, else E_UNEXPECTED. The thread's error information is set with the
 // interface, the source and the exception's message.

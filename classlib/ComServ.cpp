@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/GuidText.h"
+#include "base/TextConversion.h"
 #include "classlib/ComReg.h"
 #include "classlib/ResStrings.h"
 
@@ -41,11 +43,7 @@ WideString CurrentCommandLine() {
   if (const wchar_t* wide = GetCommandLineW(); wide && *wide) return wide;
   // The 8-bit platform family answers only the 8-bit command line.
   const char* line = GetCommandLineA();
-  int n = MultiByteToWideChar(CP_ACP, 0, line, -1, nullptr, 0);
-  WideString w(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, line, -1, w.data(), n);
-  w.resize(wcslen(w.c_str()));
-  return w;
+  return CodePageToWide(line ? line : "", CP_ACP);
 }
 
 WideString FolderOf(const WideString& Path) {
@@ -61,7 +59,7 @@ struct TLibIdentity {
   WideString VersionKey() const {
     wchar_t version[32];
     wsprintfW(version, L"%x.%x", Major, Minor);
-    return L"TypeLib\\" + GuidToWideString(Guid) + L"\\" + version;
+    return L"TypeLib\\" + GuidText(Guid) + L"\\" + version;
   }
 };
 

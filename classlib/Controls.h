@@ -686,9 +686,6 @@ AnsiString GetHint(TControl* Control);
 // is the character CharCode, compared without regard to case.
 bool IsAccel(WORD CharCode, const AnsiString& Caption);
 
-// The module (program or DLL) that holds the library: the instance of its window classes.
-HINSTANCE LibraryInstance();
-
 // Registers the atoms; called by Application->Initialize (idempotent).
 void InitControls();
 void DoneControls();

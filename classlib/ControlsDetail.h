@@ -10,7 +10,6 @@ namespace controls_detail {
 
 extern TControl* CaptureControl;
 
-HINSTANCE ThisModule();
 bool IsGraphic(const TControl* c);
 
 }  // namespace controls_detail

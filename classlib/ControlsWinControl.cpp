@@ -8,6 +8,7 @@
 
 #include "classlib/ActnList.h"
 #include "classlib/ControlsDetail.h"
+#include "classlib/ResStrings.h"
 #include "classlib/Themes.h"
 
 using namespace controls_detail;
@@ -98,13 +99,13 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   Params.WindowClass.lpfnWndProc = DefWindowProcA;
   Params.WindowClass.hCursor = CursorHandle(crArrow);
-  Params.WindowClass.hInstance = ThisModule();
+  Params.WindowClass.hInstance = ClassLibInstance();
   lstrcpynA(Params.WinClassName, NarrowAcp(ClassName()).c_str(), sizeof Params.WinClassName);
 }
 
 void TWinControl::CreateSubClass(TCreateParams& Params, const char* ControlClassName) {
   WNDCLASSA wc{};
-  if (!GetClassInfoA(nullptr, ControlClassName, &wc) && !GetClassInfoA(ThisModule(), ControlClassName, &wc))
+  if (!GetClassInfoA(nullptr, ControlClassName, &wc) && !GetClassInfoA(ClassLibInstance(), ControlClassName, &wc))
     throw EOSError("Fensterklasse nicht gefunden", GetLastError());
   HINSTANCE inst = Params.WindowClass.hInstance;
   Params.WindowClass = wc;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "classlib/ControlsDetail.h"
+#include "classlib/ResStrings.h"
 #include "classlib/Themes.h"
 
 TWinControl* CreationControl = nullptr;
@@ -21,24 +22,12 @@ namespace controls_detail {
 
 TControl* CaptureControl = nullptr;
 
-HINSTANCE ThisModule() { return LibraryInstance(); }
 
 bool IsGraphic(const TControl* c) { return dynamic_cast<const TWinControl*>(c) == nullptr; }
 
 }  // namespace controls_detail
 
 using namespace controls_detail;
-
-// The module the library is linked into: the allocation base of its own code (works on every
-// Windows version, unlike the module-from-address call of XP).
-HINSTANCE LibraryInstance() {
-  static HINSTANCE instance = [] {
-    MEMORY_BASIC_INFORMATION mbi{};
-    VirtualQuery(reinterpret_cast<const void*>(&LibraryInstance), &mbi, sizeof mbi);
-    return static_cast<HINSTANCE>(mbi.AllocationBase);
-  }();
-  return instance;
-}
 
 void HandleCurrentException(TObject* Sender) noexcept {
   if (!std::current_exception()) return;
@@ -63,7 +52,7 @@ void InitControls() {
   if (ControlAtom) return;
   char name[64];
   std::snprintf(name, sizeof name, "ControlOfs%.8lX%.8lX",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ThisModule())),
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
                 static_cast<unsigned long>(GetCurrentThreadId()));
   ControlAtom = GlobalAddAtomA(name);
   std::snprintf(name, sizeof name, "VgtWindowOf%.8lX", static_cast<unsigned long>(GetCurrentProcessId()));
@@ -97,12 +86,12 @@ HWND AllocateHWnd(const TWndMethod& Method) {
   static const char* cls = [] {
     WNDCLASSA wc{};
     wc.lpfnWndProc = UtilWndProc;
-    wc.hInstance = ThisModule();
+    wc.hInstance = ClassLibInstance();
     wc.lpszClassName = "VgtUtilWindow";
     RegisterClassA(&wc);
     return "VgtUtilWindow";
   }();
-  HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, cls, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ThisModule(), nullptr);
+  HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, cls, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ClassLibInstance(), nullptr);
   if (!h) throw EOSError("Fenster kann nicht erstellt werden", GetLastError());
   SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(Method)));
   return h;

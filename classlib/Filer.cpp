@@ -4,7 +4,8 @@
 #include <cstring>
 #include <cwctype>
 
-#include "classlib/Controls.h"
+#include "base/TextConversion.h"
+#include "classlib/ResStrings.h"
 #include "classlib/Strings.h"
 
 namespace {
@@ -15,11 +16,7 @@ WideString FromUtf8(const char* p, size_t n) {
     p += 3;
     n -= 3;
   }
-  if (!n) return {};
-  int len = MultiByteToWideChar(CP_UTF8, 0, p, static_cast<int>(n), nullptr, 0);
-  WideString w(static_cast<size_t>(len), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, p, static_cast<int>(n), w.data(), len);
-  return w;
+  return CodePageToWide(std::string_view(p, n), CP_UTF8);
 }
 
 // The library's base classes: a description never stands for one of them, only for the class
@@ -693,7 +690,7 @@ void TReader::SkipValue() { Take(); }
 // ---- Entry points ----
 
 bool ReadComponentResource(TComponent* Root, const WideString& ResName, HINSTANCE Instance) {
-  if (!Instance) Instance = LibraryInstance();
+  if (!Instance) Instance = ClassLibInstance();
   HRSRC r = FindResourceW(Instance, ResName.c_str(), reinterpret_cast<LPCWSTR>(RT_RCDATA));
   if (!r) return false;
   HGLOBAL g = LoadResource(Instance, r);

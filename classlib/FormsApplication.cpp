@@ -1,6 +1,7 @@
 // The application object: its hidden window, the message loop and idle processing, exception
 // handling and hints; and the program's Application and Screen objects.
 #include "classlib/FormsApplication.h"
+#include "classlib/ResStrings.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -35,7 +36,6 @@ namespace {
 constexpr UINT_PTR kHintShowTimer = 1;
 constexpr UINT_PTR kHintHideTimer = 2;
 
-HINSTANCE ModuleOfLibrary() { return LibraryInstance(); }
 
 // The system's metrics record; older systems know only the shorter form of it.
 bool GetNonClientMetrics(NONCLIENTMETRICSA& m) {
@@ -158,7 +158,7 @@ HWND TApplication::Handle() {
     static const bool registered = [] {
       WNDCLASSA wc{};
       wc.lpfnWndProc = ApplicationWndProc;
-      wc.hInstance = ModuleOfLibrary();
+      wc.hInstance = ClassLibInstance();
       wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
       wc.lpszClassName = "TApplication";
       return RegisterClassA(&wc) != 0;
@@ -167,7 +167,7 @@ HWND TApplication::Handle() {
     HWND h = CreateWindowExA(0, "TApplication", FTitle.c_str(),
                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                             nullptr, ModuleOfLibrary(), nullptr);
+                             nullptr, ClassLibInstance(), nullptr);
     if (!h) throw EOSError("Anwendungsfenster kann nicht erstellt werden", GetLastError());
     FHandle = h;
   }

@@ -1,5 +1,7 @@
 #include "classlib/ResStrings.h"
 
+#include "base/TextConversion.h"
+
 #include <string>
 #include <utility>
 
@@ -8,14 +10,6 @@ namespace {
 std::function<WideString(const WideString&)>& Translator() {
   static std::function<WideString(const WideString&)> translator;
   return translator;
-}
-
-WideString WidenAnsi(const char* s, size_t len) {
-  if (len == 0) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(len), nullptr, 0);
-  WideString w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(len), w.data(), n);
-  return w;
 }
 
 }  // namespace
@@ -75,8 +69,8 @@ WideString LoadResStringTranslated(UINT Id) {
   return text;
 }
 
-TResArg::TResArg(const char* V) : IsText(true), Text(V ? WidenAnsi(V, strlen(V)) : WideString()) {}
-TResArg::TResArg(const AnsiString& V) : IsText(true), Text(WidenAnsi(V.data(), V.size())) {}
+TResArg::TResArg(const char* V) : IsText(true), Text(V ? CodePageToWide(V, CP_ACP) : WideString()) {}
+TResArg::TResArg(const AnsiString& V) : IsText(true), Text(CodePageToWide(V, CP_ACP)) {}
 
 WideString FormatResText(const WideString& Format, std::initializer_list<TResArg> Args) {
   WideString result;
@@ -108,11 +102,7 @@ WideString FmtResString(UINT Id, std::initializer_list<TResArg> Args) {
 }
 
 AnsiString ResTextToAnsi(const WideString& Text) {
-  if (Text.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString a(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), a.data(), n, nullptr, nullptr);
-  return a;
+  return WideToCodePage(Text, CP_ACP);
 }
 
 AnsiString LoadResStringA(UINT Id) {

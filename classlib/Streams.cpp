@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "base/TextConversion.h"
 #include "classlib/ResStrings.h"
 
 // ---- TStream ----
@@ -181,10 +182,7 @@ TResourceType::TResourceType(LPCSTR Type) {
     FId = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(Type));
     return;
   }
-  const int len = static_cast<int>(strlen(Type));
-  int n = MultiByteToWideChar(CP_ACP, 0, Type, len, nullptr, 0);
-  FName.assign(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, Type, len, FName.data(), n);
+  FName = CodePageToWide(Type, CP_ACP);
 }
 
 TResourceStream::TResourceStream(HINSTANCE Instance, const WideString& ResName, const TResourceType& ResType) {

@@ -1,5 +1,7 @@
 #include "classlib/TypInfo.h"
 
+#include "base/TextConversion.h"
+
 #include <map>
 
 namespace {
@@ -40,21 +42,9 @@ bool SameIdent(const WideString& A, const WideString& B) {
   return true;
 }
 
-AnsiString NarrowAcp(const WideString& S) {
-  if (S.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), a.data(), n, nullptr, nullptr);
-  return a;
-}
+AnsiString NarrowAcp(const WideString& S) { return WideToCodePage(S, CP_ACP); }
 
-WideString WidenAcp(const AnsiString& S) {
-  if (S.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
-  WideString w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), w.data(), n);
-  return w;
-}
+WideString WidenAcp(const AnsiString& S) { return CodePageToWide(S, CP_ACP); }
 
 TIdentInfo MakeEnumIdents(std::initializer_list<const wchar_t*> Names) {
   TIdentInfo info;

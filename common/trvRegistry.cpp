@@ -4,7 +4,7 @@
 
 #include "common/trvAPI.h"
 #include "common/trvTools.h"
-#include "platform/RegKey.h"
+#include "base/RegKey.h"
 #include "unicode/UtxWindows.h"
 
 namespace {

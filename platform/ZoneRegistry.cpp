@@ -7,7 +7,7 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/RegKey.h"
+#include "base/RegKey.h"
 #include "platform/ZoneTemplates.h"
 
 namespace {

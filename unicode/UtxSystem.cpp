@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "base/TextConversion.h"
 #include "classlib/ResStrings.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
@@ -290,25 +291,13 @@ WideString DecodeUTF7(const AnsiString& S) {
 WideString AnsiToWideCodePage(const AnsiString& S, UINT CodePage) {
   if (CodePage == CP_UTF7) return DecodeUTF7(S);
   if (CodePage == CP_UTF8) return DecodeUTF8(S);
-  if (S.empty()) return {};
-  const int n = MultiByteToWideChar(CodePage, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
-  if (n <= 0) return {};
-  WideString out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CodePage, 0, S.data(), static_cast<int>(S.size()), out.data(), n);
-  return out;
+  return CodePageToWide(S, CodePage);
 }
 
 AnsiString WideToAnsiCodePage(const WideString& S, UINT CodePage) {
   if (CodePage == CP_UTF7) return EncodeUTF7(S);
   if (CodePage == CP_UTF8) return EncodeUTF8(S);
-  if (S.empty()) return {};
-  const int n = WideCharToMultiByte(CodePage, 0, S.data(), static_cast<int>(S.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  if (n <= 0) return {};
-  AnsiString out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CodePage, 0, S.data(), static_cast<int>(S.size()), out.data(), n, nullptr,
-                      nullptr);
-  return out;
+  return WideToCodePage(S, CodePage);
 }
 
 void SwapUTF16Bytes(wchar_t* P) {

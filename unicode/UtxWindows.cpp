@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/TextConversion.h"
 #include "unicode/UtxSystem.h"
 
 namespace {
@@ -116,34 +117,18 @@ TUtxPlatformOverride::~TUtxPlatformOverride() {
 AnsiString NarrowText(const wchar_t* Text, int Length) {
   if (!Text) return {};
   if (Length < 0) Length = static_cast<int>(wcslen(Text));
-  if (Length == 0) return {};
-  const UINT cp = ConversionCodePage();
-  const int n = WideCharToMultiByte(cp, 0, Text, Length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  AnsiString result(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(cp, 0, Text, Length, result.data(), n, nullptr, nullptr);
-  return result;
+  return WideToCodePage(std::wstring_view(Text, static_cast<size_t>(Length)), ConversionCodePage());
 }
 
-AnsiString NarrowText(const WideString& Text) {
-  return NarrowText(Text.data(), static_cast<int>(Text.size()));
-}
+AnsiString NarrowText(const WideString& Text) { return WideToCodePage(Text, ConversionCodePage()); }
 
 WideString WidenText(const char* Text, int Length) {
   if (!Text) return {};
   if (Length < 0) Length = static_cast<int>(strlen(Text));
-  if (Length == 0) return {};
-  const UINT cp = ConversionCodePage();
-  const int n = MultiByteToWideChar(cp, 0, Text, Length, nullptr, 0);
-  if (n <= 0) return {};
-  WideString result(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(cp, 0, Text, Length, result.data(), n);
-  return result;
+  return CodePageToWide(std::string_view(Text, static_cast<size_t>(Length)), ConversionCodePage());
 }
 
-WideString WidenText(const AnsiString& Text) {
-  return WidenText(Text.data(), static_cast<int>(Text.size()));
-}
+WideString WidenText(const AnsiString& Text) { return CodePageToWide(Text, ConversionCodePage()); }
 
 // ---- wrappers ----
 

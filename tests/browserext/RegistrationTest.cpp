@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/GuidText.h"
 #include "browserext/oVeilgate.h"
 #include "tests/ComTestEnvironment.h"
 
@@ -80,8 +81,8 @@ std::vector<WideString> Picture() {
       out.push_back(KeyExists(root, list) ? WideString(L"+") + list : WideString(L"-") + list);
       Walk(root, list, out);
     }
-  for (const WideString& key : {WideString(L"CLSID\\") + GuidToWideString(CLSID_vgtToolbutton),
-                                WideString(L"CLSID\\") + GuidToWideString(CLSID_vgtBrowserObserver),
+  for (const WideString& key : {WideString(L"CLSID\\") + GuidText(CLSID_vgtToolbutton),
+                                WideString(L"CLSID\\") + GuidText(CLSID_vgtBrowserObserver),
                                 WideString(L"Veilgate.vgtToolbutton"),
                                 WideString(L"Veilgate.vgtBrowserObserver")}) {
     for (HKEY root : {HKEY_CLASSES_ROOT}) {
@@ -111,7 +112,7 @@ class Registration : public ::testing::Test {
 
 TEST_F(Registration, WritesTheTwoClassesAndRemovesThemAgain) {
   const std::vector<WideString> before = Picture();
-  ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidToWideString(CLSID_vgtToolbutton)))
+  ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(CLSID_vgtToolbutton)))
       << "left by an earlier run";
 
   ASSERT_EQ(Call("DllRegisterServer"), S_OK);
@@ -123,7 +124,7 @@ TEST_F(Registration, WritesTheTwoClassesAndRemovesThemAgain) {
   for (const Class& c : {Class{CLSID_vgtToolbutton, L"vgtToolbutton", L"Veilgate Button"},
                          Class{CLSID_vgtBrowserObserver, L"vgtBrowserObserver", L"Veilgate"}}) {
     SCOPED_TRACE(std::wstring(c.Name));
-    const WideString id = GuidToWideString(c.Id), key = L"CLSID\\" + id;
+    const WideString id = GuidText(c.Id), key = L"CLSID\\" + id;
     const WideString progID = WideString(L"Veilgate.") + c.Name;
     EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, key), (Value{true, c.Description}));
     const Value server = ReadValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32");

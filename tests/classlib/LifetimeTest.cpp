@@ -16,6 +16,7 @@
 
 #include "classlib/ActnList.h"
 #include "classlib/Forms.h"
+#include "classlib/ResStrings.h"
 #include "classlib/StdCtrls.h"
 #include "tests/support/PoisonHeap.h"
 
@@ -655,7 +656,7 @@ TEST_F(Windows, AControlFreedWhileItsHintShowsTakesTheHintWithIt) {
 std::vector<std::string> AtomNames(DWORD ProcessId, DWORD ThreadId) {
   char control[64], window[64];
   std::snprintf(control, sizeof control, "ControlOfs%.8lX%.8lX",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(LibraryInstance())),
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
                 static_cast<unsigned long>(ThreadId));
   std::snprintf(window, sizeof window, "VgtWindowOf%.8lX", static_cast<unsigned long>(ProcessId));
   return {control, window};

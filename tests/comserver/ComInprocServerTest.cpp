@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "base/GuidText.h"
 #include "ComTestInproc.h"
 #include "ComTestSupport.h"
 #include "classlib/ComObj.h"
@@ -51,14 +52,14 @@ class ComInprocServer : public ::testing::Test {
 
 TEST_F(ComInprocServer, RegistrationNamesTheLibraryAndItsThreadingModel) {
   ASSERT_EQ(Register(), S_OK);
-  const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_InprocThing);
+  const WideString classKey = L"CLSID\\" + GuidText(CLSID_InprocThing);
   EXPECT_EQ(RegText(classKey), L"Test In-Process");
   EXPECT_EQ(lstrcmpiW(RegText(classKey + L"\\InprocServer32").c_str(), Path.c_str()), 0);
   EXPECT_EQ(RegText(classKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
   EXPECT_EQ(RegText(classKey + L"\\LocalServer32"), L"<missing>");
   // Without a type library the module's base name heads the ProgID, and no library is named.
   EXPECT_EQ(RegText(classKey + L"\\ProgID"), L"ComTestInproc.InprocThing");
-  EXPECT_EQ(RegText(L"ComTestInproc.InprocThing\\Clsid"), GuidToWideString(CLSID_InprocThing));
+  EXPECT_EQ(RegText(L"ComTestInproc.InprocThing\\Clsid"), GuidText(CLSID_InprocThing));
   EXPECT_EQ(RegText(classKey + L"\\TypeLib"), L"<missing>");
   EXPECT_EQ(RegText(classKey + L"\\Version"), L"<missing>");
 }
@@ -105,7 +106,7 @@ TEST_F(ComInprocServer, UnregisteringLeavesNoKeyBehind) {
 
 TEST_F(ComInprocServer, ARegistrationNoPlaceTakesAnswersEFail) {
   // Below a volatile key no lasting key can be made, for the machine or for the user.
-  const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_InprocThing);
+  const WideString classKey = L"CLSID\\" + GuidText(CLSID_InprocThing);
   for (const WideString& path : {classKey, L"Software\\Classes\\" + classKey}) {
     HKEY key = nullptr;
     // The keys above are made lasting first: made on the way to a volatile key they would be

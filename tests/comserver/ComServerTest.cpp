@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "base/GuidText.h"
 #include "ComTestServer_h.h"
 #include "ComTestSupport.h"
 #include "classlib/ComObj.h"
@@ -56,7 +57,7 @@ class ComServerTest : public ::testing::Test {
 };
 
 TEST_F(ComServerTest, RegistrationWritesTheClassTheProgIDAndTheTypeLibrary) {
-  const WideString classKey = L"CLSID\\" + GuidToWideString(CLSID_TestObject);
+  const WideString classKey = L"CLSID\\" + GuidText(CLSID_TestObject);
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, classKey), L"TestObject Objekt");
   EXPECT_EQ(lstrcmpiW(RegText(HKEY_CLASSES_ROOT, classKey + L"\\LocalServer32").c_str(), TestServerPath().c_str()), 0);
   // A local server has no threading model.
@@ -64,10 +65,10 @@ TEST_F(ComServerTest, RegistrationWritesTheClassTheProgIDAndTheTypeLibrary) {
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32"), L"<missing>");
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, classKey + L"\\ProgID"), L"ComTestServer.TestObject");
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, classKey + L"\\Version"), L"1.0");
-  EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib"), GuidToWideString(LIBID_ComTestServer));
+  EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib"), GuidText(LIBID_ComTestServer));
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"ComTestServer.TestObject"), L"TestObject Objekt");
-  EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"ComTestServer.TestObject\\Clsid"), GuidToWideString(CLSID_TestObject));
-  const WideString libKey = L"TypeLib\\" + GuidToWideString(LIBID_ComTestServer) + L"\\1.0";
+  EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"ComTestServer.TestObject\\Clsid"), GuidText(CLSID_TestObject));
+  const WideString libKey = L"TypeLib\\" + GuidText(LIBID_ComTestServer) + L"\\1.0";
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, libKey), L"ComTestServer Bibliothek");
   EXPECT_EQ(lstrcmpiW(RegText(HKEY_CLASSES_ROOT, libKey + L"\\409\\win32").c_str(), TestServerPath().c_str()), 0);
   // The neutral-locale key the platform's marshaller looks for.
@@ -239,7 +240,7 @@ TEST(ComServerRegistration, AServerInAFolderWithABlankRegistersAPathCOMCanStart)
 
   ASSERT_EQ(RunAndWait(copy, L"/regserver"), 0u);
   const WideString registered =
-      RegText(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidToWideString(CLSID_TestObject) + L"\\LocalServer32");
+      RegText(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(CLSID_TestObject) + L"\\LocalServer32");
   wchar_t shortPath[MAX_PATH] = {};
   ASSERT_GT(GetShortPathNameW(copy.c_str(), shortPath, MAX_PATH), 0u);
   // COM puts its switch after this text: the path must not split at the blank.

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "base/GuidText.h"
 #include "ComTestSupport.h"
 #include "VgtDialog_h.h"
 #include "classlib/ComObj.h"
@@ -23,14 +24,14 @@ TEST(VgtDialogServer, RegistersItsTypeLibraryAndRemovesItWithoutATrace) {
   const auto beforeUser = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes");
 
   ASSERT_EQ(RunAndWait(program, L"/RegServer"), 0u);
-  const WideString lib = L"TypeLib\\" + GuidToWideString(LIBID_VgtDialog) + L"\\1.0";
+  const WideString lib = L"TypeLib\\" + GuidText(LIBID_VgtDialog) + L"\\1.0";
   EXPECT_EQ(RegText(lib), L"VgtDialog Bibliothek");
   EXPECT_TRUE(SamePath(RegText(lib + L"\\409\\win32"), program));
   EXPECT_TRUE(SamePath(RegText(lib + L"\\0\\win32"), program));
   EXPECT_TRUE(SamePath(RegText(lib + L"\\HELPDIR"), program.substr(0, program.find_last_of(L'\\'))));
-  const WideString intf = L"Interface\\" + GuidToWideString(IID_IZoneDialog);
+  const WideString intf = L"Interface\\" + GuidText(IID_IZoneDialog);
   EXPECT_EQ(RegText(intf), L"IZoneDialog");
-  EXPECT_EQ(RegText(intf + L"\\TypeLib"), GuidToWideString(LIBID_VgtDialog));
+  EXPECT_EQ(RegText(intf + L"\\TypeLib"), GuidText(LIBID_VgtDialog));
 
   ASSERT_EQ(RunAndWait(program, L"-unregserver"), 0u);
   const auto after = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/GuidText.h"
 #include "../comserver/ComTestSupport.h"
 #include "ZoneDialogServerProcess.h"
 #include "tests/ComTestEnvironment.h"
@@ -48,15 +49,15 @@ class ZoneDialogServer : public ::testing::Test {
 };
 
 TEST_F(ZoneDialogServer, RegistrationNamesTheClassItsServerAndItsProgID) {
-  const WideString cls = L"CLSID\\" + GuidToWideString(CLSID_ZoneDialog);
+  const WideString cls = L"CLSID\\" + GuidText(CLSID_ZoneDialog);
   EXPECT_EQ(RegText(cls), L"ZoneDialog Objekt");
   EXPECT_EQ(lstrcmpiW(RegText(cls + L"\\LocalServer32").c_str(), VgtDialogPath().c_str()), 0);
   EXPECT_EQ(RegText(cls + L"\\LocalServer32", L"ThreadingModel"), L"<no value>");
   EXPECT_EQ(RegText(cls + L"\\ProgID"), L"VgtDialog.ZoneDialog");
   EXPECT_EQ(RegText(cls + L"\\Version"), L"1.0");
-  EXPECT_EQ(RegText(cls + L"\\TypeLib"), GuidToWideString(LIBID_VgtDialog));
+  EXPECT_EQ(RegText(cls + L"\\TypeLib"), GuidText(LIBID_VgtDialog));
   EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog"), L"ZoneDialog Objekt");
-  EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog\\Clsid"), GuidToWideString(CLSID_ZoneDialog));
+  EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog\\Clsid"), GuidText(CLSID_ZoneDialog));
 }
 
 TEST_F(ZoneDialogServer, EveryMethodThroughTheVtableInAProcessOfItsOwn) {
@@ -238,14 +239,14 @@ TEST(ZoneDialogProgram, UnregistrationLeavesNoKeyBehind) {
   const auto machine = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
   const auto user = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes");
   ASSERT_EQ(RunAndWait(VgtDialogPath(), L"-REGSERVER"), 0u);
-  EXPECT_NE(RegText(L"CLSID\\" + GuidToWideString(CLSID_ZoneDialog)), L"<missing>");
+  EXPECT_NE(RegText(L"CLSID\\" + GuidText(CLSID_ZoneDialog)), L"<missing>");
   ASSERT_EQ(RunAndWait(VgtDialogPath(), L"/UnRegServer"), 0u);
   const auto after = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
   std::vector<WideString> left;
   std::set_symmetric_difference(machine.begin(), machine.end(), after.begin(), after.end(), std::back_inserter(left));
   EXPECT_TRUE(left.empty()) << (left.empty() ? "" : NarrowText(left.front()));
   EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes"), user);
-  EXPECT_EQ(RegText(L"CLSID\\" + GuidToWideString(CLSID_ZoneDialog)), L"<missing>");
+  EXPECT_EQ(RegText(L"CLSID\\" + GuidText(CLSID_ZoneDialog)), L"<missing>");
   EXPECT_EQ(RegText(L"VgtDialog.ZoneDialog"), L"<missing>");
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/trvZoneServices.h"
-#include "platform/RegKey.h"
+#include "base/RegKey.h"
 #include "tests/ComTestEnvironment.h"
 
 using Microsoft::WRL::ComPtr;
