@@ -134,19 +134,18 @@ winenv_start() {
   fi
 }
 
-# Gives each program copy named <name>_<version>.exe the Windows version Wine reports to it.
+# winenv_versions LIST: gives each program copy the Windows version Wine reports to it. LIST is
+# the build's winversions.txt (written by vgt_add_gtest), a line "<name>_<version>.exe <version>"
+# for each copy.
 winenv_versions() {
-  local bin=$1 reg exe ver
+  local list=$1 reg exe ver
   reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n' >"$reg"
-  # Programs in folders of their own below bin (beside stand-in libraries) count too.
-  for exe in "$bin"/*_win98.exe "$bin"/*_win2k.exe "$bin"/*_winxp.exe "$bin"/*_win7.exe \
-             "$bin"/*/*_win98.exe "$bin"/*/*_win2k.exe "$bin"/*/*_winxp.exe "$bin"/*/*_win7.exe; do
-    [ -f "$exe" ] || continue
-    ver=${exe##*_}; ver=${ver%.exe}
+  while read -r exe ver; do
+    [ -n "$ver" ] || continue
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
-      "$(basename "$exe")" "$ver" >>"$reg"
-  done
+      "$exe" "$ver" >>"$reg"
+  done <"$list"
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
   rm -f "$reg"
 }
