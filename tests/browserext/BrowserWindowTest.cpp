@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 #include "tests/browserext/EventArguments.h"
 #include "tests/browserext/FakeExtension.h"
 #include "tools/pagehost/Browser.h"

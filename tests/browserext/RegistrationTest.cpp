@@ -9,7 +9,7 @@
 
 #include "base/GuidText.h"
 #include "browserext/oVeilgate.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "common/Gradpanl.h"
 #include "common/trvControls.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "common/Gradpanl.h"
 #include "common/trvControls.h"
 #include "common/trvDesignFontInfo.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 
 namespace {
 

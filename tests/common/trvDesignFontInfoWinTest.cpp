@@ -8,7 +8,7 @@
 #include "common/trvAPI.h"
 #include "common/trvControls.h"
 #include "common/trvDesignFontInfo.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 
 namespace {
 

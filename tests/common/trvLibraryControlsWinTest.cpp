@@ -12,7 +12,7 @@
 #include "common/trvControls.h"
 #include "common/trvTools.h"
 #include "tests/classlib/Screenshot.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 #include "unicode/UtxActnList.h"
 #include "unicode/UtxWindows.h"
 

@@ -15,9 +15,9 @@
 #include "common/trvLocaleCombo.h"
 #include "common/trvRegistry.h"
 #include "tests/classlib/Screenshot.h"
-#include "tests/common/CommonWinSupport.h"
-#include "tests/common/TestFiles.h"
-#include "tests/gettext/MoCatalogMaker.h"
+#include "tests/support/WindowSupport.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/MoCatalogMaker.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxWindows.h"
 

@@ -12,7 +12,7 @@
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
 #include "tests/classlib/Screenshot.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxWindows.h"
 

@@ -1,5 +1,6 @@
-// VgtDialog.exe as the COM local server of ZoneDialog: registered by /regserver, one process per
-// activation that ends when its client lets go, every method reached through the vtable and
+// VgtDialog.exe as the COM local server of ZoneDialog: registered by /regserver with the type
+// library it carries (and the neutral-locale key the platform's marshaller looks for), one process
+// per activation that ends when its client lets go, every method reached through the vtable and
 // late bound, nothing left behind by /unregserver, and nothing shown when started by hand.
 #include <gtest/gtest.h>
 
@@ -10,9 +11,9 @@
 #include <vector>
 
 #include "base/GuidText.h"
-#include "../comserver/ComTestSupport.h"
-#include "ZoneDialogServerProcess.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/ZoneDialogServerProcess.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -22,23 +23,7 @@ const wchar_t* const kHost = L"vgt-zd-server.example";
 
 WideString VgtDialogPath() { return ProgramBesideTest(L"VgtDialog.exe"); }
 
-WideString RegText(const WideString& Key, const wchar_t* Value = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  const LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
-}
-
-struct TBStr {
-  BSTR Value;
-  explicit TBStr(const wchar_t* Text) : Value(SysAllocString(Text)) {}
-  TBStr(const TBStr&) = delete;
-  TBStr& operator=(const TBStr&) = delete;
-  ~TBStr() { SysFreeString(Value); }
-};
+bool SamePath(const WideString& A, const WideString& B) { return lstrcmpiW(A.c_str(), B.c_str()) == 0; }
 
 bool EndsInTime(HANDLE Process) { return Process && WaitForSingleObject(Process, kProcessEndTimeout) == WAIT_OBJECT_0; }
 
@@ -232,6 +217,30 @@ TEST(ZoneDialogProgram, StartedByHandItEndsAtOnceWithNoWindow) {
     CloseHandle(pi.hProcess);
   }
   EXPECT_TRUE(VgtDialogProcesses().empty());
+}
+
+TEST(ZoneDialogProgram, RegistersItsTypeLibraryAndRemovesItWithoutATrace) {
+  const WideString program = VgtDialogPath();
+  ASSERT_EQ(RunAndWait(program, L"/unregserver"), 0u);
+  const auto before = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  const auto beforeUser = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes");
+
+  ASSERT_EQ(RunAndWait(program, L"/RegServer"), 0u);
+  const WideString lib = L"TypeLib\\" + GuidText(LIBID_VgtDialog) + L"\\1.0";
+  EXPECT_EQ(RegText(lib), L"VgtDialog Bibliothek");
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\409\\win32"), program));
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\0\\win32"), program));
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\HELPDIR"), program.substr(0, program.find_last_of(L'\\'))));
+  const WideString intf = L"Interface\\" + GuidText(IID_IZoneDialog);
+  EXPECT_EQ(RegText(intf), L"IZoneDialog");
+  EXPECT_EQ(RegText(intf + L"\\TypeLib"), GuidText(LIBID_VgtDialog));
+
+  ASSERT_EQ(RunAndWait(program, L"-unregserver"), 0u);
+  const auto after = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  std::vector<WideString> left;
+  std::set_symmetric_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(left));
+  EXPECT_TRUE(left.empty()) << left.size() << " lines differ";
+  EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes"), beforeUser);
 }
 
 TEST(ZoneDialogProgram, UnregistrationLeavesNoKeyBehind) {

@@ -15,7 +15,7 @@
 #include "ZoneDialogTestSupport.h"
 #include "classlib/Themes.h"
 #include "common/trvRegistry.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 #include "tests/classlib/Screenshot.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"

@@ -12,7 +12,7 @@
 
 #include "common/trvZoneServices.h"
 #include "base/RegKey.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -8,9 +8,9 @@
 
 #include "base/GuidText.h"
 #include "ComTestServer_h.h"
-#include "ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 #include "classlib/ComObj.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 namespace {
 

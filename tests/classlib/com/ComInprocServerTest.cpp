@@ -11,9 +11,9 @@
 
 #include "base/GuidText.h"
 #include "ComTestInproc.h"
-#include "ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 #include "classlib/ComObj.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/gettext/FailingAllocations.h"
+#include "tests/unicode/gettext/FailingAllocations.h"
 
 #include <cstdlib>
 #include <new>

@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "tests/common/TestFiles.h"
-#include "tests/gettext/FailingAllocations.h"
-#include "tests/gettext/MoCatalogMaker.h"
-#include "tests/gettext/TestCatalogFolders.h"
+#include "tests/support/TestFiles.h"
+#include "tests/unicode/gettext/FailingAllocations.h"
+#include "tests/support/MoCatalogMaker.h"
+#include "tests/unicode/gettext/TestCatalogFolders.h"
 #include "unicode/GnuGettext.h"
 
 namespace {

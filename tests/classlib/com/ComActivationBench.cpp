@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ComTestServer_h.h"
-#include "ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 #include "classlib/ComObj.h"
 #include "tests/support/BenchFigures.h"
 

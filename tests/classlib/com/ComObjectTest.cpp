@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 #include "TestObject.h"
 #include "classlib/ComServ.h"
 #include "classlib/ComServApp.h"
 #include "classlib/Forms.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 namespace {
 

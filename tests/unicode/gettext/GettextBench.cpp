@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/TestFiles.h"
-#include "tests/gettext/MoCatalogMaker.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/MoCatalogMaker.h"
 #include "tests/support/BenchFigures.h"
 #include "unicode/GnuGettext.h"
 

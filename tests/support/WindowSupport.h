@@ -1,5 +1,5 @@
-// What the common library's window tests share: the application started once, messages pumped
-// until something has happened, and a plain window to centre over.
+// What window tests share: the application started once, messages pumped until something has
+// happened, and a plain window to centre over.
 #pragma once
 
 #include <windows.h>

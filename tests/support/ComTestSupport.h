@@ -1,5 +1,6 @@
-// What the COM server tests share: the test server's program, processes waited on by handle,
-// registry snapshots to compare before and after a registration, and owned strings to pass.
+// What the tests of COM servers (ours and the class library's test servers) share: programs beside
+// the test program, processes waited on by handle, registry snapshots to compare before and after
+// a registration, and owned strings to pass.
 #pragma once
 
 #include <windows.h>

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "classlib/ResStrings.h"
-#include "tests/common/TestFiles.h"
-#include "tests/gettext/MoCatalogMaker.h"
-#include "tests/gettext/TestCatalogFolders.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/MoCatalogMaker.h"
+#include "tests/unicode/gettext/TestCatalogFolders.h"
 #include "unicode/GnuGettext.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 #include <vector>
 

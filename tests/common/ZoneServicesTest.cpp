@@ -8,42 +8,13 @@
 #include <string>
 
 #include "common/trvZoneServices.h"
-#include "platform/CompletedZoneManagers.h"
-#include "platform/ZoneRegistry.h"
-#include "platform/ZoneTemplates.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
+#include "tests/support/FixedZoneManagers.h"
+#include "tests/support/PlatformZones.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// The platform's own answers, never through our completion.
-DWORD PlatformZoneOf(const wchar_t* Url) {
-  ComPtr<IInternetSecurityManager> manager;
-  EXPECT_EQ(CoInternetCreateSecurityManager(nullptr, &manager, 0), S_OK);
-  DWORD zone = 99;
-  EXPECT_EQ(manager->MapUrlToZone(Url, &zone, 0), S_OK) << Url;
-  return zone;
-}
-
-DWORD PlatformPolicy(DWORD Zone, DWORD Action) {
-  ComPtr<IInternetZoneManager> manager;
-  EXPECT_EQ(CoInternetCreateZoneManager(nullptr, &manager, 0), S_OK);
-  DWORD policy = 0xDEAD;
-  EXPECT_EQ(manager->GetZoneActionPolicy(Zone, Action, reinterpret_cast<BYTE*>(&policy),
-                                         sizeof policy, URLZONEREG_DEFAULT),
-            S_OK);
-  return policy;
-}
-
-DWORD PlatformFlags(DWORD Zone) {
-  ComPtr<IInternetZoneManager> manager;
-  EXPECT_EQ(CoInternetCreateZoneManager(nullptr, &manager, 0), S_OK);
-  ZONEATTRIBUTES a{};
-  a.cbSize = sizeof a;
-  EXPECT_EQ(manager->GetZoneAttributes(Zone, &a), S_OK);
-  return a.dwFlags;
-}
 
 // ---- moving sites between zones ----
 
@@ -147,165 +118,6 @@ TEST(ZoneMapping, PatternsWithoutHostOrZoneAreRefused) {
   EXPECT_EQ(PlatformZoneOf(L"http://flags.vgt-test.example"), 3u);
 }
 
-TEST(ZoneMapping, HostKeysFollowTheDomainLayout) {
-  auto k = ZoneMapKeyOfHost(L"www.example.com");
-  EXPECT_EQ(k.Domain, L"example.com");
-  EXPECT_EQ(k.SubDomain, L"www");
-  k = ZoneMapKeyOfHost(L"a.b.example.com");
-  EXPECT_EQ(k.Domain, L"example.com");
-  EXPECT_EQ(k.SubDomain, L"a.b");
-  k = ZoneMapKeyOfHost(L"www.bbc.co.uk");
-  EXPECT_EQ(k.Domain, L"bbc.co.uk");
-  EXPECT_EQ(k.SubDomain, L"www");
-  k = ZoneMapKeyOfHost(L"bbc.co.uk");
-  EXPECT_EQ(k.Domain, L"bbc.co.uk");
-  EXPECT_EQ(k.SubDomain, L"");
-  k = ZoneMapKeyOfHost(L"192.168.0.1");
-  EXPECT_EQ(k.Domain, L"192.168.0.1");
-  EXPECT_EQ(k.SubDomain, L"");
-
-  std::wstring scheme, host;
-  ASSERT_TRUE(SplitZonePattern(L"HTTPS://user:pw@Www.Example.COM:444/p?q#f", scheme, host));
-  EXPECT_EQ(scheme, L"https");
-  EXPECT_EQ(host, L"www.example.com");
-  ASSERT_TRUE(SplitZonePattern(L"*.example.com", scheme, host));
-  EXPECT_EQ(scheme, L"*");
-  EXPECT_EQ(host, L"*.example.com");
-  ASSERT_TRUE(SplitZonePattern(L"localhost:8080", scheme, host));
-  EXPECT_EQ(host, L"localhost");
-  EXPECT_FALSE(SplitZonePattern(L"mailto:someone", scheme, host));
-}
-
-// ---- the completion steps aside where the platform implements an operation ----
-
-// A manager whose mapping, policy and template writes answer a fixed result, counting calls.
-class TFixedZoneManagers : public IInternetSecurityManager, public IInternetZoneManager {
- public:
-  explicit TFixedZoneManagers(HRESULT Answer) : FAnswer(Answer) {}
-  int Calls = 0;
-  ZONEATTRIBUTES SeenOnEntry{};
-  HRESULT AttributesAnswer = S_OK;
-  bool WriteAttributes = false;
-  DWORD FlagsToWrite = 0;
-  DWORD TemplateToWrite = 0;
-  DWORD CopiedTemplate = 0;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }
-  // IInternetSecurityManager
-  HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR Url, DWORD* z, DWORD Flags) override {
-    // Leaving the writes unimplemented, it reads as the platform does; the completion checks
-    // its writes by this answer.
-    if (FAnswer == E_NOTIMPL) {
-      ComPtr<IInternetSecurityManager> platform;
-      if (FAILED(CoInternetCreateSecurityManager(nullptr, &platform, 0))) return E_FAIL;
-      return platform->MapUrlToZone(Url, z, Flags);
-    }
-    *z = 4;
-    return FAnswer == S_OK ? S_OK : E_FAIL;
-  }
-  HRESULT STDMETHODCALLTYPE GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ProcessUrlAction(LPCWSTR, DWORD, BYTE*, DWORD, BYTE*, DWORD, DWORD,
-                                             DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE QueryCustomPolicy(LPCWSTR, REFGUID, BYTE**, DWORD*, BYTE*, DWORD,
-                                              DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD, LPCWSTR, DWORD) override {
-    ++Calls;
-    return FAnswer;
-  }
-  HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD, IEnumString**, DWORD) override { return E_NOTIMPL; }
-  // IInternetZoneManager
-  HRESULT STDMETHODCALLTYPE GetZoneAttributes(DWORD, ZONEATTRIBUTES* a) override {
-    SeenOnEntry = *a;
-    if (WriteAttributes) {
-      a->dwFlags = FlagsToWrite;
-      a->dwTemplateRecommended = TemplateToWrite;
-    }
-    return AttributesAnswer;
-  }
-  HRESULT STDMETHODCALLTYPE SetZoneAttributes(DWORD, ZONEATTRIBUTES* a) override {
-    ++Calls;
-    FlagsToWrite = a->dwFlags;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetZoneCustomPolicy(DWORD, REFGUID, BYTE**, DWORD*, URLZONEREG) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE SetZoneCustomPolicy(DWORD, REFGUID, BYTE*, DWORD, URLZONEREG) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetZoneActionPolicy(DWORD, DWORD, BYTE*, DWORD, URLZONEREG) override {
-    return E_FAIL;
-  }
-  HRESULT STDMETHODCALLTYPE SetZoneActionPolicy(DWORD, DWORD, BYTE*, DWORD, URLZONEREG) override {
-    ++Calls;
-    return FAnswer;
-  }
-  HRESULT STDMETHODCALLTYPE PromptAction(DWORD, HWND, LPCWSTR, LPCWSTR, DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE LogAction(DWORD, LPCWSTR, LPCWSTR, DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CreateZoneEnumerator(DWORD*, DWORD*, DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetZoneAt(DWORD, DWORD, DWORD*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE DestroyZoneEnumerator(DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CopyTemplatePoliciesToZone(DWORD t, DWORD, DWORD) override {
-    ++Calls;
-    CopiedTemplate = t;
-    return FAnswer;
-  }
-
-  IInternetSecurityManager* Security() { return this; }
-  IInternetZoneManager* Zone() { return this; }
-
- private:
-  HRESULT FAnswer;
-  ULONG FRefs = 1;
-};
-
-TEST(ZoneCompletion, PlatformAnswersOtherThanNotImplementedAreFinal) {
-  for (HRESULT answer : {S_OK, S_FALSE, E_ACCESSDENIED}) {
-    TFixedZoneManagers inner(answer);
-    ComPtr<IInternetSecurityManager> sm;
-    sm.Attach(CompleteSecurityManager(inner.Security()));
-    ComPtr<IInternetZoneManager> zm;
-    zm.Attach(CompleteZoneManager(inner.Zone()));
-    EXPECT_EQ(sm->SetZoneMapping(2, L"http://final.vgt-test.example", SZM_CREATE), answer);
-    DWORD policy = 3;
-    EXPECT_EQ(zm->SetZoneActionPolicy(3, 0x1A03, reinterpret_cast<BYTE*>(&policy), 4,
-                                      URLZONEREG_DEFAULT),
-              answer);
-    EXPECT_EQ(zm->CopyTemplatePoliciesToZone(URLTEMPLATE_HIGH, 3, 0), answer);
-    EXPECT_EQ(inner.Calls, 3);
-  }
-  // Nothing reached the registry.
-  EXPECT_EQ(PlatformZoneOf(L"http://final.vgt-test.example"), 3u);
-  EXPECT_EQ(PlatformPolicy(3, 0x1A03), 0u);
-  EXPECT_EQ(PlatformPolicy(3, 0x1200), 0u);
-}
-
-TEST(ZoneCompletion, NotImplementedFallsBackToTheRegistry) {
-  TFixedZoneManagers inner(E_NOTIMPL);
-  ComPtr<IInternetSecurityManager> sm;
-  sm.Attach(CompleteSecurityManager(inner.Security()));
-  EXPECT_EQ(sm->SetZoneMapping(4, L"http://fallback.vgt-test.example", SZM_CREATE), S_OK);
-  EXPECT_EQ(inner.Calls, 1);
-  EXPECT_EQ(PlatformZoneOf(L"http://fallback.vgt-test.example"), 4u);
-  EXPECT_EQ(sm->SetZoneMapping(4, L"http://fallback.vgt-test.example", SZM_DELETE), S_OK);
-  EXPECT_EQ(PlatformZoneOf(L"http://fallback.vgt-test.example"), 3u);
-}
-
 // ---- policies and templates ----
 
 TEST(ZonePolicy, WrittenPolicyIsReadBackByThePlatform) {
@@ -356,43 +168,6 @@ TEST(ZonePolicy, TemplateReloadResetsTheZone) {
   EXPECT_THROW(ReloadZoneTemplate(zm.Get(), 42), EOleSysError);
 }
 
-// The shipped templates agree with the defaults the platform gives each zone of a new machine
-// (Trusted: Low, intranet: Medium-low, Internet: Medium, Restricted: High). The machine's keys
-// are compared, since tests write only the user's.
-TEST(ZonePolicy, ShippedTemplatesMatchThePlatformDefaults) {
-  const struct {
-    DWORD Zone, Template;
-  } pairs[] = {{2, URLTEMPLATE_LOW}, {1, URLTEMPLATE_MEDLOW}, {3, URLTEMPLATE_MEDIUM},
-               {4, URLTEMPLATE_HIGH}};
-  for (const auto& p : pairs) {
-    size_t count = 0;
-    const TZoneTemplatePolicy* policies = ZoneTemplatePolicies(p.Template, count);
-    ASSERT_NE(policies, nullptr);
-    ASSERT_GE(count, 21u);
-    HKEY key = nullptr;
-    std::wstring path =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\" +
-        std::to_wstring(p.Zone);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    int compared = 0;
-    for (size_t i = 0; i < count; ++i) {
-      wchar_t name[16];
-      wsprintfW(name, L"%X", policies[i].Action);
-      DWORD value = 0, size = sizeof value;
-      if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
-          ERROR_SUCCESS)
-        continue;
-      ++compared;
-      EXPECT_EQ(value, policies[i].Policy)
-          << "template " << std::hex << p.Template << " action " << policies[i].Action;
-    }
-    RegCloseKey(key);
-    EXPECT_GE(compared, 21);
-  }
-  size_t count = 99;
-  EXPECT_EQ(ZoneTemplatePolicies(0, count), nullptr);
-  EXPECT_EQ(count, 0u);
-}
 
 // ---- zone attributes: the record is initialised before every read ----
 

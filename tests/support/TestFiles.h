@@ -1,5 +1,5 @@
-// Whole files for the tests of the common library and the catalogs, read and written through the
-// layer's wide file stream (so names outside the code page work on both platform families).
+// Whole files for the tests, read and written through the Unicode layer's wide file stream (so
+// names outside the code page work on both platform families).
 #pragma once
 
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ZoneDialogServerProcess.h"
+#include "tests/support/ZoneDialogServerProcess.h"
 
 #include <tlhelp32.h>
 

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 #include "VgtDialog_h.h"
 #include "classlib/ComObj.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 namespace {
 
