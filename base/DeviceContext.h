@@ -24,6 +24,23 @@ class TWindowDC {
   HDC FDC;
 };
 
+// GetWindowDC/ReleaseDC: the whole window, its frame and caption included.
+class TWholeWindowDC {
+ public:
+  explicit TWholeWindowDC(HWND Window) : FWindow(Window), FDC(GetWindowDC(Window)) {}
+  ~TWholeWindowDC() {
+    if (FDC) ReleaseDC(FWindow, FDC);
+  }
+  TWholeWindowDC(const TWholeWindowDC&) = delete;
+  TWholeWindowDC& operator=(const TWholeWindowDC&) = delete;
+  HDC Get() const { return FDC; }
+  operator HDC() const { return FDC; }
+
+ private:
+  HWND FWindow;
+  HDC FDC;
+};
+
 // CreateCompatibleDC/DeleteDC.
 class TMemoryDC {
  public:

@@ -13,15 +13,11 @@ vgt_add_gtest(ClasslibWinLifetimeTest
   WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
 
-# The one screenshot helper of the test programs: PNG files, only when VGT_SCREENSHOT_DIR asks.
-add_library(vgt_test_screenshot STATIC ${CMAKE_CURRENT_LIST_DIR}/Screenshot.cpp)
-target_include_directories(vgt_test_screenshot PUBLIC ${PROJECT_SOURCE_DIR})
-
 # Forms read from descriptions compiled into the test program's resources.
 vgt_add_gtest(ClasslibWinFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/GraphicsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
-  LIBS vgt_classlib vgt_test_screenshot vgt_test_support
+  LIBS vgt_classlib vgt_screenshot vgt_test_support
   WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
 target_include_directories(ClasslibWinFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})

@@ -2,7 +2,7 @@
 vgt_add_gtest(ClasslibWinControlsFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ToolBarsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc
-  LIBS vgt_classlib vgt_test_screenshot
+  LIBS vgt_classlib vgt_screenshot
   WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
 target_include_directories(ClasslibWinControlsFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})

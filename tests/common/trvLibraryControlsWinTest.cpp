@@ -11,7 +11,7 @@
 #include "classlib/Filer.h"
 #include "common/trvControls.h"
 #include "common/trvTools.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "tests/support/WindowSupport.h"
 #include "unicode/UtxActnList.h"
 #include "unicode/UtxWindows.h"

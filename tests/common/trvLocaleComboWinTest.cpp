@@ -14,7 +14,7 @@
 #include "common/trvControls.h"
 #include "common/trvLocaleCombo.h"
 #include "common/trvRegistry.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "tests/support/WindowSupport.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/MoCatalogMaker.h"

@@ -11,7 +11,7 @@
 #include "common/trvGenericForms.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "tests/support/WindowSupport.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxWindows.h"

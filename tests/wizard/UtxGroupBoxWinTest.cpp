@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "classlib/Themes.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "unicode/UtxForms.h"
 #include "unicode/UtxStdCtrls.h"
 #include "unicode/UtxWindows.h"

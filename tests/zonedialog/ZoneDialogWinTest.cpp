@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "ZoneDialogTestSupport.h"
+#include "base/DeviceContext.h"
 #include "classlib/Themes.h"
 #include "common/trvRegistry.h"
 #include "tests/support/ComEnvironment.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
 #include "tests/support/MessageBoxReader.h"
@@ -76,31 +77,18 @@ void Press(TvgtRadioButton* Radio) {
 
 // The dark pixels inside Area of a bitmap of Width x Height, filled white, then painted by Paint.
 int InkIn(int Width, int Height, const RECT& Area, const std::function<void(HDC)>& Paint) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = Width;
-  bi.bmiHeader.biHeight = -Height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  HDC dc = CreateCompatibleDC(nullptr);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  TPixelCanvas canvas(Width, Height);
+  if (!canvas.Valid()) return 0;
   RECT all{0, 0, Width, Height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  Paint(dc);
+  FillRect(canvas.DC(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  Paint(canvas.DC());
   GdiFlush();
   int ink = 0;
-  const auto* p = static_cast<const DWORD*>(bits);
   for (int y = std::max(0L, Area.top); y < std::min<LONG>(Height, Area.bottom); ++y)
     for (int x = std::max(0L, Area.left); x < std::min<LONG>(Width, Area.right); ++x) {
-      const DWORD c = p[y * Width + x];
+      const DWORD c = canvas.Pixel(x, y);
       if (((c >> 16) & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80 && (c & 0xFF) < 0x80) ++ink;
     }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   return ink;
 }
 

@@ -12,7 +12,7 @@
 
 #include "classlib/Filer.h"
 #include "classlib/Themes.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "unicode/UtxComCtrls.h"
 #include "unicode/UtxExtCtrls.h"
 #include "unicode/UtxForms.h"

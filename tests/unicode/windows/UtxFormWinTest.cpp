@@ -10,7 +10,7 @@
 
 #include "classlib/Filer.h"
 #include "classlib/StdCtrls.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "unicode/UtxClasses.h"
 #include "unicode/UtxForms.h"
 #include "unicode/UtxStdCtrls.h"

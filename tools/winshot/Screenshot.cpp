@@ -1,8 +1,10 @@
-#include "Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
+
+#include "base/DeviceContext.h"
 
 namespace {
 
@@ -56,40 +58,6 @@ BOOL CALLBACK CollectChild(HWND Child, LPARAM List) {
   return TRUE;
 }
 
-struct WindowDc {
-  HWND Wnd;
-  HDC Dc;
-  explicit WindowDc(HWND W) : Wnd(W), Dc(GetWindowDC(W)) {}
-  ~WindowDc() { if (Dc) ReleaseDC(Wnd, Dc); }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-};
-
-struct MemoryDc {
-  HDC Dc;
-  explicit MemoryDc(HDC Like) : Dc(CreateCompatibleDC(Like)) {}
-  ~MemoryDc() { if (Dc) DeleteDC(Dc); }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-};
-
-struct DibSection {
-  HBITMAP Bitmap;
-  explicit DibSection(HBITMAP B) : Bitmap(B) {}
-  ~DibSection() { if (Bitmap) DeleteObject(Bitmap); }
-  DibSection(const DibSection&) = delete;
-  DibSection& operator=(const DibSection&) = delete;
-};
-
-struct Selected {
-  HDC Dc;
-  HGDIOBJ Old;
-  Selected(HDC D, HGDIOBJ Obj) : Dc(D), Old(SelectObject(D, Obj)) {}
-  ~Selected() { SelectObject(Dc, Old); }
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-};
-
 }  // namespace
 
 std::wstring ScreenshotDir() {
@@ -105,42 +73,31 @@ bool SaveWindowPng(HWND Window, const std::wstring& Path) {
   if (w <= 0 || h <= 0) return false;
   // Each window's own surface, the children over their parent: what reaches the display may lag
   // behind what was painted.
-  WindowDc screen(Window);
-  MemoryDc mem(screen.Dc);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  DibSection bmp(CreateDIBSection(screen.Dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!screen.Dc || !mem.Dc || !bmp.Bitmap || !bits) return false;
-  {
-    Selected sel(mem.Dc, bmp.Bitmap);
-    BitBlt(mem.Dc, 0, 0, w, h, screen.Dc, 0, 0, SRCCOPY);
-    std::vector<HWND> children;
-    EnumChildWindows(Window, &CollectChild, reinterpret_cast<LPARAM>(&children));
-    // Enumerated parents first, each level topmost first: draw the bottom ones first.
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      if (!IsWindowVisible(*it)) continue;
-      RECT c{};
-      GetWindowRect(*it, &c);
-      WindowDc child(*it);
-      BitBlt(mem.Dc, c.left - r.left, c.top - r.top, c.right - c.left, c.bottom - c.top, child.Dc, 0, 0, SRCCOPY);
-    }
-    GdiFlush();
+  TWholeWindowDC screen(Window);
+  if (!screen.Get()) return false;
+  TPixelCanvas canvas(w, h, screen);
+  if (!canvas.Valid()) return false;
+  BitBlt(canvas.DC(), 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  std::vector<HWND> children;
+  EnumChildWindows(Window, &CollectChild, reinterpret_cast<LPARAM>(&children));
+  // Enumerated parents first, each level topmost first: draw the bottom ones first.
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (!IsWindowVisible(*it)) continue;
+    RECT c{};
+    GetWindowRect(*it, &c);
+    TWholeWindowDC child(*it);
+    BitBlt(canvas.DC(), c.left - r.left, c.top - r.top, c.right - c.left, c.bottom - c.top, child, 0, 0, SRCCOPY);
   }
+  GdiFlush();
   std::vector<uint8_t> raw;
   raw.reserve(static_cast<size_t>(h) * (1 + 3 * static_cast<size_t>(w)));
-  const uint8_t* px = static_cast<const uint8_t*>(bits);
   for (int y = 0; y < h; ++y) {
     raw.push_back(0);
     for (int x = 0; x < w; ++x) {
-      const uint8_t* p = px + (static_cast<size_t>(y) * w + x) * 4;
-      raw.push_back(p[2]);
-      raw.push_back(p[1]);
-      raw.push_back(p[0]);
+      const DWORD p = canvas.Pixel(x, y);
+      raw.push_back(static_cast<uint8_t>(p >> 16));
+      raw.push_back(static_cast<uint8_t>(p >> 8));
+      raw.push_back(static_cast<uint8_t>(p));
     }
   }
 

@@ -1,6 +1,6 @@
 // Screenshots of test windows for a person to look at: made only when VGT_SCREENSHOT_DIR names a
-// folder, never by an ordinary run. The one screenshot helper of all test programs
-// (link vgt_test_screenshot, include "tests/classlib/Screenshot.h").
+// folder, never by an ordinary run. The one screenshot helper of the test programs and of the
+// tools (link vgt_screenshot, include "tools/winshot/Screenshot.h").
 #pragma once
 
 #include <windows.h>
