@@ -185,8 +185,9 @@ struct TCreateRecord {
   bool ConstructionDone = false;  // the form's whole second construction phase had run
 };
 
-class TOldOrderForm : public TtrvForm {
-  VGT_CLASS(TOldOrderForm, TtrvForm)
+// A form that records its create event; the two forms below differ only in the order their
+// descriptions give (OldOrderForm.fdt, NewOrderForm.fdt).
+class TRecordingForm : public TtrvForm {
  public:
   using TtrvForm::TtrvForm;
   void FormCreate(TObject*) {
@@ -203,25 +204,18 @@ class TOldOrderForm : public TtrvForm {
   }
   bool ConstructionDone = false;
 };
+
+class TOldOrderForm : public TRecordingForm {
+  VGT_CLASS(TOldOrderForm, TtrvForm)
+ public:
+  using TRecordingForm::TRecordingForm;
+};
 VGT_PUBLISH(TOldOrderForm) { P.Handler(L"FormCreate", &TOldOrderForm::FormCreate); }
 
-class TNewOrderForm : public TtrvForm {
+class TNewOrderForm : public TRecordingForm {
   VGT_CLASS(TNewOrderForm, TtrvForm)
  public:
-  using TtrvForm::TtrvForm;
-  void FormCreate(TObject*) {
-    ++Record.Runs;
-    Record.KeyPreviewSeen = KeyPreview();
-    Record.ConstructionDone = ConstructionDone;
-  }
-  TCreateRecord Record;
-
-  // Public for the class library's construction template.
-  void InitInstance() override {
-    TtrvForm::InitInstance();
-    ConstructionDone = true;
-  }
-  bool ConstructionDone = false;
+  using TRecordingForm::TRecordingForm;
 };
 VGT_PUBLISH(TNewOrderForm) { P.Handler(L"FormCreate", &TNewOrderForm::FormCreate); }
 

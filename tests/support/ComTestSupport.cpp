@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/RegKey.h"
+
 WideString TestProgramPath() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -13,33 +15,49 @@ WideString TestProgramFolder() {
   return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
 
-WideString RegText(const WideString& Key, const wchar_t* Value) {
+WideString RegText(HKEY Root, const WideString& Key, const wchar_t* Value) {
   wchar_t data[1024] = {};
   DWORD size = sizeof data - sizeof(wchar_t);
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
+  TRegKey key;
+  if (RegOpenKeyExW(Root, Key.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return L"<missing>";
+  const LONG status = RegQueryValueExW(key.Get(), Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
   return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
 }
+
+WideString RegText(const WideString& Key, const wchar_t* Value) { return RegText(HKEY_CLASSES_ROOT, Key, Value); }
 
 WideString TestServerPath() { return ProgramBesideTest(L"ComTestServer.exe"); }
 
 WideString ProgramBesideTest(const WideString& Name) { return TestProgramFolder() + Name; }
 
-DWORD RunAndWait(const WideString& Program, const WideString& Arguments) {
+TStartedProcess::TStartedProcess(const WideString& Program, const WideString& Arguments) {
   WideString line = L"\"" + Program + L"\" " + Arguments;
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(Program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return static_cast<DWORD>(-1);
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = static_cast<DWORD>(-1);
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  if (!CreateProcessW(Program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &FInfo))
+    FInfo = PROCESS_INFORMATION{};
+}
+
+TStartedProcess::~TStartedProcess() {
+  if (FInfo.hThread) CloseHandle(FInfo.hThread);
+  if (FInfo.hProcess) CloseHandle(FInfo.hProcess);
+}
+
+bool TStartedProcess::EndsWithin(DWORD TimeoutMs) const {
+  return FInfo.hProcess && WaitForSingleObject(FInfo.hProcess, TimeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD TStartedProcess::ExitCode(DWORD Fallback) const {
+  DWORD code = Fallback;
+  if (FInfo.hProcess) GetExitCodeProcess(FInfo.hProcess, &code);
   return code;
+}
+
+DWORD RunAndWait(const WideString& Program, const WideString& Arguments) {
+  const TStartedProcess process(Program, Arguments);
+  if (!process.Started()) return static_cast<DWORD>(-1);
+  process.EndsWithin(INFINITE);
+  return process.ExitCode();
 }
 
 namespace {
@@ -69,10 +87,9 @@ void Dump(HKEY Key, const WideString& Prefix, std::set<WideString>& Lines) {
     subkeys.emplace_back(name.data(), nameLen);
   }
   for (const WideString& sub : subkeys) {
-    HKEY child = nullptr;
-    if (RegOpenKeyExW(Key, sub.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
-    Dump(child, Prefix + L"\\" + sub, Lines);
-    RegCloseKey(child);
+    TRegKey child;
+    if (RegOpenKeyExW(Key, sub.c_str(), 0, KEY_READ, child.Out()) != ERROR_SUCCESS) continue;
+    Dump(child.Get(), Prefix + L"\\" + sub, Lines);
   }
 }
 
@@ -80,9 +97,8 @@ void Dump(HKEY Key, const WideString& Prefix, std::set<WideString>& Lines) {
 
 std::set<WideString> RegistrySnapshot(HKEY Root, const WideString& Path) {
   std::set<WideString> lines;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return lines;
-  Dump(key, L"", lines);
-  RegCloseKey(key);
+  TRegKey key;
+  if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return lines;
+  Dump(key.Get(), L"", lines);
   return lines;
 }

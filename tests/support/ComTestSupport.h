@@ -1,10 +1,9 @@
 // What the tests of COM servers (ours and the class library's test servers) share: programs beside
 // the test program, processes waited on by handle, registry snapshots to compare before and after
-// a registration, and owned strings to pass.
+// a registration.
 #pragma once
 
 #include <windows.h>
-#include <oleauto.h>
 
 #include <set>
 #include <string>
@@ -21,6 +20,25 @@ WideString TestServerPath();
 // The full path of a program beside the test program.
 WideString ProgramBesideTest(const WideString& Name);
 
+// Program started with Arguments (its command line: the quoted program, a blank, the arguments);
+// its handles are closed with the object, the process is left to run.
+class TStartedProcess {
+ public:
+  TStartedProcess(const WideString& Program, const WideString& Arguments);
+  ~TStartedProcess();
+  TStartedProcess(const TStartedProcess&) = delete;
+  TStartedProcess& operator=(const TStartedProcess&) = delete;
+  bool Started() const { return FInfo.hProcess != nullptr; }
+  HANDLE Handle() const { return FInfo.hProcess; }
+  // Waits up to TimeoutMs for the end; true when it ended.
+  bool EndsWithin(DWORD TimeoutMs) const;
+  // The exit code (STILL_ACTIVE while it runs; Fallback when it cannot be read).
+  DWORD ExitCode(DWORD Fallback = static_cast<DWORD>(-1)) const;
+
+ private:
+  PROCESS_INFORMATION FInfo{};
+};
+
 // Runs Program with Arguments, waits for it to end and answers its exit code (-1: not started).
 DWORD RunAndWait(const WideString& Program, const WideString& Arguments);
 
@@ -28,15 +46,8 @@ DWORD RunAndWait(const WideString& Program, const WideString& Arguments);
 // paths relative to Root\Path. An absent key gives an empty set.
 std::set<WideString> RegistrySnapshot(HKEY Root, const WideString& Path);
 
-// The data of a string value below HKEY_CLASSES_ROOT (the key's default value without Value):
-// "<missing>" when the key is absent, "<no value>" when the value is.
+// The data of a string value below Root (the key's default value without Value): "<missing>"
+// when the key is absent, "<no value>" when the value is.
+WideString RegText(HKEY Root, const WideString& Key, const wchar_t* Value = nullptr);
+// The same below HKEY_CLASSES_ROOT, where registrations are read.
 WideString RegText(const WideString& Key, const wchar_t* Value = nullptr);
-
-// A BSTR owned for the time of a call (null without Text).
-struct TBStr {
-  BSTR Value = nullptr;
-  explicit TBStr(const wchar_t* Text = nullptr) : Value(Text ? SysAllocString(Text) : nullptr) {}
-  TBStr(const TBStr&) = delete;
-  TBStr& operator=(const TBStr&) = delete;
-  ~TBStr() { SysFreeString(Value); }
-};

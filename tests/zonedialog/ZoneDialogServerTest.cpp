@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ComValues.h"
 #include "base/GuidText.h"
 #include "tests/support/ComEnvironment.h"
 #include "tests/support/ComTestSupport.h"
@@ -53,16 +54,16 @@ TEST_F(ZoneDialogServer, EveryMethodThroughTheVtableInAProcessOfItsOwn) {
   VARIANT_BOOL v = 7;
   EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
   EXPECT_EQ(v, VARIANT_TRUE);
-  TBStr before(L"before"), url(L"http://one.vgt-zd-server.example");
-  EXPECT_EQ(d.Object->AddDomain(before.Value, url.Value, 3, 0), S_OK);  // no dialog yet: nothing
+  TBstr before(L"before"), url(L"http://one.vgt-zd-server.example");
+  EXPECT_EQ(d.Object->AddDomain(before.Get(), url.Get(), 3, 0), S_OK);  // no dialog yet: nothing
   EXPECT_EQ(d.Object->SetParentWindow(0), S_OK);
   EXPECT_EQ(d.Object->HighlevelDomains(&v), S_OK);
   EXPECT_TRUE(v == VARIANT_TRUE || v == VARIANT_FALSE);
   EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
   EXPECT_EQ(v, VARIANT_TRUE);  // made hidden
-  TBStr domain(L"one.vgt-zd-server.example"), wide(L"\x4E2D\x6587.vgt-zd-server.example");
-  EXPECT_EQ(d.Object->AddDomain(domain.Value, url.Value, 3, 0x0C), S_OK);
-  EXPECT_EQ(d.Object->AddDomain(wide.Value, url.Value, 4, 0x1FF), S_OK);
+  TBstr domain(L"one.vgt-zd-server.example"), wide(L"\x4E2D\x6587.vgt-zd-server.example");
+  EXPECT_EQ(d.Object->AddDomain(domain.Get(), url.Get(), 3, 0x0C), S_OK);
+  EXPECT_EQ(d.Object->AddDomain(wide.Get(), url.Get(), 4, 0x1FF), S_OK);
   EXPECT_EQ(d.Object->AddDomain(nullptr, nullptr, -1, 0), S_OK);
   EXPECT_EQ(d.Object->ShowDialog(), S_OK);
   EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
@@ -110,12 +111,12 @@ TEST_F(ZoneDialogServer, EveryMethodLateBoundByNameAndDispid) {
   wnd.lVal = 0;
   EXPECT_EQ(invoke(201, {wnd}, nullptr), S_OK);
   EXPECT_EQ(boolResult(203), VARIANT_TRUE);
-  TBStr domain(L"late.vgt-zd-server.example"), url(L"http://late.vgt-zd-server.example");
+  TBstr domain(L"late.vgt-zd-server.example"), url(L"http://late.vgt-zd-server.example");
   VARIANT a[4];
   a[0].vt = VT_BSTR;
-  a[0].bstrVal = domain.Value;
+  a[0].bstrVal = domain.Get();
   a[1].vt = VT_BSTR;
-  a[1].bstrVal = url.Value;
+  a[1].bstrVal = url.Get();
   a[2].vt = VT_I4;
   a[2].lVal = 3;
   a[3].vt = VT_I4;
@@ -154,9 +155,9 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
   TActivatedZoneDialog live;
   ASSERT_EQ(ActivateZoneDialog(live), S_OK);
   ASSERT_TRUE(live.Process);
-  TBStr domain(L"live.vgt-zd-server.example"), url(L"http://live.vgt-zd-server.example");
+  TBstr domain(L"live.vgt-zd-server.example"), url(L"http://live.vgt-zd-server.example");
   ASSERT_EQ(live.Object->SetParentWindow(0), S_OK);
-  ASSERT_EQ(live.Object->AddDomain(domain.Value, url.Value, 3, 0), S_OK);
+  ASSERT_EQ(live.Object->AddDomain(domain.Get(), url.Get(), 3, 0), S_OK);
   ASSERT_EQ(live.Object->ShowDialog(), S_OK);
 
   const struct {
@@ -169,13 +170,10 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
     ASSERT_TRUE(ready);
     const std::set<DWORD> before = VgtDialogProcesses();
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION client{};
-    WideString command = L"\"" + ProgramBesideTest(L"ZoneDialogClient.exe") + L"\" " + c.Binding + L" " + c.Window +
-                         L" " + eventName;
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &client));
-    const HANDLE waits[] = {ready, client.hProcess};
+    const TStartedProcess client(ProgramBesideTest(L"ZoneDialogClient.exe"),
+                                 WideString(c.Binding) + L" " + c.Window + L" " + eventName);
+    ASSERT_TRUE(client.Started());
+    const HANDLE waits[] = {ready, client.Handle()};
     const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 60000);
     EXPECT_EQ(woke, WAIT_OBJECT_0) << "the client ended or hung before its dialog showed";
     HANDLE server = nullptr;
@@ -183,12 +181,10 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
       if (!before.count(pid)) server = OpenProcess(SYNCHRONIZE, FALSE, pid);
     EXPECT_TRUE(server);
     // kill -9: no release, no clean-up of its own.
-    TerminateProcess(client.hProcess, 9);
-    WaitForSingleObject(client.hProcess, INFINITE);
+    TerminateProcess(client.Handle(), 9);
+    client.EndsWithin(INFINITE);
     EXPECT_TRUE(EndsInTime(server));
     if (server) CloseHandle(server);
-    CloseHandle(client.hThread);
-    CloseHandle(client.hProcess);
     CloseHandle(ready);
   }
 
@@ -203,18 +199,11 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
 
 TEST(ZoneDialogProgram, StartedByHandItEndsAtOnceWithNoWindow) {
   for (const wchar_t* args : {L"", L"/nothing", L"-x /y"}) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    WideString command = L"\"" + VgtDialogPath() + L"\" " + args;
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const TStartedProcess program(VgtDialogPath(), args);
+    ASSERT_TRUE(program.Started());
     // A program that makes a window and waits in its loop would not go idle and end.
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, kProcessEndTimeout), WAIT_OBJECT_0) << NarrowText(args);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(program.EndsWithin(kProcessEndTimeout)) << NarrowText(args);
+    EXPECT_EQ(program.ExitCode(99), 0u);
   }
   EXPECT_TRUE(VgtDialogProcesses().empty());
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/ComValues.h"
 #include "tests/support/ComTestSupport.h"
 #include "TestObject.h"
 #include "classlib/ComServ.h"
@@ -133,9 +134,9 @@ TEST_F(ComObjectTest, MethodsWorkThroughTheVtable) {
   LONG sum = 0;
   EXPECT_EQ(object->Add(40, 2, &sum), S_OK);
   EXPECT_EQ(sum, 42);
-  TBStr text(L"Zone \x03c9\x4e2d"), copy;
-  EXPECT_EQ(object->Echo(text.Value, &copy.Value), S_OK);
-  EXPECT_STREQ(copy.Value, L"Zone \x03c9\x4e2d");
+  TBstr text(L"Zone \x03c9\x4e2d"), copy;
+  EXPECT_EQ(object->Echo(text.Get(), copy.Out()), S_OK);
+  EXPECT_STREQ(copy.Get(), L"Zone \x03c9\x4e2d");
   EXPECT_EQ(object->Add(1, 2, nullptr), E_POINTER);
 }
 
@@ -151,18 +152,18 @@ TErrorInfoText TakeErrorInfo() {
   if (GetErrorInfo(0, &info) != S_OK || !info) return result;
   result.Present = true;
   info->GetGUID(&result.Guid);
-  TBStr source, description;
-  info->GetSource(&source.Value);
-  info->GetDescription(&description.Value);
-  if (source.Value) result.Source = source.Value;
-  if (description.Value) result.Description = description.Value;
+  TBstr source, description;
+  info->GetSource(source.Out());
+  info->GetDescription(description.Out());
+  if (source.Get()) result.Source = source.Get();
+  if (description.Get()) result.Description = description.Get();
   return result;
 }
 
 TEST_F(ComObjectTest, AnExceptionBecomesAFailedResultWithErrorInformation) {
   ComPtr<ITestObject> object = Create();
-  TBStr message(L"Kaputt \x03c9");
-  EXPECT_EQ(object->Fail(message.Value), E_UNEXPECTED);
+  TBstr message(L"Kaputt \x03c9");
+  EXPECT_EQ(object->Fail(message.Get()), E_UNEXPECTED);
   TErrorInfoText info = TakeErrorInfo();
   ASSERT_TRUE(info.Present);
   EXPECT_TRUE(IsEqualGUID(info.Guid, IID_ITestObject));
@@ -205,9 +206,9 @@ TEST_F(ComObjectTest, IDispatchIsServedFromTheTypeLibrary) {
   EXPECT_EQ(count, 1u);
   ComPtr<ITypeInfo> info;
   ASSERT_EQ(dispatch->GetTypeInfo(0, 0, &info), S_OK);
-  TBStr name;
-  info->GetDocumentation(MEMBERID_NIL, &name.Value, nullptr, nullptr, nullptr);
-  EXPECT_STREQ(name.Value, L"ITestObject");
+  TBstr name;
+  info->GetDocumentation(MEMBERID_NIL, name.Out(), nullptr, nullptr, nullptr);
+  EXPECT_STREQ(name.Get(), L"ITestObject");
   ComPtr<ITypeInfo> none;
   EXPECT_EQ(dispatch->GetTypeInfo(1, 0, &none), DISP_E_BADINDEX);
 

@@ -5,6 +5,7 @@
 
 #include "classlib/ComObj.h"
 #include "classlib/ComReg.h"
+#include "tests/support/ComTestSupport.h"
 
 namespace {
 
@@ -35,26 +36,16 @@ class ComRegKeys : public ::testing::Test {
               ERROR_SUCCESS);
     RegCloseKey(key);
   }
-
-  static WideString Read(HKEY Root, const WideString& Path) {
-    wchar_t data[256] = {};
-    DWORD size = sizeof data - sizeof(wchar_t);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-    const LONG status = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
-  }
 };
 
 TEST_F(ComRegKeys, AKeyTheMachineRefusesGoesToTheUsersClasses) {
   MakeVolatile(HKEY_CLASSES_ROOT, kParent);
   const WideString key = WideString(kParent) + L"\\Sub";
   CreateRegKey(key, L"", L"Wert");
-  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, key), L"<missing>");
-  EXPECT_EQ(Read(HKEY_CURRENT_USER, L"Software\\Classes\\" + key), L"Wert");
+  EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, key), L"<missing>");
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, L"Software\\Classes\\" + key), L"Wert");
   DeleteRegKey(key);
-  EXPECT_EQ(Read(HKEY_CURRENT_USER, L"Software\\Classes\\" + key), L"<missing>");
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, L"Software\\Classes\\" + key), L"<missing>");
 }
 
 TEST_F(ComRegKeys, AKeyNeitherPlaceTakesFailsTheRegistration) {
@@ -78,7 +69,7 @@ TEST_F(ComRegKeys, DeletingAKeyThatIsNowhereIsNoFailure) {
             ERROR_SUCCESS);
   RegCloseKey(userClasses);
   DeleteRegKey(L"");
-  EXPECT_NE(Read(HKEY_CURRENT_USER, L"Software\\Classes"), L"<missing>");
+  EXPECT_NE(RegText(HKEY_CURRENT_USER, L"Software\\Classes"), L"<missing>");
   EXPECT_THROW(CreateRegKey(L"", L"", L"Wert"), EOleRegistrationError);
 }
 

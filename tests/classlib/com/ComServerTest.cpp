@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "base/ComValues.h"
 #include "base/GuidText.h"
 #include "ComTestServer_h.h"
 #include "tests/support/ComTestSupport.h"
@@ -25,17 +26,6 @@ struct THandle {
 };
 
 constexpr DWORD kProcessEndTimeout = 20000;
-
-WideString RegText(HKEY Root, const WideString& Key, const wchar_t* Value = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(Root, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  DWORD type = 0;
-  LONG status = RegQueryValueExW(key, Value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
-}
 
 // The process that serves Object, opened to be waited on.
 HANDLE ServerProcessOf(ITestObject* Object) {
@@ -104,9 +94,9 @@ TEST_F(ComServerTest, MethodsAnswerEarlyAndLateBound) {
   LONG sum = 0;
   EXPECT_EQ(object->Add(-5, 12, &sum), S_OK);
   EXPECT_EQ(sum, 7);
-  TBStr text(L"Zone \x03c9\x4e2d \x00fc"), copy;
-  EXPECT_EQ(object->Echo(text.Value, &copy.Value), S_OK);
-  EXPECT_STREQ(copy.Value, text.Value);
+  TBstr text(L"Zone \x03c9\x4e2d \x00fc"), copy;
+  EXPECT_EQ(object->Echo(text.Get(), copy.Out()), S_OK);
+  EXPECT_STREQ(copy.Get(), text.Get());
 
   ComPtr<IDispatch> dispatch;
   ASSERT_EQ(object.As(&dispatch), S_OK);
@@ -137,9 +127,9 @@ TEST_F(ComServerTest, MethodsAnswerEarlyAndLateBound) {
 TEST_F(ComServerTest, AnExceptionInTheServerArrivesAsAFailedResultWithItsText) {
   ComPtr<ITestObject> object = Activate();
   ASSERT_TRUE(object);
-  TBStr message(L"Fehler im Server \x03c9");
+  TBstr message(L"Fehler im Server \x03c9");
   SetErrorInfo(0, nullptr);
-  EXPECT_EQ(object->Fail(message.Value), E_UNEXPECTED);
+  EXPECT_EQ(object->Fail(message.Get()), E_UNEXPECTED);
   ComPtr<ISupportErrorInfo> support;
   ASSERT_EQ(object.As(&support), S_OK);
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_ITestObject), S_OK);
@@ -147,11 +137,11 @@ TEST_F(ComServerTest, AnExceptionInTheServerArrivesAsAFailedResultWithItsText) {
   // marshaller drops it; there the late-bound call below is what carries the text across.
   ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, &info) == S_OK && info) {
-    TBStr description, source;
-    info->GetDescription(&description.Value);
-    info->GetSource(&source.Value);
-    EXPECT_STREQ(description.Value, message.Value);
-    EXPECT_STREQ(source.Value, L"ComTestServer.TestObject");
+    TBstr description, source;
+    info->GetDescription(description.Out());
+    info->GetSource(source.Out());
+    EXPECT_STREQ(description.Get(), message.Get());
+    EXPECT_STREQ(source.Get(), L"ComTestServer.TestObject");
   }
 
   EXPECT_EQ(object->FailWithCode(E_ACCESSDENIED), E_ACCESSDENIED);
@@ -160,13 +150,13 @@ TEST_F(ComServerTest, AnExceptionInTheServerArrivesAsAFailedResultWithItsText) {
   ASSERT_EQ(object.As(&dispatch), S_OK);
   VARIANT arg;
   arg.vt = VT_BSTR;
-  arg.bstrVal = message.Value;
+  arg.bstrVal = message.Get();
   DISPPARAMS params{&arg, nullptr, 1, 0};
   EXCEPINFO excep{};
   EXPECT_EQ(dispatch->Invoke(13, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &excep, nullptr), DISP_E_EXCEPTION);
   EXPECT_EQ(excep.scode, E_UNEXPECTED);
   ASSERT_NE(excep.bstrDescription, nullptr);
-  EXPECT_STREQ(excep.bstrDescription, message.Value);
+  EXPECT_STREQ(excep.bstrDescription, message.Get());
   SysFreeString(excep.bstrDescription);
   SysFreeString(excep.bstrSource);
   SysFreeString(excep.bstrHelpFile);

@@ -12,6 +12,7 @@
 
 #include "classlib/Filer.h"
 #include "classlib/Themes.h"
+#include "tests/support/ControlPixels.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/UtxComCtrls.h"
 #include "unicode/UtxExtCtrls.h"
@@ -862,37 +863,6 @@ TEST_F(UtxControlsForm, TabCaptionsFollowTheSheetsWideCaptions) {
 }
 
 // ---- Image and panel ----
-
-// Paints a control into a memory bitmap and reads its pixels back.
-class TPixels {
- public:
-  explicit TPixels(TControl* Control) : W(Control->Width()), H(Control->Height()) {
-    HDC screen = GetDC(nullptr);
-    DC = CreateCompatibleDC(screen);
-    Bitmap = CreateCompatibleBitmap(screen, W, H);
-    ReleaseDC(nullptr, screen);
-    Old = SelectObject(DC, Bitmap);
-    RECT r{0, 0, W, H};
-    FillRect(DC, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (auto* w = dynamic_cast<TWinControl*>(Control)) w->PaintTo(DC, 0, 0);
-    else Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  }
-  ~TPixels() {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
-  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y); }
-  const int W, H;
-
- private:
-  HDC DC;
-  HBITMAP Bitmap;
-  HGDIOBJ Old;
-};
-
-bool Reddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60; }
-bool Bluish(COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 60 && GetGValue(c) < 60; }
 
 TEST_F(UtxControlsForm, ImagePaintsAJpegResourceThroughItsUnicodePicture) {
   auto* photo = F->Find<TUtxImage>(L"Photo");
