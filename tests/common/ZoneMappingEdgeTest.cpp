@@ -13,6 +13,7 @@
 #include "common/trvZoneServices.h"
 #include "base/RegKey.h"
 #include "tests/support/ComEnvironment.h"
+#include "tests/support/ComTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -22,53 +23,14 @@ const wchar_t kDomains[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Inter
 
 // The platform's zone for Url, asked by a process of its own (ZoneOfUrl.exe beside this program).
 DWORD FreshZoneOf(const std::wstring& Url) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program = path;
-  program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"ZoneOfUrl.exe";
-  std::wstring line = L"\"" + program + L"\" \"" + Url + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return 1000;
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 1000;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
-void Collect(HKEY Key, const std::wstring& Prefix, std::set<std::wstring>& Lines) {
-  Lines.insert(Prefix);
-  wchar_t name[1024];
-  for (DWORD i = 0;; ++i) {
-    DWORD len = 1024, type = 0, data = 0, size = sizeof data;
-    if (RegEnumValueW(Key, i, name, &len, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
-      break;
-    Lines.insert(Prefix + L"|" + name + L"=" + std::to_wstring(data));
-  }
-  std::vector<std::wstring> subs;
-  for (DWORD i = 0;; ++i) {
-    DWORD len = 1024;
-    if (RegEnumKeyExW(Key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    subs.push_back(name);
-  }
-  for (const std::wstring& s : subs) {
-    TRegKey sub;
-    if (RegOpenKeyExW(Key, s.c_str(), 0, KEY_READ, sub.Out()) == ERROR_SUCCESS) Collect(sub.Get(), Prefix + L"\\" + s, Lines);
-  }
+  const TStartedProcess process(ProgramBesideTest(L"ZoneOfUrl.exe"), L"\"" + Url + L"\"");
+  if (!process.Started()) return 1000;
+  process.EndsWithin(INFINITE);
+  return process.ExitCode(1000);
 }
 
 // Every key and value below ZoneMap\Domains of the user.
-std::set<std::wstring> DomainsSnapshot() {
-  std::set<std::wstring> lines;
-  TRegKey key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kDomains, 0, KEY_READ, key.Out()) == ERROR_SUCCESS)
-    Collect(key.Get(), L"", lines);
-  return lines;
-}
+std::set<std::wstring> DomainsSnapshot() { return RegistrySnapshot(HKEY_CURRENT_USER, kDomains); }
 
 std::string NarrowForTest(const std::wstring& Text) {
   std::string narrow;

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/RegKey.h"
 #include "common/trvZoneServices.h"
 #include "tests/support/ComEnvironment.h"
 #include "tests/support/FixedZoneManagers.h"
@@ -55,11 +56,11 @@ TEST(ZoneMapping, RemovalLeavesOtherSitesAndSchemesAlone) {
   EXPECT_EQ(PlatformZoneOf(L"http://b.keep-vgt.example"), 4u);
   ASSERT_EQ(RemoveZoneMapping(sm.Get(), 4, L"http://b.keep-vgt.example"), S_OK);
   ASSERT_EQ(RemoveZoneMapping(sm.Get(), 2, L"http://keep-vgt.example"), S_OK);
-  HKEY key = nullptr;
+  TRegKey key;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER,
                           L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\"
                           L"Domains\\keep-vgt.example",
-                          0, KEY_READ, &key),
+                          0, KEY_READ, key.Out()),
             ERROR_FILE_NOT_FOUND)
       << "a domain without mappings leaves no key behind";
 }

@@ -276,14 +276,6 @@ TEST(TrvForm, NeverHoldsUpALogOffAndAsksNoCloseQuery) {
 
 // ---- design font ----
 
-LOGFONTW DialogLogFont(int Height) {
-  LOGFONTW lf{};
-  lf.lfHeight = Height;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcscpy(lf.lfFaceName, L"Arial");
-  return lf;
-}
-
 TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   const TStartedApplication app;
   std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
@@ -300,7 +292,7 @@ TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   EXPECT_FALSE(form->DesignFontApplied());
   EXPECT_EQ(form->ClientWidth(), clientWidth);
 
-  const LOGFONTW lf = DialogLogFont(-20);
+  const LOGFONTW lf = ArialLogFont(-20);
   form->ApplyDesignFont(&lf, 1, 2, 21);
   EXPECT_TRUE(form->DesignFontApplied());
   EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
@@ -314,7 +306,7 @@ TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   EXPECT_EQ(form->Font()->Name(), "Arial");
   EXPECT_EQ(form->Font()->Height(), -20);
 
-  const LOGFONTW other = DialogLogFont(-40);
+  const LOGFONTW other = ArialLogFont(-40);
   form->ApplyDesignFont(&other, 1, 3, 21);
   EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
   EXPECT_EQ(form->Font()->Height(), -20);
@@ -327,7 +319,7 @@ TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
     form->SetClientSize(200, 100);
     form->HandleNeeded();
     const int clientWidth = form->ClientWidth(), clientHeight = form->ClientHeight();
-    const LOGFONTW lf = DialogLogFont(-20);
+    const LOGFONTW lf = ArialLogFont(-20);
     form->ApplyDesignFont(&lf, d, m, 21);
     EXPECT_EQ(form->ClientWidth(), clientWidth);
     EXPECT_EQ(form->ClientHeight(), clientHeight);
@@ -339,7 +331,7 @@ TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
 TEST(TrvFormDesignFont, TheFormKeepsTheFontItWasGiven) {
   const TStartedApplication app;
   std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
-  const LOGFONTW lf = DialogLogFont(-20);
+  const LOGFONTW lf = ArialLogFont(-20);
   form->ApplyDesignFont(&lf, 1, 1, 21);
   const HFONT given = form->Font()->Handle();
   EXPECT_EQ(GetObjectType(given), static_cast<DWORD>(OBJ_FONT));
@@ -389,7 +381,7 @@ TEST(TrvFormDesignFont, ToolBarButtonsAndControlBarRowsFollowTheFont) {
   inner->SetBounds(11, 0, 100, 40);
   form->HandleNeeded();
 
-  const LOGFONTW lf = DialogLogFont(-16);
+  const LOGFONTW lf = ArialLogFont(-16);
   form->ApplyDesignFont(&lf, 1, 1, 40);
   EXPECT_EQ(sizing->ButtonHeight(), 40);
   EXPECT_EQ(sizing->ButtonWidth(), 120);

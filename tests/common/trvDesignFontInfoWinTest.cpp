@@ -19,14 +19,6 @@ class TMeasuredForm : public TtrvNoResourceForm {
 };
 VGT_PUBLISH(TMeasuredForm) {}
 
-LOGFONTW ArialLogFont(int Height) {
-  LOGFONTW lf{};
-  lf.lfHeight = Height;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcscpy(lf.lfFaceName, L"Arial");
-  return lf;
-}
-
 struct TScreenMetrics {
   TEXTMETRICW Tm{};
   int PixelsPerInchX = 0, PixelsPerInchY = 0;

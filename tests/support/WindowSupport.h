@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <functional>
 
 #include "classlib/Forms.h"
@@ -24,6 +25,15 @@ inline bool PumpMessagesUntil(const std::function<bool()>& Done, DWORD TimeoutMs
     if (spent >= TimeoutMs) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, TimeoutMs - spent, QS_ALLINPUT);
   }
+}
+
+// An Arial font of Height (negative: character height in pixels) in the system's character set.
+inline LOGFONTW ArialLogFont(int Height) {
+  LOGFONTW lf{};
+  lf.lfHeight = Height;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  wcscpy(lf.lfFaceName, L"Arial");
+  return lf;
 }
 
 // The class library's application and the Unicode layer for the life of a test.
