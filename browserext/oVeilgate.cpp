@@ -12,6 +12,7 @@
 #include "browserext/uVgtCommon.h"
 #include "classlib/ComServ.h"
 #include "common/trvRegistry.h"
+#include "protocol/uVgtSignal.h"
 #include "unicode/GnuGettext.h"
 
 namespace {

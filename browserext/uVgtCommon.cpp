@@ -1,7 +1,5 @@
 #include "browserext/uVgtCommon.h"
 
-#include "VgtDialog_h.h"
-#include "browserext/trvBrowserTools.h"
 #include "classlib/SysUtils.h"
 #include "common/trvZoneServices.h"
 
@@ -25,11 +23,6 @@ bool NamesArePositions(const DISPPARAMS& Params) {
 }
 
 }  // namespace
-
-WideString ZoneDialogSignalProperty() {
-  static const WideString name = GUIDToWideString(IID_IZoneDialog);
-  return name;
-}
 
 const VARIANT& TVariantArray::operator[](size_t Index) const {
   if (Index >= FItems.size()) throw EListError("TVariantArray: index out of range");
