@@ -7,6 +7,8 @@
 #include <cstring>
 #include <exception>
 
+#include "base/ComValues.h"
+#include "base/Scope.h"
 #include "browserext/trvBrowserTools.h"
 #include "browserext/uDomParser.h"
 #include "browserext/uVgtCommon.h"
@@ -16,22 +18,6 @@
 #include "unicode/GnuGettext.h"
 
 namespace {
-
-// A BSTR that frees itself.
-class TBstr {
- public:
-  explicit TBstr(const WideString& Text)
-      : FValue(SysAllocStringLen(Text.data(), static_cast<UINT>(Text.size()))) {
-    if (!FValue) throw EOleSysError("Out of memory for a string", E_OUTOFMEMORY);
-  }
-  ~TBstr() { SysFreeString(FValue); }
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  BSTR Get() const { return FValue; }
-
- private:
-  BSTR FValue;
-};
 
 // Runs Body and answers S_OK, or E_FAIL for anything it raised: what the site and command
 // methods promise their callers.
@@ -93,33 +79,12 @@ IUnknown* InterfaceOf(const VARIANT& V, int Depth = 0) {
 WideString TextOf(const VARIANT& V) {
   // The conversion would read through a reference that leads nowhere.
   if ((V.vt & VT_BYREF) && !V.byref) throw EOleSysError("A reference to nothing", DISP_E_TYPEMISMATCH);
-  VARIANT text;
-  VariantInit(&text);
-  OleCheck(VariantChangeType(&text, const_cast<VARIANT*>(&V), 0, VT_BSTR));
-  WideString result = text.bstrVal ? WideString(text.bstrVal, SysStringLen(text.bstrVal)) : L"";
-  VariantClear(&text);
-  return result;
+  TVariant text;
+  OleCheck(VariantChangeType(text.Get(), const_cast<VARIANT*>(&V), 0, VT_BSTR));
+  return text->bstrVal ? WideString(text->bstrVal, SysStringLen(text->bstrVal)) : L"";
 }
 
 bool AsBool(VARIANT_BOOL Value) { return Value != 0; }
-
-// Undoes at scope end; runs also when the scope is left by an exception.
-template <class F>
-class TAtScopeEnd {
- public:
-  explicit TAtScopeEnd(F Action) : FAction(std::move(Action)) {}
-  ~TAtScopeEnd() {
-    try {
-      FAction();
-    } catch (...) {
-    }
-  }
-  TAtScopeEnd(const TAtScopeEnd&) = delete;
-  TAtScopeEnd& operator=(const TAtScopeEnd&) = delete;
-
- private:
-  F FAction;
-};
 
 constexpr wchar_t BlankPage[] = L"about:blank";
 
@@ -141,10 +106,8 @@ WideString TranslateInChosenLanguage(const WideString& MsgId) {
 
 TWebBrowserHolder::TWebBrowserHolder(IWebBrowser2* Browser) : FBrowser(Browser) {
   if (!FBrowser) throw EIntfCastError("Interface not supported");
-  BSTR url = nullptr;
-  const HRESULT hr = FBrowser->get_LocationURL(&url);
-  SysFreeString(url);
-  OleCheck(hr);
+  TBstr url;
+  OleCheck(FBrowser->get_LocationURL(url.Out()));
 }
 
 bool TWebBrowserHolder::IsAlive() const {
@@ -406,14 +369,14 @@ void TvgtBrowserObserver::ShowZoneDialog() {
   const HWND window = reinterpret_cast<HWND>(handle);
 
   TQuitRequest quit;
-  TAtScopeEnd postQuit([&] {
+  auto postQuit = ScopeExit([&] {
     if (quit.Seen) PostQuitMessage(quit.ExitCode);
   });
   ComPtr<IZoneDialog> dialog = CoZoneDialog::Create();
   OleCheck(dialog->SetParentWindow(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(window))));
   CollectDomains(dialog.Get());
   {
-    TAtScopeEnd enable([&] { EnableWindow(window, TRUE); });
+    auto enable = ScopeExit([&] { EnableWindow(window, TRUE); });
     OleCheck(dialog->ShowDialog());
     for (;;) {
       VARIANT_BOOL refresh = 0;

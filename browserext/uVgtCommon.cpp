@@ -1,5 +1,6 @@
 #include "browserext/uVgtCommon.h"
 
+#include "base/Scope.h"
 #include "classlib/SysUtils.h"
 #include "common/trvZoneServices.h"
 
@@ -51,16 +52,14 @@ void DispParamsToVariantArray(const DISPPARAMS& Params, TVariantArray& Result) {
   if (named && !NamesArePositions(Params))
     RefuseShape("named arguments that are not the positions of all arguments");
   Result.SetEmpty(Params.cArgs);
-  try {
-    for (UINT i = 0; i < Params.cArgs; ++i) {
-      const UINT target = named ? static_cast<UINT>(Params.rgdispidNamedArgs[i])
-                                : Params.cArgs - 1 - i;
-      const HRESULT hr = VariantCopy(&Result.At(target), &Params.rgvarg[i]);
-      if (FAILED(hr))
-        throw EOleSysError("DispParamsToVariantArray: an argument cannot be copied", hr);
-    }
-  } catch (...) {
-    Result.Clear();
-    throw;
+  // A copy that fails leaves Result empty, not half filled.
+  auto emptyOnFailure = ScopeExit([&] { Result.Clear(); });
+  for (UINT i = 0; i < Params.cArgs; ++i) {
+    const UINT target = named ? static_cast<UINT>(Params.rgdispidNamedArgs[i])
+                              : Params.cArgs - 1 - i;
+    const HRESULT hr = VariantCopy(&Result.At(target), &Params.rgvarg[i]);
+    if (FAILED(hr))
+      throw EOleSysError("DispParamsToVariantArray: an argument cannot be copied", hr);
   }
+  emptyOnFailure.Dismiss();
 }
