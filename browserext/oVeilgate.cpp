@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 
+#include "base/ComEdge.h"
 #include "base/ComValues.h"
 #include "base/Scope.h"
 #include "browserext/trvBrowserTools.h"
@@ -19,17 +20,8 @@
 
 namespace {
 
-// Runs Body and answers S_OK, or E_FAIL for anything it raised: what the site and command
-// methods promise their callers.
-template <class F>
-HRESULT AnswerFailOnException(F&& Body) noexcept {
-  try {
-    Body();
-    return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
+// What the site and command methods promise their callers for any failure.
+HRESULT AnswerFail(std::exception_ptr) noexcept { return E_FAIL; }
 
 HRESULT GetSiteOf(IUnknown* Site, REFIID riid, void** ppvSite) noexcept {
   if (!ppvSite) return E_FAIL;
@@ -148,7 +140,7 @@ ComPtr<IHTMLWindow2> TWebBrowserHolder::GetDocumentWindow() const {
 // ---- TvgtToolbutton
 
 HRESULT TvgtToolbutton::SetSite(IUnknown* pUnkSite) {
-  return AnswerFailOnException([&] { FSite = pUnkSite; });
+  return AnswerAtComEdge([&] { FSite = pUnkSite; }, AnswerFail);
 }
 
 HRESULT TvgtToolbutton::GetSite(REFIID riid, void** ppvSite) {
@@ -158,7 +150,7 @@ HRESULT TvgtToolbutton::GetSite(REFIID riid, void** ppvSite) {
 HRESULT TvgtToolbutton::QueryStatus(const GUID*, ULONG cCmds, OLECMD prgCmds[],
                                     OLECMDTEXT* pCmdText) {
   if (!prgCmds) return E_POINTER;
-  return AnswerFailOnException([&] {
+  return AnswerAtComEdge([&] {
     for (ULONG i = 0; i < cCmds; ++i) prgCmds[i].cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
     if (!pCmdText || cCmds < 1) return;
     if (!(pCmdText->cmdtextf & (OLECMDTEXTF_NAME | OLECMDTEXTF_STATUS))) return;
@@ -170,7 +162,7 @@ HRESULT TvgtToolbutton::QueryStatus(const GUID*, ULONG cCmds, OLECMD prgCmds[],
     wchar_t* out = pCmdText->rgwz;
     std::memcpy(out, VeilgateTitle, copied * sizeof(wchar_t));
     out[copied] = L'\0';
-  });
+  }, AnswerFail);
 }
 
 HRESULT TvgtToolbutton::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) {
@@ -229,7 +221,7 @@ TWebBrowserHolder* TvgtBrowserObserver::Holder(int Index) const {
 }
 
 HRESULT TvgtBrowserObserver::SetSite(IUnknown* pUnkSite) {
-  try {
+  return AnswerAtComEdge([&] {
     FSite = pUnkSite;
     if (!pUnkSite) return S_OK;
     ComPtr<IConnectionPointContainer> container;
@@ -241,9 +233,7 @@ HRESULT TvgtBrowserObserver::SetSite(IUnknown* pUnkSite) {
     point->Advise(static_cast<IDispatch*>(this), &cookie);
     FCookie = cookie;
     return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
+  }, AnswerFail);
 }
 
 HRESULT TvgtBrowserObserver::GetSite(REFIID riid, void** ppvSite) {
