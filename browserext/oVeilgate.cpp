@@ -78,6 +78,23 @@ WideString TextOf(const VARIANT& V) {
 
 bool AsBool(VARIANT_BOOL Value) { return Value != 0; }
 
+// The window of the HTML document Browser shows; nullptr when it shows none, or a document of
+// another kind (OtherKind is then set). A failed read raises.
+ComPtr<IHTMLWindow2> DocumentWindowOf(IWebBrowser2* Browser, bool& OtherKind) {
+  OtherKind = false;
+  ComPtr<IDispatch> document;
+  OleCheck(Browser->get_Document(&document));
+  if (!document) return nullptr;
+  ComPtr<IHTMLDocument2> html;
+  if (FAILED(document.As(&html)) || !html) {
+    OtherKind = true;
+    return nullptr;
+  }
+  ComPtr<IHTMLWindow2> window;
+  OleCheck(html->get_parentWindow(&window));
+  return window;
+}
+
 constexpr wchar_t BlankPage[] = L"about:blank";
 
 // A text of the library in the language the user chose for the product ("lang" under the
@@ -108,15 +125,11 @@ bool TWebBrowserHolder::IsAlive() const {
     VARIANT_BOOL busy = 0;
     OleCheck(FBrowser->get_Busy(&busy));
     if (busy) return true;
-    ComPtr<IDispatch> document;
-    OleCheck(FBrowser->get_Document(&document));
-    if (!document) return false;
+    bool otherKind = false;
+    const ComPtr<IHTMLWindow2> window = DocumentWindowOf(FBrowser.Get(), otherKind);
     // A PDF, an image or plain text has no window to ask: shown, it is alive, and its domain
     // goes to the dialog marked as no HTML document.
-    ComPtr<IHTMLDocument2> html;
-    if (FAILED(document.As(&html)) || !html) return true;
-    ComPtr<IHTMLWindow2> window;
-    OleCheck(html->get_parentWindow(&window));
+    if (otherKind) return true;
     if (!window) return false;
     VARIANT_BOOL closed = 0;
     OleCheck(window->get_closed(&closed));
@@ -127,14 +140,8 @@ bool TWebBrowserHolder::IsAlive() const {
 }
 
 ComPtr<IHTMLWindow2> TWebBrowserHolder::GetDocumentWindow() const {
-  ComPtr<IDispatch> document;
-  OleCheck(FBrowser->get_Document(&document));
-  if (!document) return nullptr;
-  ComPtr<IHTMLDocument2> html;
-  if (FAILED(document.As(&html)) || !html) return nullptr;
-  ComPtr<IHTMLWindow2> window;
-  OleCheck(html->get_parentWindow(&window));
-  return window;
+  bool otherKind = false;
+  return DocumentWindowOf(FBrowser.Get(), otherKind);
 }
 
 // ---- TvgtToolbutton
