@@ -1,5 +1,5 @@
 // URLs through the real WinInet: the parser, the domain rules of the extension, the domain list
-// and the flags byte of the domain record. The Windows 98 copy of this program runs every case
+// and the flags byte of the domain record as the dialog's entry unpacks it. The Windows 98 copy of this program runs every case
 // through the 8-bit entry points.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -390,45 +390,7 @@ TEST(DomainList, LookupAnswersAsAScanWithThePlatformsComparison) {
   EXPECT_EQ(plain.Find(L"X.Example"), plain.Items(0));
 }
 
-// ---- the flags byte ----
-
-TEST(DomainFlags, FreshRecordAndAllSet) {
-  TvgtDomain d;
-  EXPECT_EQ(d.GetFlags(), 0u);
-  EXPECT_EQ(d.Scheme, 0);
-  EXPECT_TRUE(d.Domain.empty());
-  d.HasApplet = d.InFrame = d.HasScript = d.HasActiveX = d.HasCookies = d.HasFrames = d.NoHtml =
-      d.HasFontFace = true;
-  EXPECT_EQ(d.GetFlags(), 0xFFu);
-}
-
-TEST(DomainFlags, EachBitHasItsField) {
-  TvgtDomain d;
-  d.SetFlags(0xFFFFFF00u);
-  EXPECT_EQ(d.GetFlags(), 0u);
-  d.SetFlags(0x84);
-  EXPECT_TRUE(d.HasScript);
-  EXPECT_TRUE(d.HasFontFace);
-  EXPECT_EQ(d.GetFlags(), 0x84u);
-  EXPECT_FALSE(d.HasActiveX || d.HasApplet || d.HasFrames || d.InFrame || d.HasCookies ||
-               d.NoHtml);
-  const struct {
-    uint32_t Bit;
-    bool TvgtDomain::*Field;
-  } bits[] = {{0x01, &TvgtDomain::HasFrames},  {0x02, &TvgtDomain::InFrame},
-              {0x04, &TvgtDomain::HasScript},  {0x08, &TvgtDomain::HasActiveX},
-              {0x10, &TvgtDomain::HasApplet},  {0x20, &TvgtDomain::HasCookies},
-              {0x40, &TvgtDomain::NoHtml},     {0x80, &TvgtDomain::HasFontFace}};
-  for (const auto& b : bits) {
-    TvgtDomain one;
-    one.SetFlags(b.Bit | 0x100);
-    EXPECT_TRUE(one.*b.Field) << b.Bit;
-    EXPECT_EQ(one.GetFlags(), b.Bit);
-    TvgtDomain field;
-    field.*b.Field = true;
-    EXPECT_EQ(field.GetFlags(), b.Bit);
-  }
-}
+// ---- the flags byte, as the dialog unpacks it ----
 
 TEST(DomainFlags, DialogEntryUnpacksWhatTheExtensionSent) {
   TvgtUrlDomain sent(TUrlCrackerDomain::Create(false, L"https://www.example.com/x"));
@@ -440,18 +402,6 @@ TEST(DomainFlags, DialogEntryUnpacksWhatTheExtensionSent) {
   EXPECT_EQ(entry.GetFlags(), 0x86u);
   EXPECT_EQ(entry.TrustedRadio, nullptr);
   EXPECT_EQ(entry.InfoLabel, nullptr);
-}
-
-TEST(DomainFlags, RoundTripForEveryByte) {
-  for (uint32_t flags = 0; flags < 256; ++flags) {
-    TvgtDomain a;
-    a.SetFlags(flags);
-    TvgtDomain b;
-    b.SetFlags(a.GetFlags());
-    EXPECT_EQ(b.GetFlags(), flags);
-    EXPECT_EQ(a.HasFontFace, b.HasFontFace);
-    EXPECT_EQ(a.NoHtml, b.NoHtml);
-  }
 }
 
 }  // namespace
