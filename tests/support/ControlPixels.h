@@ -1,5 +1,6 @@
-// A control painted into a memory bitmap of its size over white, its pixels read back: what the
-// tests of drawn controls (images, panels, labels) compare colours with.
+// Pixels drawn off the screen and read back: a bitmap like the screen's in a memory context of its
+// own, and a control painted into one over white. What the tests of drawn controls (images,
+// panels, erased backgrounds) compare colours with.
 #pragma once
 
 #include <windows.h>
@@ -7,23 +8,35 @@
 #include "base/DeviceContext.h"
 #include "classlib/Controls.h"
 
-class TPixels {
+// A bitmap of Width x Height in the screen's format, selected into a memory context.
+class TScreenBitmap {
  public:
-  explicit TPixels(TControl* Control)
-      : W(Control->Width()), H(Control->Height()), FDC(TWindowDC().Get()),
-        FBitmap(CreateCompatibleBitmap(TWindowDC(), W, H)), FSelected(FDC, FBitmap) {
-    RECT r{0, 0, W, H};
-    FillRect(FDC, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (auto* w = dynamic_cast<TWinControl*>(Control)) w->PaintTo(FDC, 0, 0);
-    else Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(FDC.Get()), 0);
-  }
+  TScreenBitmap(int Width, int Height)
+      : FDC(TWindowDC().Get()), FBitmap(CreateCompatibleBitmap(TWindowDC(), Width, Height)),
+        FSelected(FDC, FBitmap) {}
+  HDC DC() const { return FDC; }
   COLORREF At(int X, int Y) const { return GetPixel(FDC, X, Y); }
-  const int W, H;
 
  private:
   TMemoryDC FDC;
   TGdiObject<HBITMAP> FBitmap;
   TSelectedObject FSelected;
+};
+
+// Control painted over white into a screen bitmap of its size.
+class TPixels {
+ public:
+  explicit TPixels(TControl* Control) : W(Control->Width()), H(Control->Height()), FBitmap(W, H) {
+    RECT r{0, 0, W, H};
+    FillRect(FBitmap.DC(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (auto* w = dynamic_cast<TWinControl*>(Control)) w->PaintTo(FBitmap.DC(), 0, 0);
+    else Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(FBitmap.DC()), 0);
+  }
+  COLORREF At(int X, int Y) const { return FBitmap.At(X, Y); }
+  const int W, H;
+
+ private:
+  TScreenBitmap FBitmap;
 };
 
 inline bool Reddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60; }

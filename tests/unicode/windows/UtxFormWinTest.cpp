@@ -10,6 +10,7 @@
 
 #include "classlib/Filer.h"
 #include "classlib/StdCtrls.h"
+#include "tests/support/ControlPixels.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/UtxClasses.h"
 #include "unicode/UtxForms.h"
@@ -357,16 +358,9 @@ TEST_F(UtxForm, ScrollBoxSizeHandlingStopsReenteringAtDepth32) {
 
 TEST_F(UtxForm, UnicodeFormIsErasedWithItsColour) {
   // Erased into a bitmap of our own, as the platform erases before painting.
-  HDC dc = CreateCompatibleDC(nullptr);
-  HDC screen = GetDC(nullptr);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, Form->ClientWidth(), Form->ClientHeight());
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  EXPECT_NE(SendMessageW(Form->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0);
-  EXPECT_EQ(GetPixel(dc, Form->ClientWidth() - 5, Form->ClientHeight() - 5), ColorToRGB(Form->Color()));
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
+  const TScreenBitmap bitmap(Form->ClientWidth(), Form->ClientHeight());
+  EXPECT_NE(SendMessageW(Form->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(bitmap.DC()), 0), 0);
+  EXPECT_EQ(bitmap.At(Form->ClientWidth() - 5, Form->ClientHeight() - 5), ColorToRGB(Form->Color()));
 }
 
 TEST_F(UtxForm, ScreenshotOnRequest) {
