@@ -16,6 +16,7 @@
 #include "classlib/Themes.h"
 #include "tests/classlib/DescribedFormTest.h"
 #include "tests/support/ControlPixels.h"
+#include "tests/support/Keyboard.h"
 #include "tools/winshot/Screenshot.h"
 
 namespace {
@@ -60,12 +61,7 @@ class Controls : public TDescribedFormTest<TControlsForm> {
     SetActiveWindow(F->Handle());
     Application->ProcessMessages();
   }
-  static void SetCtrl(bool Down) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = Down ? 0x80 : 0;
-    SetKeyboardState(keys);
-  }
+  static void SetCtrl(bool Down) { SetKeyState(VK_CONTROL, Down); }
 };
 
 // The list error of the class library, with the bad index.

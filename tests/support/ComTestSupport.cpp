@@ -1,5 +1,6 @@
 #include "tests/support/ComTestSupport.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/RegKey.h"
@@ -101,4 +102,26 @@ std::set<WideString> RegistrySnapshot(HKEY Root, const WideString& Path) {
   if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return lines;
   Dump(key.Get(), L"", lines);
   return lines;
+}
+
+// A zeroed VARIANT is an empty one (VariantInit).
+VARIANT IntArg(LONG Value) {
+  VARIANT v{};
+  v.vt = VT_I4;
+  v.lVal = Value;
+  return v;
+}
+
+VARIANT StringArg(BSTR Value) {
+  VARIANT v{};
+  v.vt = VT_BSTR;
+  v.bstrVal = Value;
+  return v;
+}
+
+HRESULT InvokeMethod(IDispatch* Dispatch, DISPID Id, std::vector<VARIANT> Args, VARIANT* Result, EXCEPINFO* Excep,
+                     LCID Locale, REFIID Iid) {
+  std::reverse(Args.begin(), Args.end());
+  DISPPARAMS params{Args.empty() ? nullptr : Args.data(), nullptr, static_cast<UINT>(Args.size()), 0};
+  return Dispatch->Invoke(Id, Iid, Locale, DISPATCH_METHOD, &params, Result, Excep, nullptr);
 }

@@ -1,12 +1,15 @@
 // What the tests of COM servers (ours and the class library's test servers) share: programs beside
 // the test program, processes waited on by handle, registry snapshots to compare before and after
-// a registration.
+// a registration, and late-bound calls with what they give back.
 #pragma once
 
 #include <windows.h>
 
+#include <oleauto.h>
+
 #include <set>
 #include <string>
+#include <vector>
 
 #include "classlib/System.h"
 
@@ -51,3 +54,24 @@ std::set<WideString> RegistrySnapshot(HKEY Root, const WideString& Path);
 WideString RegText(HKEY Root, const WideString& Key, const wchar_t* Value = nullptr);
 // The same below HKEY_CLASSES_ROOT, where registrations are read.
 WideString RegText(const WideString& Key, const wchar_t* Value = nullptr);
+
+// An EXCEPINFO for IDispatch::Invoke to fill; its texts are freed with it.
+struct TExcepInfo : EXCEPINFO {
+  TExcepInfo() : EXCEPINFO{} {}
+  ~TExcepInfo() {
+    SysFreeString(bstrSource);
+    SysFreeString(bstrDescription);
+    SysFreeString(bstrHelpFile);
+  }
+  TExcepInfo(const TExcepInfo&) = delete;
+  TExcepInfo& operator=(const TExcepInfo&) = delete;
+};
+
+// Arguments of a late-bound call; a string argument stays owned by the caller.
+VARIANT IntArg(LONG Value);
+VARIANT StringArg(BSTR Value);
+
+// IDispatch::Invoke of the method Id with Args in the order of its parameters (they travel last
+// first); Result and Excep as Invoke takes them.
+HRESULT InvokeMethod(IDispatch* Dispatch, DISPID Id, std::vector<VARIANT> Args, VARIANT* Result = nullptr,
+                     EXCEPINFO* Excep = nullptr, LCID Locale = 0, REFIID Iid = IID_NULL);

@@ -95,9 +95,7 @@ TEST_F(ZoneDialogServer, EveryMethodLateBoundByNameAndDispid) {
     EXPECT_EQ(id, m.Id) << NarrowText(m.Name);
   }
   auto invoke = [&](DISPID Id, std::vector<VARIANT> Args, VARIANT* Result) {
-    std::reverse(Args.begin(), Args.end());  // arguments travel last first
-    DISPPARAMS params{Args.data(), nullptr, static_cast<UINT>(Args.size()), 0};
-    return dispatch->Invoke(Id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, Result, nullptr, nullptr);
+    return InvokeMethod(dispatch.Get(), Id, std::move(Args), Result, nullptr, LOCALE_USER_DEFAULT);
   };
   auto boolResult = [&](DISPID Id) {
     VARIANT r;
@@ -106,22 +104,10 @@ TEST_F(ZoneDialogServer, EveryMethodLateBoundByNameAndDispid) {
     EXPECT_EQ(r.vt, VT_BOOL) << Id;
     return r.boolVal;
   };
-  VARIANT wnd;
-  wnd.vt = VT_I4;
-  wnd.lVal = 0;
-  EXPECT_EQ(invoke(201, {wnd}, nullptr), S_OK);
+  EXPECT_EQ(invoke(201, {IntArg(0)}, nullptr), S_OK);
   EXPECT_EQ(boolResult(203), VARIANT_TRUE);
   TBstr domain(L"late.vgt-zd-server.example"), url(L"http://late.vgt-zd-server.example");
-  VARIANT a[4];
-  a[0].vt = VT_BSTR;
-  a[0].bstrVal = domain.Get();
-  a[1].vt = VT_BSTR;
-  a[1].bstrVal = url.Get();
-  a[2].vt = VT_I4;
-  a[2].lVal = 3;
-  a[3].vt = VT_I4;
-  a[3].lVal = 0x84;
-  EXPECT_EQ(invoke(204, {a[0], a[1], a[2], a[3]}, nullptr), S_OK);
+  EXPECT_EQ(invoke(204, {StringArg(domain.Get()), StringArg(url.Get()), IntArg(3), IntArg(0x84)}, nullptr), S_OK);
   EXPECT_EQ(invoke(202, {}, nullptr), S_OK);
   EXPECT_EQ(boolResult(203), VARIANT_FALSE);
   EXPECT_EQ(boolResult(205), VARIANT_FALSE);

@@ -17,6 +17,7 @@
 #include "classlib/Themes.h"
 #include "common/trvRegistry.h"
 #include "tests/support/ComEnvironment.h"
+#include "tests/support/Keyboard.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
@@ -57,12 +58,7 @@ int32_t ShownZone(TvgtDomainEntry* E) {
   return -1;
 }
 
-void SetLeftButton(bool Down) {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_LBUTTON] = Down ? 0x80 : 0;
-  SetKeyboardState(keys);
-}
+void SetLeftButton(bool Down) { SetKeyState(VK_LBUTTON, Down); }
 
 // A press of the radio with the mouse, as the user makes it: the button is down while the radio
 // takes the focus, so only the release chooses it.

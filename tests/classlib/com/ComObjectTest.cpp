@@ -233,40 +233,21 @@ TEST_F(ComObjectTest, InvokeByDispidReachesTheMethodAndReportsItsException) {
   ComPtr<IDispatch> dispatch;
   ASSERT_EQ(object.As(&dispatch), S_OK);
 
-  VARIANT args[2];
-  VariantInit(&args[0]);
-  VariantInit(&args[1]);
-  args[0].vt = VT_I4;  // arguments travel last first
-  args[0].lVal = 2;
-  args[1].vt = VT_I4;
-  args[1].lVal = 40;
-  DISPPARAMS params{args, nullptr, 2, 0};
-  VARIANT result;
-  VariantInit(&result);
-  EXPECT_EQ(dispatch->Invoke(10, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr), S_OK);
-  EXPECT_EQ(result.vt, VT_I4);
-  EXPECT_EQ(result.lVal, 42);
-  VariantClear(&result);
+  TVariant result;
+  EXPECT_EQ(InvokeMethod(dispatch.Get(), 10, {IntArg(40), IntArg(2)}, result.Out()), S_OK);
+  EXPECT_EQ(result->vt, VT_I4);
+  EXPECT_EQ(result->lVal, 42);
 
-  EXPECT_EQ(dispatch->Invoke(99, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(dispatch->Invoke(10, IID_ITestObject, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
+  EXPECT_EQ(InvokeMethod(dispatch.Get(), 99, {IntArg(40), IntArg(2)}, result.Out()), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(InvokeMethod(dispatch.Get(), 10, {IntArg(40), IntArg(2)}, result.Out(), nullptr, 0, IID_ITestObject),
             DISP_E_UNKNOWNINTERFACE);
 
-  VARIANT message;
-  VariantInit(&message);
-  message.vt = VT_BSTR;
-  message.bstrVal = SysAllocString(L"Kein Anschluss");
-  DISPPARAMS one{&message, nullptr, 1, 0};
-  EXCEPINFO excep{};
-  EXPECT_EQ(dispatch->Invoke(13, IID_NULL, 0, DISPATCH_METHOD, &one, nullptr, &excep, nullptr), DISP_E_EXCEPTION);
+  const TBstr message(L"Kein Anschluss");
+  TExcepInfo excep;
+  EXPECT_EQ(InvokeMethod(dispatch.Get(), 13, {StringArg(message.Get())}, nullptr, &excep), DISP_E_EXCEPTION);
   EXPECT_EQ(excep.scode, E_UNEXPECTED);
   ASSERT_NE(excep.bstrDescription, nullptr);
   EXPECT_STREQ(excep.bstrDescription, L"Kein Anschluss");
-  SysFreeString(excep.bstrDescription);
-  SysFreeString(excep.bstrSource);
-  SysFreeString(excep.bstrHelpFile);
-  VariantClear(&message);
 }
 
 TEST_F(ComObjectTest, TheObjectDescribesItsClass) {

@@ -104,24 +104,15 @@ TEST_F(ComServerTest, MethodsAnswerEarlyAndLateBound) {
   DISPID id = 0;
   ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
   EXPECT_EQ(id, 10);
-  VARIANT args[2];
-  args[0].vt = VT_I4;
-  args[0].lVal = 3;
-  args[1].vt = VT_I4;
-  args[1].lVal = 4;
-  DISPPARAMS params{args, nullptr, 2, 0};
-  VARIANT result;
-  VariantInit(&result);
-  ASSERT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
+  TVariant result;
+  ASSERT_EQ(InvokeMethod(dispatch.Get(), id, {IntArg(4), IntArg(3)}, result.Out(), nullptr, LOCALE_USER_DEFAULT),
             S_OK);
-  EXPECT_EQ(result.vt, VT_I4);
-  EXPECT_EQ(result.lVal, 7);
+  EXPECT_EQ(result->vt, VT_I4);
+  EXPECT_EQ(result->lVal, 7);
 
-  VariantInit(&result);
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  ASSERT_EQ(dispatch->Invoke(11, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr), S_OK);
-  EXPECT_EQ(result.vt, VT_I4);
-  EXPECT_EQ(static_cast<DWORD>(result.lVal), GetProcessId(process.Value));
+  ASSERT_EQ(InvokeMethod(dispatch.Get(), 11, {}, result.Out()), S_OK);
+  EXPECT_EQ(result->vt, VT_I4);
+  EXPECT_EQ(static_cast<DWORD>(result->lVal), GetProcessId(process.Value));
 }
 
 TEST_F(ComServerTest, AnExceptionInTheServerArrivesAsAFailedResultWithItsText) {
@@ -148,18 +139,11 @@ TEST_F(ComServerTest, AnExceptionInTheServerArrivesAsAFailedResultWithItsText) {
 
   ComPtr<IDispatch> dispatch;
   ASSERT_EQ(object.As(&dispatch), S_OK);
-  VARIANT arg;
-  arg.vt = VT_BSTR;
-  arg.bstrVal = message.Get();
-  DISPPARAMS params{&arg, nullptr, 1, 0};
-  EXCEPINFO excep{};
-  EXPECT_EQ(dispatch->Invoke(13, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &excep, nullptr), DISP_E_EXCEPTION);
+  TExcepInfo excep;
+  EXPECT_EQ(InvokeMethod(dispatch.Get(), 13, {StringArg(message.Get())}, nullptr, &excep), DISP_E_EXCEPTION);
   EXPECT_EQ(excep.scode, E_UNEXPECTED);
   ASSERT_NE(excep.bstrDescription, nullptr);
   EXPECT_STREQ(excep.bstrDescription, message.Get());
-  SysFreeString(excep.bstrDescription);
-  SysFreeString(excep.bstrSource);
-  SysFreeString(excep.bstrHelpFile);
 
   // The server lives on after its failures.
   LONG sum = 0;

@@ -13,6 +13,7 @@
 #include "classlib/Filer.h"
 #include "classlib/Themes.h"
 #include "tests/support/ControlPixels.h"
+#include "tests/support/Keyboard.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/UtxComCtrls.h"
 #include "unicode/UtxExtCtrls.h"
@@ -136,12 +137,7 @@ class UtxControlsForm : public ::testing::Test {
     SetActiveWindow(F->Handle());
     Application->ProcessMessages();
   }
-  static void SetCtrl(bool Down) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = Down ? 0x80 : 0;
-    SetKeyboardState(keys);
-  }
+  static void SetCtrl(bool Down) { SetKeyState(VK_CONTROL, Down); }
   // Types Ch into a window as the message loop hands a character over.
   static void Type(HWND Wnd, wchar_t Ch) {
     if (UnicodePlatform()) SendMessageW(Wnd, WM_CHAR, Ch, 1);
