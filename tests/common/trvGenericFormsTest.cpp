@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "common/trvGenericForms.h"
 #include "common/trvTools.h"
 #include "tests/support/TextLines.h"
@@ -107,14 +108,14 @@ TEST(BreakLongText, LoneSurrogatesAreKeptAsCharactersOfTheirOwn) {
 
 // Measured as a word-wrapped label measures: the platform's text layout in the dialog font.
 TEST(BreakLongText, EveryLineFitsWhenThePlatformMeasures) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  ASSERT_TRUE(dc);
+  const TMemoryDC dc;
+  ASSERT_TRUE(dc.Get());
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
   lf.lfCharSet = DEFAULT_CHARSET;
   wcscpy(lf.lfFaceName, GetDialogFontName().c_str());
-  HFONT font = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(dc, font);
+  const TGdiObject<HFONT> font(CreateFontIndirectW(&lf));
+  const TSelectedObject selected(dc, font);
   const int maxWidth = 300;
   const auto wrappedWidth = [&](const WideString& Text) {
     RECT r{0, 0, maxWidth, 0};
@@ -128,9 +129,6 @@ TEST(BreakLongText, EveryLineFitsWhenThePlatformMeasures) {
   EXPECT_EQ(WithoutBreaks(result), text);
   EXPECT_GT(TextLines(result).size(), 5u);
   EXPECT_LE(wrappedWidth(result), maxWidth);
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
 }
 
 TEST(ExpandEscapedLineBreaks, BackslashNBecomesALineBreakAndNothingElseChanges) {

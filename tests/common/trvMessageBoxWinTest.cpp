@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "common/trvCommonTexts.h"
 #include "common/trvGenericForms.h"
 #include "common/trvRegistry.h"
@@ -323,15 +324,15 @@ TEST_F(LibraryMessageBox, TenThousandCharactersWithoutABlankAreBrokenIntoLinesTh
     room = Box->TextBox()->ClientWidth() - Box->TextLabel()->Left();
     area = Screen->MonitorFromRect(bounds)->WorkareaRect();
     // Each line measured alone in the label's font fits.
-    HDC dc = GetDC(Box->Handle());
-    HGDIOBJ old = SelectObject(dc, Box->TextLabel()->Font()->Handle());
-    for (const WideString& line : TextLines(label)) {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-      widest = std::max<int>(widest, size.cx);
+    {
+      const TWindowDC dc(Box->Handle());
+      const TSelectedObject font(dc, Box->TextLabel()->Font()->Handle());
+      for (const WideString& line : TextLines(label)) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+      }
     }
-    SelectObject(dc, old);
-    ReleaseDC(Box->Handle(), dc);
     PostKey(Box, VK_RETURN);
   });
   EXPECT_EQ(ShowMessageBox(nullptr, L"Long", text, L"", ButtonsOK, 0), mrOk);

@@ -93,15 +93,12 @@ int InkOfText(TFont* Font, const WideString& Text, int Weight) {
   LOGFONTW lf{};
   GetObjectW(Font->Handle(), sizeof lf, &lf);
   lf.lfWeight = Weight;
-  HFONT font = CreateFontIndirectW(&lf);
-  const int ink = InkIn(600, 60, RECT{0, 0, 600, 60}, [&](HDC dc) {
-    HGDIOBJ old = SelectObject(dc, font);
+  const TGdiObject<HFONT> font(CreateFontIndirectW(&lf));
+  return InkIn(600, 60, RECT{0, 0, 600, 60}, [&](HDC dc) {
+    const TSelectedObject selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
     TextOutW(dc, 0, 0, Text.c_str(), static_cast<int>(Text.size()));
-    SelectObject(dc, old);
   });
-  DeleteObject(font);
-  return ink;
 }
 
 class ZoneDialogWin : public ::testing::Test {

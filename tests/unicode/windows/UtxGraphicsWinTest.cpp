@@ -1,6 +1,7 @@
 // Wide canvas text: measuring and drawing UTF-16 text.
 #include <gtest/gtest.h>
 
+#include "base/DeviceContext.h"
 #include "unicode/UtxGraphics.h"
 
 namespace {
@@ -13,15 +14,14 @@ TEST(UtxGraphics, ExtentOfDCIsClearedWhenTheCallFails) {
 }
 
 TEST(UtxGraphics, ExtentOfDCMeasuresWideText) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  ASSERT_NE(dc, nullptr);
+  const TMemoryDC dc;
+  ASSERT_NE(dc.Get(), nullptr);
   SIZE one{}, two{};
   EXPECT_TRUE(WideTextExtentOfDC(dc, L"\x03C9", one));
   EXPECT_TRUE(WideTextExtentOfDC(dc, L"\x03C9\x03C9", two));
   EXPECT_GT(one.cx, 0);
   EXPECT_EQ(two.cx, 2 * one.cx);
   EXPECT_EQ(two.cy, one.cy);
-  DeleteDC(dc);
 }
 
 }  // namespace
@@ -29,21 +29,11 @@ TEST(UtxGraphics, ExtentOfDCMeasuresWideText) {
 namespace {
 
 struct MemoryCanvas {
-  MemoryCanvas() {
-    dc = CreateCompatibleDC(nullptr);
-    bmp = CreateCompatibleBitmap(dc, 200, 50);
-    old = SelectObject(dc, bmp);
-    canvas.SetHandle(dc);
-  }
-  ~MemoryCanvas() {
-    canvas.SetHandle(nullptr);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bmp;
-  HGDIOBJ old;
+  MemoryCanvas() : bmp(CreateCompatibleBitmap(dc, 200, 50)), selected(dc, bmp) { canvas.SetHandle(dc); }
+  ~MemoryCanvas() { canvas.SetHandle(nullptr); }
+  TMemoryDC dc;
+  TGdiObject<HBITMAP> bmp;
+  TSelectedObject selected;
   TCanvas canvas;
 };
 
