@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/ComValues.h"
 #include "tests/support/ComTestSupport.h"
 #include "VgtDialog_h.h"
 #include "classlib/ComObj.h"
@@ -12,12 +13,9 @@
 namespace {
 
 WideString Doc(ITypeInfo* Info, MEMBERID Id, bool HelpString) {
-  BSTR name = nullptr, help = nullptr;
-  Info->GetDocumentation(Id, &name, &help, nullptr, nullptr);
-  WideString result = HelpString ? (help ? help : L"") : (name ? name : L"");
-  SysFreeString(name);
-  SysFreeString(help);
-  return result;
+  TBstr name, help;
+  Info->GetDocumentation(Id, name.Out(), help.Out(), nullptr, nullptr);
+  return HelpString ? (help.Get() ? help.Get() : L"") : (name.Get() ? name.Get() : L"");
 }
 
 class ZoneDialogTypeLib : public ::testing::Test {
@@ -37,12 +35,10 @@ TEST_F(ZoneDialogTypeLib, TheLibraryIsNamedVgtDialog) {
   EXPECT_EQ(attr->lcid, 0x0409u);
   EXPECT_EQ(attr->syskind, SYS_WIN32);
   Lib->ReleaseTLibAttr(attr);
-  BSTR name = nullptr, help = nullptr;
-  ASSERT_EQ(Lib->GetDocumentation(-1, &name, &help, nullptr, nullptr), S_OK);
-  EXPECT_STREQ(name, L"VgtDialog");
-  EXPECT_STREQ(help, L"VgtDialog Bibliothek");
-  SysFreeString(name);
-  SysFreeString(help);
+  TBstr name, help;
+  ASSERT_EQ(Lib->GetDocumentation(-1, name.Out(), help.Out(), nullptr, nullptr), S_OK);
+  EXPECT_STREQ(name.Get(), L"VgtDialog");
+  EXPECT_STREQ(help.Get(), L"VgtDialog Bibliothek");
 }
 
 TEST_F(ZoneDialogTypeLib, ZoneDialogIsCreatableWithIZoneDialogAsDefault) {
