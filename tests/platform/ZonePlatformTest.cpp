@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "base/RegKey.h"
 #include "platform/CompletedZoneManagers.h"
 #include "platform/ZoneRegistry.h"
 #include "platform/ZoneTemplates.h"
@@ -97,24 +98,23 @@ TEST(ZoneTemplates, ShippedTemplatesMatchThePlatformDefaults) {
     const TZoneTemplatePolicy* policies = ZoneTemplatePolicies(p.Template, count);
     ASSERT_NE(policies, nullptr);
     ASSERT_GE(count, 21u);
-    HKEY key = nullptr;
+    TRegKey key;
     std::wstring path =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\" +
         std::to_wstring(p.Zone);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Out()), ERROR_SUCCESS);
     int compared = 0;
     for (size_t i = 0; i < count; ++i) {
       wchar_t name[16];
       wsprintfW(name, L"%X", policies[i].Action);
       DWORD value = 0, size = sizeof value;
-      if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+      if (RegQueryValueExW(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
           ERROR_SUCCESS)
         continue;
       ++compared;
       EXPECT_EQ(value, policies[i].Policy)
           << "template " << std::hex << p.Template << " action " << policies[i].Action;
     }
-    RegCloseKey(key);
     EXPECT_GE(compared, 21);
   }
   size_t count = 99;

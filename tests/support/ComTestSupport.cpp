@@ -25,6 +25,19 @@ WideString RegText(HKEY Root, const WideString& Key, const wchar_t* Value) {
   return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
 }
 
+bool MakeVolatileKey(HKEY Root, const WideString& Path) {
+  const size_t slash = Path.rfind(L'\\');
+  if (slash != WideString::npos) {
+    TRegKey parent;
+    if (RegCreateKeyExW(Root, Path.substr(0, slash).c_str(), 0, nullptr, 0, KEY_READ, nullptr, parent.Out(),
+                        nullptr) != ERROR_SUCCESS)
+      return false;
+  }
+  TRegKey key;
+  return RegCreateKeyExW(Root, Path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Out(),
+                         nullptr) == ERROR_SUCCESS;
+}
+
 WideString RegText(const WideString& Key, const wchar_t* Value) { return RegText(HKEY_CLASSES_ROOT, Key, Value); }
 
 WideString TestServerPath() { return ProgramBesideTest(L"ComTestServer.exe"); }

@@ -52,6 +52,11 @@ std::set<WideString> RegistrySnapshot(HKEY Root, const WideString& Path);
 // The data of a string value below Root (the key's default value without Value): "<missing>"
 // when the key is absent, "<no value>" when the value is.
 WideString RegText(HKEY Root, const WideString& Key, const wchar_t* Value = nullptr);
+// Makes Root\Path a volatile key, so that a registration below it fails where it is refused.
+// Missing keys above it are made first as lasting ones: made on the way to a volatile key they
+// would be volatile too, and nothing lasting could be written below them afterwards.
+bool MakeVolatileKey(HKEY Root, const WideString& Path);
+
 // The same below HKEY_CLASSES_ROOT, where registrations are read.
 WideString RegText(const WideString& Key, const wchar_t* Value = nullptr);
 

@@ -14,6 +14,7 @@
 
 #include "ZoneDialogTestSupport.h"
 #include "base/DeviceContext.h"
+#include "base/RegKey.h"
 #include "classlib/Themes.h"
 #include "common/trvRegistry.h"
 #include "tests/support/ComEnvironment.h"
@@ -110,11 +111,11 @@ class ZoneDialogWin : public ::testing::Test {
   static void TearDownTestSuite() { UtxFormsStop(); }
   void SetUp() override {
     Kept = std::make_unique<TKeptSettings>();
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tervana\\Veilgate", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-      RegDeleteValueW(key, L"lang");
-      RegDeleteValueW(key, L"highlevel");
-      RegCloseKey(key);
+    TRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tervana\\Veilgate", 0, KEY_SET_VALUE, key.Out()) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueW(key.Get(), L"lang");
+      RegDeleteValueW(key.Get(), L"highlevel");
     }
     for (const wchar_t* n : {L"one", L"two", L"three", L"plain", L"secure"}) RemoveFromAllZones(HttpUrl(n));
     RemoveFromAllZones(L"https://secure." + kHost);
@@ -578,12 +579,14 @@ TEST_F(ZoneDialogWin, AWholeHostMappingLeftByAnotherToolDoesNotHoldTheRowBack) {
   SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
   const WideString flatKey =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\a." + kHost;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, flatKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  const DWORD restricted = URLZONE_UNTRUSTED;
-  RegSetValueExW(key, L"*", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&restricted), sizeof restricted);
-  RegCloseKey(key);
+  {
+    TRegKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, flatKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(),
+                              nullptr),
+              ERROR_SUCCESS);
+    const DWORD restricted = URLZONE_UNTRUSTED;
+    RegSetValueExW(key.Get(), L"*", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&restricted), sizeof restricted);
+  }
   TfrmVgtDialog* d = Open();
   ASSERT_TRUE(d);
   ASSERT_EQ(AddDomain(Object.Get(), L"a." + kHost, HttpUrl(L"a"), 3), S_OK);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/GuidText.h"
+#include "base/Module.h"
 #include "ComTestInproc.h"
 #include "tests/support/ComTestSupport.h"
 #include "classlib/ComObj.h"
@@ -24,8 +25,8 @@ class ComInprocServer : public ::testing::Test {
  protected:
   void SetUp() override {
     Path = TestProgramFolder() + L"ComTestInproc.dll";
-    Module = LoadLibraryW(Path.c_str());
-    ASSERT_NE(Module, nullptr);
+    Module = TLibrary(LoadLibraryW(Path.c_str()));
+    ASSERT_TRUE(Module);
     Register = Entry<TEntry>("DllRegisterServer");
     Unregister = Entry<TEntry>("DllUnregisterServer");
     CanUnload = Entry<TEntry>("DllCanUnloadNow");
@@ -36,16 +37,16 @@ class ComInprocServer : public ::testing::Test {
   void TearDown() override {
     if (Unregister) Unregister();
     // COM keeps its own hold on the library while it needs it.
-    if (Module) FreeLibrary(Module);
+    Module = TLibrary();
   }
 
   template <class F>
   F Entry(const char* Name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
+    return Module.Export<F>(Name);
   }
 
   WideString Path;
-  HMODULE Module = nullptr;
+  TLibrary Module;
   TEntry Register = nullptr, Unregister = nullptr, CanUnload = nullptr;
   TGetClassObject GetClassObject = nullptr;
 };
@@ -108,18 +109,7 @@ TEST_F(ComInprocServer, ARegistrationNoPlaceTakesAnswersEFail) {
   // Below a volatile key no lasting key can be made, for the machine or for the user.
   const WideString classKey = L"CLSID\\" + GuidText(CLSID_InprocThing);
   for (const WideString& path : {classKey, L"Software\\Classes\\" + classKey}) {
-    HKEY key = nullptr;
-    // The keys above are made lasting first: made on the way to a volatile key they would be
-    // volatile too, and nothing lasting could be registered below them afterwards.
-    ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER,
-                              path.substr(0, path.rfind(L'\\')).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExW(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    ASSERT_TRUE(MakeVolatileKey(path == classKey ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER, path));
   }
   EXPECT_EQ(Register(), E_FAIL);
   EXPECT_EQ(Unregister(), S_OK);

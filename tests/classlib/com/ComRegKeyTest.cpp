@@ -3,6 +3,7 @@
 // below a volatile key cannot be made non-volatile, which makes the machine's side refuse.
 #include <gtest/gtest.h>
 
+#include "base/RegKey.h"
 #include "classlib/ComObj.h"
 #include "classlib/ComReg.h"
 #include "tests/support/ComTestSupport.h"
@@ -21,21 +22,7 @@ class ComRegKeys : public ::testing::Test {
     }
   }
 
-  // Makes Path volatile. Missing keys above it are made first as lasting ones: the platform would
-  // make them volatile too, and nothing lasting could be written below them afterwards.
-  static void MakeVolatile(HKEY Root, const WideString& Path) {
-    HKEY key = nullptr;
-    const size_t slash = Path.rfind(L'\\');
-    if (slash != WideString::npos) {
-      ASSERT_EQ(RegCreateKeyExW(Root, Path.substr(0, slash).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
-                ERROR_SUCCESS);
-      RegCloseKey(key);
-    }
-    ASSERT_EQ(RegCreateKeyExW(Root, Path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
+  static void MakeVolatile(HKEY Root, const WideString& Path) { ASSERT_TRUE(MakeVolatileKey(Root, Path)); }
 };
 
 TEST_F(ComRegKeys, AKeyTheMachineRefusesGoesToTheUsersClasses) {
@@ -63,11 +50,12 @@ TEST_F(ComRegKeys, AKeyNeitherPlaceTakesFailsTheRegistration) {
 TEST_F(ComRegKeys, DeletingAKeyThatIsNowhereIsNoFailure) {
   DeleteRegKey(WideString(kParent) + L"\\Sub");
   // An empty path never reaches the classes root itself (the user's may be empty).
-  HKEY userClasses = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr, &userClasses,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(userClasses);
+  {
+    TRegKey userClasses;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr,
+                              userClasses.Out(), nullptr),
+              ERROR_SUCCESS);
+  }
   DeleteRegKey(L"");
   EXPECT_NE(RegText(HKEY_CURRENT_USER, L"Software\\Classes"), L"<missing>");
   EXPECT_THROW(CreateRegKey(L"", L"", L"Wert"), EOleRegistrationError);
