@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Scope.h"
 #include "classlib/Filer.h"
 #include "classlib/Themes.h"
 #include "tests/support/ControlPixels.h"
@@ -753,17 +754,13 @@ TEST_F(UtxControlsForm, WideDescriptionPropertiesApplyOnlyWhenAllowed) {
   ReadComponentText(&runTime, text, L"TUtxLabel");
   EXPECT_EQ(runTime.GetCaption(), L"plain");
   EXPECT_EQ(GetWideHint(&runTime), L"");
-  UtxApplyWideFormProperties = true;
   TUtxLabel applied(nullptr);
   TUtxEdit edit(nullptr);
-  try {
+  {
+    const TFlagGuard apply(UtxApplyWideFormProperties);
     ReadComponentText(&applied, text, L"TUtxLabel");
     ReadComponentText(&edit, L"object E: TUtxEdit\n  Text_UTF7 = '+A8k-'\nend\n", L"TUtxEdit");
-  } catch (...) {
-    UtxApplyWideFormProperties = false;
-    throw;
   }
-  UtxApplyWideFormProperties = false;
   EXPECT_EQ(applied.GetCaption(), Shown(L"\x03C9x"));
   EXPECT_EQ(GetWideHint(&applied), Shown(L"\x0416"));
   EXPECT_EQ(edit.Text(), Shown(L"\x03C9"));
