@@ -138,6 +138,14 @@ void TtrvForm::ApplyDefaultDesignFont() {
   ApplyDesignFont(DefaultDesignLogFont, DefaultDesignFontD, DefaultDesignFontM, DefaultToolButtonHeight);
 }
 
+TComponent* FindDesignedComponent(TComponent* Root, const wchar_t* Name, TClass Class) {
+  TComponent* c = Root->FindComponent(Name);
+  if (!c || !c->InheritsFrom(Class))
+    throw EComponentError(NarrowText(WideString(Root->ClassName()) + L": " + Name + L" (" +
+                                     WideString(Class->Name) + L") fehlt"));
+  return c;
+}
+
 VGT_PUBLISH(TtrvForm) {}
 VGT_PUBLISH(TtrvNoResourceForm) {}
 

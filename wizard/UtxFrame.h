@@ -4,6 +4,7 @@
 #pragma once
 
 #include "classlib/Frames.h"
+#include "common/trvControls.h"
 #include "unicode/UtxControlBase.h"
 #include "wizard/uConfigSteps.h"
 
@@ -25,6 +26,8 @@ class TUtxFrame : public TUtxCustomFrame {
 // A frame of class F with its descriptions read and its second phase run.
 template <class F>
 F* CreateUtxFrame(TComponent* Owner) {
+  // The frames' published properties, which page descriptions set, are linked with any page.
+  VGT_USE_UNIT(UtxFrame);
   F* frame = TCustomFrame::Create<F>(Owner);
   try {
     frame->FrameCreated();
@@ -41,12 +44,4 @@ TFrameClass UtxFrameClassOf() {
   static const TFrameClassInfo info{F::StaticClass(),
                                     [](TComponent* Owner) -> TComponent* { return CreateUtxFrame<F>(Owner); }};
   return &info;
-}
-
-// The component Name of Root as a T; raises EComponentError when it is missing or of another class
-// (a damaged form description).
-TComponent* FindPageComponent(TComponent* Root, const wchar_t* Name, TClass Class);
-template <class T>
-T* FindPageComponent(TComponent* Root, const wchar_t* Name) {
-  return static_cast<T*>(FindPageComponent(Root, Name, T::StaticClass()));
 }

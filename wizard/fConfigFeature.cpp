@@ -27,21 +27,21 @@ void TframeConfigFeature::FrameCreated() {
   for (int i = 0; i < 3; ++i) {
     auto g = std::make_unique<TChoiceGroup>();
     g->Zone = URLZONE_TRUSTED + i;
-    g->GroupBox = FindPageComponent<TtrvGroupBox>(this, boxes[i]);
+    g->GroupBox = FindDesigned<TtrvGroupBox>(this, boxes[i]);
     for (const wchar_t* choice : choices) {
-      auto* button = FindPageComponent<TUtxRadioButton>(this, (WideString(prefixes[i]) + choice).c_str());
+      auto* button = FindDesigned<TUtxRadioButton>(this, (WideString(prefixes[i]) + choice).c_str());
       button->SetCaption(Translate(choice));
       g->Buttons.push_back(button);
     }
     FGroups[i] = std::move(g);
   }
   for (int i = 0; i < 3; ++i) FGroups[i]->GroupBox->SetCaption(Translate(captions[i]));
-  auto* explain = FindPageComponent<TUtxLabel>(this, L"lblFormExplain");
+  auto* explain = FindDesigned<TUtxLabel>(this, L"lblFormExplain");
   explain->SetCaption(
       Translate(L"Please select your preferred way of action for each security zone. The recommended setting is "
                 L"highlighted and we suggest you use it."));
   explain->Invalidate();
-  AddFontStyle(FindPageComponent<TUtxLabel>(this, L"lblAction"), TFontStyle::fsBold);
+  AddFontStyle(FindDesigned<TUtxLabel>(this, L"lblAction"), TFontStyle::fsBold);
   --FLoadingCount;
 }
 
@@ -52,8 +52,8 @@ void TframeConfigFeature::LoadStep(TSettingStep* AStep) {
     Step = AStep;
     WideString caption, help;
     GetUrlActionTexts(AStep->UrlAction, caption, help);
-    FindPageComponent<TUtxLabel>(this, L"lblAction")->SetCaption(caption);
-    FindPageComponent<TUtxLabel>(this, L"lblExplain")->SetCaption(help);
+    FindDesigned<TUtxLabel>(this, L"lblAction")->SetCaption(caption);
+    FindDesigned<TUtxLabel>(this, L"lblExplain")->SetCaption(help);
     for (auto& g : FGroups) MarkRecommended(*g, AStep->Recommended(static_cast<DWORD>(g->Zone)));
   } catch (...) {
     --FLoadingCount;

@@ -20,13 +20,13 @@ TfrmtunewrightWindow::~TfrmtunewrightWindow() {
 }
 
 TUtxButton* TfrmtunewrightWindow::BackButton() const {
-  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdBack");
+  return FindDesigned<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdBack");
 }
 TUtxButton* TfrmtunewrightWindow::NextButton() const {
-  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdNext");
+  return FindDesigned<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdNext");
 }
 TUtxButton* TfrmtunewrightWindow::CancelButton() const {
-  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdCancel");
+  return FindDesigned<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdCancel");
 }
 
 void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
@@ -83,7 +83,7 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
     throw EInvalidCast("Ungültige Typumwandlung");
   }
   FCurrentFrame = frame;
-  frame->SetParent(FindPageComponent<TtrvPanel>(this, L"panFrame"));
+  frame->SetParent(FindDesigned<TtrvPanel>(this, L"panFrame"));
   frame->SetAlign(TAlign::alClient);
   frame->SetVisible(true);
 

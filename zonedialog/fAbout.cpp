@@ -7,15 +7,6 @@
 
 namespace {
 
-const WideString kProductName = L"Veilgate";
-
-template <class T>
-T* FindDesigned(TComponent* Form, const wchar_t* Name) {
-  auto* c = dynamic_cast<T*>(Form->FindComponent(Name));
-  if (!c) throw EMustNotHappen(L"The form description lacks " + WideString(Name));
-  return c;
-}
-
 WideString ModuleFileName() {
   wchar_t path[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -63,10 +54,10 @@ void TfrmAbout::FormCreate(TObject*) {
   }
 
   const WideString version = ProgramVersion(ModuleFileName());
-  SetWideControlText(this, GetAboutCaption(kProductName));
+  SetWideControlText(this, GetAboutCaption(ProductName));
   SetWideControlText(cmdOK, Translate(L"OK"));
   SetWideControlText(SheetAbout, GetAboutText());
-  SetWideControlText(lblProductName, kProductName);
+  SetWideControlText(lblProductName, ProductName);
   SetWideControlText(lblVersion, GetVersionText(version, L""));
   TabSheet->SetActivePage(SheetAbout);
   SetWideControlText(lblWarning, GetLegalWarningText());

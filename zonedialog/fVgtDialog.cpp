@@ -7,6 +7,7 @@
 #include <urlmon.h>
 
 #include "classlib/Themes.h"
+#include "common/trvCommonTexts.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
 #include "common/trvWideWinInet.h"
@@ -24,13 +25,12 @@ namespace {
 constexpr TColor kRowBeginColor = 0xFFFFFF;
 constexpr TColor kButtonsEndColor = 0xFFFF00;
 constexpr TColor kTextEndColor = 0xB3B3FF;
-const WideString kProductName = L"Veilgate";
 
 // INTERNET_SCHEME numbers as the client sends them.
 enum : int32_t { vgtSchemeFtp = 1, vgtSchemeHttp = 3, vgtSchemeHttps = 4, vgtSchemeFile = 5 };
 
 WideString Tr(const wchar_t* Text) { return Translate(Text); }
-WideString TrProduct(const wchar_t* Text) { return FormatIndexed(Translate(Text), {kProductName}); }
+WideString TrProduct(const wchar_t* Text) { return FormatIndexed(Translate(Text), {ProductName}); }
 
 int TextWidthIn(TFont* Font, const WideString& Text) {
   HDC dc = GetDC(nullptr);
@@ -104,13 +104,6 @@ void TfrmVgtDialog::CreateParams(TCreateParams& Params) {
   Params.WndParent = FParentWnd;
 }
 
-template <class T>
-static T* FindDesigned(TComponent* Form, const wchar_t* Name) {
-  auto* c = dynamic_cast<T*>(Form->FindComponent(Name));
-  if (!c) throw EMustNotHappen(L"The form description lacks " + WideString(Name));
-  return c;
-}
-
 void TfrmVgtDialog::FindComponents() {
   CoolBar1 = FindDesigned<TCoolBar>(this, L"CoolBar1");
   trvToolBar1 = FindDesigned<TToolBar>(this, L"trvToolBar1");
@@ -173,8 +166,8 @@ void TfrmVgtDialog::FormDestroy(TObject*) {
 
 void TfrmVgtDialog::Localise() {
   UseLanguage(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L""));
-  SetWideControlText(this, kProductName);
-  SetApplicationTitle(kProductName);
+  SetWideControlText(this, ProductName);
+  SetApplicationTitle(ProductName);
 
   SetWideControlText(cmdClose, Tr(L"Close"));
   actRefresh->SetCaption(Tr(L"Refresh"));
@@ -456,13 +449,13 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   try {
     SetZone(entry, radio->ZoneTag);
   } catch (const EVgtZoneMove& e) {
-    ShowVgtError(HandleAllocated() ? Handle() : nullptr, kProductName, e.UserText,
+    ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName, e.UserText,
                  WideString(e.ClassName()) + L": " + e.WideMessage());
   } catch (const std::exception& e) {
     WideString details;
     if (auto* ex = dynamic_cast<const Exception*>(&e)) details = WideString(ex->ClassName()) + L": " + GetExceptionMessage(*ex);
     else details = WidenText(e.what());
-    ShowVgtError(HandleAllocated() ? Handle() : nullptr, kProductName,
+    ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName,
                  Tr(L"We're sorry, but there was an unexpected error changing the security zone."), details);
   }
   if (!FFreePending) UpdateRow(dynamic_cast<TvgtPanel*>(radio->Parent()));
@@ -488,8 +481,8 @@ void TfrmVgtDialog::SetZone(TvgtDomainEntry* Entry, int32_t Target) {
             Tr(L"The current settings require server verification (https:) for all sites in the trusted zone. %1 can "
                L"change this setting so that \"%2\" can be add to the trusted zone. Do you want to change this "
                L"setting and add the site?"),
-            {kProductName, Entry->Domain});
-        if (!AskVgtQuestion(HandleAllocated() ? Handle() : nullptr, kProductName, question)) return;
+            {ProductName, Entry->Domain});
+        if (!AskVgtQuestion(HandleAllocated() ? Handle() : nullptr, ProductName, question)) return;
         liftVerification = true;
       }
     }
