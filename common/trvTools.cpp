@@ -1,5 +1,6 @@
 #include "common/trvTools.h"
 
+#include "base/TextConversion.h"
 #include "common/trvAPI.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
@@ -69,13 +70,7 @@ WideString TrimSystemMessage(WideString Text) {
 
 ETRVException::ETRVException(const WideString& Msg) : FWideMessage(Msg) {
   // The inherited message is 8-bit text in the system code page.
-  if (!Msg.empty()) {
-    int n = WideCharToMultiByte(CP_ACP, 0, Msg.data(), static_cast<int>(Msg.size()), nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
-      FMessage.assign(static_cast<size_t>(n), '\0');
-      WideCharToMultiByte(CP_ACP, 0, Msg.data(), static_cast<int>(Msg.size()), FMessage.data(), n, nullptr, nullptr);
-    }
-  }
+  FMessage = WideToCodePage(Msg, CP_ACP);
 }
 
 WideString GetExceptionMessage(const Exception& E) { return E.WideMessage(); }
@@ -186,9 +181,8 @@ AnsiString GetLogTimeStamp() {
 }
 
 wchar_t AnsiCharToWideChar(char C) {
-  wchar_t w = 0;
-  if (MultiByteToWideChar(CP_ACP, 0, &C, 1, &w, 1) != 1) return 0;
-  return w;
+  const WideString w = CodePageToWide(std::string_view(&C, 1), CP_ACP);
+  return w.size() == 1 ? w[0] : 0;
 }
 
 uint32_t CheckSystemResult(uint32_t Value) {

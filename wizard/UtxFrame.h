@@ -3,6 +3,8 @@
 // phase of their own, since a constructor runs before the description is read.
 #pragma once
 
+#include <memory>
+
 #include "classlib/Frames.h"
 #include "common/trvControls.h"
 #include "unicode/UtxControlBase.h"
@@ -28,14 +30,9 @@ template <class F>
 F* CreateUtxFrame(TComponent* Owner) {
   // The frames' published properties, which page descriptions set, are linked with any page.
   VGT_USE_UNIT(UtxFrame);
-  F* frame = TCustomFrame::Create<F>(Owner);
-  try {
-    frame->FrameCreated();
-  } catch (...) {
-    delete frame;
-    throw;
-  }
-  return frame;
+  std::unique_ptr<F> frame(TCustomFrame::Create<F>(Owner));
+  frame->FrameCreated();
+  return frame.release();
 }
 
 // The page class reference of a frame class F, made by CreateUtxFrame.

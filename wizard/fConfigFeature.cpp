@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
 #include "common/trvControls.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
@@ -18,7 +19,7 @@ TframeConfigFeature::~TframeConfigFeature() {
 
 void TframeConfigFeature::FrameCreated() {
   SetDialogFont(Font());
-  FLoadingCount = 1;
+  const TCounterGuard loading(FLoadingCount);
   static const wchar_t* const boxes[3] = {L"trvGroupBoxTrusted", L"trvGroupBoxInternet", L"trvGroupBoxUntrusted"};
   static const wchar_t* const prefixes[3] = {L"rg1", L"rg2", L"rg3"};
   static const wchar_t* const captions[3] = {L"Trusted Internet Sites", L"Normal Internet Sites",
@@ -42,24 +43,17 @@ void TframeConfigFeature::FrameCreated() {
                 L"highlighted and we suggest you use it."));
   explain->Invalidate();
   AddFontStyle(FindDesigned<TUtxLabel>(this, L"lblAction"), TFontStyle::fsBold);
-  --FLoadingCount;
 }
 
 void TframeConfigFeature::LoadStep(TSettingStep* AStep) {
   if (static_cast<size_t>(AStep->ChoiceCount()) != ChoiceNames().size()) return;
-  ++FLoadingCount;
-  try {
-    Step = AStep;
-    WideString caption, help;
-    GetUrlActionTexts(AStep->UrlAction, caption, help);
-    FindDesigned<TUtxLabel>(this, L"lblAction")->SetCaption(caption);
-    FindDesigned<TUtxLabel>(this, L"lblExplain")->SetCaption(help);
-    for (auto& g : FGroups) MarkRecommended(*g, AStep->Recommended(static_cast<DWORD>(g->Zone)));
-  } catch (...) {
-    --FLoadingCount;
-    throw;
-  }
-  --FLoadingCount;
+  const TCounterGuard loading(FLoadingCount);
+  Step = AStep;
+  WideString caption, help;
+  GetUrlActionTexts(AStep->UrlAction, caption, help);
+  FindDesigned<TUtxLabel>(this, L"lblAction")->SetCaption(caption);
+  FindDesigned<TUtxLabel>(this, L"lblExplain")->SetCaption(help);
+  for (auto& g : FGroups) MarkRecommended(*g, AStep->Recommended(static_cast<DWORD>(g->Zone)));
 }
 
 TUtxRadioButton* TframeConfigFeature::ChoiceButton(TChoiceGroup& Group, uint8_t Choice) {

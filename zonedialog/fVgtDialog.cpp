@@ -1,11 +1,14 @@
 #include "zonedialog/fVgtDialog.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
 #include <urlmon.h>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/Themes.h"
 #include "common/trvCommonTexts.h"
 #include "common/trvRegistry.h"
@@ -33,26 +36,15 @@ WideString Tr(const wchar_t* Text) { return Translate(Text); }
 WideString TrProduct(const wchar_t* Text) { return FormatIndexed(Translate(Text), {ProductName}); }
 
 int TextWidthIn(TFont* Font, const WideString& Text) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  const TWindowDC dc;
+  const TSelectedObject selected(dc, Font->Handle());
   SIZE size{0, 0};
   WideTextExtentOfDC(dc, Text, size);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   return size.cx;
 }
 
 // Raises the build depth while it lives, so radio buttons set in code run no zone change.
-class TBuildScope {
- public:
-  explicit TBuildScope(int32_t& Depth) : FDepth(Depth) { ++FDepth; }
-  ~TBuildScope() { --FDepth; }
-  TBuildScope(const TBuildScope&) = delete;
-  TBuildScope& operator=(const TBuildScope&) = delete;
-
- private:
-  int32_t& FDepth;
-};
+using TBuildScope = TCounterGuard<int32_t>;
 
 // Holds a control's alignment while it lives: the children added meanwhile are laid out once,
 // at the end, not once each.
@@ -86,15 +78,10 @@ TfrmVgtDialog::TfrmVgtDialog(TComponent* AOwner, HWND ParentWnd)
     : TtrvForm(AOwner), FParentWnd(ParentWnd && IsWindow(ParentWnd) ? ParentWnd : nullptr) {}
 
 TfrmVgtDialog* TfrmVgtDialog::CreateZoneDialog(TComponent* Owner, HWND ParentWnd) {
-  auto* form = new TfrmVgtDialog(Owner, ParentWnd);
-  try {
-    form->InitInstance();
-    form->AfterConstruction();
-  } catch (...) {
-    delete form;
-    throw;
-  }
-  return form;
+  std::unique_ptr<TfrmVgtDialog> form(new TfrmVgtDialog(Owner, ParentWnd));
+  form->InitInstance();
+  form->AfterConstruction();
+  return form.release();
 }
 
 TfrmVgtDialog::~TfrmVgtDialog() = default;
