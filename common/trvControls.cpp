@@ -148,8 +148,14 @@ TComponent* FindDesignedComponent(TComponent* Root, const wchar_t* Name, TClass 
   return c;
 }
 
+void TtrvOwnedForm::CreateParams(TCreateParams& Params) {
+  TtrvForm::CreateParams(Params);
+  if (auto* owner = dynamic_cast<TWinControl*>(Owner())) Params.WndParent = owner->Handle();
+}
+
 VGT_PUBLISH(TtrvForm) {}
 VGT_PUBLISH(TtrvNoResourceForm) {}
+VGT_PUBLISH(TtrvOwnedForm) {}
 
 // ---- Work areas ----
 

@@ -89,6 +89,17 @@ class TtrvNoResourceForm : public TtrvForm {
   void InitInstance() override {}
 };
 
+// A box opened from another window (the About and Options boxes): it stands over the window of
+// the control that owns it, so it stays above that window and goes with it.
+class TtrvOwnedForm : public TtrvForm {
+  VGT_CLASS(TtrvOwnedForm, TtrvForm)
+ public:
+  using TtrvForm::TtrvForm;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+};
+
 // The page control that Control is or stands in (on one of its pages, at any depth); none for none.
 TPageControl* FindParentPageControl(TControl* Control);
 

@@ -24,11 +24,6 @@ WideString TfrmAbout::ProgramVersion(const WideString& FileName) {
   return L"0.0";
 }
 
-void TfrmAbout::CreateParams(TCreateParams& Params) {
-  TtrvForm::CreateParams(Params);
-  if (auto* owner = dynamic_cast<TWinControl*>(Owner())) Params.WndParent = owner->Handle();
-}
-
 void TfrmAbout::FormCreate(TObject*) {
   UtxImage1 = FindDesigned<TUtxImage>(this, L"UtxImage1");
   UtxImage2 = FindDesigned<TUtxImage>(this, L"UtxImage2");
@@ -76,3 +71,5 @@ void TfrmAbout::cmdOKClick(TObject*) { SetModalResult(mrOk); }
 VGT_PUBLISH(TfrmAbout) {
   P.Handler(L"FormCreate", &TfrmAbout::FormCreate).Handler(L"cmdOKClick", &TfrmAbout::cmdOKClick);
 }
+
+VGT_UNIT_ANCHOR(fAbout)

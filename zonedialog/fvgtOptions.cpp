@@ -5,11 +5,6 @@
 #include "common/trvTools.h"
 #include "unicode/GnuGettext.h"
 
-void TfrmVgtOptions::CreateParams(TCreateParams& Params) {
-  TtrvForm::CreateParams(Params);
-  if (auto* owner = dynamic_cast<TWinControl*>(Owner())) Params.WndParent = owner->Handle();
-}
-
 void TfrmVgtOptions::FormCreate(TObject*) {
   cmdOK = FindDesigned<TUtxButton>(this, L"cmdOK");
   cmdCancel = FindDesigned<TUtxButton>(this, L"cmdCancel");
@@ -44,3 +39,5 @@ void TfrmVgtOptions::cmdOKClick(TObject*) {
 VGT_PUBLISH(TfrmVgtOptions) {
   P.Handler(L"FormCreate", &TfrmVgtOptions::FormCreate).Handler(L"cmdOKClick", &TfrmVgtOptions::cmdOKClick);
 }
+
+VGT_UNIT_ANCHOR(fvgtOptions)
