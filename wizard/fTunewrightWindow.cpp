@@ -44,15 +44,14 @@ void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
     const WideString why = ex ? GetExceptionMessage(*ex) : WidenText(e.what());
     MessageBoxW(nullptr, FormatIndexed(Translate(L"Tunewright cannot start: %1"), {why}).c_str(), L"Tunewright",
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    delete FCurrentFrame;
-    FCurrentFrame = nullptr;
-    FCurrentStep = nullptr;
-    FStepList.reset();
+    FreeSteps();
     Close();
   }
 }
 
-void TfrmtunewrightWindow::UtxFormDestroy(TObject*) {
+void TfrmtunewrightWindow::UtxFormDestroy(TObject*) { FreeSteps(); }
+
+void TfrmtunewrightWindow::FreeSteps() {
   delete FCurrentFrame;
   FCurrentFrame = nullptr;
   FCurrentStep = nullptr;
@@ -76,13 +75,11 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
 
   FCurrentIndex = Index;
   FCurrentStep = FStepList->GetStep(Index);
-  TComponent* made = FCurrentStep->FrameClass->Create(this);
-  auto* frame = dynamic_cast<TUtxFrame*>(made);
-  if (!frame) {
-    delete made;
-    throw EInvalidCast("Ungültige Typumwandlung");
-  }
+  std::unique_ptr<TComponent> made(FCurrentStep->FrameClass->Create(this));
+  auto* frame = dynamic_cast<TUtxFrame*>(made.get());
+  if (!frame) throw EInvalidCast("Ungültige Typumwandlung");
   FCurrentFrame = frame;
+  made.release();
   frame->SetParent(FindDesigned<TtrvPanel>(this, L"panFrame"));
   frame->SetAlign(TAlign::alClient);
   frame->SetVisible(true);
