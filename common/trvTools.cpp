@@ -1,5 +1,6 @@
 #include "common/trvTools.h"
 
+#include "base/KernelHandle.h"
 #include "base/TextConversion.h"
 #include "common/trvAPI.h"
 #include "unicode/UtxSysUtils.h"
@@ -17,12 +18,10 @@ struct TDebugLogConfig {
 
 // The log file of sink 1, process-wide; closed when the program ends.
 struct TDebugLogFile {
-  HANDLE Handle = INVALID_HANDLE_VALUE;
+  TKernelHandle Handle;
   bool Open = false;
-  ~TDebugLogFile() { Close(); }
   void Close() {
-    if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
-    Handle = INVALID_HANDLE_VALUE;
+    Handle.Reset();
     Open = false;
   }
 };
@@ -41,16 +40,15 @@ TDebugLogFile& LogFile() {
 void OpenLogFile() {
   TDebugLogFile& f = LogFile();
   const char* name = LogConfig().FileName.c_str();
-  f.Handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f.Handle != INVALID_HANDLE_VALUE) {
-    if (SetFilePointer(f.Handle, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
-      CloseHandle(f.Handle);
-      f.Handle = INVALID_HANDLE_VALUE;
-    }
-  }
-  if (f.Handle == INVALID_HANDLE_VALUE)
-    f.Handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  f.Open = f.Handle != INVALID_HANDLE_VALUE;
+  f.Handle.Reset(
+      CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.Handle && SetFilePointer(f.Handle.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      GetLastError() != NO_ERROR)
+    f.Handle.Reset();
+  if (!f.Handle)
+    f.Handle.Reset(
+        CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  f.Open = static_cast<bool>(f.Handle);
 }
 
 void WriteBytes(HANDLE Handle, const AnsiString& Text) {
@@ -215,8 +213,8 @@ bool DebugLog(const WideString& Msg, uint32_t Mask) {
         if (!Msg.empty()) line = GetLogTimeStamp() + " ";
         line += NarrowText(Msg);
         line += "\r\n";
-        WriteBytes(f.Handle, line);
-        FlushFileBuffers(f.Handle);
+        WriteBytes(f.Handle.Get(), line);
+        FlushFileBuffers(f.Handle.Get());
       }
       break;
     }
