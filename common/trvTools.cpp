@@ -71,9 +71,15 @@ ETRVException::ETRVException(const WideString& Msg) : FWideMessage(Msg) {
   FMessage = WideToCodePage(Msg, CP_ACP);
 }
 
-WideString GetExceptionMessage(const Exception& E) { return E.WideMessage(); }
+WideString GetExceptionMessage(const std::exception& E) {
+  if (const auto* e = dynamic_cast<const Exception*>(&E)) return e->WideMessage();
+  return WidenText(E.what());
+}
 
-WideString GetExceptionText(const Exception& E) { return E.ClassName() + L": " + GetExceptionMessage(E); }
+WideString GetExceptionText(const std::exception& E) {
+  if (const auto* e = dynamic_cast<const Exception*>(&E)) return e->ClassName() + L": " + e->WideMessage();
+  return WidenText(E.what());
+}
 
 // ---- numbers and placeholders ----
 

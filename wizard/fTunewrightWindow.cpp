@@ -40,8 +40,7 @@ void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
   } catch (const std::exception& e) {
     // A window without steps is of no use: say why and end the program.
     FStartFailed = true;
-    const auto* ex = dynamic_cast<const Exception*>(&e);
-    const WideString why = ex ? GetExceptionMessage(*ex) : WidenText(e.what());
+    const WideString why = GetExceptionMessage(e);
     MessageBoxW(nullptr, FormatIndexed(Translate(L"Tunewright cannot start: %1"), {why}).c_str(), L"Tunewright",
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
     FreeSteps();

@@ -436,14 +436,11 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   try {
     SetZone(entry, radio->ZoneTag);
   } catch (const EVgtZoneMove& e) {
-    ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName, e.UserText,
-                 WideString(e.ClassName()) + L": " + e.WideMessage());
+    ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName, e.UserText, GetExceptionText(e));
   } catch (const std::exception& e) {
-    WideString details;
-    if (auto* ex = dynamic_cast<const Exception*>(&e)) details = WideString(ex->ClassName()) + L": " + GetExceptionMessage(*ex);
-    else details = WidenText(e.what());
     ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName,
-                 Tr(L"We're sorry, but there was an unexpected error changing the security zone."), details);
+                 Tr(L"We're sorry, but there was an unexpected error changing the security zone."),
+                 GetExceptionText(e));
   }
   if (!FFreePending) UpdateRow(dynamic_cast<TvgtPanel*>(radio->Parent()));
 }
