@@ -4,14 +4,12 @@
 
 #include <map>
 
+#include "base/ComValues.h"
 #include "classlib/ComServ.h"
 #include "classlib/Forms.h"
 #include "zonedialog/fVgtDialog.h"
 
 namespace {
-
-// A BSTR as text; a NULL BSTR is the empty text, as automation defines it.
-WideString BStrText(BSTR Value) { return Value ? WideString(Value, SysStringLen(Value)) : WideString(); }
 
 VARIANT_BOOL VariantBool(bool Value) { return Value ? VARIANT_TRUE : VARIANT_FALSE; }
 
@@ -172,7 +170,7 @@ HRESULT TZoneDialog::DialogDone(VARIANT_BOOL* retval) {
 HRESULT TZoneDialog::AddDomain(BSTR Domain, BSTR VGTDomain, LONG nScheme, ULONG Flags) {
   return SafeCall([&] {
     BeginCall();
-    if (FDialog) FDialog->AddRow(BStrText(Domain), BStrText(VGTDomain), nScheme, Flags);
+    if (FDialog) FDialog->AddRow(BstrText(Domain), BstrText(VGTDomain), nScheme, Flags);
   });
 }
 
