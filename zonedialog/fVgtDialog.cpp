@@ -46,32 +46,6 @@ int TextWidthIn(TFont* Font, const WideString& Text) {
 // Raises the build depth while it lives, so radio buttons set in code run no zone change.
 using TBuildScope = TCounterGuard<int32_t>;
 
-// Holds a control's alignment while it lives: the children added meanwhile are laid out once,
-// at the end, not once each.
-class TAlignHold {
- public:
-  explicit TAlignHold(TWinControl* Control) : FControl(Control) { FControl->DisableAlign(); }
-  // Lays the children out; a failure there reaches the caller.
-  void Release() {
-    TWinControl* c = std::exchange(FControl, nullptr);
-    if (c) c->EnableAlign();
-  }
-  // Reached with FControl set only while an exception is leaving, which a second failure of the
-  // layout must not replace.
-  ~TAlignHold() {
-    if (!FControl) return;
-    try {
-      FControl->EnableAlign();
-    } catch (...) {
-    }
-  }
-  TAlignHold(const TAlignHold&) = delete;
-  TAlignHold& operator=(const TAlignHold&) = delete;
-
- private:
-  TWinControl* FControl;
-};
-
 }  // namespace
 
 TfrmVgtDialog::TfrmVgtDialog(TComponent* AOwner, HWND ParentWnd)
@@ -221,8 +195,16 @@ TvgtDomainEntry* TfrmVgtDialog::Entries(int Index) const {
 
 void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain, int32_t nScheme, uint32_t Flags) {
   TBuildScope building(FBuildDepth);
-  // Adding a row moves it several times; each move would lay out every row already there.
-  TAlignHold holding(sbEntries);
+  // Adding a row moves it several times; each move would lay out every row already there. The rows
+  // are laid out once, at the end; a failure there reaches the caller. Should the row fail first,
+  // they are laid out still, and a second failure of the layout does not replace the first.
+  sbEntries->DisableAlign();
+  auto alignOnFailure = ScopeExit([this] {
+    try {
+      sbEntries->EnableAlign();
+    } catch (...) {
+    }
+  });
   auto* entry = new TvgtDomainEntry(Domain, VGTDomain, nScheme, Flags);
   FEntryList->Add(entry);
 
@@ -322,7 +304,8 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   }
   info->SetLeft(x);
   UpdateRow(panel);
-  holding.Release();
+  alignOnFailure.Dismiss();
+  sbEntries->EnableAlign();
 }
 
 void TfrmVgtDialog::UpdateRow(TvgtPanel* Panel) {
