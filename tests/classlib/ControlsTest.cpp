@@ -16,7 +16,7 @@
 #include "classlib/Themes.h"
 #include "tests/classlib/DescribedFormTest.h"
 #include "tests/support/ControlPixels.h"
-#include "tests/support/Keyboard.h"
+#include "tests/support/Input.h"
 #include "tools/winshot/Screenshot.h"
 
 namespace {
@@ -55,12 +55,7 @@ class Controls : public TDescribedFormTest<TControlsForm> {
     TDescribedFormTest::TearDown();
     TThemeServices::SetThemesEnabledOverride(std::nullopt);
   }
-  void ShowAndActivate() {
-    F->Show();
-    SetForegroundWindow(F->Handle());
-    SetActiveWindow(F->Handle());
-    Application->ProcessMessages();
-  }
+  void ShowAndActivate() { ::ShowAndActivate(F.get()); }
   static void SetCtrl(bool Down) { SetKeyState(VK_CONTROL, Down); }
 };
 

@@ -18,7 +18,7 @@
 #include "classlib/Themes.h"
 #include "common/trvRegistry.h"
 #include "tests/support/ComEnvironment.h"
-#include "tests/support/Keyboard.h"
+#include "tests/support/Input.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"

@@ -14,7 +14,7 @@
 #include "classlib/Filer.h"
 #include "classlib/Themes.h"
 #include "tests/support/ControlPixels.h"
-#include "tests/support/Keyboard.h"
+#include "tests/support/Input.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/UtxComCtrls.h"
 #include "unicode/UtxExtCtrls.h"
@@ -132,12 +132,7 @@ class UtxControlsForm : public ::testing::Test {
     UtxFormsStop();
     TThemeServices::SetThemesEnabledOverride(std::nullopt);
   }
-  void ShowAndActivate() {
-    F->Show();
-    SetForegroundWindow(F->Handle());
-    SetActiveWindow(F->Handle());
-    Application->ProcessMessages();
-  }
+  void ShowAndActivate() { ::ShowAndActivate(F.get()); }
   static void SetCtrl(bool Down) { SetKeyState(VK_CONTROL, Down); }
   // Types Ch into a window as the message loop hands a character over.
   static void Type(HWND Wnd, wchar_t Ch) {
