@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Scope.h"
 #include "classlib/ActnList.h"
 #include "classlib/ControlsDetail.h"
 #include "classlib/Themes.h"
@@ -299,13 +300,8 @@ void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
 void TControl::CMParentFontChanged(TMessage&) {
   if (!FParentFont || !FParent) return;
   TakingParentFont = true;
-  try {
-    FFont->Assign(FParent->Font());
-  } catch (...) {
-    TakingParentFont = false;
-    throw;
-  }
-  TakingParentFont = false;
+  auto taken = ScopeExit([] { TakingParentFont = false; });
+  FFont->Assign(FParent->Font());
 }
 
 void TControl::CMParentColorChanged(TMessage&) {

@@ -23,10 +23,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "classlib/Classes.h"
 #include "classlib/ControlsAlign.h"
 #include "classlib/Graphics.h"
 #include "classlib/Messages.h"
+#include "classlib/SyncObjs.h"
 #include "classlib/TypInfo.h"
 
 class TControl;
@@ -623,8 +625,7 @@ class TControlCanvas : public TCanvas {
 
  private:
   TControl* FControl;
-  HDC FDeviceContext = nullptr;
-  HWND FWindowHandle = nullptr;
+  std::unique_ptr<TWindowDC> FDeviceContext;
 };
 
 // ---- The window procedure and its globals ----
@@ -649,7 +650,7 @@ TWinControl* FindControl(HWND Wnd);
 // while the program's statics are destroyed.
 class TWindowLinks {
  public:
-  TWindowLinks();
+  TWindowLinks() = default;
   TWindowLinks(const TWindowLinks&) = delete;
   TWindowLinks& operator=(const TWindowLinks&) = delete;
   void Set(HWND Wnd, void* Object);
@@ -658,7 +659,7 @@ class TWindowLinks {
   void* Find(HWND Wnd) const;
 
  private:
-  mutable CRITICAL_SECTION FLock;
+  mutable TCriticalSection FLock;
   std::unordered_map<HWND, void*> FLinks;
 };
 

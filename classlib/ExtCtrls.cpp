@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/Themes.h"
 
 TTimer::~TTimer() {
@@ -105,12 +107,10 @@ void TImage::Paint() {
   if (FTransparent && bitmap) {
     // The colour of the bottom-left pixel is left out.
     const COLORREF key = ColorToRGB(bitmap->Pixel(0, bitmap->Height() - 1));
-    HDC src = CreateCompatibleDC(c->Handle());
-    HGDIOBJ old = SelectObject(src, bitmap->Handle());
+    TMemoryDC src(c->Handle());
+    TSelectedObject selected(src, bitmap->Handle());
     TransparentBlt(c->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, src, 0, 0, bitmap->Width(),
                    bitmap->Height(), key);
-    SelectObject(src, old);
-    DeleteDC(src);
     return;
   }
   c->StretchDraw(r, g);
@@ -298,7 +298,7 @@ RECT TCustomPanel::BevelEdgeWidths() const {
 }
 
 void TCustomPanel::PaintEdge() {
-  HDC dc = GetWindowDC(FHandle);
+  TWholeWindowDC dc(FHandle);
   if (!dc) return;
   RECT r;
   GetWindowRect(FHandle, &r);
@@ -311,7 +311,6 @@ void TCustomPanel::PaintEdge() {
   if (FBevelKind == TBevelKind::bkSoft) flags |= BF_SOFT;
   else if (FBevelKind == TBevelKind::bkFlat) flags |= BF_FLAT;
   DrawEdge(dc, &r, BDR_RAISEDINNER | BDR_SUNKENOUTER, flags);
-  ReleaseDC(FHandle, dc);
 }
 
 void TCustomPanel::Dispatch(TMessage& Message) {
@@ -400,42 +399,36 @@ RECT TCustomControlBar::BandRect(TControl* Control) const {
 
 void TCustomControlBar::AlignControls(TControl* AControl, RECT& Rect) {
   if (FArranging) return;
-  FArranging = true;
-  try {
-    // Rows by each child's place, then left to right; a band never overlaps the one before it.
-    std::map<int, std::vector<TControl*>> rows;
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* c = Controls(i);
-      if (!c->Visible()) continue;
-      const int row = FRowSnap ? std::max(0, (c->Top() + FRowSize / 2 - 2) / FRowSize) : c->Top();
-      rows[row].push_back(c);
-    }
-    int bottom = 0;
-    int rowIndex = 0;
-    for (auto& [key, list] : rows) {
-      std::stable_sort(list.begin(), list.end(), [AControl](TControl* a, TControl* b) {
-        if (a->Left() != b->Left()) return a->Left() < b->Left();
-        return a == AControl;
-      });
-      const int rowTop = FRowSnap ? rowIndex * FRowSize : key;
-      int x = Rect.left;
-      int rowHeight = FRowSize;
-      for (TControl* c : list) {
-        const int left = std::max(c->Left() - GripWidth, x) + GripWidth;
-        const int top = FRowSnap ? rowTop + std::max(0, (FRowSize - c->Height()) / 2) : c->Top();
-        c->SetBounds(left, top, c->Width(), c->Height());
-        x = left + c->Width() + 2;
-        rowHeight = std::max(rowHeight, c->Height() + 4);
-      }
-      bottom = std::max(bottom, rowTop + rowHeight);
-      ++rowIndex;
-    }
-    if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
-  } catch (...) {
-    FArranging = false;
-    throw;
+  TFlagGuard arranging(FArranging);
+  // Rows by each child's place, then left to right; a band never overlaps the one before it.
+  std::map<int, std::vector<TControl*>> rows;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    const int row = FRowSnap ? std::max(0, (c->Top() + FRowSize / 2 - 2) / FRowSize) : c->Top();
+    rows[row].push_back(c);
   }
-  FArranging = false;
+  int bottom = 0;
+  int rowIndex = 0;
+  for (auto& [key, list] : rows) {
+    std::stable_sort(list.begin(), list.end(), [AControl](TControl* a, TControl* b) {
+      if (a->Left() != b->Left()) return a->Left() < b->Left();
+      return a == AControl;
+    });
+    const int rowTop = FRowSnap ? rowIndex * FRowSize : key;
+    int x = Rect.left;
+    int rowHeight = FRowSize;
+    for (TControl* c : list) {
+      const int left = std::max(c->Left() - GripWidth, x) + GripWidth;
+      const int top = FRowSnap ? rowTop + std::max(0, (FRowSize - c->Height()) / 2) : c->Top();
+      c->SetBounds(left, top, c->Width(), c->Height());
+      x = left + c->Width() + 2;
+      rowHeight = std::max(rowHeight, c->Height() + 4);
+    }
+    bottom = std::max(bottom, rowTop + rowHeight);
+    ++rowIndex;
+  }
+  if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
 }
 
 void TCustomControlBar::Paint() {

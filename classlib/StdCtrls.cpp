@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 #include "classlib/Themes.h"
 
@@ -338,16 +340,12 @@ void TCustomLabel::Paint() {
 
 void TCustomLabel::AdjustBounds() {
   if (!FAutoSize || HasState(csLoading)) return;
-  HDC dc = GetDC(nullptr);
   RECT r = ClientRect();
-  try {
-    TCanvasHandleLoan loan(Canvas(), dc);
+  {
+    TWindowDC screen;
+    TCanvasHandleLoan loan(Canvas(), screen);
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
-  } catch (...) {
-    ReleaseDC(nullptr, dc);
-    throw;
   }
-  ReleaseDC(nullptr, dc);
   int x = FLeft;
   const int w = r.right - r.left;
   if (FAlignment == TAlignment::taRightJustify) x += FWidth - w;
@@ -1276,13 +1274,10 @@ void TRadioButton::Dispatch(TMessage& Message) {
       TFreeWatch watch(this);
       const bool outer = !FPressing;
       FPressing = true;
-      try {
-        TButtonControl::Dispatch(Message);
-      } catch (...) {
+      auto pressed = ScopeExit([&] {
         if (!watch.Freed() && outer) FPressing = false;
-        throw;
-      }
-      if (!watch.Freed() && outer) FPressing = false;
+      });
+      TButtonControl::Dispatch(Message);
       break;
     }
     case CM_DIALOGCHAR: FocusOnAccelerator(Message); break;
@@ -1311,12 +1306,12 @@ void TCustomGroupBox::CreateParams(TCreateParams& Params) {
 void TCustomGroupBox::AdjustClientRect(RECT& Rect) {
   TCustomControl::AdjustClientRect(Rect);
   Canvas()->Font()->Assign(Font());
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FFont->Handle());
   TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TWindowDC screen;
+    TSelectedObject font(screen, FFont->Handle());
+    GetTextMetricsA(screen, &tm);
+  }
   Rect.top += tm.tmHeight;
   InflateRect(&Rect, -1, -1);
   if (Ctl3D()) InflateRect(&Rect, -1, -1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 #include "classlib/SysUtils.h"
 #include "unicode/UtxGraphics.h"
@@ -527,15 +528,8 @@ bool TUtxCustomComboBox::ChildMessage(TMessage& Message, HWND Child, WNDPROC Chi
 }
 
 void TUtxCustomComboBox::KeyPress(char& Key) {
-  const bool autoComplete = FAutoComplete;
-  FAutoComplete = false;
-  try {
-    TCustomComboBox::KeyPress(Key);
-  } catch (...) {
-    FAutoComplete = autoComplete;
-    throw;
-  }
-  FAutoComplete = autoComplete;
+  TFlagGuard noAutoComplete(FAutoComplete, false);
+  TCustomComboBox::KeyPress(Key);
 }
 
 void TUtxCustomComboBox::HandleEditChar(TMessage& Message) {
