@@ -212,7 +212,6 @@ void TComponent::ValidateRename(TComponent* AComponent, const WideString&, const
 
 void TComponent::InsertComponent(TComponent* AComponent) {
   if (!AComponent) return;
-  ValidateInsert(AComponent);
   if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
   ValidateRename(AComponent, WideString(), AComponent->FName);
   Insert(AComponent);

@@ -301,7 +301,6 @@ class TComponent : public TPersistent {
   void HearOwnerNotifications();
   virtual void ValidateRename(TComponent* AComponent, const WideString& CurName,
                               const WideString& NewName);
-  virtual void ValidateInsert(TComponent*) {}
   // Owned-components order is creation order; form descriptions rely on it.
   virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
   TPersistent* GetOwner() const override { return FOwner; }

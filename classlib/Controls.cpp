@@ -239,7 +239,6 @@ void TControl::SetParentShowHint(bool Value) { SetParentFlag(FParentShowHint, Va
 
 void TControl::SetVisible(bool Value) {
   if (FVisible == Value) return;
-  VisibleChanging();
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, Value, 0);
   RequestAlign();

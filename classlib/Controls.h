@@ -351,10 +351,8 @@ class TControl : public TComponent {
   // The scaling step of ScaleBy; windowed controls scale their children too.
   virtual void ChangeScale(int M, int D);
   // The bounds changed (also when the window moved it); requests alignment of the parent.
-  void UpdateAnchorRules() {}
   void RequestAlign();
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  virtual void VisibleChanging() {}
   // Text as the window or the field holds it, without the change message.
   AnsiString& TextField() { return FText; }
 
@@ -577,7 +575,6 @@ class TWinControl : public TControl {
   bool FParentCtl3D = true;
   void ApplyPendingTabOrders();
   void DetachWindow() noexcept;
-  void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);
 };
 
