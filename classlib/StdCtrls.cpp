@@ -13,6 +13,27 @@ namespace {
 // long text is given to the window after it exists.
 constexpr size_t MaxCreationText = 32000;
 
+// Text drawn and measured by the platform call of its kind, for painting that serves 8-bit and wide
+// captions alike.
+void DrawTextOf(HDC DC, const AnsiString& Text, RECT& Rect, UINT Flags) {
+  DrawTextA(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, Flags);
+}
+void DrawTextOf(HDC DC, const WideString& Text, RECT& Rect, UINT Flags) {
+  DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, Flags);
+}
+SIZE TextExtentOf(HDC DC, const AnsiString& Text) {
+  SIZE size{0, 0};
+  GetTextExtentPoint32A(DC, Text.c_str(), static_cast<int>(Text.size()), &size);
+  return size;
+}
+SIZE TextExtentOf(HDC DC, const WideString& Text) {
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(DC, Text.c_str(), static_cast<int>(Text.size()), &size);
+  return size;
+}
+WideString WideOf(const AnsiString& Text) { return WidenAcp(Text); }
+const WideString& WideOf(const WideString& Text) { return Text; }
+
 }  // namespace
 
 // ======================= TButtonControl =======================
@@ -299,9 +320,13 @@ TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
 
 AnsiString TCustomLabel::GetLabelText() { return Caption(); }
 
-void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
-  AnsiString text = GetLabelText();
-  if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == "&"))) text += ' ';
+void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) { DrawLabelText(GetLabelText(), Rect, Flags); }
+
+template <class S>
+void TCustomLabel::DrawLabelText(S Text, RECT& Rect, UINT Flags) {
+  using C = typename S::value_type;
+  // A label without visible text is measured one line high.
+  if ((Flags & DT_CALCRECT) && (Text.empty() || (FShowAccelChar && Text == S(1, C('&'))))) Text += C(' ');
   if (!FShowAccelChar) Flags |= DT_NOPREFIX;
   Flags |= DrawTextBiDiModeFlagsReadingOnly();
   TCanvas* c = Canvas();
@@ -312,12 +337,15 @@ void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
   if (!FEnabled) {
     OffsetRect(&Rect, 1, 1);
     SetTextColor(dc, ColorToRGB(clBtnHighlight));
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
+    DrawTextOf(dc, Text, Rect, Flags);
     OffsetRect(&Rect, -1, -1);
     SetTextColor(dc, ColorToRGB(clBtnShadow));
   }
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
+  DrawTextOf(dc, Text, Rect, Flags);
 }
+
+template void TCustomLabel::DrawLabelText(AnsiString, RECT&, UINT);
+template void TCustomLabel::DrawLabelText(WideString, RECT&, UINT);
 
 void TCustomLabel::Paint() {
   TCanvas* c = Canvas();
@@ -1318,16 +1346,21 @@ void TCustomGroupBox::AdjustClientRect(RECT& Rect) {
 }
 
 void TCustomGroupBox::Paint() {
+  Canvas()->Font()->Assign(Font());
+  Canvas()->RequiredState(csHandleValid | csFontValid | csBrushValid);
+  PaintBox(Caption());
+}
+
+template <class S>
+void TCustomGroupBox::PaintBox(const S& Text) {
+  using C = typename S::value_type;
   TCanvas* c = Canvas();
-  c->Font()->Assign(Font());
-  c->RequiredState(csHandleValid | csFontValid | csBrushValid);
   HDC dc = c->Handle();
-  const AnsiString text = Caption();
-  const int h = c->TextHeight("0");
+  const int h = TextExtentOf(dc, S(1, C('0'))).cy;
   if (ThemeServices()->ThemesEnabled()) {
     RECT cap{0, 0, 0, 0};
-    if (!text.empty()) {
-      SIZE sz = c->TextExtent(text);
+    if (!Text.empty()) {
+      SIZE sz = TextExtentOf(dc, Text);
       cap = RECT{0, 0, sz.cx, sz.cy};
       if (UseRightToLeftReading()) OffsetRect(&cap, FWidth - 8 - sz.cx, 0);
       else OffsetRect(&cap, 8, 0);
@@ -1339,7 +1372,7 @@ void TCustomGroupBox::Paint() {
                                                                 : TThemedButton::tbGroupBoxDisabled);
     ThemeServices()->DrawElement(dc, details, frame);
     SelectClipRgn(dc, nullptr);
-    if (!text.empty()) ThemeServices()->DrawText(dc, details, WidenAcp(text), cap, DT_SINGLELINE);
+    if (!Text.empty()) ThemeServices()->DrawText(dc, details, WideOf(Text), cap, DT_SINGLELINE);
     return;
   }
   RECT r{0, h / 2 - 1, FWidth, FHeight};
@@ -1354,19 +1387,22 @@ void TCustomGroupBox::Paint() {
     c->Brush()->SetColor(clWindowFrame);
   }
   c->FrameRect(r);
-  if (text.empty()) return;
-  const int w = c->TextWidth(text);
+  if (Text.empty()) return;
+  c->RequiredState(csHandleValid | csFontValid);
+  const int w = TextExtentOf(dc, Text).cx;
   r = UseRightToLeftReading() ? RECT{r.right - w - 8, 0, 0, h} : RECT{8, 0, 0, h};
   const UINT flags = DT_SINGLELINE | DrawTextBiDiModeFlagsReadingOnly();
-  c->RequiredState(csHandleValid | csFontValid);
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags | DT_CALCRECT);
+  DrawTextOf(dc, Text, r, flags | DT_CALCRECT);
   c->Brush()->SetColor(FColor);
   c->RequiredState(csHandleValid | csBrushValid);
   SetBkColor(dc, ColorToRGB(FColor));
   SetBkMode(dc, OPAQUE);
   SetTextColor(dc, ColorToRGB(Font()->Color()));
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  DrawTextOf(dc, Text, r, flags);
 }
+
+template void TCustomGroupBox::PaintBox(const AnsiString&);
+template void TCustomGroupBox::PaintBox(const WideString&);
 
 void TCustomGroupBox::CMDialogChar(TMessage& Message) {
   if (IsAccel(LOWORD(Message.WParam), Caption()) && CanFocus()) {

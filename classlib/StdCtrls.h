@@ -161,6 +161,10 @@ class TCustomLabel : public TGraphicControl {
   // Draws (or with DT_CALCRECT measures) the caption into Rect with DrawText Flags.
   virtual void DoDrawText(RECT& Rect, UINT Flags);
   virtual AnsiString GetLabelText();
+  // Draws Text (with DT_CALCRECT: measures it) as the label shows it, in its font, with its
+  // accelerator setting and, when disabled, embossed. For 8-bit and wide text alike.
+  template <class S>
+  void DrawLabelText(S Text, RECT& Rect, UINT Flags);
   void Paint() override;
   virtual void AdjustBounds();
   void Loaded() override;
@@ -482,6 +486,10 @@ class TCustomGroupBox : public TCustomControl {
 
  protected:
   void Paint() override;
+  // Paints the frame and Text (8-bit or wide) as its caption: themed or classic, the caption at
+  // the reading side. The canvas has the box's font.
+  template <class S>
+  void PaintBox(const S& Text);
   void CreateParams(TCreateParams& Params) override;
   // Alt and the caption's accelerator focus the first child that can take the focus.
   void CMDialogChar(TMessage& Message);

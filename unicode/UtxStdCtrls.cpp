@@ -616,24 +616,7 @@ void TUtxCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
     TCustomLabel::DoDrawText(Rect, Flags);
     return;
   }
-  WideString text = GetWideLabelText();
-  // A label without visible text is measured one line high.
-  if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&"))) text += L' ';
-  if (!FShowAccelChar) Flags |= DT_NOPREFIX;
-  Flags |= DrawTextBiDiModeFlagsReadingOnly();
-  TCanvas* c = Canvas();
-  c->Font()->Assign(Font());
-  c->RequiredState(csHandleValid | csFontValid);
-  HDC dc = c->Handle();
-  SetBkMode(dc, TRANSPARENT);
-  if (!FEnabled) {
-    OffsetRect(&Rect, 1, 1);
-    SetTextColor(dc, ColorToRGB(clBtnHighlight));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
-    OffsetRect(&Rect, -1, -1);
-    SetTextColor(dc, ColorToRGB(clBtnShadow));
-  }
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
+  DrawLabelText(GetWideLabelText(), Rect, Flags);
 }
 
 void TUtxCustomLabel::Dispatch(TMessage& Message) {
