@@ -467,12 +467,7 @@ void TToolButtonActionLink::SetImageIndex(int Value) {
 
 TToolBar::TToolBar(TComponent* AOwner) : TToolWindow(AOwner) {
   FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csParentBackground;
-  FWidth = 150;
   FHeight = 29;
-  FAlign = TAlign::alTop;
-  FColor = clBtnFace;
-  FParentColor = false;
-  FBrush->SetColor(FColor);
 }
 
 TToolBar::~TToolBar() {
@@ -789,12 +784,7 @@ int BandChildHeight(const TCoolBand* Band, const TCoolBar* Bar) {
 
 TCoolBar::TCoolBar(TComponent* AOwner) : TToolWindow(AOwner), FBands(new TCoolBands(this)) {
   FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
-  FWidth = 150;
   FHeight = 75;
-  FAlign = TAlign::alTop;
-  FColor = clBtnFace;
-  FParentColor = false;
-  FBrush->SetColor(FColor);
 }
 
 TCoolBar::~TCoolBar() {

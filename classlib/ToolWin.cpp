@@ -2,6 +2,14 @@
 
 #include "base/DeviceContext.h"
 
+TToolWindow::TToolWindow(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 150;
+  FAlign = TAlign::alTop;
+  FColor = clBtnFace;
+  FParentColor = false;
+  FBrush->SetColor(FColor);
+}
+
 void TToolWindow::SetEdgeBorders(TEdgeBorders Value) {
   if (ChangeField(FEdgeBorders, Value)) EdgesChanged();
 }
