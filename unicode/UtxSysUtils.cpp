@@ -164,14 +164,6 @@ WORD GetWideCharType(wchar_t Ch, DWORD InfoType) {
   return type;
 }
 
-bool HasAnsiEquivalent(wchar_t Ch) {
-  BOOL usedDefault = FALSE;
-  char bytes[8];
-  const int n = WideCharToMultiByte(ConversionCodePage(), 0, &Ch, 1, bytes, sizeof bytes, nullptr,
-                                    &usedDefault);
-  return n > 0 && !usedDefault;
-}
-
 // ---- paths ----
 
 bool WideIsPathDelimiter(const WideString& S, int Index) {
