@@ -207,7 +207,7 @@ void TCustomPanel::AdjustClientRect(RECT& Rect) {
   InflateRect(&Rect, -(FBorderWidth + bevel), -(FBorderWidth + bevel));
 }
 
-void TCustomPanel::Paint() {
+RECT TCustomPanel::PaintFrame() {
   TCanvas* c = Canvas();
   RECT r = ClientRect();
   TColor top, bottom;
@@ -215,17 +215,24 @@ void TCustomPanel::Paint() {
     GetBevelColors(FBevelOuter, top, bottom);
     Frame3D(c, r, top, bottom, FBevelWidth);
   }
-  if (ShowsParentBackground()) InflateRect(&r, -FBorderWidth, -FBorderWidth);
+  const bool parentBackground = ShowsParentBackground();
+  if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
   else Frame3D(c, r, FColor, FColor, FBorderWidth);
   if (FBevelInner != TBevelCut::bvNone) {
     GetBevelColors(FBevelInner, top, bottom);
     Frame3D(c, r, top, bottom, FBevelWidth);
   }
-  if (!ShowsParentBackground()) {
+  if (!parentBackground) {
     c->Brush()->SetColor(FColor);
     c->Brush()->SetStyle(TBrushStyle::bsSolid);
     c->FillRect(r);
   }
+  return r;
+}
+
+void TCustomPanel::Paint() {
+  TCanvas* c = Canvas();
+  RECT r = PaintFrame();
   const AnsiString text = Caption();
   if (text.empty()) return;
   c->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -509,14 +516,6 @@ VGT_PUBLISH(TPanel) {
 
 VGT_PUBLISH(TCustomControlBar) {}
 
-VGT_PUBLISH(TControlBar) {
-  P.Prop(L"AutoSize", &TCustomControlBar::AutoSize, &TCustomControlBar::SetAutoSize)
-      .Prop(L"BevelInner", &TCustomControlBar::BevelInner, &TCustomControlBar::SetBevelInner)
-      .Prop(L"BevelOuter", &TCustomControlBar::BevelOuter, &TCustomControlBar::SetBevelOuter)
-      .Prop(L"Picture", &TCustomControlBar::Picture, &TCustomControlBar::SetPicture)
-      .Prop(L"RowSize", &TCustomControlBar::RowSize, &TCustomControlBar::SetRowSize)
-      .Prop(L"RowSnap", &TCustomControlBar::RowSnap, &TCustomControlBar::SetRowSnap)
-      .Event(L"OnPaint", &TCustomControlBar::OnPaint);
-}
+VGT_PUBLISH(TControlBar) { PublishControlBar(P); }
 
 VGT_UNIT_ANCHOR(ExtCtrls)

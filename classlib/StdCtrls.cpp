@@ -1458,33 +1458,11 @@ VGT_PUBLISH(TEdit) {
 
 VGT_PUBLISH(TCustomLabel) {}
 
-VGT_PUBLISH(TLabel) {
-  P.Prop(L"Caption", &TControl::Caption, &TControl::SetCaption)
-      .Prop(L"Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment)
-      .Prop(L"AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
-      .Prop(L"FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
-      .Prop(L"Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout)
-      .Prop(L"ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
-      .Prop(L"Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
-      .Prop(L"WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
-}
+VGT_PUBLISH(TLabel) { PublishLabelOptions(P.Prop(L"Caption", &TControl::Caption, &TControl::SetCaption)); }
 
 VGT_PUBLISH(TCustomMemo) {}
 
-VGT_PUBLISH(TMemo) {
-  P.Prop(L"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines)
-      .Prop(L"Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment)
-      .Prop(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
-      .Prop(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection)
-      .Prop(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
-      .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
-      .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
-      .Prop(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
-      .Prop(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
-      .Prop(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs)
-      .Prop(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
-      .Event(L"OnChange", &TCustomEdit::OnChange);
-}
+VGT_PUBLISH(TMemo) { PublishMemoOptions(P.Prop(L"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines)); }
 
 VGT_PUBLISH(TCustomComboBox) {}
 

@@ -185,6 +185,19 @@ class TLabel : public TCustomLabel {
   explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
 };
 
+// A label's properties in form descriptions after its caption (8-bit or wide, published first by
+// each label class).
+template <class C>
+TPublisher<C>& PublishLabelOptions(TPublisher<C>& P) {
+  return P.Prop(L"Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment)
+      .Prop(L"AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
+      .Prop(L"FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
+      .Prop(L"Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout)
+      .Prop(L"ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
+      .Prop(L"Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
+      .Prop(L"WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
+}
+
 // ======================= Multi-line edit =======================
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -256,6 +269,23 @@ class TMemo : public TCustomMemo {
  public:
   explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };
+
+// A memo's properties in form descriptions after its lines (8-bit or wide, published first by
+// each memo class).
+template <class C>
+TPublisher<C>& PublishMemoOptions(TPublisher<C>& P) {
+  return P.Prop(L"Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment)
+      .Prop(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
+      .Prop(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection)
+      .Prop(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
+      .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
+      .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
+      .Prop(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
+      .Prop(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
+      .Prop(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs)
+      .Prop(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
+      .Event(L"OnChange", &TCustomEdit::OnChange);
+}
 
 // ======================= Combo box =======================
 

@@ -676,35 +676,13 @@ VGT_PUBLISH(TUtxEdit) {
 
 VGT_PUBLISH(TUtxCustomMemo) { PublishWideHint(P); }
 
-VGT_PUBLISH(TUtxMemo) {
-  P.Prop(L"Lines", &TUtxCustomMemo::Lines, &TUtxCustomMemo::SetLines)
-      .Prop(L"Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment)
-      .Prop(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
-      .Prop(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection)
-      .Prop(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
-      .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
-      .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
-      .Prop(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
-      .Prop(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
-      .Prop(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs)
-      .Prop(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
-      .Event(L"OnChange", &TCustomEdit::OnChange);
-}
+VGT_PUBLISH(TUtxMemo) { PublishMemoOptions(P.Prop(L"Lines", &TUtxCustomMemo::Lines, &TUtxCustomMemo::SetLines)); }
 
 VGT_PUBLISH(TUtxCustomComboBox) { PublishWideHint(P); }
 
 VGT_PUBLISH(TUtxCustomLabel) { PublishWideHint(P); }
 
-VGT_PUBLISH(TUtxLabel) {
-  PublishWideText(P)
-      .Prop(L"Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment)
-      .Prop(L"AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
-      .Prop(L"FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
-      .Prop(L"Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout)
-      .Prop(L"ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
-      .Prop(L"Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
-      .Prop(L"WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
-}
+VGT_PUBLISH(TUtxLabel) { PublishLabelOptions(PublishWideText(P)); }
 
 VGT_PUBLISH(TUtxButton) { PublishWideHint(PublishWideText(P)); }
 
