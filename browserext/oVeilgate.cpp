@@ -7,42 +7,21 @@
 #include <cstring>
 #include <exception>
 
+#include "base/ComEdge.h"
+#include "base/ComValues.h"
+#include "base/Scope.h"
 #include "browserext/trvBrowserTools.h"
 #include "browserext/uDomParser.h"
 #include "browserext/uVgtCommon.h"
 #include "classlib/ComServ.h"
 #include "common/trvRegistry.h"
+#include "protocol/uVgtSignal.h"
 #include "unicode/GnuGettext.h"
 
 namespace {
 
-// A BSTR that frees itself.
-class TBstr {
- public:
-  explicit TBstr(const WideString& Text)
-      : FValue(SysAllocStringLen(Text.data(), static_cast<UINT>(Text.size()))) {
-    if (!FValue) throw EOleSysError("Out of memory for a string", E_OUTOFMEMORY);
-  }
-  ~TBstr() { SysFreeString(FValue); }
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  BSTR Get() const { return FValue; }
-
- private:
-  BSTR FValue;
-};
-
-// Runs Body and answers S_OK, or E_FAIL for anything it raised: what the site and command
-// methods promise their callers.
-template <class F>
-HRESULT AnswerFailOnException(F&& Body) noexcept {
-  try {
-    Body();
-    return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
+// What the site and command methods promise their callers for any failure.
+HRESULT AnswerFail(std::exception_ptr) noexcept { return E_FAIL; }
 
 HRESULT GetSiteOf(IUnknown* Site, REFIID riid, void** ppvSite) noexcept {
   if (!ppvSite) return E_FAIL;
@@ -92,33 +71,29 @@ IUnknown* InterfaceOf(const VARIANT& V, int Depth = 0) {
 WideString TextOf(const VARIANT& V) {
   // The conversion would read through a reference that leads nowhere.
   if ((V.vt & VT_BYREF) && !V.byref) throw EOleSysError("A reference to nothing", DISP_E_TYPEMISMATCH);
-  VARIANT text;
-  VariantInit(&text);
-  OleCheck(VariantChangeType(&text, const_cast<VARIANT*>(&V), 0, VT_BSTR));
-  WideString result = text.bstrVal ? WideString(text.bstrVal, SysStringLen(text.bstrVal)) : L"";
-  VariantClear(&text);
-  return result;
+  TVariant text;
+  OleCheck(VariantChangeType(text.Get(), const_cast<VARIANT*>(&V), 0, VT_BSTR));
+  return text->bstrVal ? WideString(text->bstrVal, SysStringLen(text->bstrVal)) : L"";
 }
 
 bool AsBool(VARIANT_BOOL Value) { return Value != 0; }
 
-// Undoes at scope end; runs also when the scope is left by an exception.
-template <class F>
-class TAtScopeEnd {
- public:
-  explicit TAtScopeEnd(F Action) : FAction(std::move(Action)) {}
-  ~TAtScopeEnd() {
-    try {
-      FAction();
-    } catch (...) {
-    }
+// The window of the HTML document Browser shows; nullptr when it shows none, or a document of
+// another kind (OtherKind is then set). A failed read raises.
+ComPtr<IHTMLWindow2> DocumentWindowOf(IWebBrowser2* Browser, bool& OtherKind) {
+  OtherKind = false;
+  ComPtr<IDispatch> document;
+  OleCheck(Browser->get_Document(&document));
+  if (!document) return nullptr;
+  ComPtr<IHTMLDocument2> html;
+  if (FAILED(document.As(&html)) || !html) {
+    OtherKind = true;
+    return nullptr;
   }
-  TAtScopeEnd(const TAtScopeEnd&) = delete;
-  TAtScopeEnd& operator=(const TAtScopeEnd&) = delete;
-
- private:
-  F FAction;
-};
+  ComPtr<IHTMLWindow2> window;
+  OleCheck(html->get_parentWindow(&window));
+  return window;
+}
 
 constexpr wchar_t BlankPage[] = L"about:blank";
 
@@ -140,10 +115,8 @@ WideString TranslateInChosenLanguage(const WideString& MsgId) {
 
 TWebBrowserHolder::TWebBrowserHolder(IWebBrowser2* Browser) : FBrowser(Browser) {
   if (!FBrowser) throw EIntfCastError("Interface not supported");
-  BSTR url = nullptr;
-  const HRESULT hr = FBrowser->get_LocationURL(&url);
-  SysFreeString(url);
-  OleCheck(hr);
+  TBstr url;
+  OleCheck(FBrowser->get_LocationURL(url.Out()));
 }
 
 bool TWebBrowserHolder::IsAlive() const {
@@ -152,15 +125,11 @@ bool TWebBrowserHolder::IsAlive() const {
     VARIANT_BOOL busy = 0;
     OleCheck(FBrowser->get_Busy(&busy));
     if (busy) return true;
-    ComPtr<IDispatch> document;
-    OleCheck(FBrowser->get_Document(&document));
-    if (!document) return false;
+    bool otherKind = false;
+    const ComPtr<IHTMLWindow2> window = DocumentWindowOf(FBrowser.Get(), otherKind);
     // A PDF, an image or plain text has no window to ask: shown, it is alive, and its domain
     // goes to the dialog marked as no HTML document.
-    ComPtr<IHTMLDocument2> html;
-    if (FAILED(document.As(&html)) || !html) return true;
-    ComPtr<IHTMLWindow2> window;
-    OleCheck(html->get_parentWindow(&window));
+    if (otherKind) return true;
     if (!window) return false;
     VARIANT_BOOL closed = 0;
     OleCheck(window->get_closed(&closed));
@@ -171,20 +140,14 @@ bool TWebBrowserHolder::IsAlive() const {
 }
 
 ComPtr<IHTMLWindow2> TWebBrowserHolder::GetDocumentWindow() const {
-  ComPtr<IDispatch> document;
-  OleCheck(FBrowser->get_Document(&document));
-  if (!document) return nullptr;
-  ComPtr<IHTMLDocument2> html;
-  if (FAILED(document.As(&html)) || !html) return nullptr;
-  ComPtr<IHTMLWindow2> window;
-  OleCheck(html->get_parentWindow(&window));
-  return window;
+  bool otherKind = false;
+  return DocumentWindowOf(FBrowser.Get(), otherKind);
 }
 
 // ---- TvgtToolbutton
 
 HRESULT TvgtToolbutton::SetSite(IUnknown* pUnkSite) {
-  return AnswerFailOnException([&] { FSite = pUnkSite; });
+  return AnswerAtComEdge([&] { FSite = pUnkSite; }, AnswerFail);
 }
 
 HRESULT TvgtToolbutton::GetSite(REFIID riid, void** ppvSite) {
@@ -194,7 +157,7 @@ HRESULT TvgtToolbutton::GetSite(REFIID riid, void** ppvSite) {
 HRESULT TvgtToolbutton::QueryStatus(const GUID*, ULONG cCmds, OLECMD prgCmds[],
                                     OLECMDTEXT* pCmdText) {
   if (!prgCmds) return E_POINTER;
-  return AnswerFailOnException([&] {
+  return AnswerAtComEdge([&] {
     for (ULONG i = 0; i < cCmds; ++i) prgCmds[i].cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
     if (!pCmdText || cCmds < 1) return;
     if (!(pCmdText->cmdtextf & (OLECMDTEXTF_NAME | OLECMDTEXTF_STATUS))) return;
@@ -206,7 +169,7 @@ HRESULT TvgtToolbutton::QueryStatus(const GUID*, ULONG cCmds, OLECMD prgCmds[],
     wchar_t* out = pCmdText->rgwz;
     std::memcpy(out, VeilgateTitle, copied * sizeof(wchar_t));
     out[copied] = L'\0';
-  });
+  }, AnswerFail);
 }
 
 HRESULT TvgtToolbutton::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) {
@@ -265,7 +228,7 @@ TWebBrowserHolder* TvgtBrowserObserver::Holder(int Index) const {
 }
 
 HRESULT TvgtBrowserObserver::SetSite(IUnknown* pUnkSite) {
-  try {
+  return AnswerAtComEdge([&] {
     FSite = pUnkSite;
     if (!pUnkSite) return S_OK;
     ComPtr<IConnectionPointContainer> container;
@@ -277,9 +240,7 @@ HRESULT TvgtBrowserObserver::SetSite(IUnknown* pUnkSite) {
     point->Advise(static_cast<IDispatch*>(this), &cookie);
     FCookie = cookie;
     return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
+  }, AnswerFail);
 }
 
 HRESULT TvgtBrowserObserver::GetSite(REFIID riid, void** ppvSite) {
@@ -405,14 +366,14 @@ void TvgtBrowserObserver::ShowZoneDialog() {
   const HWND window = reinterpret_cast<HWND>(handle);
 
   TQuitRequest quit;
-  TAtScopeEnd postQuit([&] {
+  auto postQuit = ScopeExit([&] {
     if (quit.Seen) PostQuitMessage(quit.ExitCode);
   });
   ComPtr<IZoneDialog> dialog = CoZoneDialog::Create();
   OleCheck(dialog->SetParentWindow(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(window))));
   CollectDomains(dialog.Get());
   {
-    TAtScopeEnd enable([&] { EnableWindow(window, TRUE); });
+    auto enable = ScopeExit([&] { EnableWindow(window, TRUE); });
     OleCheck(dialog->ShowDialog());
     for (;;) {
       VARIANT_BOOL refresh = 0;

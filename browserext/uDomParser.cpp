@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/ComValues.h"
+#include "base/Scope.h"
 #include "browserext/trvBrowserTools.h"
 #include "common/trvTools.h"
 #include "common/trvZoneServices.h"
@@ -46,24 +48,6 @@ void LoggedAndRaised(const wchar_t* Context, F&& Body) {
 inline void Check(HRESULT Result) {
   if (FAILED(Result)) OleCheck(Result);
 }
-
-// A BSTR result as text; the BSTR is freed. A nullptr BSTR is the empty text.
-class TBstr {
- public:
-  TBstr() = default;
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  ~TBstr() { SysFreeString(FValue); }
-  BSTR* operator&() { return &FValue; }
-  const wchar_t* Data() const { return FValue; }
-  size_t Length() const { return FValue ? SysStringLen(FValue) : 0; }
-  WideString Text() const {
-    return FValue ? WideString(FValue, SysStringLen(FValue)) : WideString();
-  }
-
- private:
-  BSTR FValue = nullptr;
-};
 
 VARIANT IntVariant(LONG Value) {
   VARIANT v;
@@ -135,20 +119,6 @@ WideString ResolvedAddress(const WideString& Base, const WideString& Address) {
   return resolved.substr(0, resolved.find(L'#'));
 }
 
-// Sets a value for the length of a scope, however the scope is left.
-template <class T>
-class TSetForScope {
- public:
-  TSetForScope(T& Target, T Value) : FTarget(Target), FSaved(std::exchange(Target, Value)) {}
-  ~TSetForScope() { FTarget = std::move(FSaved); }
-  TSetForScope(const TSetForScope&) = delete;
-  TSetForScope& operator=(const TSetForScope&) = delete;
-
- private:
-  T& FTarget;
-  T FSaved;
-};
-
 }  // namespace
 
 TDomParser::TDomParser() : FDomainList(std::make_unique<TDomainList>()) {}
@@ -171,7 +141,7 @@ void TDomParser::ParseDom(IWebBrowser2* Browser, bool Highlevel) {
   if (!Browser) return;
   Guarded(L"TDomParser.ParseDom(Browser, Highlevel)", [&] {
     TBstr url;
-    OleCheck(Browser->get_LocationURL(&url));
+    OleCheck(Browser->get_LocationURL(url.Out()));
     const auto location = TUrlCrackerDomain::Create(Highlevel, url.Text());
     TvgtUrlDomain* entry = FindOrAddDomain(location.get());
     // A domain once found to show something other than HTML is not walked again.
@@ -196,7 +166,7 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
   Guarded(L"TDomParser.ParseDom(HTMLDoc, Highlevel)", [&] {
     if (!HTMLDoc) throw EOleSysError("No document", E_POINTER);
     TBstr url;
-    OleCheck(HTMLDoc->get_URL(&url));
+    OleCheck(HTMLDoc->get_URL(url.Out()));
     // The BASE and frame handlers reuse the document's parser for their addresses.
     const WideString docUrl = url.Text();
     const TUrlCrackerDomain* location = std::exchange(FLocationParser, nullptr);
@@ -210,7 +180,7 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
     TvgtUrlDomain* current = docDomain;
 
     TBstr cookie;
-    OleCheck(HTMLDoc->get_cookie(&cookie));
+    OleCheck(HTMLDoc->get_cookie(cookie.Out()));
     if (!cookie.Text().empty()) docDomain->HasCookies = true;
 
     ComPtr<IHTMLElementCollection> all;
@@ -227,8 +197,8 @@ void TDomParser::ParseDom(IHTMLDocument2* HTMLDoc, bool Highlevel) {
       if (!element) continue;
       LoggedAndRaised(L"TDomParser.ParseDom(HTMLDoc, Highlevel)[loop]", [&] {
         TBstr tagName;
-        Check(element->get_tagName(&tagName));
-        switch (TagOf(tagName.Data(), tagName.Length())) {
+        Check(element->get_tagName(tagName.Out()));
+        switch (TagOf(tagName.Get(), SysStringLen(tagName.Get()))) {
           case TTag::Base: ParseBaseElement(element.Get(), docParser.get(), current); break;
           case TTag::Applet: ParseAppletElement(element.Get(), docDomain); break;
           case TTag::Embed: ParseEmbedElement(element.Get(), docDomain); break;
@@ -251,7 +221,7 @@ void TDomParser::ParseBaseElement(IHTMLElement* Element, TUrlCrackerDomain* DocP
     auto base = Offers<IHTMLBaseElement>(Element);
     if (!base) return;
     TBstr href;
-    OleCheck(base->get_href(&href));
+    OleCheck(base->get_href(href.Out()));
     DocParser->SetUrl(href.Text());
     // An address without a scheme is tried again with the scheme of where we are.
     if (!DocParser->Valid())
@@ -276,7 +246,7 @@ void TDomParser::ParseFrameBaseElement(IHTMLElement* Element, TUrlCrackerDomain*
     if (!frame) return;
     DocDomain->HasFrames = true;
     TBstr src;
-    OleCheck(frame->get_src(&src));
+    OleCheck(frame->get_src(src.Out()));
     DocParser->SetUrl(src.Text());
     if (DocParser->Valid()) {
       if (TvgtUrlDomain* entry = FindOrAddDomain(DocParser)) entry->InFrame = true;
@@ -305,8 +275,9 @@ void TDomParser::ParseStyleSheets(IHTMLDocument2* HTMLDoc, TvgtUrlDomain* Domain
     if (!sheets) throw EOleSysError("The document has no style-sheet collection", E_POINTER);
     TSheetsSeen seen;
     TBstr url;
-    if (SUCCEEDED(HTMLDoc->get_URL(&url))) seen.Base = url.Text();
-    TSetForScope<TSheetsSeen*> during(FSheetsSeen, &seen);
+    if (SUCCEEDED(HTMLDoc->get_URL(url.Out()))) seen.Base = url.Text();
+    TSheetsSeen* const outer = std::exchange(FSheetsSeen, &seen);
+    auto restore = ScopeExit([&] { FSheetsSeen = outer; });
     ParseStyleSheets(sheets.Get(), Domain, 1);
   });
 }
@@ -317,7 +288,8 @@ void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtU
   if (!FSheetsSeen) {
     // A collection walked on its own, outside a document's walk: it remembers for itself.
     TSheetsSeen seen;
-    TSetForScope<TSheetsSeen*> during(FSheetsSeen, &seen);
+    FSheetsSeen = &seen;
+    auto restore = ScopeExit([&] { FSheetsSeen = nullptr; });
     ParseStyleSheets(StyleSheets, Domain, Level);
     return;
   }
@@ -327,28 +299,23 @@ void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtU
   for (LONG k = length - 1; k >= 0; --k) {
     bool found = false;
     Guarded(L"TDomParser.ParseStyleSheets(StyleSheets, Domain, Level)", [&] {
-      VARIANT index = IntVariant(k), result;
-      VariantInit(&result);
-      HRESULT hr = StyleSheets->item(&index, &result);
       ComPtr<IUnknown> object;
-      try {
-        OleCheck(hr);
-        object = VariantObject(result);
-      } catch (...) {
-        VariantClear(&result);
-        throw;
+      {
+        VARIANT index = IntVariant(k);
+        TVariant result;
+        OleCheck(StyleSheets->item(&index, result.Get()));
+        object = VariantObject(*result.Get());
       }
-      VariantClear(&result);
       auto sheet = Offers<IHTMLStyleSheet>(object.Get());
       if (!sheet) return;
       TSheetsSeen& seen = *FSheetsSeen;
       WideString address;
       TBstr href;
-      if (SUCCEEDED(sheet->get_href(&href)) && href.Length() > 0)
+      if (SUCCEEDED(sheet->get_href(href.Out())) && SysStringLen(href.Get()) > 0)
         address = ResolvedAddress(seen.Base, href.Text());
       if (SeenBefore(seen, object.Get(), address, Level)) return;
       TBstr css;
-      OleCheck(sheet->get_cssText(&css));
+      OleCheck(sheet->get_cssText(css.Out()));
       if (css.Text().find(L"@font-face") != WideString::npos) {
         Domain->HasFontFace = true;
         found = true;
@@ -356,7 +323,10 @@ void TDomParser::ParseStyleSheets(IHTMLStyleSheetsCollection* StyleSheets, TvgtU
       }
       ComPtr<IHTMLStyleSheetsCollection> imports;
       OleCheck(sheet->get_imports(&imports));
-      TSetForScope<WideString> base(seen.Base, address.empty() ? seen.Base : address);
+      // The imports resolve their addresses against this sheet's; the next sheet against ours.
+      WideString outerBase = seen.Base;
+      if (!address.empty()) seen.Base = address;
+      auto restore = ScopeExit([&] { seen.Base = std::move(outerBase); });
       ParseStyleSheets(imports.Get(), Domain, Level + 1);
       found = Domain->HasFontFace;
     });

@@ -10,7 +10,7 @@
 
 #include "classlib/SyncObjs.h"
 #include "common/trvWideWinInet.h"
-#include "zonedialog/uVgtDomain.h"
+#include "protocol/uVgtDomain.h"
 
 class TUtxStringList;
 

@@ -1,7 +1,6 @@
 #include "browserext/uVgtCommon.h"
 
-#include "VgtDialog_h.h"
-#include "browserext/trvBrowserTools.h"
+#include "base/Scope.h"
 #include "classlib/SysUtils.h"
 #include "common/trvZoneServices.h"
 
@@ -25,11 +24,6 @@ bool NamesArePositions(const DISPPARAMS& Params) {
 }
 
 }  // namespace
-
-WideString ZoneDialogSignalProperty() {
-  static const WideString name = GUIDToWideString(IID_IZoneDialog);
-  return name;
-}
 
 const VARIANT& TVariantArray::operator[](size_t Index) const {
   if (Index >= FItems.size()) throw EListError("TVariantArray: index out of range");
@@ -58,16 +52,14 @@ void DispParamsToVariantArray(const DISPPARAMS& Params, TVariantArray& Result) {
   if (named && !NamesArePositions(Params))
     RefuseShape("named arguments that are not the positions of all arguments");
   Result.SetEmpty(Params.cArgs);
-  try {
-    for (UINT i = 0; i < Params.cArgs; ++i) {
-      const UINT target = named ? static_cast<UINT>(Params.rgdispidNamedArgs[i])
-                                : Params.cArgs - 1 - i;
-      const HRESULT hr = VariantCopy(&Result.At(target), &Params.rgvarg[i]);
-      if (FAILED(hr))
-        throw EOleSysError("DispParamsToVariantArray: an argument cannot be copied", hr);
-    }
-  } catch (...) {
-    Result.Clear();
-    throw;
+  // A copy that fails leaves Result empty, not half filled.
+  auto emptyOnFailure = ScopeExit([&] { Result.Clear(); });
+  for (UINT i = 0; i < Params.cArgs; ++i) {
+    const UINT target = named ? static_cast<UINT>(Params.rgdispidNamedArgs[i])
+                              : Params.cArgs - 1 - i;
+    const HRESULT hr = VariantCopy(&Result.At(target), &Params.rgvarg[i]);
+    if (FAILED(hr))
+      throw EOleSysError("DispParamsToVariantArray: an argument cannot be copied", hr);
   }
+  emptyOnFailure.Dismiss();
 }

@@ -1,6 +1,5 @@
-// What the extension's COM objects share: the signal the toolbar button gives the browser
-// observers, and the arguments of a browser event, taken out of the DISPPARAMS record that Invoke
-// receives into an array the handler owns.
+// What the extension's COM objects share: the arguments of a browser event, taken out of the
+// DISPPARAMS record that Invoke receives into an array the handler owns.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +9,6 @@
 #include <vector>
 
 #include "classlib/System.h"
-
-// The browser property the button sets to signal "open the zone dialog": the text form of
-// IZoneDialog's interface identifier, so no page or other add-on picks it by chance. Observers
-// compare it exactly, case included.
-WideString ZoneDialogSignalProperty();
-// The value the button gives the property, a 32-bit integer.
-inline constexpr LONG ZoneDialogSignalValue = 1;
 
 // An event's arguments in their declared order. Owns its values: every variant is cleared when
 // the array is cleared or freed.

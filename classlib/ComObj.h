@@ -19,6 +19,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "base/ComEdge.h"
 #include "classlib/SysUtils.h"
 
 using Microsoft::WRL::ComPtr;
@@ -84,12 +85,8 @@ class TComObject : public TObject, public ISupportErrorInfo {
   // Runs Body and answers S_OK, or the HRESULT of SafeCallException for whatever it raised.
   template <class F>
   HRESULT SafeCall(F&& Body) noexcept {
-    try {
-      std::forward<F>(Body)();
-      return S_OK;
-    } catch (...) {
-      return SafeCallException(std::current_exception());
-    }
+    return AnswerAtComEdge(std::forward<F>(Body),
+                           [this](std::exception_ptr Error) { return SafeCallException(Error); });
   }
 
  protected:

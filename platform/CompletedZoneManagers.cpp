@@ -1,7 +1,9 @@
 #include "platform/CompletedZoneManagers.h"
 
+#include <exception>
 #include <new>
 
+#include "base/ComEdge.h"
 #include "platform/ZoneRegistry.h"
 
 namespace {
@@ -47,13 +49,15 @@ class TCompletedManager : public TInterface {
 template <class TFallback>
 HRESULT CompletedAnswer(HRESULT PlatformAnswer, TFallback Fallback) {
   if (PlatformAnswer != E_NOTIMPL) return PlatformAnswer;
-  try {
-    return Fallback();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return AnswerAtComEdge(Fallback, [](std::exception_ptr Error) noexcept {
+    try {
+      std::rethrow_exception(Error);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      return E_UNEXPECTED;
+    }
+  });
 }
 
 class TCompletedSecurityManager : public TCompletedManager<IInternetSecurityManager> {

@@ -15,7 +15,7 @@
 #include "unicode/UtxActnList.h"
 #include "unicode/UtxExtCtrls.h"
 #include "unicode/UtxStdCtrls.h"
-#include "zonedialog/uVgtDomain.h"
+#include "zonedialog/uVgtDomainEntry.h"
 #include "zonedialog/vgtControls.h"
 
 // A zone move the dialog refuses, or one the system does not carry out: the user is told why in

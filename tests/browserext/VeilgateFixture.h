@@ -9,6 +9,7 @@
 #include "browserext/trvBrowserTools.h"
 #include "browserext/uVgtCommon.h"
 #include "classlib/ComServ.h"
+#include "protocol/uVgtSignal.h"
 #include "tests/browserext/FakeZoneDialog.h"
 #include "tests/browserext/WalkFixture.h"
 

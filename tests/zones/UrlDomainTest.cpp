@@ -11,7 +11,7 @@
 #include "unicode/UtxClasses.h"
 #include "classlib/SysUtils.h"
 #include "unicode/UtxWindows.h"
-#include "zonedialog/uVgtDomain.h"
+#include "zonedialog/uVgtDomainEntry.h"
 
 namespace {
 

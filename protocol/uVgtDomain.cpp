@@ -1,4 +1,4 @@
-#include "zonedialog/uVgtDomain.h"
+#include "protocol/uVgtDomain.h"
 
 PageFeatureFlags TvgtDomain::GetFlags() const {
   PageFeatureFlags flags = 0;
@@ -22,12 +22,4 @@ void TvgtDomain::SetFlags(PageFeatureFlags Flags) {
   HasCookies = (Flags & pfHasCookies) != 0;
   NoHtml = (Flags & pfNoHtml) != 0;
   HasFontFace = (Flags & pfHasFontFace) != 0;
-}
-
-TvgtDomainEntry::TvgtDomainEntry(const WideString& ADomain, const WideString& AVGTDomain,
-                                 int32_t nScheme, PageFeatureFlags Flags) {
-  Domain = ADomain;
-  VGTDomain = AVGTDomain;
-  SetFlags(Flags);
-  Scheme = nScheme;
 }

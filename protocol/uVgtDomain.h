@@ -7,10 +7,6 @@
 
 #include "classlib/System.h"
 
-class TvgtRadioButton;
-class TImage;
-class TUtxLabel;
-
 // The page-feature flags word: bits 0 to 7 only. The bit order differs from the field order.
 enum : uint32_t {
   pfHasFrames = 0x01,    // the page holds FRAME or IFRAME elements
@@ -48,26 +44,4 @@ class TvgtDomain : public TObject {
   // INTERNET_SCHEME number (1 ftp, 3 http, 4 https, 5 file, -1 unknown, 0 none yet).
   int32_t Scheme = 0;
   bool HasFontFace = false;
-};
-
-// The record behind one row of the zone dialog: the domain as AddDomain delivered it, tied to the
-// row's controls. The controls belong to the dialog form; the entry only refers to them.
-class TvgtDomainEntry : public TvgtDomain {
-  VGT_CLASS(TvgtDomainEntry, TvgtDomain)
- public:
-  // Stores the texts, unpacks Flags, then takes the scheme; the references start empty.
-  TvgtDomainEntry(const WideString& ADomain, const WideString& AVGTDomain, int32_t nScheme,
-                  PageFeatureFlags Flags);
-
-  TvgtRadioButton* TrustedRadio = nullptr;
-  TvgtRadioButton* InternetRadio = nullptr;
-  TvgtRadioButton* RestrictedRadio = nullptr;
-  TImage* ZoneIcon = nullptr;
-  // The dialog's hidden zone pictures that the row's picture is copied from.
-  TImage* IntranetTemplate = nullptr;
-  TImage* UntrustedTemplate = nullptr;
-  TImage* InternetTemplate = nullptr;
-  TImage* TrustedTemplate = nullptr;
-  // Shown instead of the buttons where the zone cannot be changed.
-  TUtxLabel* InfoLabel = nullptr;
 };
