@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/Filer.h"
 #include "classlib/ResStrings.h"
 
@@ -27,6 +28,7 @@ int ScreenLogPixelsY() {
 std::vector<unsigned char> ReadWholeFile(const WideString& FileName) {
   HANDLE h = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Datei kann nicht geöffnet werden");
+  auto close = ScopeExit([h] { CloseHandle(h); });
   std::vector<unsigned char> data;
   DWORD size = GetFileSize(h, nullptr);
   if (size != INVALID_FILE_SIZE) {
@@ -35,7 +37,6 @@ std::vector<unsigned char> ReadWholeFile(const WideString& FileName) {
     if (size && !ReadFile(h, data.data(), size, &got, nullptr)) got = 0;
     data.resize(got);
   }
-  CloseHandle(h);
   return data;
 }
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/Scope.h"
+
 // ---- zero-terminated wide buffers ----
 
 wchar_t* WideStrEnd(const wchar_t* P) {
@@ -268,8 +270,13 @@ void RaiseOSErrorCode(DWORD Code) {
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, Code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  WideString message = n && text ? WideString(text, n) : WideString();
-  if (text) LocalFree(text);
+  WideString message;
+  {
+    auto release = ScopeExit([text] {
+      if (text) LocalFree(text);
+    });
+    if (n && text) message.assign(text, n);
+  }
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
                               message.back() == L' ' || message.back() == L'.'))
     message.pop_back();
