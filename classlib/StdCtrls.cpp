@@ -1016,12 +1016,14 @@ bool TCustomComboBox::SelectMatchingItem(const AnsiString& S) {
     SetSelStart(static_cast<int>(S.size()));
     SetSelLength(static_cast<int>(Text().size() - S.size()));
   }
-  if (changed) {
-    TFreeWatch watch(this);
-    Click();
-    if (!watch.Freed()) Select();
-  }
+  if (changed) SelectedByTyping();
   return true;
+}
+
+void TCustomComboBox::SelectedByTyping() {
+  TFreeWatch watch(this);
+  Click();
+  if (!watch.Freed()) Select();
 }
 
 int TCustomComboBox::ItemIndex() {

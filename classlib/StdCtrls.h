@@ -402,6 +402,8 @@ class TCustomComboBox : public TWinControl {
   bool SearchPauseElapsed(DWORD& LastKeyTime);
   // Selects the first item that begins with S (from the top); true when there was one.
   bool SelectMatchingItem(const AnsiString& S);
+  // Tells of an item that typing chose: Click, then Select unless Click freed the box.
+  void SelectedByTyping();
   virtual void Change();
   virtual void Select();
   virtual void DropDown();

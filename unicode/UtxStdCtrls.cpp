@@ -440,11 +440,7 @@ bool TUtxCustomComboBox::SelectMatchingItem(const WideString& S, bool UniqueOnly
     SetSelStart(static_cast<int>(S.size()));
     SetSelLength(static_cast<int>(GetWideControlText(this).size()) - SelStart());
   }
-  if (changed) {
-    TFreeWatch watch(this);
-    Click();
-    if (!watch.Freed()) Select();
-  }
+  if (changed) SelectedByTyping();
   return true;
 }
 
