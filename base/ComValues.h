@@ -9,6 +9,9 @@
 #include <string_view>
 #include <utility>
 
+// A BSTR's text, embedded nulls included; a null BSTR is the empty text, as automation defines it.
+inline std::wstring BstrText(BSTR Value) { return Value ? std::wstring(Value, SysStringLen(Value)) : std::wstring(); }
+
 // A BSTR freed on every path. Made from text (raising std::bad_alloc when the system has no
 // memory for it), or filled by a call through Out().
 class TBstr {
@@ -38,8 +41,7 @@ class TBstr {
   }
   // Hands the string to a caller that frees it (an out-parameter of our own).
   BSTR Detach() { return std::exchange(FValue, nullptr); }
-  // The text, embedded nulls included; empty for a null BSTR.
-  std::wstring Text() const { return FValue ? std::wstring(FValue, SysStringLen(FValue)) : std::wstring(); }
+  std::wstring Text() const { return BstrText(FValue); }
 
  private:
   BSTR FValue = nullptr;

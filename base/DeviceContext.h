@@ -74,6 +74,8 @@ class TSavedDCState {
   }
   TSavedDCState(const TSavedDCState&) = delete;
   TSavedDCState& operator=(const TSavedDCState&) = delete;
+  // False when the context could not save its state (there is then nothing to restore).
+  explicit operator bool() const { return FSaved != 0; }
 
  private:
   HDC FDC;

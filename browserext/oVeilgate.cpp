@@ -73,7 +73,7 @@ WideString TextOf(const VARIANT& V) {
   if ((V.vt & VT_BYREF) && !V.byref) throw EOleSysError("A reference to nothing", DISP_E_TYPEMISMATCH);
   TVariant text;
   OleCheck(VariantChangeType(text.Get(), const_cast<VARIANT*>(&V), 0, VT_BSTR));
-  return text->bstrVal ? WideString(text->bstrVal, SysStringLen(text->bstrVal)) : L"";
+  return BstrText(text->bstrVal);
 }
 
 bool AsBool(VARIANT_BOOL Value) { return Value != 0; }
@@ -442,7 +442,7 @@ void CreateVeilgateFactories() {
                                   CLSID_vgtToolbutton, L"vgtToolbutton", L"Veilgate Button",
                                   TClassInstancing::ciMultiInstance, TThreadingModel::tmApartment);
   static TComObjectFactory observer(ComServer(), ComObjectCreator<TvgtBrowserObserver>(),
-                                    CLSID_vgtBrowserObserver, L"vgtBrowserObserver", L"Veilgate",
+                                    CLSID_vgtBrowserObserver, L"vgtBrowserObserver", ProductName,
                                     TClassInstancing::ciMultiInstance,
                                     TThreadingModel::tmApartment);
 }

@@ -19,6 +19,7 @@
 #include "classlib/ComObj.h"
 #include "classlib/Lists.h"
 #include "classlib/SyncObjs.h"
+#include "common/trvCommonTexts.h"
 
 // {A9F8F244-3205-44FD-9CE2-A6CA12190355}
 inline constexpr CLSID CLSID_vgtToolbutton = {
@@ -28,7 +29,7 @@ inline constexpr CLSID CLSID_vgtBrowserObserver = {
     0x0ab3005d, 0xce10, 0x4921, {0xb1, 0x86, 0x3c, 0xd1, 0xc7, 0x46, 0x16, 0xc9}};
 
 // The button's title and the caption of its error box.
-inline constexpr wchar_t VeilgateTitle[] = L"Veilgate";
+inline constexpr const auto& VeilgateTitle = ProductName;
 // Shown (translated) when the button cannot reach the top-level browser.
 inline constexpr wchar_t ButtonErrorText[] =
     L"We're sorry, but an unexpected error occured. Please report this error and your version of "

@@ -1,8 +1,11 @@
 // The library's common translated texts (text domain "tervana"): the message box's button
-// captions and the about box's texts.
+// captions and the about box's texts; and the one text that is never translated, the product name.
 #pragma once
 
 #include "classlib/System.h"
+
+// The product name as every program, window and box shows it: as it stands, never translated.
+inline constexpr wchar_t ProductName[] = L"Veilgate";
 
 // The message box's buttons, in the order they stand from left to right.
 enum class TtrvMessageButton { OK, Yes, Retry, Ignore, SaveLater, CreateNew, No, Cancel, Details };

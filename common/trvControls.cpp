@@ -8,9 +8,11 @@
 
 #include <shlwapi.h>
 
+#include "base/DeviceContext.h"
 #include "common/trvAPI.h"
 #include "common/trvTools.h"
 #include "unicode/UtxGraphics.h"
+#include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
 
 // ---- TtrvForm ----
@@ -138,8 +140,22 @@ void TtrvForm::ApplyDefaultDesignFont() {
   ApplyDesignFont(DefaultDesignLogFont, DefaultDesignFontD, DefaultDesignFontM, DefaultToolButtonHeight);
 }
 
+TComponent* FindDesignedComponent(TComponent* Root, const wchar_t* Name, TClass Class) {
+  TComponent* c = Root->FindComponent(Name);
+  if (!c || !c->InheritsFrom(Class))
+    throw EComponentError(NarrowText(WideString(Root->ClassName()) + L": " + Name + L" (" +
+                                     WideString(Class->Name) + L") fehlt"));
+  return c;
+}
+
+void TtrvOwnedForm::CreateParams(TCreateParams& Params) {
+  TtrvForm::CreateParams(Params);
+  if (auto* owner = dynamic_cast<TWinControl*>(Owner())) Params.WndParent = owner->Handle();
+}
+
 VGT_PUBLISH(TtrvForm) {}
 VGT_PUBLISH(TtrvNoResourceForm) {}
+VGT_PUBLISH(TtrvOwnedForm) {}
 
 // ---- Work areas ----
 
@@ -245,57 +261,51 @@ TtrvPanel::TtrvPanel(TComponent* AOwner) : TUtxPanel(AOwner) {
 void TtrvPanel::Paint() {
   TCanvas* c = Canvas();
   c->RequiredState(csHandleValid);
-  const HDC dc = c->Handle();
-  const int saved = static_cast<int>(CheckSystemResult(static_cast<uint32_t>(SaveDC(dc))));
-  try {
-    if (!UnicodePlatform()) {
-      TUtxPanel::Paint();
-    } else {
-      RECT r = ClientRect();
-      TColor top, bottom;
-      if (FBevelOuter != TBevelCut::bvNone) {
-        GetBevelColors(FBevelOuter, top, bottom);
-        Frame3D(c, r, top, bottom, FBevelWidth);
-      }
-      const bool parentBackground = ShowsParentBackground();
-      if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
-      else Frame3D(c, r, FColor, FColor, FBorderWidth);
-      if (FBevelInner != TBevelCut::bvNone) {
-        GetBevelColors(FBevelInner, top, bottom);
-        Frame3D(c, r, top, bottom, FBevelWidth);
-      }
-      if (!parentBackground) {
-        c->Brush()->SetColor(FColor);
-        c->Brush()->SetStyle(TBrushStyle::bsSolid);
-        c->FillRect(r);
-      }
-      const WideString caption = GetWideControlText(this);
-      if (!caption.empty()) {
-        c->Brush()->SetStyle(TBrushStyle::bsClear);
-        c->Font()->Assign(Font());
-        const int h = WideCanvasTextHeight(c, L"W");
-        r.top = (r.top + r.bottom - h) / 2;
-        r.bottom = r.top + h;
-        static const UINT align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-        UINT flags = align[static_cast<int>(FAlignment)] | DT_VCENTER | DT_SINGLELINE;
-        if (UseRightToLeftReading()) {
-          // Right-to-left reading mirrors the alignment as the class library does.
-          flags |= DT_RTLREADING;
-          if (FAlignment == TAlignment::taLeftJustify) flags = (flags & ~DT_LEFT) | DT_RIGHT;
-          else if (FAlignment == TAlignment::taRightJustify) flags &= ~DT_RIGHT;
-        }
-        c->RequiredState(csHandleValid | csFontValid | csBrushValid);
-        SetBkMode(c->Handle(), TRANSPARENT);
-        SetTextColor(c->Handle(), ColorToRGB(Font()->Color()));
-        WideDrawText(c->Handle(), caption.c_str(), -1, &r, flags);
-        c->Brush()->SetStyle(TBrushStyle::bsSolid);
-      }
+  const TSavedDCState saved(c->Handle());
+  if (!saved) RaiseLastOSErrorW();
+  if (!UnicodePlatform()) {
+    TUtxPanel::Paint();
+  } else {
+    RECT r = ClientRect();
+    TColor top, bottom;
+    if (FBevelOuter != TBevelCut::bvNone) {
+      GetBevelColors(FBevelOuter, top, bottom);
+      Frame3D(c, r, top, bottom, FBevelWidth);
     }
-  } catch (...) {
-    RestoreDC(dc, saved);
-    throw;
+    const bool parentBackground = ShowsParentBackground();
+    if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
+    else Frame3D(c, r, FColor, FColor, FBorderWidth);
+    if (FBevelInner != TBevelCut::bvNone) {
+      GetBevelColors(FBevelInner, top, bottom);
+      Frame3D(c, r, top, bottom, FBevelWidth);
+    }
+    if (!parentBackground) {
+      c->Brush()->SetColor(FColor);
+      c->Brush()->SetStyle(TBrushStyle::bsSolid);
+      c->FillRect(r);
+    }
+    const WideString caption = GetWideControlText(this);
+    if (!caption.empty()) {
+      c->Brush()->SetStyle(TBrushStyle::bsClear);
+      c->Font()->Assign(Font());
+      const int h = WideCanvasTextHeight(c, L"W");
+      r.top = (r.top + r.bottom - h) / 2;
+      r.bottom = r.top + h;
+      static const UINT align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+      UINT flags = align[static_cast<int>(FAlignment)] | DT_VCENTER | DT_SINGLELINE;
+      if (UseRightToLeftReading()) {
+        // Right-to-left reading mirrors the alignment as the class library does.
+        flags |= DT_RTLREADING;
+        if (FAlignment == TAlignment::taLeftJustify) flags = (flags & ~DT_LEFT) | DT_RIGHT;
+        else if (FAlignment == TAlignment::taRightJustify) flags &= ~DT_RIGHT;
+      }
+      c->RequiredState(csHandleValid | csFontValid | csBrushValid);
+      SetBkMode(c->Handle(), TRANSPARENT);
+      SetTextColor(c->Handle(), ColorToRGB(Font()->Color()));
+      WideDrawText(c->Handle(), caption.c_str(), -1, &r, flags);
+      c->Brush()->SetStyle(TBrushStyle::bsSolid);
+    }
   }
-  RestoreDC(dc, saved);
 }
 
 // ======================= TtrvWindowsIcon =======================
@@ -580,23 +590,9 @@ namespace {
 int InkOfSample(const AnsiString& Face, int Height, int Weight) {
   static const char sample[] = "Www.Bold-Ink.example";
   const int width = 40 * (std::abs(Height) + 1), height = 2 * (std::abs(Height) + 1);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (!dc) return 0;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(dc);
-    return 0;
-  }
-  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  TPixelCanvas canvas(width, height);
+  const HDC dc = canvas.DC();
+  if (!dc || !canvas.Valid()) return 0;
   RECT all{0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   LOGFONTA lf{};
@@ -604,21 +600,18 @@ int InkOfSample(const AnsiString& Face, int Height, int Weight) {
   lf.lfWeight = Weight;
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(lf.lfFaceName, Face.c_str(), LF_FACESIZE);
-  HFONT font = CreateFontIndirectA(&lf);
-  const HGDIOBJ oldFont = SelectObject(dc, font);
+  const TGdiObject<HFONT> font(CreateFontIndirectA(&lf));
+  const TSelectedObject selectedFont(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
   TextOutA(dc, 0, 0, sample, static_cast<int>(sizeof sample - 1));
   GdiFlush();
   int ink = 0;
-  const auto* pixel = static_cast<const DWORD*>(bits);
-  for (int i = 0; i < width * height; ++i)
-    if ((pixel[i] & 0xFF) < 0x80 && ((pixel[i] >> 8) & 0xFF) < 0x80 && ((pixel[i] >> 16) & 0xFF) < 0x80) ++ink;
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const DWORD pixel = canvas.Pixel(x, y);
+      if ((pixel & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && ((pixel >> 16) & 0xFF) < 0x80) ++ink;
+    }
   return ink;
 }
 

@@ -70,6 +70,14 @@ class TtrvForm : public TUtxForm {
   bool FCreatedThroughCreate = false;
 };
 
+// The component Name of Root as a T, as Root's form or page description made it. A damaged
+// description (the component missing or of another class) raises EComponentError.
+TComponent* FindDesignedComponent(TComponent* Root, const wchar_t* Name, TClass Class);
+template <class T>
+T* FindDesigned(TComponent* Root, const wchar_t* Name) {
+  return static_cast<T*>(FindDesignedComponent(Root, Name, T::StaticClass()));
+}
+
 // A form built in code: whichever way it is made, no form description is read.
 class TtrvNoResourceForm : public TtrvForm {
   VGT_CLASS(TtrvNoResourceForm, TtrvForm)
@@ -79,6 +87,17 @@ class TtrvNoResourceForm : public TtrvForm {
  protected:
   friend class TCustomForm;
   void InitInstance() override {}
+};
+
+// A box opened from another window (the About and Options boxes): it stands over the window of
+// the control that owns it, so it stays above that window and goes with it.
+class TtrvOwnedForm : public TtrvForm {
+  VGT_CLASS(TtrvOwnedForm, TtrvForm)
+ public:
+  using TtrvForm::TtrvForm;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
 };
 
 // The page control that Control is or stands in (on one of its pages, at any depth); none for none.

@@ -1,42 +1,9 @@
 #include "common/trvDesignFontInfo.h"
 
+#include "base/DeviceContext.h"
 #include "common/trvAPI.h"
 
 namespace {
-
-// A memory device context like the screen's, with a font selected for as long as it lives.
-class TScreenMeasureDC {
- public:
-  explicit TScreenMeasureDC(HFONT Font) : FDC(CreateCompatibleDC(nullptr)) {
-    if (FDC && Font) FOldFont = SelectObject(FDC, Font);
-  }
-  ~TScreenMeasureDC() {
-    if (!FDC) return;
-    if (FOldFont) SelectObject(FDC, FOldFont);
-    DeleteDC(FDC);
-  }
-  TScreenMeasureDC(const TScreenMeasureDC&) = delete;
-  TScreenMeasureDC& operator=(const TScreenMeasureDC&) = delete;
-  HDC Handle() const { return FDC; }
-
- private:
-  HDC FDC;
-  HGDIOBJ FOldFont = nullptr;
-};
-
-class TOwnedFont {
- public:
-  explicit TOwnedFont(const LOGFONTW& LogFont) : FFont(ApiCreateFontIndirect(&LogFont)) {}
-  ~TOwnedFont() {
-    if (FFont) DeleteObject(FFont);
-  }
-  TOwnedFont(const TOwnedFont&) = delete;
-  TOwnedFont& operator=(const TOwnedFont&) = delete;
-  HFONT Handle() const { return FFont; }
-
- private:
-  HFONT FFont;
-};
 
 struct TScreenFontSize {
   int Width = 0, Height = 0;
@@ -45,11 +12,12 @@ struct TScreenFontSize {
 // The font's average character width and height on the screen, each times its pixels per inch, as
 // the design metrics are compared.
 TScreenFontSize MeasureOnScreen(HFONT Font) {
-  TScreenMeasureDC dc(Font);
+  const TMemoryDC dc;
+  const TSelectedObject selected(dc, Font);
   TEXTMETRICW tm{};
-  if (!dc.Handle() || !ApiGetTextMetrics(dc.Handle(), &tm)) return {};
-  return {MulDiv(tm.tmAveCharWidth, GetDeviceCaps(dc.Handle(), LOGPIXELSX), 72),
-          MulDiv(tm.tmHeight, GetDeviceCaps(dc.Handle(), LOGPIXELSY), 72)};
+  if (!dc.Get() || !ApiGetTextMetrics(dc, &tm)) return {};
+  return {MulDiv(tm.tmAveCharWidth, GetDeviceCaps(dc, LOGPIXELSX), 72),
+          MulDiv(tm.tmHeight, GetDeviceCaps(dc, LOGPIXELSY), 72)};
 }
 
 }  // namespace
@@ -66,15 +34,16 @@ bool TtrvDesignFontInfo::ReadsCurrent() const {
 
 TtrvDesignFontInfo::TMetrics TtrvDesignFontInfo::CurrentMetrics() const {
   TMetrics m;
-  TScreenMeasureDC dc(OwningForm()->Font()->Handle());
-  if (!dc.Handle()) return m;
+  const TMemoryDC dc;
+  const TSelectedObject selected(dc, OwningForm()->Font()->Handle());
+  if (!dc.Get()) return m;
   TEXTMETRICW tm{};
-  if (ApiGetTextMetrics(dc.Handle(), &tm)) {
+  if (ApiGetTextMetrics(dc, &tm)) {
     m.CharHeight = tm.tmHeight;
     m.AvgCharWidth = tm.tmAveCharWidth;
   }
-  m.PixelsPerInchX = GetDeviceCaps(dc.Handle(), LOGPIXELSX);
-  m.PixelsPerInchY = GetDeviceCaps(dc.Handle(), LOGPIXELSY);
+  m.PixelsPerInchX = GetDeviceCaps(dc, LOGPIXELSX);
+  m.PixelsPerInchY = GetDeviceCaps(dc, LOGPIXELSY);
   return m;
 }
 
@@ -96,8 +65,8 @@ void TtrvDesignFontInfo::ComputeScale(const LOGFONTW& LogFont, int& M, int& D, i
                               : TMetrics{FPixelsPerInchX, FPixelsPerInchY, FCharHeight, FAvgCharWidth};
   const int designWidth = MulDiv(design.AvgCharWidth, design.PixelsPerInchX, 72);
   const int designHeight = MulDiv(design.CharHeight, design.PixelsPerInchY, 72);
-  TOwnedFont font(LogFont);
-  const TScreenFontSize now = MeasureOnScreen(font.Handle());
+  const TGdiObject<HFONT> font(ApiCreateFontIndirect(&LogFont));
+  const TScreenFontSize now = MeasureOnScreen(font);
   // Unmeasured metrics would give a divisor of 0 or less, and a form scaled by it ends with a
   // negative size: without them the form keeps its size.
   if (designWidth <= 0 || designHeight <= 0 || now.Width <= 0 || now.Height <= 0) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "classlib/SysUtils.h"
@@ -68,14 +69,9 @@ class TfrmGeneric : public TtrvNoResourceForm {
   // Makes a form of class F (constructor and second phase).
   template <class F>
   static F* Make(TComponent* AOwner, HWND OwnerWnd) {
-    F* f = new F(AOwner, OwnerWnd);
-    try {
-      static_cast<TfrmGeneric*>(f)->AfterConstruction();
-    } catch (...) {
-      delete f;
-      throw;
-    }
-    return f;
+    std::unique_ptr<F> f(new F(AOwner, OwnerWnd));
+    static_cast<TfrmGeneric*>(f.get())->AfterConstruction();
+    return f.release();
   }
 
   HWND OwnerWnd() const { return FOwnerWnd; }

@@ -1,5 +1,7 @@
 #include "common/trvTools.h"
 
+#include "base/KernelHandle.h"
+#include "base/TextConversion.h"
 #include "common/trvAPI.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxWindows.h"
@@ -16,12 +18,10 @@ struct TDebugLogConfig {
 
 // The log file of sink 1, process-wide; closed when the program ends.
 struct TDebugLogFile {
-  HANDLE Handle = INVALID_HANDLE_VALUE;
+  TKernelHandle Handle;
   bool Open = false;
-  ~TDebugLogFile() { Close(); }
   void Close() {
-    if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
-    Handle = INVALID_HANDLE_VALUE;
+    Handle.Reset();
     Open = false;
   }
 };
@@ -40,16 +40,15 @@ TDebugLogFile& LogFile() {
 void OpenLogFile() {
   TDebugLogFile& f = LogFile();
   const char* name = LogConfig().FileName.c_str();
-  f.Handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f.Handle != INVALID_HANDLE_VALUE) {
-    if (SetFilePointer(f.Handle, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
-      CloseHandle(f.Handle);
-      f.Handle = INVALID_HANDLE_VALUE;
-    }
-  }
-  if (f.Handle == INVALID_HANDLE_VALUE)
-    f.Handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  f.Open = f.Handle != INVALID_HANDLE_VALUE;
+  f.Handle.Reset(
+      CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.Handle && SetFilePointer(f.Handle.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      GetLastError() != NO_ERROR)
+    f.Handle.Reset();
+  if (!f.Handle)
+    f.Handle.Reset(
+        CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  f.Open = static_cast<bool>(f.Handle);
 }
 
 void WriteBytes(HANDLE Handle, const AnsiString& Text) {
@@ -69,18 +68,18 @@ WideString TrimSystemMessage(WideString Text) {
 
 ETRVException::ETRVException(const WideString& Msg) : FWideMessage(Msg) {
   // The inherited message is 8-bit text in the system code page.
-  if (!Msg.empty()) {
-    int n = WideCharToMultiByte(CP_ACP, 0, Msg.data(), static_cast<int>(Msg.size()), nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
-      FMessage.assign(static_cast<size_t>(n), '\0');
-      WideCharToMultiByte(CP_ACP, 0, Msg.data(), static_cast<int>(Msg.size()), FMessage.data(), n, nullptr, nullptr);
-    }
-  }
+  FMessage = WideToCodePage(Msg, CP_ACP);
 }
 
-WideString GetExceptionMessage(const Exception& E) { return E.WideMessage(); }
+WideString GetExceptionMessage(const std::exception& E) {
+  if (const auto* e = dynamic_cast<const Exception*>(&E)) return e->WideMessage();
+  return WidenText(E.what());
+}
 
-WideString GetExceptionText(const Exception& E) { return E.ClassName() + L": " + GetExceptionMessage(E); }
+WideString GetExceptionText(const std::exception& E) {
+  if (const auto* e = dynamic_cast<const Exception*>(&E)) return e->ClassName() + L": " + e->WideMessage();
+  return WidenText(E.what());
+}
 
 // ---- numbers and placeholders ----
 
@@ -186,9 +185,8 @@ AnsiString GetLogTimeStamp() {
 }
 
 wchar_t AnsiCharToWideChar(char C) {
-  wchar_t w = 0;
-  if (MultiByteToWideChar(CP_ACP, 0, &C, 1, &w, 1) != 1) return 0;
-  return w;
+  const WideString w = CodePageToWide(std::string_view(&C, 1), CP_ACP);
+  return w.size() == 1 ? w[0] : 0;
 }
 
 uint32_t CheckSystemResult(uint32_t Value) {
@@ -221,8 +219,8 @@ bool DebugLog(const WideString& Msg, uint32_t Mask) {
         if (!Msg.empty()) line = GetLogTimeStamp() + " ";
         line += NarrowText(Msg);
         line += "\r\n";
-        WriteBytes(f.Handle, line);
-        FlushFileBuffers(f.Handle);
+        WriteBytes(f.Handle.Get(), line);
+        FlushFileBuffers(f.Handle.Get());
       }
       break;
     }

@@ -47,10 +47,12 @@ wchar_t AnsiCharToWideChar(char C);
 // Value when it is not 0; else raises the thread's last system error as EOSError with the
 // system's message, as every platform failure of the layers below does (CheckOSResult).
 uint32_t CheckSystemResult(uint32_t Value);
-// The wide message of an exception (an ETRVException's own, else the 8-bit message widened).
-WideString GetExceptionMessage(const Exception& E);
-// The class name, ": " and the message.
-WideString GetExceptionText(const Exception& E);
+// The wide message of an exception (an ETRVException's own, else the 8-bit message widened; for
+// an exception not of the class library, what() widened).
+WideString GetExceptionMessage(const std::exception& E);
+// The class name, ": " and the message; an exception not of the class library, which has no class
+// name to show, gives its message alone.
+WideString GetExceptionText(const std::exception& E);
 // The system's text for an error code without trailing blanks, line ends and full stop; empty for
 // an unknown code.
 WideString GetSystemErrorText(DWORD Code);

@@ -7,6 +7,9 @@
 #include <cwctype>
 #include <vector>
 
+#include <wrl/client.h>
+
+#include "base/ComValues.h"
 #include "base/RegKey.h"
 #include "platform/ZoneTemplates.h"
 
@@ -245,17 +248,11 @@ bool PlatformHostOf(const std::wstring& Scheme, const std::wstring& Host, std::w
     return true;
   }
   const std::wstring url = (Scheme == L"*" ? std::wstring(L"http") : Scheme) + L"://" + Host + L"/";
-  IUri* uri = nullptr;
+  Microsoft::WRL::ComPtr<IUri> uri;
   if (FAILED(createUri(url.c_str(), 0, 0, &uri)) || !uri) return false;
-  BSTR host = nullptr;
-  const HRESULT hr = uri->GetHost(&host);
-  uri->Release();
-  if (FAILED(hr) || !host) {
-    SysFreeString(host);
-    return false;
-  }
-  Result = Lower(std::wstring(host, SysStringLen(host)));
-  SysFreeString(host);
+  TBstr host;
+  if (FAILED(uri->GetHost(host.Out())) || !host.Get()) return false;
+  Result = Lower(host.Text());
   return true;
 }
 

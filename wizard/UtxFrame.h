@@ -3,7 +3,10 @@
 // phase of their own, since a constructor runs before the description is read.
 #pragma once
 
+#include <memory>
+
 #include "classlib/Frames.h"
+#include "common/trvControls.h"
 #include "unicode/UtxControlBase.h"
 #include "wizard/uConfigSteps.h"
 
@@ -25,14 +28,11 @@ class TUtxFrame : public TUtxCustomFrame {
 // A frame of class F with its descriptions read and its second phase run.
 template <class F>
 F* CreateUtxFrame(TComponent* Owner) {
-  F* frame = TCustomFrame::Create<F>(Owner);
-  try {
-    frame->FrameCreated();
-  } catch (...) {
-    delete frame;
-    throw;
-  }
-  return frame;
+  // The frames' published properties, which page descriptions set, are linked with any page.
+  VGT_USE_UNIT(UtxFrame);
+  std::unique_ptr<F> frame(TCustomFrame::Create<F>(Owner));
+  frame->FrameCreated();
+  return frame.release();
 }
 
 // The page class reference of a frame class F, made by CreateUtxFrame.
@@ -41,12 +41,4 @@ TFrameClass UtxFrameClassOf() {
   static const TFrameClassInfo info{F::StaticClass(),
                                     [](TComponent* Owner) -> TComponent* { return CreateUtxFrame<F>(Owner); }};
   return &info;
-}
-
-// The component Name of Root as a T; raises EComponentError when it is missing or of another class
-// (a damaged form description).
-TComponent* FindPageComponent(TComponent* Root, const wchar_t* Name, TClass Class);
-template <class T>
-T* FindPageComponent(TComponent* Root, const wchar_t* Name) {
-  return static_cast<T*>(FindPageComponent(Root, Name, T::StaticClass()));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
 #include "common/trvControls.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
@@ -18,7 +19,7 @@ TframeConfigFeature::~TframeConfigFeature() {
 
 void TframeConfigFeature::FrameCreated() {
   SetDialogFont(Font());
-  FLoadingCount = 1;
+  const TCounterGuard loading(FLoadingCount);
   static const wchar_t* const boxes[3] = {L"trvGroupBoxTrusted", L"trvGroupBoxInternet", L"trvGroupBoxUntrusted"};
   static const wchar_t* const prefixes[3] = {L"rg1", L"rg2", L"rg3"};
   static const wchar_t* const captions[3] = {L"Trusted Internet Sites", L"Normal Internet Sites",
@@ -27,39 +28,32 @@ void TframeConfigFeature::FrameCreated() {
   for (int i = 0; i < 3; ++i) {
     auto g = std::make_unique<TChoiceGroup>();
     g->Zone = URLZONE_TRUSTED + i;
-    g->GroupBox = FindPageComponent<TtrvGroupBox>(this, boxes[i]);
+    g->GroupBox = FindDesigned<TtrvGroupBox>(this, boxes[i]);
     for (const wchar_t* choice : choices) {
-      auto* button = FindPageComponent<TUtxRadioButton>(this, (WideString(prefixes[i]) + choice).c_str());
+      auto* button = FindDesigned<TUtxRadioButton>(this, (WideString(prefixes[i]) + choice).c_str());
       button->SetCaption(Translate(choice));
       g->Buttons.push_back(button);
     }
     FGroups[i] = std::move(g);
   }
   for (int i = 0; i < 3; ++i) FGroups[i]->GroupBox->SetCaption(Translate(captions[i]));
-  auto* explain = FindPageComponent<TUtxLabel>(this, L"lblFormExplain");
+  auto* explain = FindDesigned<TUtxLabel>(this, L"lblFormExplain");
   explain->SetCaption(
       Translate(L"Please select your preferred way of action for each security zone. The recommended setting is "
                 L"highlighted and we suggest you use it."));
   explain->Invalidate();
-  AddFontStyle(FindPageComponent<TUtxLabel>(this, L"lblAction"), TFontStyle::fsBold);
-  --FLoadingCount;
+  AddFontStyle(FindDesigned<TUtxLabel>(this, L"lblAction"), TFontStyle::fsBold);
 }
 
 void TframeConfigFeature::LoadStep(TSettingStep* AStep) {
   if (static_cast<size_t>(AStep->ChoiceCount()) != ChoiceNames().size()) return;
-  ++FLoadingCount;
-  try {
-    Step = AStep;
-    WideString caption, help;
-    GetUrlActionTexts(AStep->UrlAction, caption, help);
-    FindPageComponent<TUtxLabel>(this, L"lblAction")->SetCaption(caption);
-    FindPageComponent<TUtxLabel>(this, L"lblExplain")->SetCaption(help);
-    for (auto& g : FGroups) MarkRecommended(*g, AStep->Recommended(static_cast<DWORD>(g->Zone)));
-  } catch (...) {
-    --FLoadingCount;
-    throw;
-  }
-  --FLoadingCount;
+  const TCounterGuard loading(FLoadingCount);
+  Step = AStep;
+  WideString caption, help;
+  GetUrlActionTexts(AStep->UrlAction, caption, help);
+  FindDesigned<TUtxLabel>(this, L"lblAction")->SetCaption(caption);
+  FindDesigned<TUtxLabel>(this, L"lblExplain")->SetCaption(help);
+  for (auto& g : FGroups) MarkRecommended(*g, AStep->Recommended(static_cast<DWORD>(g->Zone)));
 }
 
 TUtxRadioButton* TframeConfigFeature::ChoiceButton(TChoiceGroup& Group, uint8_t Choice) {

@@ -12,11 +12,11 @@ void TframeConfigIntro::BindStep(TTunewrightStep* AStep) {
   UpdateIntroTexts();
   TConfigStepList* list = Step->Owner;
   if (Step->Navigation == navJump && Step->JumpTo == list->ManualIndex) {
-    FindPageComponent<TUtxRadioButton>(this, L"radManual")->SetChecked(true);
+    FindDesigned<TUtxRadioButton>(this, L"radManual")->SetChecked(true);
   } else if (Step->Navigation == navJump && Step->JumpTo == list->RevertIndex) {
-    FindPageComponent<TUtxRadioButton>(this, L"radRevert")->SetChecked(true);
+    FindDesigned<TUtxRadioButton>(this, L"radRevert")->SetChecked(true);
   } else {
-    FindPageComponent<TUtxRadioButton>(this, L"radAutomatic")->SetChecked(true);
+    FindDesigned<TUtxRadioButton>(this, L"radAutomatic")->SetChecked(true);
     radAutomaticClick(this);
   }
 }
@@ -44,7 +44,7 @@ int TframeConfigIntro::CountMismatches() const {
 
 void TframeConfigIntro::UpdateIntroTexts() {
   const int mismatches = CountMismatches();
-  FindPageComponent<TUtxLabel>(this, L"lblWrong")
+  FindDesigned<TUtxLabel>(this, L"lblWrong")
       ->SetCaption(mismatches == 0
                        ? Translate(L"Congratulations. Your security zone settings match our recommendations. You "
                                    L"don't have to make any changes.")
@@ -52,20 +52,20 @@ void TframeConfigIntro::UpdateIntroTexts() {
                                                  L"Please review your settings or let %1 make all the changes for "
                                                  L"you."),
                                        {ProductName}));
-  auto* welcome = FindPageComponent<TUtxLabel>(this, L"lblWelcome");
+  auto* welcome = FindDesigned<TUtxLabel>(this, L"lblWelcome");
   welcome->SetCaption(ProductName);
   AddFontStyle(welcome, TFontStyle::fsBold);
-  FindPageComponent<TUtxRadioButton>(this, L"radManual")->SetCaption(Translate(L"&Let me change each setting individually"));
-  FindPageComponent<TUtxRadioButton>(this, L"radAutomatic")
+  FindDesigned<TUtxRadioButton>(this, L"radManual")->SetCaption(Translate(L"&Let me change each setting individually"));
+  FindDesigned<TUtxRadioButton>(this, L"radAutomatic")
       ->SetCaption(Translate(L"&Automatically make all recommended changes"));
-  FindPageComponent<TUtxRadioButton>(this, L"radRevert")
+  FindDesigned<TUtxRadioButton>(this, L"radRevert")
       ->SetCaption(Translate(L"&Revert to Internet Explorer default settings"));
-  FindPageComponent<TUtxLabel>(this, L"lblExplain")
+  FindDesigned<TUtxLabel>(this, L"lblExplain")
       ->SetCaption(FormatIndexed(
           Translate(L"%1 Tunewright helps you adjusting your security zone settings to good default values."),
           {ProductName}));
-  FindPageComponent<TUtxLabel>(this, L"lblExplainLanguage")->SetCaption(Translate(L"Choose Veilgate language:"));
-  FindPageComponent<TtrvLanguageComboBox>(this, L"cboLanguage")->SelectStoredLanguage();
+  FindDesigned<TUtxLabel>(this, L"lblExplainLanguage")->SetCaption(Translate(L"Choose Veilgate language:"));
+  FindDesigned<TtrvLanguageComboBox>(this, L"cboLanguage")->SelectStoredLanguage();
   if (Step) Step->Owner->FireTextsChanged();
 }
 
@@ -89,7 +89,7 @@ void TframeConfigIntro::radRevertClick(TObject*) {
 
 void TframeConfigIntro::cboLanguageSelect(TObject*) {
   // A failed write raises: the language then stays as it was.
-  FindPageComponent<TtrvLanguageComboBox>(this, L"cboLanguage")->ApplySelectedLanguage();
+  FindDesigned<TtrvLanguageComboBox>(this, L"cboLanguage")->ApplySelectedLanguage();
   PostMessageW(Handle(), WM_LANGUAGECHANGED, 0, 0);
 }
 

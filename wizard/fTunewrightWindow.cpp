@@ -20,13 +20,13 @@ TfrmtunewrightWindow::~TfrmtunewrightWindow() {
 }
 
 TUtxButton* TfrmtunewrightWindow::BackButton() const {
-  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdBack");
+  return FindDesigned<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdBack");
 }
 TUtxButton* TfrmtunewrightWindow::NextButton() const {
-  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdNext");
+  return FindDesigned<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdNext");
 }
 TUtxButton* TfrmtunewrightWindow::CancelButton() const {
-  return FindPageComponent<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdCancel");
+  return FindDesigned<TUtxButton>(const_cast<TfrmtunewrightWindow*>(this), L"cmdCancel");
 }
 
 void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
@@ -40,19 +40,17 @@ void TfrmtunewrightWindow::UtxFormCreate(TObject*) {
   } catch (const std::exception& e) {
     // A window without steps is of no use: say why and end the program.
     FStartFailed = true;
-    const auto* ex = dynamic_cast<const Exception*>(&e);
-    const WideString why = ex ? GetExceptionMessage(*ex) : WidenText(e.what());
+    const WideString why = GetExceptionMessage(e);
     MessageBoxW(nullptr, FormatIndexed(Translate(L"Tunewright cannot start: %1"), {why}).c_str(), L"Tunewright",
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    delete FCurrentFrame;
-    FCurrentFrame = nullptr;
-    FCurrentStep = nullptr;
-    FStepList.reset();
+    FreeSteps();
     Close();
   }
 }
 
-void TfrmtunewrightWindow::UtxFormDestroy(TObject*) {
+void TfrmtunewrightWindow::UtxFormDestroy(TObject*) { FreeSteps(); }
+
+void TfrmtunewrightWindow::FreeSteps() {
   delete FCurrentFrame;
   FCurrentFrame = nullptr;
   FCurrentStep = nullptr;
@@ -76,14 +74,12 @@ void TfrmtunewrightWindow::ShowStep(int32_t Index) {
 
   FCurrentIndex = Index;
   FCurrentStep = FStepList->GetStep(Index);
-  TComponent* made = FCurrentStep->FrameClass->Create(this);
-  auto* frame = dynamic_cast<TUtxFrame*>(made);
-  if (!frame) {
-    delete made;
-    throw EInvalidCast("Ungültige Typumwandlung");
-  }
+  std::unique_ptr<TComponent> made(FCurrentStep->FrameClass->Create(this));
+  auto* frame = dynamic_cast<TUtxFrame*>(made.get());
+  if (!frame) throw EInvalidCast("Ungültige Typumwandlung");
   FCurrentFrame = frame;
-  frame->SetParent(FindPageComponent<TtrvPanel>(this, L"panFrame"));
+  made.release();
+  frame->SetParent(FindDesigned<TtrvPanel>(this, L"panFrame"));
   frame->SetAlign(TAlign::alClient);
   frame->SetVisible(true);
 

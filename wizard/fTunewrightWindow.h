@@ -46,6 +46,8 @@ class TfrmtunewrightWindow : public TUtxForm {
   void BuildSteps();
   void UpdateButtons();
   void FocusNavButton();
+  // Frees the page, then the steps it reaches through its step.
+  void FreeSteps();
 
   std::unique_ptr<TConfigStepList> FStepList;
   TTunewrightStep* FCurrentStep = nullptr;

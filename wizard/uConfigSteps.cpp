@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "base/Module.h"
+#include "base/RegKey.h"
+#include "common/trvAPI.h"
 #include "common/trvZoneServices.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxWindows.h"
@@ -173,41 +176,21 @@ void GetUrlActionTexts(uint32_t UrlAction, WideString& Caption, WideString& Help
 
 namespace {
 
-class TLibrary {
- public:
-  explicit TLibrary(HMODULE Module) : FModule(Module) {}
-  ~TLibrary() {
-    if (FModule) FreeLibrary(FModule);
-  }
-  TLibrary(const TLibrary&) = delete;
-  TLibrary& operator=(const TLibrary&) = delete;
-  HMODULE Get() const { return FModule; }
-
- private:
-  HMODULE FModule;
-};
-
 HMODULE LoadLibraryOnPlatform(const wchar_t* Name) {
   if (UnicodePlatform()) return LoadLibraryW(Name);
   return LoadLibraryA(NarrowText(Name).c_str());
 }
 
 bool KeyOpens(HKEY Root, const wchar_t* Path) {
-  HKEY key = nullptr;
-  LONG rc = UnicodePlatform() ? RegOpenKeyExW(Root, Path, 0, KEY_QUERY_VALUE, &key)
-                              : RegOpenKeyExA(Root, NarrowText(Path).c_str(), 0, KEY_QUERY_VALUE, &key);
-  if (rc != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  TRegKey key;
+  return ApiRegOpenKeyEx(Root, Path, 0, KEY_QUERY_VALUE, key.Out()) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 uint8_t GetBrowserVersionClass() {
-  TLibrary library(LoadLibraryOnPlatform(L"shdocvw.dll"));
-  if (!library.Get()) return 0;
-  auto getVersion =
-      reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(library.Get(), "DllGetVersion"));
+  const TLibrary library(LoadLibraryOnPlatform(L"shdocvw.dll"));
+  const auto getVersion = library.Export<DLLGETVERSIONPROC>("DllGetVersion");
   if (!getVersion) return 0;
   DLLVERSIONINFO info{};
   info.cbSize = sizeof info;  // 20

@@ -7,15 +7,15 @@
 #include "wizard/uWizardSupport.h"
 
 void SetFinalPageTexts(TComponent* Page, const TFinalPageTexts& Texts) {
-  auto* welcome = FindPageComponent<TUtxLabel>(Page, L"lblWelcome");
+  auto* welcome = FindDesigned<TUtxLabel>(Page, L"lblWelcome");
   welcome->SetCaption(ProductName);
   AddFontStyle(welcome, TFontStyle::fsBold);
-  FindPageComponent<TUtxLabel>(Page, L"lblExplain")->SetCaption(Texts.Explain);
-  FindPageComponent<TUtxLabel>(Page, L"lblExplain2")->SetCaption(Texts.Explain2);
-  auto* feelGood = FindPageComponent<TUtxLabel>(Page, L"lblFeelGood");
+  FindDesigned<TUtxLabel>(Page, L"lblExplain")->SetCaption(Texts.Explain);
+  FindDesigned<TUtxLabel>(Page, L"lblExplain2")->SetCaption(Texts.Explain2);
+  auto* feelGood = FindDesigned<TUtxLabel>(Page, L"lblFeelGood");
   feelGood->SetCaption(Texts.FeelGood);
   if (!Texts.FeelGood.empty()) AddFontStyle(feelGood, TFontStyle::fsBold);
-  FindPageComponent<TUtxLabel>(Page, L"lblThankyou")->SetCaption(Texts.Thankyou);
+  FindDesigned<TUtxLabel>(Page, L"lblThankyou")->SetCaption(Texts.Thankyou);
 }
 
 TFinalPageTexts FinalPageErrorTexts() {

@@ -3,9 +3,7 @@
 
 #include "classlib/Controls.h"
 #include "classlib/Graphics.h"
-
-// The product name: shown as it stands, never translated.
-inline const wchar_t* const ProductName = L"Veilgate";
+#include "common/trvCommonTexts.h"
 
 // Adds Style to the control's font style.
 void AddFontStyle(TControl* Control, TFontStyle Style);

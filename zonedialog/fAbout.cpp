@@ -7,15 +7,6 @@
 
 namespace {
 
-const WideString kProductName = L"Veilgate";
-
-template <class T>
-T* FindDesigned(TComponent* Form, const wchar_t* Name) {
-  auto* c = dynamic_cast<T*>(Form->FindComponent(Name));
-  if (!c) throw EMustNotHappen(L"The form description lacks " + WideString(Name));
-  return c;
-}
-
 WideString ModuleFileName() {
   wchar_t path[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -31,11 +22,6 @@ WideString TfrmAbout::ProgramVersion(const WideString& FileName) {
   } catch (const std::exception&) {
   }
   return L"0.0";
-}
-
-void TfrmAbout::CreateParams(TCreateParams& Params) {
-  TtrvForm::CreateParams(Params);
-  if (auto* owner = dynamic_cast<TWinControl*>(Owner())) Params.WndParent = owner->Handle();
 }
 
 void TfrmAbout::FormCreate(TObject*) {
@@ -63,10 +49,10 @@ void TfrmAbout::FormCreate(TObject*) {
   }
 
   const WideString version = ProgramVersion(ModuleFileName());
-  SetWideControlText(this, GetAboutCaption(kProductName));
+  SetWideControlText(this, GetAboutCaption(ProductName));
   SetWideControlText(cmdOK, Translate(L"OK"));
   SetWideControlText(SheetAbout, GetAboutText());
-  SetWideControlText(lblProductName, kProductName);
+  SetWideControlText(lblProductName, ProductName);
   SetWideControlText(lblVersion, GetVersionText(version, L""));
   TabSheet->SetActivePage(SheetAbout);
   SetWideControlText(lblWarning, GetLegalWarningText());
@@ -85,3 +71,5 @@ void TfrmAbout::cmdOKClick(TObject*) { SetModalResult(mrOk); }
 VGT_PUBLISH(TfrmAbout) {
   P.Handler(L"FormCreate", &TfrmAbout::FormCreate).Handler(L"cmdOKClick", &TfrmAbout::cmdOKClick);
 }
+
+VGT_UNIT_ANCHOR(fAbout)

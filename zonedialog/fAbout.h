@@ -6,10 +6,11 @@
 #include "unicode/UtxExtCtrls.h"
 #include "unicode/UtxStdCtrls.h"
 
-class TfrmAbout : public TtrvForm {
-  VGT_CLASS(TfrmAbout, TtrvForm)
+class TfrmAbout : public TtrvOwnedForm {
+  VGT_CLASS(TfrmAbout, TtrvOwnedForm)
  public:
-  explicit TfrmAbout(TComponent* AOwner) : TtrvForm(AOwner) {}
+  // Wherever the form is made, its unit (with the handlers its description names) is linked.
+  explicit TfrmAbout(TComponent* AOwner) : TtrvOwnedForm(AOwner) { VGT_USE_UNIT(fAbout); }
   void FormCreate(TObject* Sender);
   void cmdOKClick(TObject* Sender);
 
@@ -29,7 +30,4 @@ class TfrmAbout : public TtrvForm {
   TUtxLabel* lblSupport = nullptr;
   TtrvURLLabel* lblSupportUrl = nullptr;
   TUtxLabel* lblWarning = nullptr;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
 };

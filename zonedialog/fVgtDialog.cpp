@@ -1,12 +1,16 @@
 #include "zonedialog/fVgtDialog.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
 #include <urlmon.h>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/Themes.h"
+#include "common/trvCommonTexts.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
 #include "common/trvWideWinInet.h"
@@ -24,61 +28,23 @@ namespace {
 constexpr TColor kRowBeginColor = 0xFFFFFF;
 constexpr TColor kButtonsEndColor = 0xFFFF00;
 constexpr TColor kTextEndColor = 0xB3B3FF;
-const WideString kProductName = L"Veilgate";
 
 // INTERNET_SCHEME numbers as the client sends them.
 enum : int32_t { vgtSchemeFtp = 1, vgtSchemeHttp = 3, vgtSchemeHttps = 4, vgtSchemeFile = 5 };
 
 WideString Tr(const wchar_t* Text) { return Translate(Text); }
-WideString TrProduct(const wchar_t* Text) { return FormatIndexed(Translate(Text), {kProductName}); }
+WideString TrProduct(const wchar_t* Text) { return FormatIndexed(Translate(Text), {ProductName}); }
 
 int TextWidthIn(TFont* Font, const WideString& Text) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  const TWindowDC dc;
+  const TSelectedObject selected(dc, Font->Handle());
   SIZE size{0, 0};
   WideTextExtentOfDC(dc, Text, size);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   return size.cx;
 }
 
 // Raises the build depth while it lives, so radio buttons set in code run no zone change.
-class TBuildScope {
- public:
-  explicit TBuildScope(int32_t& Depth) : FDepth(Depth) { ++FDepth; }
-  ~TBuildScope() { --FDepth; }
-  TBuildScope(const TBuildScope&) = delete;
-  TBuildScope& operator=(const TBuildScope&) = delete;
-
- private:
-  int32_t& FDepth;
-};
-
-// Holds a control's alignment while it lives: the children added meanwhile are laid out once,
-// at the end, not once each.
-class TAlignHold {
- public:
-  explicit TAlignHold(TWinControl* Control) : FControl(Control) { FControl->DisableAlign(); }
-  // Lays the children out; a failure there reaches the caller.
-  void Release() {
-    TWinControl* c = std::exchange(FControl, nullptr);
-    if (c) c->EnableAlign();
-  }
-  // Reached with FControl set only while an exception is leaving, which a second failure of the
-  // layout must not replace.
-  ~TAlignHold() {
-    if (!FControl) return;
-    try {
-      FControl->EnableAlign();
-    } catch (...) {
-    }
-  }
-  TAlignHold(const TAlignHold&) = delete;
-  TAlignHold& operator=(const TAlignHold&) = delete;
-
- private:
-  TWinControl* FControl;
-};
+using TBuildScope = TCounterGuard<int32_t>;
 
 }  // namespace
 
@@ -86,15 +52,10 @@ TfrmVgtDialog::TfrmVgtDialog(TComponent* AOwner, HWND ParentWnd)
     : TtrvForm(AOwner), FParentWnd(ParentWnd && IsWindow(ParentWnd) ? ParentWnd : nullptr) {}
 
 TfrmVgtDialog* TfrmVgtDialog::CreateZoneDialog(TComponent* Owner, HWND ParentWnd) {
-  auto* form = new TfrmVgtDialog(Owner, ParentWnd);
-  try {
-    form->InitInstance();
-    form->AfterConstruction();
-  } catch (...) {
-    delete form;
-    throw;
-  }
-  return form;
+  std::unique_ptr<TfrmVgtDialog> form(new TfrmVgtDialog(Owner, ParentWnd));
+  form->InitInstance();
+  form->AfterConstruction();
+  return form.release();
 }
 
 TfrmVgtDialog::~TfrmVgtDialog() = default;
@@ -102,13 +63,6 @@ TfrmVgtDialog::~TfrmVgtDialog() = default;
 void TfrmVgtDialog::CreateParams(TCreateParams& Params) {
   TtrvForm::CreateParams(Params);
   Params.WndParent = FParentWnd;
-}
-
-template <class T>
-static T* FindDesigned(TComponent* Form, const wchar_t* Name) {
-  auto* c = dynamic_cast<T*>(Form->FindComponent(Name));
-  if (!c) throw EMustNotHappen(L"The form description lacks " + WideString(Name));
-  return c;
 }
 
 void TfrmVgtDialog::FindComponents() {
@@ -173,8 +127,8 @@ void TfrmVgtDialog::FormDestroy(TObject*) {
 
 void TfrmVgtDialog::Localise() {
   UseLanguage(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L""));
-  SetWideControlText(this, kProductName);
-  SetApplicationTitle(kProductName);
+  SetWideControlText(this, ProductName);
+  SetApplicationTitle(ProductName);
 
   SetWideControlText(cmdClose, Tr(L"Close"));
   actRefresh->SetCaption(Tr(L"Refresh"));
@@ -241,8 +195,16 @@ TvgtDomainEntry* TfrmVgtDialog::Entries(int Index) const {
 
 void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain, int32_t nScheme, uint32_t Flags) {
   TBuildScope building(FBuildDepth);
-  // Adding a row moves it several times; each move would lay out every row already there.
-  TAlignHold holding(sbEntries);
+  // Adding a row moves it several times; each move would lay out every row already there. The rows
+  // are laid out once, at the end; a failure there reaches the caller. Should the row fail first,
+  // they are laid out still, and a second failure of the layout does not replace the first.
+  sbEntries->DisableAlign();
+  auto alignOnFailure = ScopeExit([this] {
+    try {
+      sbEntries->EnableAlign();
+    } catch (...) {
+    }
+  });
   auto* entry = new TvgtDomainEntry(Domain, VGTDomain, nScheme, Flags);
   FEntryList->Add(entry);
 
@@ -342,7 +304,8 @@ void TfrmVgtDialog::AddRow(const WideString& Domain, const WideString& VGTDomain
   }
   info->SetLeft(x);
   UpdateRow(panel);
-  holding.Release();
+  alignOnFailure.Dismiss();
+  sbEntries->EnableAlign();
 }
 
 void TfrmVgtDialog::UpdateRow(TvgtPanel* Panel) {
@@ -456,14 +419,11 @@ void TfrmVgtDialog::ZoneClick(TObject* Sender) {
   try {
     SetZone(entry, radio->ZoneTag);
   } catch (const EVgtZoneMove& e) {
-    ShowVgtError(HandleAllocated() ? Handle() : nullptr, kProductName, e.UserText,
-                 WideString(e.ClassName()) + L": " + e.WideMessage());
+    ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName, e.UserText, GetExceptionText(e));
   } catch (const std::exception& e) {
-    WideString details;
-    if (auto* ex = dynamic_cast<const Exception*>(&e)) details = WideString(ex->ClassName()) + L": " + GetExceptionMessage(*ex);
-    else details = WidenText(e.what());
-    ShowVgtError(HandleAllocated() ? Handle() : nullptr, kProductName,
-                 Tr(L"We're sorry, but there was an unexpected error changing the security zone."), details);
+    ShowVgtError(HandleAllocated() ? Handle() : nullptr, ProductName,
+                 Tr(L"We're sorry, but there was an unexpected error changing the security zone."),
+                 GetExceptionText(e));
   }
   if (!FFreePending) UpdateRow(dynamic_cast<TvgtPanel*>(radio->Parent()));
 }
@@ -488,8 +448,8 @@ void TfrmVgtDialog::SetZone(TvgtDomainEntry* Entry, int32_t Target) {
             Tr(L"The current settings require server verification (https:) for all sites in the trusted zone. %1 can "
                L"change this setting so that \"%2\" can be add to the trusted zone. Do you want to change this "
                L"setting and add the site?"),
-            {kProductName, Entry->Domain});
-        if (!AskVgtQuestion(HandleAllocated() ? Handle() : nullptr, kProductName, question)) return;
+            {ProductName, Entry->Domain});
+        if (!AskVgtQuestion(HandleAllocated() ? Handle() : nullptr, ProductName, question)) return;
         liftVerification = true;
       }
     }

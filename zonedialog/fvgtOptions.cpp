@@ -1,26 +1,9 @@
 #include "zonedialog/fvgtOptions.h"
 
+#include "common/trvCommonTexts.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
 #include "unicode/GnuGettext.h"
-
-namespace {
-
-const WideString kProductName = L"Veilgate";
-
-template <class T>
-T* FindDesigned(TComponent* Form, const wchar_t* Name) {
-  auto* c = dynamic_cast<T*>(Form->FindComponent(Name));
-  if (!c) throw EMustNotHappen(L"The form description lacks " + WideString(Name));
-  return c;
-}
-
-}  // namespace
-
-void TfrmVgtOptions::CreateParams(TCreateParams& Params) {
-  TtrvForm::CreateParams(Params);
-  if (auto* owner = dynamic_cast<TWinControl*>(Owner())) Params.WndParent = owner->Handle();
-}
 
 void TfrmVgtOptions::FormCreate(TObject*) {
   cmdOK = FindDesigned<TUtxButton>(this, L"cmdOK");
@@ -30,7 +13,7 @@ void TfrmVgtOptions::FormCreate(TObject*) {
   lblLanguageExplain = FindDesigned<TUtxLabel>(this, L"lblLanguageExplain");
   cboLanguage = FindDesigned<TtrvLanguageComboBox>(this, L"cboLanguage");
 
-  SetWideControlText(this, FormatIndexed(Translate(L"%1 - Options"), {kProductName}));
+  SetWideControlText(this, FormatIndexed(Translate(L"%1 - Options"), {ProductName}));
   SetWideControlText(cmdOK, Translate(L"OK"));
   SetWideControlText(cmdCancel, Translate(L"Cancel"));
   SetWideControlText(SheetLanguage, Translate(L"Language"));
@@ -38,7 +21,7 @@ void TfrmVgtOptions::FormCreate(TObject*) {
   SetWideControlText(lblLanguageExplain,
                      FormatIndexed(Translate(L"%1 is available in other languages, too. You can choose any of the "
                                              L"languages shown below."),
-                                   {kProductName}));
+                                   {ProductName}));
   cboLanguage->FillLanguages();
   cboLanguage->SelectLanguageCode(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L""));
 }
@@ -56,3 +39,5 @@ void TfrmVgtOptions::cmdOKClick(TObject*) {
 VGT_PUBLISH(TfrmVgtOptions) {
   P.Handler(L"FormCreate", &TfrmVgtOptions::FormCreate).Handler(L"cmdOKClick", &TfrmVgtOptions::cmdOKClick);
 }
+
+VGT_UNIT_ANCHOR(fvgtOptions)

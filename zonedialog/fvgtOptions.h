@@ -6,10 +6,11 @@
 #include "unicode/UtxComCtrls.h"
 #include "unicode/UtxStdCtrls.h"
 
-class TfrmVgtOptions : public TtrvForm {
-  VGT_CLASS(TfrmVgtOptions, TtrvForm)
+class TfrmVgtOptions : public TtrvOwnedForm {
+  VGT_CLASS(TfrmVgtOptions, TtrvOwnedForm)
  public:
-  explicit TfrmVgtOptions(TComponent* AOwner) : TtrvForm(AOwner) {}
+  // Wherever the form is made, its unit (with the handlers its description names) is linked.
+  explicit TfrmVgtOptions(TComponent* AOwner) : TtrvOwnedForm(AOwner) { VGT_USE_UNIT(fvgtOptions); }
   void FormCreate(TObject* Sender);
   void cmdOKClick(TObject* Sender);
 
@@ -19,7 +20,4 @@ class TfrmVgtOptions : public TtrvForm {
   TUtxLabel* lblLanguage = nullptr;
   TUtxLabel* lblLanguageExplain = nullptr;
   TtrvLanguageComboBox* cboLanguage = nullptr;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
 };

@@ -4,14 +4,12 @@
 
 #include <map>
 
+#include "base/ComValues.h"
 #include "classlib/ComServ.h"
 #include "classlib/Forms.h"
 #include "zonedialog/fVgtDialog.h"
 
 namespace {
-
-// A BSTR as text; a NULL BSTR is the empty text, as automation defines it.
-WideString BStrText(BSTR Value) { return Value ? WideString(Value, SysStringLen(Value)) : WideString(); }
 
 VARIANT_BOOL VariantBool(bool Value) { return Value ? VARIANT_TRUE : VARIANT_FALSE; }
 
@@ -35,7 +33,9 @@ HANDLE OpenToWait(DWORD ProcessId) {
   return OpenProcess(SYNCHRONIZE, FALSE, ProcessId);
 }
 
-bool Ended(HANDLE Process) { return Process && WaitForSingleObject(Process, 0) == WAIT_OBJECT_0; }
+bool Ended(const TKernelHandle& Process) {
+  return Process && WaitForSingleObject(Process.Get(), 0) == WAIT_OBJECT_0;
+}
 
 }  // namespace
 
@@ -43,28 +43,28 @@ void TZoneDialog::SetStartingClient(DWORD ProcessId) { StartingClient = ProcessI
 
 DWORD TZoneDialog::ParentProcessId() {
   DWORD parent = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-  CloseHandle(snapshot);
+  {
+    const TKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+      if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  }
   if (!parent) return 0;
   // A process id comes again once its process ended: the parent must be older than this one.
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, parent);
+  const TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, parent));
   if (!process) return 0;
   FILETIME parentStart{}, ownStart{}, unused1{}, unused2{}, unused3{};
-  const bool older = GetProcessTimes(process, &parentStart, &unused1, &unused2, &unused3) &&
+  const bool older = GetProcessTimes(process.Get(), &parentStart, &unused1, &unused2, &unused3) &&
                      GetProcessTimes(GetCurrentProcess(), &ownStart, &unused1, &unused2, &unused3) &&
                      CompareFileTime(&parentStart, &ownStart) <= 0;
-  CloseHandle(process);
   return older ? parent : 0;
 }
 
 void TZoneDialog::Initialize() {
   TAutoImpl::Initialize();
-  FClientProcess = OpenToWait(StartingClient);
+  FClientProcess.Reset(OpenToWait(StartingClient));
   if (FClientProcess && !FWatchTimer) {
     FWatchTimer = SetTimer(nullptr, 0, kWatchPeriod, &TZoneDialog::WatchTick);
     if (FWatchTimer) Watched()[FWatchTimer] = this;
@@ -76,7 +76,7 @@ void TZoneDialog::WatchWindow(HWND Window) {
   DWORD owner = 0;
   GetWindowThreadProcessId(Window, &owner);
   FClientWindow = Window;
-  FWindowProcess = OpenToWait(owner);
+  FWindowProcess.Reset(OpenToWait(owner));
   if (!FWatchTimer) {
     FWatchTimer = SetTimer(nullptr, 0, kWatchPeriod, &TZoneDialog::WatchTick);
     if (FWatchTimer) Watched()[FWatchTimer] = this;
@@ -89,11 +89,8 @@ void TZoneDialog::StopWatching() {
     Watched().erase(FWatchTimer);
     FWatchTimer = 0;
   }
-  for (HANDLE* process : {&FClientProcess, &FWindowProcess})
-    if (*process) {
-      CloseHandle(*process);
-      *process = nullptr;
-    }
+  FClientProcess.Reset();
+  FWindowProcess.Reset();
   FClientWindow = nullptr;
 }
 
@@ -173,7 +170,7 @@ HRESULT TZoneDialog::DialogDone(VARIANT_BOOL* retval) {
 HRESULT TZoneDialog::AddDomain(BSTR Domain, BSTR VGTDomain, LONG nScheme, ULONG Flags) {
   return SafeCall([&] {
     BeginCall();
-    if (FDialog) FDialog->AddRow(BStrText(Domain), BStrText(VGTDomain), nScheme, Flags);
+    if (FDialog) FDialog->AddRow(BstrText(Domain), BstrText(VGTDomain), nScheme, Flags);
   });
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "VgtDialog_h.h"
+#include "base/KernelHandle.h"
 #include "classlib/ComObj.h"
 
 class TfrmVgtDialog;
@@ -53,8 +54,8 @@ class TZoneDialog : public TAutoImpl<TAutoObject, IZoneDialog> {
   static void CALLBACK WatchTick(HWND, UINT, UINT_PTR Timer, DWORD);
   TfrmVgtDialog* FDialog = nullptr;
   HWND FClientWindow = nullptr;
-  HANDLE FClientProcess = nullptr;
-  HANDLE FWindowProcess = nullptr;
+  TKernelHandle FClientProcess;
+  TKernelHandle FWindowProcess;
   UINT_PTR FWatchTimer = 0;
 };
 

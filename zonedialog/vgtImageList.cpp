@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "base/DeviceContext.h"
+
 namespace {
 
 std::unique_ptr<TImageList>& ImagesHolder() {
@@ -32,29 +34,23 @@ std::unique_ptr<TBitmap> TrueColourCopy(TBitmap* Source) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  TGdiObject<HBITMAP> copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!copy) throw EOutOfResources("Die Bildliste kann nicht erstellt werden");
-  HDC src = CreateCompatibleDC(nullptr), dst = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldSrc = SelectObject(src, Source->Handle()), oldDst = SelectObject(dst, copy);
-  BitBlt(dst, 0, 0, Source->Width(), Source->Height(), src, 0, 0, SRCCOPY);
-  SelectObject(src, oldSrc);
-  SelectObject(dst, oldDst);
-  DeleteDC(src);
-  DeleteDC(dst);
+  {
+    const TMemoryDC src, dst;
+    const TSelectedObject fromSource(src, Source->Handle()), intoCopy(dst, copy);
+    BitBlt(dst, 0, 0, Source->Width(), Source->Height(), src, 0, 0, SRCCOPY);
+  }
   auto result = std::make_unique<TBitmap>();
-  result->SetHandle(copy);
+  result->SetHandle(copy.Release());
   return result;
 }
 
 COLORREF TopLeftColour(TBitmap* Bitmap) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(dc, Bitmap->Handle());
-  const COLORREF colour = GetPixel(dc, 0, 0);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return colour;
+  const TWindowDC screen;
+  const TMemoryDC dc(screen);
+  const TSelectedObject selected(dc, Bitmap->Handle());
+  return GetPixel(dc, 0, 0);
 }
 
 }  // namespace

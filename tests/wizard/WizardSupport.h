@@ -38,7 +38,7 @@ bool RadioChecked(TWinControl* Radio);
 
 template <class T>
 T* Part(TComponent* Root, const wchar_t* Name) {
-  return FindPageComponent<T>(Root, Name);
+  return FindDesigned<T>(Root, Name);
 }
 
 // The values of a registry key (HKCU), put back as they were when the object goes.
