@@ -11,7 +11,7 @@
 #include <jpeglib.h>
 
 #include "base/DeviceContext.h"
-#include "base/Scope.h"
+#include "base/KernelHandle.h"
 #include "classlib/Filer.h"
 #include "classlib/ResStrings.h"
 
@@ -26,15 +26,15 @@ int ScreenLogPixelsY() {
 }
 
 std::vector<unsigned char> ReadWholeFile(const WideString& FileName) {
-  HANDLE h = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Datei kann nicht geöffnet werden");
-  auto close = ScopeExit([h] { CloseHandle(h); });
+  TKernelHandle file(
+      CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) throw EFOpenError("Datei kann nicht geöffnet werden");
   std::vector<unsigned char> data;
-  DWORD size = GetFileSize(h, nullptr);
+  DWORD size = GetFileSize(file.Get(), nullptr);
   if (size != INVALID_FILE_SIZE) {
     data.resize(size);
     DWORD got = 0;
-    if (size && !ReadFile(h, data.data(), size, &got, nullptr)) got = 0;
+    if (size && !ReadFile(file.Get(), data.data(), size, &got, nullptr)) got = 0;
     data.resize(got);
   }
   return data;
