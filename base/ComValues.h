@@ -1,8 +1,10 @@
 // Owners of the two COM values that need freeing: a BSTR and a VARIANT.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses without including it.
+#include <oleauto.h>
 
 #include <new>
 #include <string>

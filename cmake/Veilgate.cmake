@@ -34,51 +34,89 @@ endfunction()
 # default, Windows 7.
 set(VGT_WINDOW_TEST_VERSIONS win98 win2k winxp)
 
-# Every test program runs on an X display of its own.
+# Every test runs through the launcher: on an X display of its own, in a Wine prefix of its own.
 set(VGT_TEST_LAUNCHER ${PROJECT_SOURCE_DIR}/tools/ondisplay.sh)
+# How long a test may take unless it says otherwise; CTest ends it after that, as a failure.
+set(VGT_TEST_TIMEOUT 120)
 
-# A GoogleTest program run by CTest under Wine, as one test.
-#   vgt_add_gtest(name SOURCES ... LIBS ... [WINVERS win98 ...] [LABELS ...] [ENV A=1 ...] [OWN_MAIN])
-# Sources may include .rc files. OWN_MAIN: the sources define main themselves.
+# One test: COMMAND run by the launcher.
+#   vgt_add_test(name COMMAND ... [LABELS ...] [ENV A=1 ...] [TIMEOUT s] [WORKING_DIRECTORY dir])
+function(vgt_add_test name)
+  cmake_parse_arguments(A "" "TIMEOUT;WORKING_DIRECTORY" "COMMAND;LABELS;ENV" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT ${VGT_TEST_TIMEOUT})
+  endif()
+  if(NOT A_WORKING_DIRECTORY)
+    set(A_WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  endif()
+  add_test(NAME ${name} COMMAND ${VGT_TEST_LAUNCHER} ${A_COMMAND} WORKING_DIRECTORY ${A_WORKING_DIRECTORY})
+  set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "${A_ENV}" TIMEOUT ${A_TIMEOUT})
+endfunction()
+
+# A GoogleTest program run by CTest under Wine, as one test, and once more for each extra Windows
+# version.
+#   vgt_add_gtest(name SOURCES ... LIBS ... [WINVERS win98 ...] [LABELS ...] [ENV A=1 ...]
+#                 [DEPENDS target ...] [TIMEOUT s] [OUTPUT_DIRECTORY dir] [POISON_HEAP] [OWN_MAIN])
+# Sources may include .rc files. DEPENDS: what the program needs built beside it (a server it
+# starts, catalogs). OUTPUT_DIRECTORY: the program and its copies are built into, and run from, a
+# folder of their own (beside stand-in libraries). POISON_HEAP: the program runs on the poisoning
+# heap (tests/support/PoisonHeap.h). OWN_MAIN: the sources define main themselves.
 # Each extra Windows version gets a copy of the program named <name>_<version>.exe, since Wine
-# picks the reported version by program name; the copy runs as its own test.
+# picks the reported version by program name; the copy runs as its own test, labelled with its
+# version. Every copy is listed in <build>/winversions.txt, where tools/winenv.sh finds them.
 function(vgt_add_gtest name)
-  cmake_parse_arguments(A "OWN_MAIN" "" "SOURCES;LIBS;WINVERS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(A "OWN_MAIN;POISON_HEAP" "TIMEOUT;OUTPUT_DIRECTORY"
+                        "SOURCES;LIBS;WINVERS;LABELS;ENV;DEPENDS" ${ARGN})
+  if(A_POISON_HEAP)
+    list(APPEND A_SOURCES ${PROJECT_SOURCE_DIR}/tests/support/PoisonHeap.cpp)
+  endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} gmock gtest)
   if(NOT A_OWN_MAIN)
     target_link_libraries(${name} PRIVATE vgt_testmain)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  add_test(NAME ${name}
-           COMMAND ${VGT_TEST_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>
-           WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
-  set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "${A_ENV}" TIMEOUT 120)
+  if(A_DEPENDS)
+    add_dependencies(${name} ${A_DEPENDS})
+  endif()
+  set(dir ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  if(A_OUTPUT_DIRECTORY)
+    set(dir ${A_OUTPUT_DIRECTORY})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${dir})
+  endif()
+  set(run TIMEOUT ${A_TIMEOUT} WORKING_DIRECTORY ${dir})
+  vgt_add_test(${name} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>
+               LABELS ${A_LABELS} ENV ${A_ENV} ${run})
   foreach(ver ${A_WINVERS})
-    set(copy ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name}_${ver}.exe)
+    set(copy ${dir}/${name}_${ver}.exe)
     # A hard link: a name of its own for Wine, without another copy of a program of some 30 MB
     # (the linker writes a new file, so the link is made again after every link of the program).
     add_custom_command(TARGET ${name} POST_BUILD
       COMMAND ln -f $<TARGET_FILE:${name}> ${copy} VERBATIM)
-    add_test(NAME ${name}_${ver} COMMAND ${VGT_TEST_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} ${copy}
-             WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
-    set_tests_properties(${name}_${ver} PROPERTIES LABELS "${A_LABELS};${ver}"
-      ENVIRONMENT "VGT_WINVER=${ver};${A_ENV}" TIMEOUT 120)
+    vgt_add_test(${name}_${ver} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${copy}
+                 LABELS ${A_LABELS} ${ver} ENV VGT_WINVER=${ver} ${A_ENV} ${run})
+    set_property(GLOBAL APPEND PROPERTY VGT_WINVERSION_COPIES "${name}_${ver}.exe ${ver}")
   endforeach()
+  get_property(all GLOBAL PROPERTY VGT_WINVERSION_COPIES)
+  list(JOIN all "\n" lines)
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/winversions.txt CONTENT "${lines}\n" @ONLY)
 endfunction()
 
 # A benchmark: a program that prints figures (tests/support/BenchFigures.h), never judged by CTest.
 # tools/bench.sh runs every one listed in <build>/benches.txt and gathers their figures in a table.
-#   vgt_add_bench(name SOURCES ... LIBS ...)
+#   vgt_add_bench(name SOURCES ... LIBS ... [DEPENDS target ...])
 function(vgt_add_bench name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  if(A_DEPENDS)
+    add_dependencies(${name} ${A_DEPENDS})
+  endif()
   set_property(GLOBAL APPEND PROPERTY VGT_BENCHES ${name})
   get_property(all GLOBAL PROPERTY VGT_BENCHES)
   list(JOIN all "\n" lines)
-  file(WRITE ${CMAKE_BINARY_DIR}/benches.txt "${lines}\n")
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/benches.txt CONTENT "${lines}\n" @ONLY)
 endfunction()
 
 # A COM type library compiled from an IDL file by widl (the platform's IDL files and its standard

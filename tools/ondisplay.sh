@@ -6,40 +6,56 @@
 # Usage: tools/ondisplay.sh COMMAND [ARG...]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/winenv.sh"
+
+# The watcher: a process outside the launcher's process tree, reading what the launcher started
+# from a pipe. CTest ends a test at its time-out by killing the launcher and the processes below
+# it, which runs no trap; the program's Wine processes (a server it started, the prefix's own
+# wineserver and services) are not below it and would live on. When the pipe ends without the
+# launcher's "done", the watcher ends them: the program's process group and every process of its
+# prefix copy.
+if [ "${1:-}" = --watch ]; then
+  group= prefix= xvfb=
+  while read -r key value; do
+    case $key in
+      group) group=$value ;;
+      prefix) prefix=$value ;;
+      xvfb) xvfb=$value ;;
+      done) exit 0 ;;
+    esac
+  done
+  [ -n "$group" ] && kill -9 -- "-$group" 2>/dev/null
+  [ -n "$prefix" ] && winenv_end_prefix "$prefix"
+  [ -n "$xvfb" ] && [ "$(cat "/proc/$xvfb/comm" 2>/dev/null)" = Xvfb ] && kill "$xvfb" 2>/dev/null
+  exit 0
+fi
+
 prefix=
-fd_file=$(mktemp)
-# Not -terminate: Wine opens and closes short connections while a program starts, and a server
-# that ends with its last client would be gone before the program's windows come.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-xvfb=$!
+winenv_xvfb || { echo "ondisplay: Xvfb did not start" >&2; exit 1; }
+xvfb=$VGT_XVFB_PID
+# The watcher's pipe is fd 9, which no process the launcher starts keeps open.
+exec 9> >(exec setsid -f "$here/ondisplay.sh" --watch >/dev/null 2>&1)
+echo "xvfb $xvfb" >&9
 stop() {
   # The program's own wineserver goes with every process the program left (a local server, the
   # desktop's process): none of them keeps CTest waiting on the output they inherited.
   if [ -n "$prefix" ]; then winenv_end_prefix "$prefix"; fi
   kill "$xvfb" >/dev/null 2>&1 || true
   wait "$xvfb" 2>/dev/null || true
-  rm -f "$fd_file"
+  # A watcher that is gone already must not end the launcher with SIGPIPE.
+  trap '' PIPE
+  echo done >&9 2>/dev/null
 }
 trap stop EXIT
 trap 'exit 143' TERM INT
-for _ in $(seq 1 500); do
-  [ -s "$fd_file" ] && break
-  kill -0 "$xvfb" 2>/dev/null || break
-  sleep 0.01
-done
-if [ ! -s "$fd_file" ]; then
-  echo "ondisplay: Xvfb did not start" >&2
-  exit 1
-fi
-export DISPLAY=":$(head -n 1 "$fd_file")"
 
 # Under tools/test.sh every program runs in a copy of the run's prefix with a wineserver of its
 # own (tools/winenv.sh): registry, zone settings, registered classes and the global atom table
 # are the program's own, so programs that change them run side by side.
 if [ -n "${VGT_TEST_PREFIXES:-}" ]; then
-  . "$here/winenv.sh"
   prefix=$(mktemp -d "$VGT_TEST_PREFIXES/XXXXXX")
-  winenv_copy "$WINEPREFIX" "$prefix"
+  echo "prefix $prefix" >&9
+  winenv_copy "$WINEPREFIX" "$prefix" 9>&-
   export WINEPREFIX=$prefix
 fi
 
@@ -63,10 +79,13 @@ guard_fired() {
 }
 result_file=$(mktemp -u)
 export VGT_TEST_RESULT_FILE="Z:$result_file"
-"$@" &
+# The program leads a process group of its own, which the watcher can end as a whole.
+setsid -w "$@" 9>&- &
 program=$!
+echo "group $program" >&9
 # The guard watches beside the program, so a program that ends is seen at once.
 (
+  exec 9>&-
   trap - EXIT
   while kill -0 "$program" 2>/dev/null; do
     if [ -s "$result_file" ]; then

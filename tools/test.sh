@@ -27,7 +27,7 @@ cleanup() {
 }
 trap cleanup EXIT
 winenv_start "$run"
-winenv_versions "$build/bin"
+winenv_versions "$build/winversions.txt"
 winenv_seal
 
 # Programs the launcher had to end after their tests (tools/ondisplay.sh); the goal is none.

@@ -97,6 +97,29 @@ REG
   echo "$prepared"
 }
 
+# winenv_xvfb: starts a private X server and exports DISPLAY for it; VGT_XVFB_PID is its process.
+# The server says its display number once it accepts clients (-displayfd), so nothing waits longer
+# than it takes to start. Not -terminate: Wine opens and closes short connections while a program
+# starts, and a server that ends with its last client would be gone before the program's windows.
+winenv_xvfb() {
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" </dev/null >/dev/null 2>&1 &
+  VGT_XVFB_PID=$!
+  for _ in $(seq 1 1000); do
+    [ -s "$fd_file" ] && break
+    kill -0 "$VGT_XVFB_PID" 2>/dev/null || break
+    sleep 0.01
+  done
+  if [ ! -s "$fd_file" ]; then
+    rm -f "$fd_file"
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$(head -n 1 "$fd_file")"
+  rm -f "$fd_file"
+}
+
 # winenv_start DIR [keep-display]: the prefix is DIR/wineprefix; with keep-display the programs
 # use the caller's DISPLAY instead of a private Xvfb.
 winenv_start() {
@@ -112,18 +135,7 @@ winenv_start() {
   winenv_copy "$prepared" "$WINEPREFIX"
 
   if [ "$keep_display" != keep-display ]; then
-    local fd_file
-    fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-    VGT_XVFB_PID=$!
-    local i
-    for i in $(seq 1 100); do
-      [ -s "$fd_file" ] && break
-      sleep 0.1
-    done
-    [ -s "$fd_file" ] || { echo "Xvfb did not start" >&2; return 1; }
-    export DISPLAY=":$(head -n 1 "$fd_file")"
-    rm -f "$fd_file"
+    winenv_xvfb || return 1
   fi
 
   # Wine's service processes inherit the pipes of whoever starts them; keep them off ours.
@@ -134,19 +146,18 @@ winenv_start() {
   fi
 }
 
-# Gives each program copy named <name>_<version>.exe the Windows version Wine reports to it.
+# winenv_versions LIST: gives each program copy the Windows version Wine reports to it. LIST is
+# the build's winversions.txt (written by vgt_add_gtest), a line "<name>_<version>.exe <version>"
+# for each copy.
 winenv_versions() {
-  local bin=$1 reg exe ver
+  local list=$1 reg exe ver
   reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n' >"$reg"
-  # Programs in folders of their own below bin (beside stand-in libraries) count too.
-  for exe in "$bin"/*_win98.exe "$bin"/*_win2k.exe "$bin"/*_winxp.exe "$bin"/*_win7.exe \
-             "$bin"/*/*_win98.exe "$bin"/*/*_win2k.exe "$bin"/*/*_winxp.exe "$bin"/*/*_win7.exe; do
-    [ -f "$exe" ] || continue
-    ver=${exe##*_}; ver=${ver%.exe}
+  while read -r exe ver; do
+    [ -n "$ver" ] || continue
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
-      "$(basename "$exe")" "$ver" >>"$reg"
-  done
+      "$exe" "$ver" >>"$reg"
+  done <"$list"
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
   rm -f "$reg"
 }

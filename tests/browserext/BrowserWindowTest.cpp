@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/ComTestEnvironment.h"
+#include "base/Module.h"
+#include "tests/support/ComEnvironment.h"
 #include "tests/browserext/EventArguments.h"
 #include "tests/browserext/FakeExtension.h"
 #include "tools/pagehost/Browser.h"
@@ -97,28 +98,24 @@ const WideString& FakeDll() {
 class FakeServer {
  public:
   FakeServer() : FModule(LoadLibraryW(FakeDll().c_str())) {
-    if (FModule) reinterpret_cast<FakeExtensionClearLogFn>(Proc("FakeExtensionClearLog"))();
+    if (FModule) FModule.Export<FakeExtensionClearLogFn>("FakeExtensionClearLog")();
   }
-  ~FakeServer() {
-    if (FModule) FreeLibrary(FModule);
-  }
-  FakeServer(const FakeServer&) = delete;
-  FakeServer& operator=(const FakeServer&) = delete;
-  bool Loaded() const { return FModule != nullptr; }
+  bool Loaded() const { return static_cast<bool>(FModule); }
   std::vector<std::wstring> Lines() {
-    std::wstring log = reinterpret_cast<FakeExtensionLogFn>(Proc("FakeExtensionLog"))();
+    std::wstring log = FModule.Export<FakeExtensionLogFn>("FakeExtensionLog")();
     std::vector<std::wstring> out;
     for (size_t pos = 0, end; (end = log.find(L'\n', pos)) != std::wstring::npos; pos = end + 1)
       out.push_back(log.substr(pos, end - pos));
     return out;
   }
   long LiveObjects() {
-    return reinterpret_cast<FakeExtensionLiveObjectsFn>(Proc("FakeExtensionLiveObjects"))();
+    return FModule.Export<FakeExtensionLiveObjectsFn>("FakeExtensionLiveObjects")();
   }
-  FARPROC Proc(const char* name) { return GetProcAddress(FModule, name); }
+  template <class Fn>
+  Fn Export(const char* Name) const { return FModule.Export<Fn>(Name); }
 
  private:
-  HMODULE FModule;
+  TLibrary FModule;
 };
 
 class BrowserWindow : public ::testing::Test {
@@ -431,7 +428,7 @@ TEST_F(BrowserWindow, ObjectsComeFromARegisteredClassOrFromALibraryByPath) {
   // Registered in this process, the way a registration in the prefix makes CoCreateInstance
   // find it.
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  auto get = reinterpret_cast<GetClassObject>(server.Proc("DllGetClassObject"));
+  auto get = server.Export<GetClassObject>("DllGetClassObject");
   ComPtr<IUnknown> factory;
   ASSERT_EQ(get(CLSID_FakeObserver, IID_PPV_ARGS(&factory)), S_OK);
   DWORD registration = 0;

@@ -7,8 +7,8 @@
 
 #include <set>
 
-#include "../comserver/ComTestSupport.h"
-#include "../zonedialog/ZoneDialogServerProcess.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/ZoneDialogServerProcess.h"
 #include "browserext/oVeilgate.h"
 #include "common/trvRegistry.h"
 #include "tests/browserext/PageHostFixture.h"

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "base/Module.h"
 #include "browserext/oVeilgate.h"
 #include "common/trvRegistry.h"
 #include "tests/browserext/FakeZoneDialog.h"
@@ -27,8 +28,8 @@ class Library : public PageHostFixture {
     FBefore = pagehost::LiveObjectCount();
     PageHostFixture::SetUp();
     ASSERT_NE(HostOf().WindowHandle(), nullptr) << "no display";
-    FModule = LoadLibraryW(LibraryPath().c_str());
-    ASSERT_NE(FModule, nullptr) << "Veilgate.dll beside the program";
+    FModule = TLibrary(LoadLibraryW(LibraryPath().c_str()));
+    ASSERT_TRUE(FModule) << "Veilgate.dll beside the program";
     FServer = pagehost::Make<FakeZoneDialogServer>();
     FServer->Register();
   }
@@ -38,19 +39,19 @@ class Library : public PageHostFixture {
     PageHostFixture::TearDown();
     if (FModule) {
       EXPECT_EQ(CanUnloadNow(), S_OK) << "objects of the library still alive";
-      FreeLibrary(FModule);
+      FModule = TLibrary();
     }
     EXPECT_EQ(pagehost::LiveObjectCount(), FBefore) << "page-host objects nobody released";
   }
   HRESULT CanUnloadNow() {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(FModule, "DllCanUnloadNow")))();
+    return FModule.Export<Fn>("DllCanUnloadNow")();
   }
   FakeZoneDialogServer& Dialogs() { return *FServer.Get(); }
 
  private:
   long FBefore = 0;
-  HMODULE FModule = nullptr;
+  TLibrary FModule;
   ComPtr<FakeZoneDialogServer> FServer;
 };
 

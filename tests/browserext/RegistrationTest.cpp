@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "base/GuidText.h"
+#include "base/Module.h"
+#include "base/RegKey.h"
 #include "browserext/oVeilgate.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 
 namespace {
 
@@ -29,11 +31,11 @@ struct Value {
 
 Value ReadValue(HKEY root, const WideString& key, const wchar_t* name = nullptr) {
   Value v;
-  HKEY k = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return v;
+  TRegKey k;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, k.Out()) != ERROR_SUCCESS) return v;
   wchar_t buffer[1024] = {};
   DWORD size = sizeof buffer - sizeof(wchar_t), type = 0;
-  if (RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
+  if (RegQueryValueExW(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
           ERROR_SUCCESS &&
       type == REG_SZ) {
     v.Present = true;
@@ -41,29 +43,27 @@ Value ReadValue(HKEY root, const WideString& key, const wchar_t* name = nullptr)
   } else {
     v.Present = true;  // the key exists, without that value
   }
-  RegCloseKey(k);
   return v;
 }
 
 bool KeyExists(HKEY root, const WideString& key) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  RegCloseKey(k);
-  return true;
+  TRegKey k;
+  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, k.Out()) == ERROR_SUCCESS;
 }
 
 // Every sub-key name below a key, recursively, as paths: a picture of a branch to compare.
 void Walk(HKEY root, const WideString& key, std::vector<WideString>& out) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
   std::vector<WideString> names;
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 256;
-    if (RegEnumKeyExW(k, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.emplace_back(name, length);
+  {
+    TRegKey k;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, k.Out()) != ERROR_SUCCESS) return;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = 256;
+      if (RegEnumKeyExW(k.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      names.emplace_back(name, length);
+    }
   }
-  RegCloseKey(k);
   for (const auto& n : names) {
     out.push_back(key + L"\\" + n);
     Walk(root, key + L"\\" + n, out);
@@ -98,16 +98,14 @@ using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 class Registration : public ::testing::Test {
  protected:
   void SetUp() override {
-    FModule = LoadLibraryW(LibraryPath().c_str());
-    ASSERT_NE(FModule, nullptr);
+    FModule = TLibrary(LoadLibraryW(LibraryPath().c_str()));
+    ASSERT_TRUE(FModule);
   }
-  void TearDown() override {
-    if (FModule) FreeLibrary(FModule);
-  }
+  void TearDown() override { FModule = TLibrary(); }
   HRESULT Call(const char* name) {
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(FModule, name)))();
+    return FModule.Export<EntryPoint>(name)();
   }
-  HMODULE FModule = nullptr;
+  TLibrary FModule;
 };
 
 TEST_F(Registration, WritesTheTwoClassesAndRemovesThemAgain) {

@@ -2,7 +2,9 @@
 // again on a refresh, its end when the dialog is done, failures logged with the window enabled
 // again, and what the pump delivers while the dialog is open (navigations, a second signal, the
 // thread's quit request, the browser closing under the session).
+#include "base/ComValues.h"
 #include "tests/browserext/VeilgateFixture.h"
+#include "tests/support/ComTestSupport.h"
 #include "tests/support/MessageBoxReader.h"
 
 namespace {
@@ -127,10 +129,10 @@ TEST_F(Session, SiteThatIsNoBrowserIsLogged) {
   TvgtBrowserObserver* o = ObserverOf(object.Get());
   // The observer's own events, without a site to open the dialog for.
   const WideString name = ZoneDialogSignalProperty();
-  VARIANT arg = pagehost::TextVariant(name);
+  const TBstr text(name);
+  VARIANT arg = StringArg(text.Get());
   DISPPARAMS p{&arg, nullptr, 1, 0};
   EXPECT_EQ(o->Invoke(112, IID_NULL, 0, DISPATCH_METHOD, &p, nullptr, nullptr, nullptr), S_OK);
-  VariantClear(&arg);
   EXPECT_EQ(SessionFailures("EIntfCastError"), 1u);
   EXPECT_TRUE(Dialogs().Made.empty());
 }
@@ -219,10 +221,10 @@ TEST_F(Session, BrowserClosingUnderTheSessionLeavesTheObserverToTheSessionsEnd) 
     d.DoneWhen = [&] { return (refreshAt && d.Polls >= refreshAt) || d.Polls > 1000; };
   };
   // Straight to the observer, as a caller that holds no reference of its own while it calls.
-  VARIANT arg = pagehost::TextVariant(ZoneDialogSignalProperty());
+  const TBstr text(ZoneDialogSignalProperty());
+  VARIANT arg = StringArg(text.Get());
   DISPPARAMS p{&arg, nullptr, 1, 0};
   o->Invoke(112, IID_NULL, 0, DISPATCH_METHOD, &p, nullptr, nullptr, nullptr);
-  VariantClear(&arg);
   ASSERT_NE(refreshAt, 0) << "the close ran inside the session";
   EXPECT_EQ(aliveAfterClose, base) << "the observer outlived the close sequence";
   FakeZoneDialog& d = Dialogs().Dialog();

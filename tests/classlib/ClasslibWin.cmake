@@ -1,28 +1,24 @@
 
 # The windowing class library: controls, forms, form descriptions, actions, drawing.
 vgt_add_gtest(ClasslibWinControlsTest
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp ${VGT_POISON_HEAP}
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControlsTest.cpp
   LIBS vgt_classlib
-  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
 
 # How components, controls and forms die; starts a copy of itself to see the end of a program.
 vgt_add_gtest(ClasslibWinLifetimeTest
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LifetimeTest.cpp ${VGT_POISON_HEAP}
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LifetimeTest.cpp
   LIBS vgt_classlib
-  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
-
-# The one screenshot helper of the test programs: PNG files, only when VGT_SCREENSHOT_DIR asks.
-add_library(vgt_test_screenshot STATIC ${CMAKE_CURRENT_LIST_DIR}/Screenshot.cpp)
-target_include_directories(vgt_test_screenshot PUBLIC ${PROJECT_SOURCE_DIR})
 
 # Forms read from descriptions compiled into the test program's resources.
 vgt_add_gtest(ClasslibWinFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/GraphicsTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc ${VGT_POISON_HEAP}
-  LIBS vgt_classlib vgt_test_screenshot vgt_test_support
-  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
+          ${CMAKE_CURRENT_LIST_DIR}/FormTest.rc
+  LIBS vgt_classlib vgt_screenshot vgt_test_support
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
 target_include_directories(ClasslibWinFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/FormTest.rc PROPERTIES OBJECT_DEPENDS

@@ -15,7 +15,9 @@
 #include "classlib/StdCtrls.h"
 #include "classlib/Themes.h"
 #include "tests/classlib/DescribedFormTest.h"
-#include "tests/classlib/Screenshot.h"
+#include "tests/support/ControlPixels.h"
+#include "tests/support/Input.h"
+#include "tools/winshot/Screenshot.h"
 
 namespace {
 
@@ -53,18 +55,8 @@ class Controls : public TDescribedFormTest<TControlsForm> {
     TDescribedFormTest::TearDown();
     TThemeServices::SetThemesEnabledOverride(std::nullopt);
   }
-  void ShowAndActivate() {
-    F->Show();
-    SetForegroundWindow(F->Handle());
-    SetActiveWindow(F->Handle());
-    Application->ProcessMessages();
-  }
-  static void SetCtrl(bool Down) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = Down ? 0x80 : 0;
-    SetKeyboardState(keys);
-  }
+  void ShowAndActivate() { ::ShowAndActivate(F.get()); }
+  static void SetCtrl(bool Down) { SetKeyState(VK_CONTROL, Down); }
 };
 
 // The list error of the class library, with the bad index.
@@ -415,37 +407,6 @@ TEST_F(Controls, CtrlTabTurnsThePagesOfThePageControlWithTheFocus) {
   EXPECT_EQ(F->Changes, 2);
   EXPECT_EQ(F->Changings, 3);
 }
-
-// Paints a graphic control into a memory bitmap and reads its pixels back.
-class TPixels {
- public:
-  TPixels(TControl* Control) : W(Control->Width()), H(Control->Height()) {
-    HDC screen = GetDC(nullptr);
-    DC = CreateCompatibleDC(screen);
-    Bitmap = CreateCompatibleBitmap(screen, W, H);
-    ReleaseDC(nullptr, screen);
-    Old = SelectObject(DC, Bitmap);
-    RECT r{0, 0, W, H};
-    FillRect(DC, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (auto* w = dynamic_cast<TWinControl*>(Control)) w->PaintTo(DC, 0, 0);
-    else Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  }
-  ~TPixels() {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
-  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y); }
-  const int W, H;
-
- private:
-  HDC DC;
-  HBITMAP Bitmap;
-  HGDIOBJ Old;
-};
-
-bool Reddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60; }
-bool Bluish(COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 60 && GetGValue(c) < 60; }
 
 TEST_F(Controls, ImageFromAJpegResourceIsPaintedStretchedCentredOrProportional) {
   auto* image = new TImage(F.get());

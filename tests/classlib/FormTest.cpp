@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/classlib/DescribedFormTest.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "tests/support/MessageBoxReader.h"
 #include "classlib/ActnList.h"
 #include "classlib/ExtCtrls.h"

@@ -1,9 +1,9 @@
 # The standard and common controls, read from a form description with one of each.
 vgt_add_gtest(ClasslibWinControlsFormTest
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ToolBarsTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc ${VGT_POISON_HEAP}
-  LIBS vgt_classlib vgt_test_screenshot
-  WINVERS ${VGT_WINDOW_TEST_VERSIONS}
+          ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc
+  LIBS vgt_classlib vgt_screenshot
+  WINVERS ${VGT_WINDOW_TEST_VERSIONS} POISON_HEAP
   LABELS classlib)
 target_include_directories(ClasslibWinControlsFormTest PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ControlsTest.rc PROPERTIES OBJECT_DEPENDS

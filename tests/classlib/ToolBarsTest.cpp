@@ -16,7 +16,7 @@
 #include "classlib/StdCtrls.h"
 #include "classlib/Themes.h"
 #include "tests/classlib/DescribedFormTest.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 
 namespace {
 

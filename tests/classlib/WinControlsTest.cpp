@@ -14,6 +14,7 @@
 #include "classlib/ActnList.h"
 #include "classlib/Controls.h"
 #include "classlib/StdCtrls.h"
+#include "tests/support/ControlPixels.h"
 
 namespace {
 
@@ -270,10 +271,9 @@ TEST(Themes, TestsCanSwitchThemesOnAndOff) {
   TThemeServices::SetThemesEnabledOverride(true);
   EXPECT_TRUE(ThemeServices()->ThemesEnabled());
   // Drawing a group box element is safe whether or not the theme has it.
-  HDC dc = CreateCompatibleDC(nullptr);
+  const TMemoryDC dc;
   ThemeServices()->DrawElement(dc, ThemeServices()->GetElementDetails(TThemedButton::tbGroupBoxNormal),
                                RECT{0, 0, 50, 50});
-  DeleteDC(dc);
   TThemeServices::SetThemesEnabledOverride(std::nullopt);
   EXPECT_EQ(ThemeServices()->GetElementDetails(TThemedButton::tbGroupBoxDisabled).State, GBS_DISABLED);
 }
@@ -284,17 +284,9 @@ namespace {
 
 // Erases Control's window into a bitmap and gives the colour in its middle.
 COLORREF ErasedColour(TWinControl* Control) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, Control->Width(), Control->Height());
-  HGDIOBJ old = SelectObject(dc, bmp);
-  SendMessageA(Control->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  COLORREF c = GetPixel(dc, Control->Width() / 2, Control->Height() / 2);
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return c;
+  const TScreenBitmap bitmap(Control->Width(), Control->Height());
+  SendMessageA(Control->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(bitmap.DC()), 0);
+  return bitmap.At(Control->Width() / 2, Control->Height() / 2);
 }
 
 TEST_F(Host, ParentBackgroundShowsTheParentOnlyWithThemes) {

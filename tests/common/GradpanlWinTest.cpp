@@ -6,9 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "common/Gradpanl.h"
 #include "common/trvControls.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 
 namespace {
 
@@ -36,42 +37,17 @@ VGT_PUBLISH(TDepthPanel) {}
 // What a control paints, in a 32-bit bitmap of its size.
 class TPaintedImage {
  public:
-  explicit TPaintedImage(TWinControl* Control) : FWidth(Control->Width()), FHeight(Control->Height()) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = FWidth;
-    bi.bmiHeader.biHeight = -FHeight;  // top row first
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    FDC = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    void* bits = nullptr;
-    FBitmap = CreateDIBSection(FDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-    FBits = static_cast<const DWORD*>(bits);
-    Control->PaintTo(FDC, 0, 0);
+  explicit TPaintedImage(TWinControl* Control) : FCanvas(Control->Width(), Control->Height()) {
+    Control->PaintTo(FCanvas.DC(), 0, 0);
     GdiFlush();
   }
-  ~TPaintedImage() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  TPaintedImage(const TPaintedImage&) = delete;
-  TPaintedImage& operator=(const TPaintedImage&) = delete;
   COLORREF Pixel(int X, int Y) const {
-    const DWORD p = FBits[Y * FWidth + X];
+    const DWORD p = FCanvas.Pixel(X, Y);
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
 
  private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-  const DWORD* FBits;
+  TPixelCanvas FCanvas;
 };
 
 class GradientPanel : public ::testing::Test {

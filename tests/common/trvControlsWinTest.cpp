@@ -12,7 +12,7 @@
 #include "common/Gradpanl.h"
 #include "common/trvControls.h"
 #include "common/trvDesignFontInfo.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 
 namespace {
 
@@ -185,8 +185,9 @@ struct TCreateRecord {
   bool ConstructionDone = false;  // the form's whole second construction phase had run
 };
 
-class TOldOrderForm : public TtrvForm {
-  VGT_CLASS(TOldOrderForm, TtrvForm)
+// A form that records its create event; the two forms below differ only in the order their
+// descriptions give (OldOrderForm.fdt, NewOrderForm.fdt).
+class TRecordingForm : public TtrvForm {
  public:
   using TtrvForm::TtrvForm;
   void FormCreate(TObject*) {
@@ -203,25 +204,18 @@ class TOldOrderForm : public TtrvForm {
   }
   bool ConstructionDone = false;
 };
+
+class TOldOrderForm : public TRecordingForm {
+  VGT_CLASS(TOldOrderForm, TtrvForm)
+ public:
+  using TRecordingForm::TRecordingForm;
+};
 VGT_PUBLISH(TOldOrderForm) { P.Handler(L"FormCreate", &TOldOrderForm::FormCreate); }
 
-class TNewOrderForm : public TtrvForm {
+class TNewOrderForm : public TRecordingForm {
   VGT_CLASS(TNewOrderForm, TtrvForm)
  public:
-  using TtrvForm::TtrvForm;
-  void FormCreate(TObject*) {
-    ++Record.Runs;
-    Record.KeyPreviewSeen = KeyPreview();
-    Record.ConstructionDone = ConstructionDone;
-  }
-  TCreateRecord Record;
-
-  // Public for the class library's construction template.
-  void InitInstance() override {
-    TtrvForm::InitInstance();
-    ConstructionDone = true;
-  }
-  bool ConstructionDone = false;
+  using TRecordingForm::TRecordingForm;
 };
 VGT_PUBLISH(TNewOrderForm) { P.Handler(L"FormCreate", &TNewOrderForm::FormCreate); }
 
@@ -282,14 +276,6 @@ TEST(TrvForm, NeverHoldsUpALogOffAndAsksNoCloseQuery) {
 
 // ---- design font ----
 
-LOGFONTW DialogLogFont(int Height) {
-  LOGFONTW lf{};
-  lf.lfHeight = Height;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcscpy(lf.lfFaceName, L"Arial");
-  return lf;
-}
-
 TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   const TStartedApplication app;
   std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
@@ -306,7 +292,7 @@ TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   EXPECT_FALSE(form->DesignFontApplied());
   EXPECT_EQ(form->ClientWidth(), clientWidth);
 
-  const LOGFONTW lf = DialogLogFont(-20);
+  const LOGFONTW lf = ArialLogFont(-20);
   form->ApplyDesignFont(&lf, 1, 2, 21);
   EXPECT_TRUE(form->DesignFontApplied());
   EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
@@ -320,7 +306,7 @@ TEST(TrvFormDesignFont, RescalesSizesConstraintsAndFontOnceAndOnlyWithAFont) {
   EXPECT_EQ(form->Font()->Name(), "Arial");
   EXPECT_EQ(form->Font()->Height(), -20);
 
-  const LOGFONTW other = DialogLogFont(-40);
+  const LOGFONTW other = ArialLogFont(-40);
   form->ApplyDesignFont(&other, 1, 3, 21);
   EXPECT_EQ(form->ClientWidth(), 2 * clientWidth);
   EXPECT_EQ(form->Font()->Height(), -20);
@@ -333,7 +319,7 @@ TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
     form->SetClientSize(200, 100);
     form->HandleNeeded();
     const int clientWidth = form->ClientWidth(), clientHeight = form->ClientHeight();
-    const LOGFONTW lf = DialogLogFont(-20);
+    const LOGFONTW lf = ArialLogFont(-20);
     form->ApplyDesignFont(&lf, d, m, 21);
     EXPECT_EQ(form->ClientWidth(), clientWidth);
     EXPECT_EQ(form->ClientHeight(), clientHeight);
@@ -345,7 +331,7 @@ TEST(TrvFormDesignFont, AScaleOfZeroOrLessKeepsTheSizeAndStillGivesTheFont) {
 TEST(TrvFormDesignFont, TheFormKeepsTheFontItWasGiven) {
   const TStartedApplication app;
   std::unique_ptr<TCentredForm> form(TCustomForm::CreateNew<TCentredForm>(Application));
-  const LOGFONTW lf = DialogLogFont(-20);
+  const LOGFONTW lf = ArialLogFont(-20);
   form->ApplyDesignFont(&lf, 1, 1, 21);
   const HFONT given = form->Font()->Handle();
   EXPECT_EQ(GetObjectType(given), static_cast<DWORD>(OBJ_FONT));
@@ -395,7 +381,7 @@ TEST(TrvFormDesignFont, ToolBarButtonsAndControlBarRowsFollowTheFont) {
   inner->SetBounds(11, 0, 100, 40);
   form->HandleNeeded();
 
-  const LOGFONTW lf = DialogLogFont(-16);
+  const LOGFONTW lf = ArialLogFont(-16);
   form->ApplyDesignFont(&lf, 1, 1, 40);
   EXPECT_EQ(sizing->ButtonHeight(), 40);
   EXPECT_EQ(sizing->ButtonWidth(), 120);

@@ -5,10 +5,11 @@
 
 #include <memory>
 
+#include "base/DeviceContext.h"
 #include "common/trvAPI.h"
 #include "common/trvControls.h"
 #include "common/trvDesignFontInfo.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tests/support/WindowSupport.h"
 
 namespace {
 
@@ -19,14 +20,6 @@ class TMeasuredForm : public TtrvNoResourceForm {
 };
 VGT_PUBLISH(TMeasuredForm) {}
 
-LOGFONTW ArialLogFont(int Height) {
-  LOGFONTW lf{};
-  lf.lfHeight = Height;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcscpy(lf.lfFaceName, L"Arial");
-  return lf;
-}
-
 struct TScreenMetrics {
   TEXTMETRICW Tm{};
   int PixelsPerInchX = 0, PixelsPerInchY = 0;
@@ -35,21 +28,17 @@ struct TScreenMetrics {
 // The font's metrics in a memory context like the screen's, measured here independently.
 TScreenMetrics Measure(HFONT Font) {
   TScreenMetrics m;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font);
+  const TMemoryDC dc;
+  const TSelectedObject selected(dc, Font);
   GetTextMetricsW(dc, &m.Tm);
   m.PixelsPerInchX = GetDeviceCaps(dc, LOGPIXELSX);
   m.PixelsPerInchY = GetDeviceCaps(dc, LOGPIXELSY);
-  SelectObject(dc, old);
-  DeleteDC(dc);
   return m;
 }
 
 TScreenMetrics Measure(const LOGFONTW& LogFont) {
-  HFONT font = CreateFontIndirectW(&LogFont);
-  const TScreenMetrics m = Measure(font);
-  DeleteObject(font);
-  return m;
+  const TGdiObject<HFONT> font(CreateFontIndirectW(&LogFont));
+  return Measure(font);
 }
 
 class DesignFontInfo : public ::testing::Test {

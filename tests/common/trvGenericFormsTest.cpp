@@ -5,8 +5,10 @@
 
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "common/trvGenericForms.h"
 #include "common/trvTools.h"
+#include "tests/support/TextLines.h"
 
 namespace {
 
@@ -37,20 +39,9 @@ WideString Broken(const WideString& Text, int CharWidth, int MaxWidth) {
   return BreakLongText(Text, MaxWidth, TFixedWidthText{CharWidth, MaxWidth});
 }
 
-std::vector<WideString> Lines(const WideString& Text) {
-  std::vector<WideString> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = Text.find(L"\r\n", start);
-    lines.push_back(Text.substr(start, at == WideString::npos ? WideString::npos : at - start));
-    if (at == WideString::npos) return lines;
-    start = at + 2;
-  }
-}
-
 WideString WithoutBreaks(const WideString& Text) {
   WideString joined;
-  for (const WideString& line : Lines(Text)) joined += line;
+  for (const WideString& line : TextLines(Text)) joined += line;
   return joined;
 }
 
@@ -73,7 +64,7 @@ TEST(BreakLongText, TenThousandCharactersWithoutABlankEndAndKeepEveryCharacter) 
   const TFixedWidthText width{7, 630};
   const WideString result = BreakLongText(text, 630, width);
   EXPECT_EQ(WithoutBreaks(result), text);
-  const std::vector<WideString> lines = Lines(result);
+  const std::vector<WideString> lines = TextLines(result);
   EXPECT_EQ(lines.size(), 112u);  // 90 characters of 7 fit 630
   for (const WideString& line : lines) EXPECT_LE(width(line), 630);
   // A few measurements per line, not one per character.
@@ -87,7 +78,7 @@ TEST(BreakLongText, ACharacterWiderThanTheMaximumGetsALineOfItsOwn) {
   EXPECT_EQ(Broken(pairs, 10, 5), L"\xD83D\xDE00\r\n\xD83D\xDE01");
   WideString long_(2000, L'x');
   EXPECT_EQ(WithoutBreaks(Broken(long_, 10, 0)), long_);
-  EXPECT_EQ(Lines(Broken(long_, 10, 0)).size(), 2000u);
+  EXPECT_EQ(TextLines(Broken(long_, 10, 0)).size(), 2000u);
 }
 
 TEST(BreakLongText, SurrogatePairsAreNeverSplit) {
@@ -96,7 +87,7 @@ TEST(BreakLongText, SurrogatePairsAreNeverSplit) {
   text = L"x" + text;  // puts every pair across an odd break position
   const WideString result = Broken(text, 10, 30);
   EXPECT_EQ(WithoutBreaks(result), text);
-  for (const WideString& line : Lines(result)) {
+  for (const WideString& line : TextLines(result)) {
     ASSERT_FALSE(line.empty());
     EXPECT_FALSE(line.front() >= 0xDC00 && line.front() <= 0xDFFF);
     EXPECT_FALSE(line.back() >= 0xD800 && line.back() <= 0xDBFF);
@@ -117,14 +108,14 @@ TEST(BreakLongText, LoneSurrogatesAreKeptAsCharactersOfTheirOwn) {
 
 // Measured as a word-wrapped label measures: the platform's text layout in the dialog font.
 TEST(BreakLongText, EveryLineFitsWhenThePlatformMeasures) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  ASSERT_TRUE(dc);
+  const TMemoryDC dc;
+  ASSERT_TRUE(dc.Get());
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
   lf.lfCharSet = DEFAULT_CHARSET;
   wcscpy(lf.lfFaceName, GetDialogFontName().c_str());
-  HFONT font = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(dc, font);
+  const TGdiObject<HFONT> font(CreateFontIndirectW(&lf));
+  const TSelectedObject selected(dc, font);
   const int maxWidth = 300;
   const auto wrappedWidth = [&](const WideString& Text) {
     RECT r{0, 0, maxWidth, 0};
@@ -136,11 +127,8 @@ TEST(BreakLongText, EveryLineFitsWhenThePlatformMeasures) {
   text += L" and a few words after it.";
   const WideString result = BreakLongText(text, maxWidth, wrappedWidth);
   EXPECT_EQ(WithoutBreaks(result), text);
-  EXPECT_GT(Lines(result).size(), 5u);
+  EXPECT_GT(TextLines(result).size(), 5u);
   EXPECT_LE(wrappedWidth(result), maxWidth);
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
 }
 
 TEST(ExpandEscapedLineBreaks, BackslashNBecomesALineBreakAndNothingElseChanges) {

@@ -8,11 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "classlib/Filer.h"
 #include "common/trvControls.h"
 #include "common/trvTools.h"
-#include "tests/classlib/Screenshot.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tools/winshot/Screenshot.h"
+#include "tests/support/WindowSupport.h"
 #include "unicode/UtxActnList.h"
 #include "unicode/UtxWindows.h"
 
@@ -55,14 +56,13 @@ class LibraryControls : public ::testing::Test {
 std::vector<int> InkColumns(TtrvPanel* Panel) {
   Panel->Repaint();
   std::vector<int> columns;
-  HDC dc = GetDC(Panel->Handle());
+  const TWindowDC dc(Panel->Handle());
   for (int x = 0; x < Panel->ClientWidth(); ++x)
     for (int y = 0; y < Panel->ClientHeight(); ++y)
       if (GetPixel(dc, x, y) == RGB(0, 0, 0)) {
         columns.push_back(x);
         break;
       }
-  ReleaseDC(Panel->Handle(), dc);
   return columns;
 }
 
@@ -109,10 +109,11 @@ end)",
   ShowForm();
   EXPECT_EQ(panel->ClientWidth(), 196);
   EXPECT_EQ(panel->ClientHeight(), 46);
-  HDC dc = GetWindowDC(panel->Handle());
-  EXPECT_EQ(GetPixel(dc, 0, 25), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(GetPixel(dc, 199, 25), GetSysColor(COLOR_BTNHIGHLIGHT));
-  ReleaseDC(panel->Handle(), dc);
+  {
+    const TWholeWindowDC dc(panel->Handle());
+    EXPECT_EQ(GetPixel(dc, 0, 25), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(GetPixel(dc, 199, 25), GetSysColor(COLOR_BTNHIGHLIGHT));
+  }
   panel->SetBevelEdges(TBevelEdges{TBevelEdge::beTop});
   EXPECT_EQ(panel->ClientWidth(), 200);
   EXPECT_EQ(panel->ClientHeight(), 48);
@@ -289,10 +290,9 @@ TEST_F(LibraryControls, LineRunsAlongItsEdgeAndRefusesAnUnknownPosition) {
   line->SetBounds(20, 20, 10, 5);
   ShowForm();
   Form->Repaint();
-  HDC dc = GetDC(Form->Handle());
+  const TWindowDC dc(Form->Handle());
   EXPECT_EQ(GetPixel(dc, 25, 24), RGB(255, 0, 0));
   EXPECT_NE(GetPixel(dc, 25, 23), RGB(255, 0, 0));
-  ReleaseDC(Form->Handle(), dc);
 }
 
 // ---- tool bar and tool buttons ----

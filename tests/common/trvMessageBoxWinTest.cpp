@@ -7,12 +7,14 @@
 #include <functional>
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "common/trvCommonTexts.h"
 #include "common/trvGenericForms.h"
 #include "common/trvRegistry.h"
 #include "common/trvTools.h"
-#include "tests/classlib/Screenshot.h"
-#include "tests/common/CommonWinSupport.h"
+#include "tools/winshot/Screenshot.h"
+#include "tests/support/TextLines.h"
+#include "tests/support/WindowSupport.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxWindows.h"
 
@@ -296,18 +298,6 @@ TEST_F(LibraryMessageBox, GreekAndCjkTextsAndLineBreaksAreShownWhole) {
   EXPECT_EQ(label, Shown(kGreek + L"\r\n" + kCjk + L" & more"));
 }
 
-// The label's lines (CR LF between them).
-std::vector<WideString> LinesOf(const WideString& Text) {
-  std::vector<WideString> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = Text.find(L"\r\n", start);
-    lines.push_back(Text.substr(start, at == WideString::npos ? WideString::npos : at - start));
-    if (at == WideString::npos) return lines;
-    start = at + 2;
-  }
-}
-
 TEST_F(LibraryMessageBox, TenThousandCharactersWithoutABlankAreBrokenIntoLinesThatFitAndKeepEveryCharacter) {
   WideString text;
   for (int i = 0; i < 10000; ++i) text.push_back(static_cast<wchar_t>(L'A' + i % 26));
@@ -334,22 +324,22 @@ TEST_F(LibraryMessageBox, TenThousandCharactersWithoutABlankAreBrokenIntoLinesTh
     room = Box->TextBox()->ClientWidth() - Box->TextLabel()->Left();
     area = Screen->MonitorFromRect(bounds)->WorkareaRect();
     // Each line measured alone in the label's font fits.
-    HDC dc = GetDC(Box->Handle());
-    HGDIOBJ old = SelectObject(dc, Box->TextLabel()->Font()->Handle());
-    for (const WideString& line : LinesOf(label)) {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-      widest = std::max<int>(widest, size.cx);
+    {
+      const TWindowDC dc(Box->Handle());
+      const TSelectedObject font(dc, Box->TextLabel()->Font()->Handle());
+      for (const WideString& line : TextLines(label)) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+      }
     }
-    SelectObject(dc, old);
-    ReleaseDC(Box->Handle(), dc);
     PostKey(Box, VK_RETURN);
   });
   EXPECT_EQ(ShowMessageBox(nullptr, L"Long", text, L"", ButtonsOK, 0), mrOk);
   WideString joined;
-  for (const WideString& line : LinesOf(label)) joined += line;
+  for (const WideString& line : TextLines(label)) joined += line;
   EXPECT_EQ(joined, text);
-  EXPECT_GT(LinesOf(label).size(), 10u);
+  EXPECT_GT(TextLines(label).size(), 10u);
   EXPECT_LE(widest, maxWidth);
   EXPECT_LE(labelWidth, maxWidth);
   EXPECT_TRUE(verticalBar);
@@ -378,7 +368,7 @@ TEST_F(LibraryMessageBox, ASurrogatePairAtTheOverflowIsMovedWholeToTheNextLine) 
   ShowMessageBox(nullptr, L"Pairs", text, L"", ButtonsOK, 0);
   if (!UnicodePlatform()) GTEST_SKIP() << "the 8-bit family keeps no pairs";
   WideString joined;
-  for (const WideString& line : LinesOf(label)) {
+  for (const WideString& line : TextLines(label)) {
     ASSERT_FALSE(line.empty());
     EXPECT_FALSE(line.front() >= 0xDC00 && line.front() <= 0xDFFF);
     EXPECT_FALSE(line.back() >= 0xD800 && line.back() <= 0xDBFF);

@@ -10,7 +10,7 @@
 
 #include "common/trvAPI.h"
 #include "common/trvTools.h"
-#include "tests/common/TestFiles.h"
+#include "tests/support/TestFiles.h"
 #include "unicode/UtxWindows.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 #include "unicode/UtxWindows.h"
 #include "wizard/uConfigSteps.h"
 

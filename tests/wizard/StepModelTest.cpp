@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/trvZoneServices.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
 #include "unicode/GnuGettext.h"
 #include "wizard/uConfigSteps.h"
 

@@ -7,8 +7,9 @@
 #include <memory>
 #include <optional>
 
+#include "base/DeviceContext.h"
 #include "classlib/Themes.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "unicode/UtxForms.h"
 #include "unicode/UtxStdCtrls.h"
 #include "unicode/UtxWindows.h"
@@ -27,7 +28,7 @@ struct TFreeForm {
 std::pair<int, int> DarkColumns(HWND Wnd, int Rows) {
   RECT r{};
   GetClientRect(Wnd, &r);
-  HDC dc = GetDC(Wnd);
+  const TWindowDC dc(Wnd);
   int first = -1, last = -1;
   for (int y = 0; y < Rows; ++y)
     for (int x = 0; x < r.right; ++x) {
@@ -37,7 +38,6 @@ std::pair<int, int> DarkColumns(HWND Wnd, int Rows) {
         if (x > last) last = x;
       }
     }
-  ReleaseDC(Wnd, dc);
   return {first, last};
 }
 
@@ -70,12 +70,10 @@ class UtxGroupBox : public ::testing::TestWithParam<bool> {
     TThemeServices::SetThemesEnabledOverride(std::nullopt);
   }
   int CaptionRows() {
-    HDC dc = GetDC(Box->Handle());
-    HGDIOBJ old = SelectObject(dc, Box->Font()->Handle());
+    const TWindowDC dc(Box->Handle());
+    const TSelectedObject font(dc, Box->Font()->Handle());
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(Box->Handle(), dc);
     return tm.tmHeight;
   }
   void ShowAndPaint() {

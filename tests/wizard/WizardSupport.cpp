@@ -1,3 +1,4 @@
+#include "base/RegKey.h"
 #include "tests/wizard/WizardSupport.h"
 
 #include "common/trvRegistry.h"
@@ -10,10 +11,8 @@ const wchar_t V10[] = L"Software\\Microsoft\\.NETFramework\\policy\\v1.0";
 const wchar_t V11[] = L"Software\\Microsoft\\.NETFramework\\policy\\v1.1";
 
 bool KeyExists(const wchar_t* Path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  TRegKey key;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, Path, 0, KEY_READ, key.Out()) == ERROR_SUCCESS;
 }
 
 void SetKey(const wchar_t* Path, bool Present) {
@@ -21,10 +20,9 @@ void SetKey(const wchar_t* Path, bool Present) {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, Path);
     return;
   }
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, Path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  TRegKey key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, Path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr),
             ERROR_SUCCESS);
-  RegCloseKey(key);
 }
 
 std::wstring ExeFolder() {
@@ -76,43 +74,41 @@ bool RadioChecked(TWinControl* Radio) { return SendMessageW(Radio->Handle(), BM_
 // ---- saved registry values ----
 
 TSavedRegistryValues::TSavedRegistryValues(HKEY Root, const std::wstring& Path) : FRoot(Root), FPath(Path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  TRegKey key;
+  if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return;
   FExisted = true;
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     DWORD nameLength = 256, type = 0, size = 0;
-    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
     TValue v{name, type, std::vector<BYTE>(size)};
     nameLength = 256;
-    RegEnumValueW(key, i, name, &nameLength, nullptr, &type, v.Data.data(), &size);
+    RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, &type, v.Data.data(), &size);
     v.Data.resize(size);
     FValues.push_back(std::move(v));
   }
-  RegCloseKey(key);
 }
 
 TSavedRegistryValues::~TSavedRegistryValues() {
-  HKEY key = nullptr;
+  TRegKey key;
   if (!FExisted) {
     RegDeleteKeyW(FRoot, FPath.c_str());
     return;
   }
-  if (RegCreateKeyExW(FRoot, FPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(FRoot, FPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr) != ERROR_SUCCESS)
     return;
   // Values added since are removed (the index restarts after each removal).
   for (DWORD i = 0;;) {
     wchar_t name[256];
     DWORD nameLength = 256;
-    if (RegEnumValueW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     bool keep = false;
     for (const auto& v : FValues) keep = keep || _wcsicmp(v.Name.c_str(), name) == 0;
     if (keep) ++i;
-    else RegDeleteValueW(key, name);
+    else RegDeleteValueW(key.Get(), name);
   }
   for (const auto& v : FValues)
-    RegSetValueExW(key, v.Name.c_str(), 0, v.Type, v.Data.data(), static_cast<DWORD>(v.Data.size()));
-  RegCloseKey(key);
+    RegSetValueExW(key.Get(), v.Name.c_str(), 0, v.Type, v.Data.data(), static_cast<DWORD>(v.Data.size()));
 }
 
 // ---- the program's environment ----

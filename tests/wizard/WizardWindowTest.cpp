@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/trvZoneServices.h"
-#include "tests/classlib/Screenshot.h"
+#include "tools/winshot/Screenshot.h"
 #include "tests/support/MessageBoxReader.h"
 #include "tests/wizard/FakeZoneManager.h"
 #include "tests/wizard/WizardSupport.h"

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "../comserver/ComTestSupport.h"
-#include "ZoneDialogServerProcess.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/ZoneDialogServerProcess.h"
 #include "ZoneDialogTestSupport.h"
 #include "tests/support/BenchFigures.h"
 #include "unicode/UtxForms.h"

@@ -1,5 +1,6 @@
-// VgtDialog.exe as the COM local server of ZoneDialog: registered by /regserver, one process per
-// activation that ends when its client lets go, every method reached through the vtable and
+// VgtDialog.exe as the COM local server of ZoneDialog: registered by /regserver with the type
+// library it carries (and the neutral-locale key the platform's marshaller looks for), one process
+// per activation that ends when its client lets go, every method reached through the vtable and
 // late bound, nothing left behind by /unregserver, and nothing shown when started by hand.
 #include <gtest/gtest.h>
 
@@ -9,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/ComValues.h"
 #include "base/GuidText.h"
-#include "../comserver/ComTestSupport.h"
-#include "ZoneDialogServerProcess.h"
-#include "tests/ComTestEnvironment.h"
+#include "tests/support/ComEnvironment.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/ZoneDialogServerProcess.h"
 #include "unicode/UtxWindows.h"
 
 namespace {
@@ -22,23 +24,7 @@ const wchar_t* const kHost = L"vgt-zd-server.example";
 
 WideString VgtDialogPath() { return ProgramBesideTest(L"VgtDialog.exe"); }
 
-WideString RegText(const WideString& Key, const wchar_t* Value = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  const LONG status = RegQueryValueExW(key, Value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? WideString(data) : L"<no value>";
-}
-
-struct TBStr {
-  BSTR Value;
-  explicit TBStr(const wchar_t* Text) : Value(SysAllocString(Text)) {}
-  TBStr(const TBStr&) = delete;
-  TBStr& operator=(const TBStr&) = delete;
-  ~TBStr() { SysFreeString(Value); }
-};
+bool SamePath(const WideString& A, const WideString& B) { return lstrcmpiW(A.c_str(), B.c_str()) == 0; }
 
 bool EndsInTime(HANDLE Process) { return Process && WaitForSingleObject(Process, kProcessEndTimeout) == WAIT_OBJECT_0; }
 
@@ -68,16 +54,16 @@ TEST_F(ZoneDialogServer, EveryMethodThroughTheVtableInAProcessOfItsOwn) {
   VARIANT_BOOL v = 7;
   EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
   EXPECT_EQ(v, VARIANT_TRUE);
-  TBStr before(L"before"), url(L"http://one.vgt-zd-server.example");
-  EXPECT_EQ(d.Object->AddDomain(before.Value, url.Value, 3, 0), S_OK);  // no dialog yet: nothing
+  TBstr before(L"before"), url(L"http://one.vgt-zd-server.example");
+  EXPECT_EQ(d.Object->AddDomain(before.Get(), url.Get(), 3, 0), S_OK);  // no dialog yet: nothing
   EXPECT_EQ(d.Object->SetParentWindow(0), S_OK);
   EXPECT_EQ(d.Object->HighlevelDomains(&v), S_OK);
   EXPECT_TRUE(v == VARIANT_TRUE || v == VARIANT_FALSE);
   EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
   EXPECT_EQ(v, VARIANT_TRUE);  // made hidden
-  TBStr domain(L"one.vgt-zd-server.example"), wide(L"\x4E2D\x6587.vgt-zd-server.example");
-  EXPECT_EQ(d.Object->AddDomain(domain.Value, url.Value, 3, 0x0C), S_OK);
-  EXPECT_EQ(d.Object->AddDomain(wide.Value, url.Value, 4, 0x1FF), S_OK);
+  TBstr domain(L"one.vgt-zd-server.example"), wide(L"\x4E2D\x6587.vgt-zd-server.example");
+  EXPECT_EQ(d.Object->AddDomain(domain.Get(), url.Get(), 3, 0x0C), S_OK);
+  EXPECT_EQ(d.Object->AddDomain(wide.Get(), url.Get(), 4, 0x1FF), S_OK);
   EXPECT_EQ(d.Object->AddDomain(nullptr, nullptr, -1, 0), S_OK);
   EXPECT_EQ(d.Object->ShowDialog(), S_OK);
   EXPECT_EQ(d.Object->DialogDone(&v), S_OK);
@@ -109,9 +95,7 @@ TEST_F(ZoneDialogServer, EveryMethodLateBoundByNameAndDispid) {
     EXPECT_EQ(id, m.Id) << NarrowText(m.Name);
   }
   auto invoke = [&](DISPID Id, std::vector<VARIANT> Args, VARIANT* Result) {
-    std::reverse(Args.begin(), Args.end());  // arguments travel last first
-    DISPPARAMS params{Args.data(), nullptr, static_cast<UINT>(Args.size()), 0};
-    return dispatch->Invoke(Id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, Result, nullptr, nullptr);
+    return InvokeMethod(dispatch.Get(), Id, std::move(Args), Result, nullptr, LOCALE_USER_DEFAULT);
   };
   auto boolResult = [&](DISPID Id) {
     VARIANT r;
@@ -120,22 +104,10 @@ TEST_F(ZoneDialogServer, EveryMethodLateBoundByNameAndDispid) {
     EXPECT_EQ(r.vt, VT_BOOL) << Id;
     return r.boolVal;
   };
-  VARIANT wnd;
-  wnd.vt = VT_I4;
-  wnd.lVal = 0;
-  EXPECT_EQ(invoke(201, {wnd}, nullptr), S_OK);
+  EXPECT_EQ(invoke(201, {IntArg(0)}, nullptr), S_OK);
   EXPECT_EQ(boolResult(203), VARIANT_TRUE);
-  TBStr domain(L"late.vgt-zd-server.example"), url(L"http://late.vgt-zd-server.example");
-  VARIANT a[4];
-  a[0].vt = VT_BSTR;
-  a[0].bstrVal = domain.Value;
-  a[1].vt = VT_BSTR;
-  a[1].bstrVal = url.Value;
-  a[2].vt = VT_I4;
-  a[2].lVal = 3;
-  a[3].vt = VT_I4;
-  a[3].lVal = 0x84;
-  EXPECT_EQ(invoke(204, {a[0], a[1], a[2], a[3]}, nullptr), S_OK);
+  TBstr domain(L"late.vgt-zd-server.example"), url(L"http://late.vgt-zd-server.example");
+  EXPECT_EQ(invoke(204, {StringArg(domain.Get()), StringArg(url.Get()), IntArg(3), IntArg(0x84)}, nullptr), S_OK);
   EXPECT_EQ(invoke(202, {}, nullptr), S_OK);
   EXPECT_EQ(boolResult(203), VARIANT_FALSE);
   EXPECT_EQ(boolResult(205), VARIANT_FALSE);
@@ -169,9 +141,9 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
   TActivatedZoneDialog live;
   ASSERT_EQ(ActivateZoneDialog(live), S_OK);
   ASSERT_TRUE(live.Process);
-  TBStr domain(L"live.vgt-zd-server.example"), url(L"http://live.vgt-zd-server.example");
+  TBstr domain(L"live.vgt-zd-server.example"), url(L"http://live.vgt-zd-server.example");
   ASSERT_EQ(live.Object->SetParentWindow(0), S_OK);
-  ASSERT_EQ(live.Object->AddDomain(domain.Value, url.Value, 3, 0), S_OK);
+  ASSERT_EQ(live.Object->AddDomain(domain.Get(), url.Get(), 3, 0), S_OK);
   ASSERT_EQ(live.Object->ShowDialog(), S_OK);
 
   const struct {
@@ -184,13 +156,10 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
     ASSERT_TRUE(ready);
     const std::set<DWORD> before = VgtDialogProcesses();
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION client{};
-    WideString command = L"\"" + ProgramBesideTest(L"ZoneDialogClient.exe") + L"\" " + c.Binding + L" " + c.Window +
-                         L" " + eventName;
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &client));
-    const HANDLE waits[] = {ready, client.hProcess};
+    const TStartedProcess client(ProgramBesideTest(L"ZoneDialogClient.exe"),
+                                 WideString(c.Binding) + L" " + c.Window + L" " + eventName);
+    ASSERT_TRUE(client.Started());
+    const HANDLE waits[] = {ready, client.Handle()};
     const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 60000);
     EXPECT_EQ(woke, WAIT_OBJECT_0) << "the client ended or hung before its dialog showed";
     HANDLE server = nullptr;
@@ -198,12 +167,10 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
       if (!before.count(pid)) server = OpenProcess(SYNCHRONIZE, FALSE, pid);
     EXPECT_TRUE(server);
     // kill -9: no release, no clean-up of its own.
-    TerminateProcess(client.hProcess, 9);
-    WaitForSingleObject(client.hProcess, INFINITE);
+    TerminateProcess(client.Handle(), 9);
+    client.EndsWithin(INFINITE);
     EXPECT_TRUE(EndsInTime(server));
     if (server) CloseHandle(server);
-    CloseHandle(client.hThread);
-    CloseHandle(client.hProcess);
     CloseHandle(ready);
   }
 
@@ -218,20 +185,37 @@ TEST_F(ZoneDialogServer, AServerWhoseClientIsKilledWhileTheDialogShowsEnds) {
 
 TEST(ZoneDialogProgram, StartedByHandItEndsAtOnceWithNoWindow) {
   for (const wchar_t* args : {L"", L"/nothing", L"-x /y"}) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    WideString command = L"\"" + VgtDialogPath() + L"\" " + args;
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const TStartedProcess program(VgtDialogPath(), args);
+    ASSERT_TRUE(program.Started());
     // A program that makes a window and waits in its loop would not go idle and end.
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, kProcessEndTimeout), WAIT_OBJECT_0) << NarrowText(args);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(program.EndsWithin(kProcessEndTimeout)) << NarrowText(args);
+    EXPECT_EQ(program.ExitCode(99), 0u);
   }
   EXPECT_TRUE(VgtDialogProcesses().empty());
+}
+
+TEST(ZoneDialogProgram, RegistersItsTypeLibraryAndRemovesItWithoutATrace) {
+  const WideString program = VgtDialogPath();
+  ASSERT_EQ(RunAndWait(program, L"/unregserver"), 0u);
+  const auto before = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  const auto beforeUser = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes");
+
+  ASSERT_EQ(RunAndWait(program, L"/RegServer"), 0u);
+  const WideString lib = L"TypeLib\\" + GuidText(LIBID_VgtDialog) + L"\\1.0";
+  EXPECT_EQ(RegText(lib), L"VgtDialog Bibliothek");
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\409\\win32"), program));
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\0\\win32"), program));
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\HELPDIR"), program.substr(0, program.find_last_of(L'\\'))));
+  const WideString intf = L"Interface\\" + GuidText(IID_IZoneDialog);
+  EXPECT_EQ(RegText(intf), L"IZoneDialog");
+  EXPECT_EQ(RegText(intf + L"\\TypeLib"), GuidText(LIBID_VgtDialog));
+
+  ASSERT_EQ(RunAndWait(program, L"-unregserver"), 0u);
+  const auto after = RegistrySnapshot(HKEY_CLASSES_ROOT, L"");
+  std::vector<WideString> left;
+  std::set_symmetric_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(left));
+  EXPECT_TRUE(left.empty()) << left.size() << " lines differ";
+  EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Classes"), beforeUser);
 }
 
 TEST(ZoneDialogProgram, UnregistrationLeavesNoKeyBehind) {

@@ -1,5 +1,7 @@
 #include "ZoneDialogTestSupport.h"
 
+#include "base/ComValues.h"
+
 #include <wrl/client.h>
 
 #include "classlib/ComServ.h"
@@ -22,8 +24,8 @@ TfrmVgtDialog* DialogOf(IZoneDialog* Object) {
 }
 
 HRESULT AddDomain(IZoneDialog* Object, const WideString& Domain, const WideString& Url, LONG Scheme, ULONG Flags) {
-  TTestBStr domain(Domain), url(Url);
-  return Object->AddDomain(domain.Value, url.Value, Scheme, Flags);
+  const TBstr domain(Domain), url(Url);
+  return Object->AddDomain(domain.Get(), url.Get(), Scheme, Flags);
 }
 
 DWORD PlatformZoneOf(const WideString& Url) {

@@ -16,15 +16,6 @@
 #include "common/trvZoneServices.h"
 #include "zonedialog/fVgtDialog.h"
 
-// A BSTR that frees itself.
-struct TTestBStr {
-  BSTR Value = nullptr;
-  explicit TTestBStr(const WideString& Text) : Value(SysAllocStringLen(Text.data(), static_cast<UINT>(Text.size()))) {}
-  TTestBStr(const TTestBStr&) = delete;
-  TTestBStr& operator=(const TTestBStr&) = delete;
-  ~TTestBStr() { SysFreeString(Value); }
-};
-
 // A new ZoneDialog object through the factory that the program registers with COM.
 ComPtr<IZoneDialog> NewZoneDialog();
 // The dialog behind an object made by NewZoneDialog (nullptr before it has one).

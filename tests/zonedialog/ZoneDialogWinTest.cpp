@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "ZoneDialogTestSupport.h"
+#include "base/DeviceContext.h"
+#include "base/RegKey.h"
 #include "classlib/Themes.h"
 #include "common/trvRegistry.h"
-#include "tests/ComTestEnvironment.h"
-#include "tests/classlib/Screenshot.h"
+#include "tests/support/ComEnvironment.h"
+#include "tests/support/Input.h"
+#include "tools/winshot/Screenshot.h"
 #include "unicode/GnuGettext.h"
 #include "unicode/UtxForms.h"
 #include "tests/support/MessageBoxReader.h"
@@ -56,12 +59,7 @@ int32_t ShownZone(TvgtDomainEntry* E) {
   return -1;
 }
 
-void SetLeftButton(bool Down) {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_LBUTTON] = Down ? 0x80 : 0;
-  SetKeyboardState(keys);
-}
+void SetLeftButton(bool Down) { SetKeyState(VK_LBUTTON, Down); }
 
 // A press of the radio with the mouse, as the user makes it: the button is down while the radio
 // takes the focus, so only the release chooses it.
@@ -76,31 +74,18 @@ void Press(TvgtRadioButton* Radio) {
 
 // The dark pixels inside Area of a bitmap of Width x Height, filled white, then painted by Paint.
 int InkIn(int Width, int Height, const RECT& Area, const std::function<void(HDC)>& Paint) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = Width;
-  bi.bmiHeader.biHeight = -Height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  HDC dc = CreateCompatibleDC(nullptr);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  TPixelCanvas canvas(Width, Height);
+  if (!canvas.Valid()) return 0;
   RECT all{0, 0, Width, Height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  Paint(dc);
+  FillRect(canvas.DC(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  Paint(canvas.DC());
   GdiFlush();
   int ink = 0;
-  const auto* p = static_cast<const DWORD*>(bits);
   for (int y = std::max(0L, Area.top); y < std::min<LONG>(Height, Area.bottom); ++y)
     for (int x = std::max(0L, Area.left); x < std::min<LONG>(Width, Area.right); ++x) {
-      const DWORD c = p[y * Width + x];
+      const DWORD c = canvas.Pixel(x, y);
       if (((c >> 16) & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80 && (c & 0xFF) < 0x80) ++ink;
     }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   return ink;
 }
 
@@ -109,15 +94,12 @@ int InkOfText(TFont* Font, const WideString& Text, int Weight) {
   LOGFONTW lf{};
   GetObjectW(Font->Handle(), sizeof lf, &lf);
   lf.lfWeight = Weight;
-  HFONT font = CreateFontIndirectW(&lf);
-  const int ink = InkIn(600, 60, RECT{0, 0, 600, 60}, [&](HDC dc) {
-    HGDIOBJ old = SelectObject(dc, font);
+  const TGdiObject<HFONT> font(CreateFontIndirectW(&lf));
+  return InkIn(600, 60, RECT{0, 0, 600, 60}, [&](HDC dc) {
+    const TSelectedObject selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
     TextOutW(dc, 0, 0, Text.c_str(), static_cast<int>(Text.size()));
-    SelectObject(dc, old);
   });
-  DeleteObject(font);
-  return ink;
 }
 
 class ZoneDialogWin : public ::testing::Test {
@@ -129,11 +111,11 @@ class ZoneDialogWin : public ::testing::Test {
   static void TearDownTestSuite() { UtxFormsStop(); }
   void SetUp() override {
     Kept = std::make_unique<TKeptSettings>();
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tervana\\Veilgate", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-      RegDeleteValueW(key, L"lang");
-      RegDeleteValueW(key, L"highlevel");
-      RegCloseKey(key);
+    TRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tervana\\Veilgate", 0, KEY_SET_VALUE, key.Out()) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueW(key.Get(), L"lang");
+      RegDeleteValueW(key.Get(), L"highlevel");
     }
     for (const wchar_t* n : {L"one", L"two", L"three", L"plain", L"secure"}) RemoveFromAllZones(HttpUrl(n));
     RemoveFromAllZones(L"https://secure." + kHost);
@@ -597,12 +579,14 @@ TEST_F(ZoneDialogWin, AWholeHostMappingLeftByAnotherToolDoesNotHoldTheRowBack) {
   SetTrustedZoneFlags(TrustedZoneFlags() & ~ZAFLAGS_REQUIRE_VERIFICATION);
   const WideString flatKey =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\a." + kHost;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, flatKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  const DWORD restricted = URLZONE_UNTRUSTED;
-  RegSetValueExW(key, L"*", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&restricted), sizeof restricted);
-  RegCloseKey(key);
+  {
+    TRegKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, flatKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(),
+                              nullptr),
+              ERROR_SUCCESS);
+    const DWORD restricted = URLZONE_UNTRUSTED;
+    RegSetValueExW(key.Get(), L"*", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&restricted), sizeof restricted);
+  }
   TfrmVgtDialog* d = Open();
   ASSERT_TRUE(d);
   ASSERT_EQ(AddDomain(Object.Get(), L"a." + kHost, HttpUrl(L"a"), 3), S_OK);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
+
 namespace pagehost {
 namespace {
 
@@ -198,8 +200,8 @@ HRESULT Browser::PutProperty(BSTR name, VARIANT value) {
   // Only the top browser's observers hear about it; a frame's property stays with the frame.
   if (FEvents) {
     VARIANT arg = TextVariant(key);
+    const auto clear = ScopeExit([&] { VariantClear(&arg); });
     FEvents->Fire(DispPropertyChange, {arg});
-    VariantClear(&arg);
   }
   return S_OK;
 }
@@ -365,6 +367,11 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
     who.pdispVal = static_cast<IWebBrowser2*>(b);
   }
   VARIANT address = TextVariant(url), target = TextVariant(L""), headers = TextVariant(L"");
+  const auto clear = ScopeExit([&] {
+    VariantClear(&address);
+    VariantClear(&target);
+    VariantClear(&headers);
+  });
   VARIANT post, flags = IntVariant(0), status = IntVariant(404);
   VariantInit(&post);
   VARIANT_BOOL cancel;
@@ -380,9 +387,6 @@ void Host::FireFor(DISPID id, Browser* b, const WideString& url) {
       break;
     default: events->Fire(id, {}); break;
   }
-  VariantClear(&address);
-  VariantClear(&target);
-  VariantClear(&headers);
 }
 
 bool Host::ShownAround(Browser* b, const WideString& url) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ComValues.h"
 #include "browserext/uDomParser.h"
 #include "tests/support/BenchFigures.h"
 #include "tools/pagehost/Browser.h"
@@ -90,9 +91,8 @@ long BareLoop(Host& host) {
       ComPtr<IDispatch> item;
       ComPtr<IHTMLElement> element;
       if (FAILED(all->item(IntVariant(i), IntVariant(0), &item)) || !item || FAILED(item.As(&element))) continue;
-      BSTR tag = nullptr;
-      if (SUCCEEDED(element->get_tagName(&tag))) ++count;
-      SysFreeString(tag);
+      TBstr tag;
+      if (SUCCEEDED(element->get_tagName(tag.Out()))) ++count;
     }
   }
   return count;

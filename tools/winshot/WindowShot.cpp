@@ -11,17 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/classlib/Screenshot.h"
+#include "base/TextConversion.h"
+#include "tools/winshot/Screenshot.h"
 
 namespace {
 
 void Print(const std::wstring& Text) {
   // The console's code page may not hold every character of a caption: write UTF-8.
-  const int Size = WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string Bytes(static_cast<size_t>(Size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), Bytes.data(), Size,
-                      nullptr, nullptr);
+  const std::string Bytes = WideToCodePage(Text, CP_UTF8);
   std::fwrite(Bytes.data(), 1, Bytes.size(), stdout);
   std::fflush(stdout);
 }
