@@ -10,7 +10,7 @@
 // GetDC/ReleaseDC. A null window is the screen.
 class TWindowDC {
  public:
-  explicit TWindowDC(HWND Window = nullptr) : FWindow(Window), FDC(GetDC(Window)) {}
+  explicit TWindowDC(HWND Window = nullptr) : TWindowDC(Window, GetDC(Window)) {}
   ~TWindowDC() {
     if (FDC) ReleaseDC(FWindow, FDC);
   }
@@ -19,26 +19,18 @@ class TWindowDC {
   HDC Get() const { return FDC; }
   operator HDC() const { return FDC; }
 
+ protected:
+  TWindowDC(HWND Window, HDC DC) : FWindow(Window), FDC(DC) {}
+
  private:
   HWND FWindow;
   HDC FDC;
 };
 
-// GetWindowDC/ReleaseDC: the whole window, its frame and caption included.
-class TWholeWindowDC {
+// GetWindowDC/ReleaseDC: the whole window, its frame included, for what is drawn on the border.
+class TWholeWindowDC : public TWindowDC {
  public:
-  explicit TWholeWindowDC(HWND Window) : FWindow(Window), FDC(GetWindowDC(Window)) {}
-  ~TWholeWindowDC() {
-    if (FDC) ReleaseDC(FWindow, FDC);
-  }
-  TWholeWindowDC(const TWholeWindowDC&) = delete;
-  TWholeWindowDC& operator=(const TWholeWindowDC&) = delete;
-  HDC Get() const { return FDC; }
-  operator HDC() const { return FDC; }
-
- private:
-  HWND FWindow;
-  HDC FDC;
+  explicit TWholeWindowDC(HWND Window) : TWindowDC(Window, GetWindowDC(Window)) {}
 };
 
 // CreateCompatibleDC/DeleteDC.

@@ -2,8 +2,25 @@
 // be a "catch (...) { undo; throw; }" after the work and the same undo again after it.
 #pragma once
 
+#include <exception>
 #include <type_traits>
 #include <utility>
+
+// Runs an undo that may itself raise (an EndUpdate that tells listeners, a realignment): on a
+// normal way out its error reaches the caller as it would after a plain call; on the way out of an
+// error already raised, the undo's own error is dropped so that the first one goes on (two at once
+// would end the program).
+template <class F>
+void RunUndo(F& Undo, int UncaughtBefore) {
+  if (std::uncaught_exceptions() <= UncaughtBefore) {
+    Undo();
+    return;
+  }
+  try {
+    Undo();
+  } catch (...) {
+  }
+}
 
 // Runs an action when the scope ends, unless dismissed first:
 //   auto restore = ScopeExit([&] { FBusy = false; });
@@ -12,8 +29,8 @@ class TScopeExit {
  public:
   explicit TScopeExit(F Action) noexcept(std::is_nothrow_move_constructible_v<F>)
       : FAction(std::move(Action)) {}
-  ~TScopeExit() {
-    if (FArmed) FAction();
+  ~TScopeExit() noexcept(false) {
+    if (FArmed) RunUndo(FAction, FUncaught);
   }
   TScopeExit(const TScopeExit&) = delete;
   TScopeExit& operator=(const TScopeExit&) = delete;
@@ -23,6 +40,7 @@ class TScopeExit {
  private:
   F FAction;
   bool FArmed = true;
+  int FUncaught = std::uncaught_exceptions();
 };
 
 template <class F>
@@ -65,12 +83,15 @@ class TUpdateBracket {
   explicit TUpdateBracket(T* Target) : FTarget(Target) {
     if (FTarget) FTarget->BeginUpdate();
   }
-  ~TUpdateBracket() {
-    if (FTarget) FTarget->EndUpdate();
+  ~TUpdateBracket() noexcept(false) {
+    if (!FTarget) return;
+    auto end = [this] { FTarget->EndUpdate(); };
+    RunUndo(end, FUncaught);
   }
   TUpdateBracket(const TUpdateBracket&) = delete;
   TUpdateBracket& operator=(const TUpdateBracket&) = delete;
 
  private:
   T* FTarget;
+  int FUncaught = std::uncaught_exceptions();
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
+
 TActionApplicationHooks ActionApplicationHooks;
 
 // ---- TBasicAction ----
@@ -217,24 +219,16 @@ bool TBasicActionLink::Execute(TComponent* AComponent) {
   bool* outer = FFreedWhileExecuting;
   FFreedWhileExecuting = &freed;
   // Runs after the action, unless the action freed this link (its destructor did the work).
-  auto finish = [&] {
+  auto finish = ScopeExit([&] {
     if (freed) {
       if (outer) *outer = true;
       return;
     }
     FFreedWhileExecuting = outer;
     if (FAction) FAction->SetActionComponent(nullptr);
-  };
+  });
   FAction->SetActionComponent(AComponent);
-  bool result = false;
-  try {
-    result = FAction->Execute();
-  } catch (...) {
-    finish();
-    throw;
-  }
-  finish();
-  return result;
+  return FAction->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 
 // ---- TPersistent ----
@@ -211,7 +212,6 @@ void TComponent::ValidateRename(TComponent* AComponent, const WideString&, const
 
 void TComponent::InsertComponent(TComponent* AComponent) {
   if (!AComponent) return;
-  ValidateInsert(AComponent);
   if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
   ValidateRename(AComponent, WideString(), AComponent->FName);
   Insert(AComponent);
@@ -423,16 +423,9 @@ TCollectionItem* TCollection::Add() {
 }
 
 TCollectionItem* TCollection::Insert(int Index) {
-  BeginUpdate();
-  TCollectionItem* item = nullptr;
-  try {
-    item = Add();
-    item->SetIndex(Index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateBracket<TCollection> update(this);
+  TCollectionItem* item = Add();
+  item->SetIndex(Index);
   return item;
 }
 
@@ -440,9 +433,8 @@ void TCollection::Delete(int Index) { delete Items(Index); }
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
+  TUpdateBracket<TCollection> update(this);
   while (!FItems.empty()) delete FItems.back();
-  EndUpdate();
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const {

@@ -119,21 +119,15 @@ class TLiveList {
   // Calls Fn for each item, first to last (Backwards: last to first).
   template <class F>
   bool ForEach(F&& Fn, bool Backwards = false) {
-    Walk w{0, FItems.size(), FWalks, false};
-    FWalks = &w;
-    try {
-      while (w.Next < w.End) {
-        T* item = Backwards ? FItems[w.End - 1] : FItems[w.Next];
-        if (Backwards) --w.End;
-        else ++w.Next;
-        Fn(item);
-        if (w.ListGone) return false;
-      }
-    } catch (...) {
-      if (!w.ListGone) FWalks = w.Outer;
-      throw;
+    TRunningWalk running(*this);
+    Walk& w = running.W;
+    while (w.Next < w.End) {
+      T* item = Backwards ? FItems[w.End - 1] : FItems[w.Next];
+      if (Backwards) --w.End;
+      else ++w.Next;
+      Fn(item);
+      if (w.ListGone) return false;
     }
-    FWalks = w.Outer;
     return true;
   }
   // Like ForEach, but stops at the first item for which Fn answers true; answers that item.
@@ -156,22 +150,39 @@ class TLiveList {
     Walk* Outer;
     bool ListGone;
   };
+  // A walk known to the list for as long as it runs, on every way out; a list freed during the
+  // walk is not touched again. (The compiler cannot see that the destructor takes the walk back
+  // on every way out but the one where the list is gone, so it would warn of a dangling walk.)
+  class TRunningWalk {
+   public:
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+    explicit TRunningWalk(TLiveList& List) : FList(List), W{0, List.FItems.size(), List.FWalks, false} {
+      FList.FWalks = &W;
+    }
+#pragma GCC diagnostic pop
+    ~TRunningWalk() {
+      if (!W.ListGone) FList.FWalks = W.Outer;
+    }
+    TRunningWalk(const TRunningWalk&) = delete;
+    TRunningWalk& operator=(const TRunningWalk&) = delete;
+
+   private:
+    TLiveList& FList;
+
+   public:
+    Walk W;
+  };
   template <class F>
   bool ForEachUntil(F&& Fn) {
-    Walk w{0, FItems.size(), FWalks, false};
-    FWalks = &w;
-    try {
-      while (w.Next < w.End) {
-        T* item = FItems[w.Next++];
-        const bool stop = Fn(item);
-        if (w.ListGone) return false;
-        if (stop) break;
-      }
-    } catch (...) {
-      if (!w.ListGone) FWalks = w.Outer;
-      throw;
+    TRunningWalk running(*this);
+    Walk& w = running.W;
+    while (w.Next < w.End) {
+      T* item = FItems[w.Next++];
+      const bool stop = Fn(item);
+      if (w.ListGone) return false;
+      if (stop) break;
     }
-    FWalks = w.Outer;
     return true;
   }
 
@@ -290,7 +301,6 @@ class TComponent : public TPersistent {
   void HearOwnerNotifications();
   virtual void ValidateRename(TComponent* AComponent, const WideString& CurName,
                               const WideString& NewName);
-  virtual void ValidateInsert(TComponent*) {}
   // Owned-components order is creation order; form descriptions rely on it.
   virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
   TPersistent* GetOwner() const override { return FOwner; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
 #include "classlib/Strings.h"
 
 namespace {
@@ -466,12 +467,7 @@ void TToolButtonActionLink::SetImageIndex(int Value) {
 
 TToolBar::TToolBar(TComponent* AOwner) : TToolWindow(AOwner) {
   FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csParentBackground;
-  FWidth = 150;
   FHeight = 29;
-  FAlign = TAlign::alTop;
-  FColor = clBtnFace;
-  FParentColor = false;
-  FBrush->SetColor(FColor);
 }
 
 TToolBar::~TToolBar() {
@@ -615,21 +611,15 @@ TToolButton* TToolBar::ButtonOfCommand(int Command) const {
 
 void TToolBar::UpdateButtonBounds() {
   if (!FHandle || FUpdatingBounds || HasState(csLoading)) return;
-  FUpdatingBounds = true;
-  try {
-    int bottom = 0;
-    for (TToolButton* b : FButtons) {
-      RECT r{};
-      if (!SendMessageA(FHandle, TB_GETRECT, static_cast<WPARAM>(b->FCommandId), reinterpret_cast<LPARAM>(&r))) continue;
-      if (b->Visible()) bottom = std::max<int>(bottom, r.bottom);
-      b->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    }
-    if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
-  } catch (...) {
-    FUpdatingBounds = false;
-    throw;
+  TFlagGuard updating(FUpdatingBounds);
+  int bottom = 0;
+  for (TToolButton* b : FButtons) {
+    RECT r{};
+    if (!SendMessageA(FHandle, TB_GETRECT, static_cast<WPARAM>(b->FCommandId), reinterpret_cast<LPARAM>(&r))) continue;
+    if (b->Visible()) bottom = std::max<int>(bottom, r.bottom);
+    b->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
-  FUpdatingBounds = false;
+  if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
 }
 
 void TToolBar::AlignControls(TControl*, RECT&) { UpdateButtonBounds(); }
@@ -794,12 +784,7 @@ int BandChildHeight(const TCoolBand* Band, const TCoolBar* Bar) {
 
 TCoolBar::TCoolBar(TComponent* AOwner) : TToolWindow(AOwner), FBands(new TCoolBands(this)) {
   FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
-  FWidth = 150;
   FHeight = 75;
-  FAlign = TAlign::alTop;
-  FColor = clBtnFace;
-  FParentColor = false;
-  FBrush->SetColor(FColor);
 }
 
 TCoolBar::~TCoolBar() {
@@ -871,8 +856,8 @@ void TCoolBar::UpdateBand(TCoolBand* Band) {
   if (!FHandle || HasState(csDestroying) || HasState(csLoading)) return;
   TWinControl* control = Band->FControl && Band->FControl->Parent() == this ? Band->FControl : nullptr;
   const bool outer = !FUpdatingBands;
-  FUpdatingBands = true;
-  try {
+  {
+    TFlagGuard updating(FUpdatingBands);
     // The control's window is made here when it has none yet: the band needs it.
     HWND child = control ? control->Handle() : nullptr;
     REBARBANDINFOA info{};
@@ -897,21 +882,15 @@ void TCoolBar::UpdateBand(TCoolBand* Band) {
     const LRESULT index = SendMessageA(FHandle, RB_IDTOINDEX, info.wID, 0);
     if (index < 0) SendMessageA(FHandle, RB_INSERTBANDA, static_cast<WPARAM>(Band->Index()), reinterpret_cast<LPARAM>(&info));
     else SendMessageA(FHandle, RB_SETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
-  } catch (...) {
-    if (outer) FUpdatingBands = false;
-    throw;
   }
-  if (outer) {
-    FUpdatingBands = false;
-    AdjustHeight();
-  }
+  if (outer) AdjustHeight();
 }
 
 void TCoolBar::UpdateBands() {
   if (!FHandle || HasState(csDestroying) || HasState(csLoading)) return;
   const bool outer = !FUpdatingBands;
-  FUpdatingBands = true;
-  try {
+  {
+    TFlagGuard updating(FUpdatingBands);
     // Bands the collection no longer has go; the others stand in the collection's order.
     for (int i = static_cast<int>(SendMessageA(FHandle, RB_GETBANDCOUNT, 0, 0)) - 1; i >= 0; --i) {
       REBARBANDINFOA info{};
@@ -927,14 +906,8 @@ void TCoolBar::UpdateBands() {
       if (index >= 0 && index != i) SendMessageA(FHandle, RB_MOVEBAND, static_cast<WPARAM>(index), i);
       UpdateBand(band);
     }
-  } catch (...) {
-    if (outer) FUpdatingBands = false;
-    throw;
   }
-  if (outer) {
-    FUpdatingBands = false;
-    AdjustHeight();
-  }
+  if (outer) AdjustHeight();
 }
 
 void TCoolBar::AdjustHeight() {

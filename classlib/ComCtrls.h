@@ -343,7 +343,6 @@ class TCoolBar : public TToolWindow {
   friend class TCoolBands;
   // Hands the band to the window: inserted, changed, or (no longer in the collection) removed.
   void UpdateBand(TCoolBand* Band);
-  void RemoveBand(TCoolBand* Band);
   void UpdateBands();
   void AdjustHeight();
   std::unique_ptr<TCoolBands> FBands;

@@ -2,6 +2,7 @@
 
 #include "base/ComValues.h"
 #include "base/GuidText.h"
+#include "base/Scope.h"
 #include "base/TextConversion.h"
 #include "classlib/ComReg.h"
 #include "classlib/ComServ.h"
@@ -12,13 +13,15 @@ AnsiString SystemErrorText(HRESULT Code) {
   char* buffer = nullptr;
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, static_cast<DWORD>(Code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  auto release = ScopeExit([buffer] {
+    if (buffer) LocalFree(buffer);
+  });
   AnsiString text;
   if (n && buffer) {
     text.assign(buffer, n);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
       text.pop_back();
   }
-  if (buffer) LocalFree(buffer);
   char code[32];
   wsprintfA(code, "$%08X", static_cast<unsigned>(Code));
   return text.empty() ? AnsiString("OLE-Fehler ") + code : text + " (" + code + ")";

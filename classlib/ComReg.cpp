@@ -1,5 +1,6 @@
 #include "classlib/ComReg.h"
 
+#include "base/RegKey.h"
 #include "classlib/ComObj.h"
 #include "classlib/ResStrings.h"
 
@@ -10,16 +11,13 @@ namespace {
 constexpr wchar_t kUserClasses[] = L"Software\\Classes\\";
 
 bool WriteKey(HKEY Root, const WideString& Key, const WideString& ValueName, const WideString& Value) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(Root, Key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+  TRegKey key;
+  if (RegCreateKeyExW(Root, Key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Out(),
                       nullptr) != ERROR_SUCCESS)
     return false;
-  const LONG status =
-      RegSetValueExW(key, ValueName.empty() ? nullptr : ValueName.c_str(), 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(Value.c_str()),
-                     static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  return RegSetValueExW(key.Get(), ValueName.empty() ? nullptr : ValueName.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(Value.c_str()),
+                        static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace

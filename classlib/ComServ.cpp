@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/ComValues.h"
 #include "base/GuidText.h"
 #include "base/TextConversion.h"
 #include "classlib/ComReg.h"
@@ -134,10 +135,10 @@ bool TComServer::Initialize() {
 
 WideString TComServer::ServerName() const {
   if (FTypeLib) {
-    BSTR name = nullptr;
-    if (SUCCEEDED(FTypeLib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr)) && name) {
-      WideString result = name;
-      SysFreeString(name);
+    TBstr name;
+    if (SUCCEEDED(FTypeLib->GetDocumentation(-1, name.Out(), nullptr, nullptr, nullptr)) && name.Get()) {
+      // Up to the first null, as the name was always read.
+      WideString result = name.Get();
       if (!result.empty()) return result;
     }
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Scope.h"
 #include "classlib/ActnList.h"
 #include "classlib/ControlsDetail.h"
 #include "classlib/Themes.h"
@@ -238,7 +239,6 @@ void TControl::SetParentShowHint(bool Value) { SetParentFlag(FParentShowHint, Va
 
 void TControl::SetVisible(bool Value) {
   if (FVisible == Value) return;
-  VisibleChanging();
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, Value, 0);
   RequestAlign();
@@ -299,13 +299,8 @@ void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
 void TControl::CMParentFontChanged(TMessage&) {
   if (!FParentFont || !FParent) return;
   TakingParentFont = true;
-  try {
-    FFont->Assign(FParent->Font());
-  } catch (...) {
-    TakingParentFont = false;
-    throw;
-  }
-  TakingParentFont = false;
+  auto taken = ScopeExit([] { TakingParentFont = false; });
+  FFont->Assign(FParent->Font());
 }
 
 void TControl::CMParentColorChanged(TMessage&) {

@@ -23,10 +23,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/DeviceContext.h"
 #include "classlib/Classes.h"
 #include "classlib/ControlsAlign.h"
 #include "classlib/Graphics.h"
 #include "classlib/Messages.h"
+#include "classlib/SyncObjs.h"
 #include "classlib/TypInfo.h"
 
 class TControl;
@@ -349,10 +351,8 @@ class TControl : public TComponent {
   // The scaling step of ScaleBy; windowed controls scale their children too.
   virtual void ChangeScale(int M, int D);
   // The bounds changed (also when the window moved it); requests alignment of the parent.
-  void UpdateAnchorRules() {}
   void RequestAlign();
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  virtual void VisibleChanging() {}
   // Text as the window or the field holds it, without the change message.
   AnsiString& TextField() { return FText; }
 
@@ -575,7 +575,6 @@ class TWinControl : public TControl {
   bool FParentCtl3D = true;
   void ApplyPendingTabOrders();
   void DetachWindow() noexcept;
-  void SetChildOrder(TControl* Child, size_t Order);
   void SetShowing(bool Value);
 };
 
@@ -623,8 +622,7 @@ class TControlCanvas : public TCanvas {
 
  private:
   TControl* FControl;
-  HDC FDeviceContext = nullptr;
-  HWND FWindowHandle = nullptr;
+  std::unique_ptr<TWindowDC> FDeviceContext;
 };
 
 // ---- The window procedure and its globals ----
@@ -649,7 +647,7 @@ TWinControl* FindControl(HWND Wnd);
 // while the program's statics are destroyed.
 class TWindowLinks {
  public:
-  TWindowLinks();
+  TWindowLinks() = default;
   TWindowLinks(const TWindowLinks&) = delete;
   TWindowLinks& operator=(const TWindowLinks&) = delete;
   void Set(HWND Wnd, void* Object);
@@ -658,7 +656,7 @@ class TWindowLinks {
   void* Find(HWND Wnd) const;
 
  private:
-  mutable CRITICAL_SECTION FLock;
+  mutable TCriticalSection FLock;
   std::unordered_map<HWND, void*> FLinks;
 };
 

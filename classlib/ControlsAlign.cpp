@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/Scope.h"
 #include "classlib/ControlsDetail.h"
 
 using namespace controls_detail;
@@ -28,16 +29,12 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  try {
-    RECT r = ClientRect();
-    AlignControls(AControl, r);
-  } catch (...) {
+  auto aligned = ScopeExit([this] {
     --FAlignLevel;
     FControlState &= ~csAlignmentNeeded;
-    throw;
-  }
-  --FAlignLevel;
-  FControlState &= ~csAlignmentNeeded;
+  });
+  RECT r = ClientRect();
+  AlignControls(AControl, r);
 }
 
 // ---- The rectangles ----

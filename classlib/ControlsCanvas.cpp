@@ -7,25 +7,22 @@
 void TControlCanvas::CreateHandle() {
   if (!FControl) return;
   if (auto* w = dynamic_cast<TWinControl*>(FControl)) {
-    FWindowHandle = w->Handle();
-    FDeviceContext = GetDC(FWindowHandle);
+    FDeviceContext = std::make_unique<TWindowDC>(w->Handle());
   } else {
     TWinControl* p = FControl->Parent();
     if (!p) return;
-    FWindowHandle = p->Handle();
-    FDeviceContext = GetDC(FWindowHandle);
-    SetViewportOrgEx(FDeviceContext, FControl->Left(), FControl->Top(), nullptr);
-    IntersectClipRect(FDeviceContext, 0, 0, FControl->Width(), FControl->Height());
+    FDeviceContext = std::make_unique<TWindowDC>(p->Handle());
+    SetViewportOrgEx(*FDeviceContext, FControl->Left(), FControl->Top(), nullptr);
+    IntersectClipRect(*FDeviceContext, 0, 0, FControl->Width(), FControl->Height());
   }
-  SetHandle(FDeviceContext);
+  SetHandle(*FDeviceContext);
 }
 
 void TControlCanvas::FreeHandle() {
   if (!FDeviceContext) return;
-  HDC dc = FDeviceContext;
-  FDeviceContext = nullptr;
+  // The canvas lets go of the context (its objects deselected) before the context goes back.
+  std::unique_ptr<TWindowDC> dc = std::move(FDeviceContext);
   SetHandle(nullptr);
-  ReleaseDC(FWindowHandle, dc);
 }
 
 // ======================= TGraphicControl / TCustomControl =======================

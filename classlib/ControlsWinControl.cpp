@@ -6,6 +6,8 @@
 #include <iterator>
 #include <exception>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/ActnList.h"
 #include "classlib/ControlsDetail.h"
 #include "classlib/ResStrings.h"
@@ -130,14 +132,11 @@ void TWinControl::CreateWnd() {
     wc.lpszClassName = p.WinClassName;
     if (!RegisterClassA(&wc)) throw EOSError("Fensterklasse kann nicht registriert werden", GetLastError());
   }
-  CreationControl = this;
-  try {
+  {
+    CreationControl = this;
+    auto created = ScopeExit([] { CreationControl = nullptr; });
     CreateWindowHandle(p);
-  } catch (...) {
-    CreationControl = nullptr;
-    throw;
   }
-  CreationControl = nullptr;
   if (!FHandle) throw EOSError("Fenster kann nicht erstellt werden", GetLastError());
   // The window holds the text now.
   FText.clear();
@@ -395,15 +394,10 @@ void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TWinControl::ChangeScale(int M, int D) {
   DisableAlign();
-  try {
-    FControls.ForEach([&](TControl* c) { c->ChangeScale(M, D); });
-    if (FParent) TControl::ChangeScale(M, D);
-    else if (!FParentFont) FFont->SetSize(MulDiv(FFont->Size(), M, D));
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  auto enable = ScopeExit([this] { EnableAlign(); });
+  FControls.ForEach([&](TControl* c) { c->ChangeScale(M, D); });
+  if (FParent) TControl::ChangeScale(M, D);
+  else if (!FParentFont) FFont->SetSize(MulDiv(FFont->Size(), M, D));
 }
 
 // ---- Bounds ----
@@ -537,11 +531,10 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::PaintTo(HDC DC, int X, int Y) {
-  int saved = SaveDC(DC);
+  TSavedDCState saved(DC);
   SetViewportOrgEx(DC, X, Y, nullptr);
   Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
   Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  RestoreDC(DC, saved);
 }
 
 void TWinControl::PaintWindow(HDC DC) {
@@ -557,13 +550,12 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     if (!reached || !IsGraphic(c) || !c->Visible()) return;
     RECT r = c->BoundsRect();
     if (!RectVisible(DC, &r)) return;
-    int saved = SaveDC(DC);
+    TSavedDCState saved(DC);
     POINT org;
     GetViewportOrgEx(DC, &org);
     SetViewportOrgEx(DC, org.x + c->Left(), org.y + c->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
     c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    RestoreDC(DC, saved);
   });
 }
 
@@ -571,8 +563,11 @@ void TWinControl::PaintHandler(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   PAINTSTRUCT ps{};
   if (!dc) dc = BeginPaint(FHandle, &ps);
-  try {
-    int saved = SaveDC(dc);
+  auto endPaint = ScopeExit([&] {
+    if (!Message.WParam) EndPaint(FHandle, &ps);
+  });
+  {
+    TSavedDCState saved(dc);
     // Windowed children paint themselves.
     for (TControl* c : FControls)
       if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible() && w->FHandle) {
@@ -580,13 +575,8 @@ void TWinControl::PaintHandler(TMessage& Message) {
         ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
       }
     PaintWindow(dc);
-    RestoreDC(dc, saved);
-    PaintControls(dc, nullptr);
-  } catch (...) {
-    if (!Message.WParam) EndPaint(FHandle, &ps);
-    throw;
   }
-  if (!Message.WParam) EndPaint(FHandle, &ps);
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::WMPaint(TMessage& Message) {

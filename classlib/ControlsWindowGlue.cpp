@@ -138,32 +138,21 @@ AnsiString GetHint(TControl* Control) {
   return {};
 }
 
-TWindowLinks::TWindowLinks() { InitializeCriticalSection(&FLock); }
-
 void TWindowLinks::Set(HWND Wnd, void* Object) {
-  EnterCriticalSection(&FLock);
-  try {
-    FLinks[Wnd] = Object;
-  } catch (...) {
-    LeaveCriticalSection(&FLock);
-    throw;
-  }
-  LeaveCriticalSection(&FLock);
+  TCriticalSectionGuard guard(FLock);
+  FLinks[Wnd] = Object;
 }
 
 void TWindowLinks::Remove(HWND Wnd, const void* Object) {
-  EnterCriticalSection(&FLock);
+  TCriticalSectionGuard guard(FLock);
   auto it = FLinks.find(Wnd);
   if (it != FLinks.end() && it->second == Object) FLinks.erase(it);
-  LeaveCriticalSection(&FLock);
 }
 
 void* TWindowLinks::Find(HWND Wnd) const {
-  EnterCriticalSection(&FLock);
+  TCriticalSectionGuard guard(FLock);
   auto it = FLinks.find(Wnd);
-  void* found = it == FLinks.end() ? nullptr : it->second;
-  LeaveCriticalSection(&FLock);
-  return found;
+  return it == FLinks.end() ? nullptr : it->second;
 }
 
 namespace {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/Themes.h"
 
 TTimer::~TTimer() {
@@ -105,12 +107,10 @@ void TImage::Paint() {
   if (FTransparent && bitmap) {
     // The colour of the bottom-left pixel is left out.
     const COLORREF key = ColorToRGB(bitmap->Pixel(0, bitmap->Height() - 1));
-    HDC src = CreateCompatibleDC(c->Handle());
-    HGDIOBJ old = SelectObject(src, bitmap->Handle());
+    TMemoryDC src(c->Handle());
+    TSelectedObject selected(src, bitmap->Handle());
     TransparentBlt(c->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, src, 0, 0, bitmap->Width(),
                    bitmap->Height(), key);
-    SelectObject(src, old);
-    DeleteDC(src);
     return;
   }
   c->StretchDraw(r, g);
@@ -207,7 +207,7 @@ void TCustomPanel::AdjustClientRect(RECT& Rect) {
   InflateRect(&Rect, -(FBorderWidth + bevel), -(FBorderWidth + bevel));
 }
 
-void TCustomPanel::Paint() {
+RECT TCustomPanel::PaintFrame() {
   TCanvas* c = Canvas();
   RECT r = ClientRect();
   TColor top, bottom;
@@ -215,17 +215,24 @@ void TCustomPanel::Paint() {
     GetBevelColors(FBevelOuter, top, bottom);
     Frame3D(c, r, top, bottom, FBevelWidth);
   }
-  if (ShowsParentBackground()) InflateRect(&r, -FBorderWidth, -FBorderWidth);
+  const bool parentBackground = ShowsParentBackground();
+  if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
   else Frame3D(c, r, FColor, FColor, FBorderWidth);
   if (FBevelInner != TBevelCut::bvNone) {
     GetBevelColors(FBevelInner, top, bottom);
     Frame3D(c, r, top, bottom, FBevelWidth);
   }
-  if (!ShowsParentBackground()) {
+  if (!parentBackground) {
     c->Brush()->SetColor(FColor);
     c->Brush()->SetStyle(TBrushStyle::bsSolid);
     c->FillRect(r);
   }
+  return r;
+}
+
+void TCustomPanel::Paint() {
+  TCanvas* c = Canvas();
+  RECT r = PaintFrame();
   const AnsiString text = Caption();
   if (text.empty()) return;
   c->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -298,7 +305,7 @@ RECT TCustomPanel::BevelEdgeWidths() const {
 }
 
 void TCustomPanel::PaintEdge() {
-  HDC dc = GetWindowDC(FHandle);
+  TWholeWindowDC dc(FHandle);
   if (!dc) return;
   RECT r;
   GetWindowRect(FHandle, &r);
@@ -311,7 +318,6 @@ void TCustomPanel::PaintEdge() {
   if (FBevelKind == TBevelKind::bkSoft) flags |= BF_SOFT;
   else if (FBevelKind == TBevelKind::bkFlat) flags |= BF_FLAT;
   DrawEdge(dc, &r, BDR_RAISEDINNER | BDR_SUNKENOUTER, flags);
-  ReleaseDC(FHandle, dc);
 }
 
 void TCustomPanel::Dispatch(TMessage& Message) {
@@ -400,42 +406,36 @@ RECT TCustomControlBar::BandRect(TControl* Control) const {
 
 void TCustomControlBar::AlignControls(TControl* AControl, RECT& Rect) {
   if (FArranging) return;
-  FArranging = true;
-  try {
-    // Rows by each child's place, then left to right; a band never overlaps the one before it.
-    std::map<int, std::vector<TControl*>> rows;
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* c = Controls(i);
-      if (!c->Visible()) continue;
-      const int row = FRowSnap ? std::max(0, (c->Top() + FRowSize / 2 - 2) / FRowSize) : c->Top();
-      rows[row].push_back(c);
-    }
-    int bottom = 0;
-    int rowIndex = 0;
-    for (auto& [key, list] : rows) {
-      std::stable_sort(list.begin(), list.end(), [AControl](TControl* a, TControl* b) {
-        if (a->Left() != b->Left()) return a->Left() < b->Left();
-        return a == AControl;
-      });
-      const int rowTop = FRowSnap ? rowIndex * FRowSize : key;
-      int x = Rect.left;
-      int rowHeight = FRowSize;
-      for (TControl* c : list) {
-        const int left = std::max(c->Left() - GripWidth, x) + GripWidth;
-        const int top = FRowSnap ? rowTop + std::max(0, (FRowSize - c->Height()) / 2) : c->Top();
-        c->SetBounds(left, top, c->Width(), c->Height());
-        x = left + c->Width() + 2;
-        rowHeight = std::max(rowHeight, c->Height() + 4);
-      }
-      bottom = std::max(bottom, rowTop + rowHeight);
-      ++rowIndex;
-    }
-    if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
-  } catch (...) {
-    FArranging = false;
-    throw;
+  TFlagGuard arranging(FArranging);
+  // Rows by each child's place, then left to right; a band never overlaps the one before it.
+  std::map<int, std::vector<TControl*>> rows;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    const int row = FRowSnap ? std::max(0, (c->Top() + FRowSize / 2 - 2) / FRowSize) : c->Top();
+    rows[row].push_back(c);
   }
-  FArranging = false;
+  int bottom = 0;
+  int rowIndex = 0;
+  for (auto& [key, list] : rows) {
+    std::stable_sort(list.begin(), list.end(), [AControl](TControl* a, TControl* b) {
+      if (a->Left() != b->Left()) return a->Left() < b->Left();
+      return a == AControl;
+    });
+    const int rowTop = FRowSnap ? rowIndex * FRowSize : key;
+    int x = Rect.left;
+    int rowHeight = FRowSize;
+    for (TControl* c : list) {
+      const int left = std::max(c->Left() - GripWidth, x) + GripWidth;
+      const int top = FRowSnap ? rowTop + std::max(0, (FRowSize - c->Height()) / 2) : c->Top();
+      c->SetBounds(left, top, c->Width(), c->Height());
+      x = left + c->Width() + 2;
+      rowHeight = std::max(rowHeight, c->Height() + 4);
+    }
+    bottom = std::max(bottom, rowTop + rowHeight);
+    ++rowIndex;
+  }
+  if (FAutoSize && bottom > 0) SetBounds(FLeft, FTop, FWidth, bottom + (FHeight - ClientHeight()));
 }
 
 void TCustomControlBar::Paint() {
@@ -516,14 +516,6 @@ VGT_PUBLISH(TPanel) {
 
 VGT_PUBLISH(TCustomControlBar) {}
 
-VGT_PUBLISH(TControlBar) {
-  P.Prop(L"AutoSize", &TCustomControlBar::AutoSize, &TCustomControlBar::SetAutoSize)
-      .Prop(L"BevelInner", &TCustomControlBar::BevelInner, &TCustomControlBar::SetBevelInner)
-      .Prop(L"BevelOuter", &TCustomControlBar::BevelOuter, &TCustomControlBar::SetBevelOuter)
-      .Prop(L"Picture", &TCustomControlBar::Picture, &TCustomControlBar::SetPicture)
-      .Prop(L"RowSize", &TCustomControlBar::RowSize, &TCustomControlBar::SetRowSize)
-      .Prop(L"RowSnap", &TCustomControlBar::RowSnap, &TCustomControlBar::SetRowSnap)
-      .Event(L"OnPaint", &TCustomControlBar::OnPaint);
-}
+VGT_PUBLISH(TControlBar) { PublishControlBar(P); }
 
 VGT_UNIT_ANCHOR(ExtCtrls)

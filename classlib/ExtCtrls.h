@@ -130,6 +130,9 @@ class TCustomPanel : public TCustomControl {
   void CreateParams(TCreateParams& Params) override;
   // The painting slot: bevels, border, face and caption.
   void Paint() override;
+  // Paints the bevels, the border and the face (unless the parent's background shows); answers
+  // the rectangle inside them, where the caption goes.
+  RECT PaintFrame();
   // Whether the face is left to the parent's themed background.
   bool ShowsParentBackground() const;
 
@@ -205,3 +208,16 @@ class TControlBar : public TCustomControlBar {
  public:
   explicit TControlBar(TComponent* AOwner) : TCustomControlBar(AOwner) {}
 };
+
+// The control bar's properties in form descriptions, for every published control bar (the class
+// library's and the Unicode layer's).
+template <class C>
+TPublisher<C>& PublishControlBar(TPublisher<C>& P) {
+  return P.Prop(L"AutoSize", &TCustomControlBar::AutoSize, &TCustomControlBar::SetAutoSize)
+      .Prop(L"BevelInner", &TCustomControlBar::BevelInner, &TCustomControlBar::SetBevelInner)
+      .Prop(L"BevelOuter", &TCustomControlBar::BevelOuter, &TCustomControlBar::SetBevelOuter)
+      .Prop(L"Picture", &TCustomControlBar::Picture, &TCustomControlBar::SetPicture)
+      .Prop(L"RowSize", &TCustomControlBar::RowSize, &TCustomControlBar::SetRowSize)
+      .Prop(L"RowSnap", &TCustomControlBar::RowSnap, &TCustomControlBar::SetRowSnap)
+      .Event(L"OnPaint", &TCustomControlBar::OnPaint);
+}

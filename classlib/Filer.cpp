@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwctype>
 
+#include "base/Scope.h"
 #include "base/TextConversion.h"
 #include "classlib/ResStrings.h"
 #include "classlib/Strings.h"
@@ -386,39 +387,39 @@ void TReader::ReadRootComponent(TComponent* Root) {
   FRoot = Root;
   FLoaded.clear();
   FFixups.clear();
-  try {
-    if (Root->Name().empty() && !obj.Name.empty()) {
-      // A second form of the same class beside the first gets a numbered name.
-      WideString name = obj.Name;
-      TComponent* owner = Root->Owner();
-      for (int i = 1; owner && owner->FindComponent(name) && owner->FindComponent(name) != Root; ++i)
-        name = obj.Name + L"_" + std::to_wstring(i);
-      Root->SetName(name);
-    }
-    Root->SetLoading(true);
-    Root->SetReading(true);
-    ReadObject(Root, obj, true);
-    for (const Fixup& f : FFixups) {
-      TComponent* target = nullptr;
-      if (SameIdent(f.Name, L"nil")) target = nullptr;
-      else if (SameIdent(f.Name, Root->Name())) target = Root;
-      else if (!(target = Root->FindComponent(f.Name)))
-        Error(L"Komponente " + f.Name + L" nicht gefunden", f.Line);
-      try {
-        f.Info->Set(f.Instance, static_cast<TObject*>(target));
-      } catch (const EReadError&) {
-        throw;
-      } catch (const std::exception&) {
-        Error(L"Komponente " + f.Name + L" passt nicht zu " + f.Info->Name, f.Line);
-      }
-    }
-  } catch (...) {
+  // A description that fails half-way leaves no component loading and no root in the reader.
+  auto failed = ScopeExit([&] {
     Root->SetReading(false);
     for (TComponent* c : FLoaded) c->SetLoading(false);
     Root->SetLoading(false);
     FRoot = nullptr;
-    throw;
+  });
+  if (Root->Name().empty() && !obj.Name.empty()) {
+    // A second form of the same class beside the first gets a numbered name.
+    WideString name = obj.Name;
+    TComponent* owner = Root->Owner();
+    for (int i = 1; owner && owner->FindComponent(name) && owner->FindComponent(name) != Root; ++i)
+      name = obj.Name + L"_" + std::to_wstring(i);
+    Root->SetName(name);
   }
+  Root->SetLoading(true);
+  Root->SetReading(true);
+  ReadObject(Root, obj, true);
+  for (const Fixup& f : FFixups) {
+    TComponent* target = nullptr;
+    if (SameIdent(f.Name, L"nil")) target = nullptr;
+    else if (SameIdent(f.Name, Root->Name())) target = Root;
+    else if (!(target = Root->FindComponent(f.Name)))
+      Error(L"Komponente " + f.Name + L" nicht gefunden", f.Line);
+    try {
+      f.Info->Set(f.Instance, static_cast<TObject*>(target));
+    } catch (const EReadError&) {
+      throw;
+    } catch (const std::exception&) {
+      Error(L"Komponente " + f.Name + L" passt nicht zu " + f.Info->Name, f.Line);
+    }
+  }
+  failed.Dismiss();
   Root->SetReading(false);
   // Loaded: the components in the order read, the root last.
   for (TComponent* c : FLoaded) c->Loaded();
@@ -595,19 +596,13 @@ void TReader::SetValue(TPersistent* Instance, const TPropInfo* Info, const TDesc
 
 // The described items replace the collection's; the collection hears of them once, at the end.
 void TReader::ReadCollection(TCollection* Collection, const TDescValue& V, const WideString& Path) {
-  Collection->BeginUpdate();
-  try {
-    Collection->Clear();
-    for (size_t i = 0; i < V.Items.size(); ++i) {
-      TCollectionItem* item = Collection->Add();
-      for (const TDescProp& p : V.Items[i].Props)
-        ReadProperty(item, p, Path + L"[" + std::to_wstring(i) + L"]." + p.Name);
-    }
-  } catch (...) {
-    Collection->EndUpdate();
-    throw;
+  TUpdateBracket<TCollection> update(Collection);
+  Collection->Clear();
+  for (size_t i = 0; i < V.Items.size(); ++i) {
+    TCollectionItem* item = Collection->Add();
+    for (const TDescProp& p : V.Items[i].Props)
+      ReadProperty(item, p, Path + L"[" + std::to_wstring(i) + L"]." + p.Name);
   }
-  Collection->EndUpdate();
 }
 
 void TReader::DefineProperty(const WideString& Name, const TReaderProc& ReadData, const TWriterProc&, bool) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <exception>
 
+#include "base/Scope.h"
 #include "classlib/Filer.h"
 
 namespace {
@@ -117,43 +118,37 @@ void TScrollingWinControl::AlignControls(TControl* AControl, RECT& Rect) {
 // co-ordinates; a scroll bar shows when the range exceeds the client area.
 void TScrollingWinControl::UpdateScrollBars() {
   if (!FHandle || FUpdatingScrollBars > 0) return;
-  ++FUpdatingScrollBars;
-  try {
-    SIZE range{0, 0};
-    if (FAutoScroll)
-      for (TControl* c : FControls) {
-        if (!c->Visible() || c->Align() != TAlign::alNone) continue;
-        range.cx = std::max(range.cx, static_cast<LONG>(c->Left() + c->Width() + FScrollPos.x));
-        range.cy = std::max(range.cy, static_cast<LONG>(c->Top() + c->Height() + FScrollPos.y));
-      }
-    // A hidden bar offers no range.
-    if (!FHorzScrollBar->Visible()) range.cx = 0;
-    if (!FVertScrollBar->Visible()) range.cy = 0;
-    FRange = range;
-    RECT cr;
-    GetClientRect(FHandle, &cr);
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_ALL;
-    si.nMin = 0;
-    si.nMax = range.cx > cr.right ? range.cx - 1 : 0;
-    si.nPage = range.cx > cr.right ? static_cast<UINT>(cr.right) : 0;
-    si.nPos = FScrollPos.x;
-    SetScrollInfo(FHandle, SB_HORZ, &si, TRUE);
-    GetClientRect(FHandle, &cr);
-    si.nMax = range.cy > cr.bottom ? range.cy - 1 : 0;
-    si.nPage = range.cy > cr.bottom ? static_cast<UINT>(cr.bottom) : 0;
-    si.nPos = FScrollPos.y;
-    SetScrollInfo(FHandle, SB_VERT, &si, TRUE);
-    GetClientRect(FHandle, &cr);
-    int maxX = std::max(0L, range.cx - cr.right), maxY = std::max(0L, range.cy - cr.bottom);
-    if (FScrollPos.x > maxX || FScrollPos.y > maxY)
-      ScrollTo(std::min(static_cast<int>(FScrollPos.x), maxX), std::min(static_cast<int>(FScrollPos.y), maxY));
-  } catch (...) {
-    --FUpdatingScrollBars;
-    throw;
-  }
-  --FUpdatingScrollBars;
+  TCounterGuard updating(FUpdatingScrollBars);
+  SIZE range{0, 0};
+  if (FAutoScroll)
+    for (TControl* c : FControls) {
+      if (!c->Visible() || c->Align() != TAlign::alNone) continue;
+      range.cx = std::max(range.cx, static_cast<LONG>(c->Left() + c->Width() + FScrollPos.x));
+      range.cy = std::max(range.cy, static_cast<LONG>(c->Top() + c->Height() + FScrollPos.y));
+    }
+  // A hidden bar offers no range.
+  if (!FHorzScrollBar->Visible()) range.cx = 0;
+  if (!FVertScrollBar->Visible()) range.cy = 0;
+  FRange = range;
+  RECT cr;
+  GetClientRect(FHandle, &cr);
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  si.nMin = 0;
+  si.nMax = range.cx > cr.right ? range.cx - 1 : 0;
+  si.nPage = range.cx > cr.right ? static_cast<UINT>(cr.right) : 0;
+  si.nPos = FScrollPos.x;
+  SetScrollInfo(FHandle, SB_HORZ, &si, TRUE);
+  GetClientRect(FHandle, &cr);
+  si.nMax = range.cy > cr.bottom ? range.cy - 1 : 0;
+  si.nPage = range.cy > cr.bottom ? static_cast<UINT>(cr.bottom) : 0;
+  si.nPos = FScrollPos.y;
+  SetScrollInfo(FHandle, SB_VERT, &si, TRUE);
+  GetClientRect(FHandle, &cr);
+  int maxX = std::max(0L, range.cx - cr.right), maxY = std::max(0L, range.cy - cr.bottom);
+  if (FScrollPos.x > maxX || FScrollPos.y > maxY)
+    ScrollTo(std::min(static_cast<int>(FScrollPos.x), maxX), std::min(static_cast<int>(FScrollPos.y), maxY));
 }
 
 void TScrollingWinControl::ScrollTo(int X, int Y) {
@@ -290,14 +285,11 @@ TClass TCustomForm::DescriptionRootClass() const { return TForm::StaticClass(); 
 
 void TCustomForm::InitInstance() {
   if (ClassType() == DescriptionRootClass() || HasState(csDesigning)) return;
-  FFormState |= fsCreating;
-  try {
+  {
+    FFormState |= fsCreating;
+    auto created = ScopeExit([this] { FFormState &= ~fsCreating; });
     ReadFormDescriptions(DescriptionRootClass());
-  } catch (...) {
-    FFormState &= ~fsCreating;
-    throw;
   }
-  FFormState &= ~fsCreating;
   if (FOldCreateOrder) DoCreate();
 }
 
@@ -540,39 +532,33 @@ TModalResult TCustomForm::ShowModal() {
   }
   // A handler may free the form while it is shown modally: the loop then ends without touching it.
   TFreeWatch watch(this);
-  try {
-    Show();
-    FModalResult = mrNone;
-    do {
-      Application->HandleMessage();
-      if (watch.Freed()) {
-        enableOthers();
-        return mrCancel;
-      }
-      if (Application->Terminated()) FModalResult = mrCancel;
-      else if (FModalResult != mrNone) {
-        // The modal result closes the form unless the close is refused.
-        TCloseAction action = TCloseAction::caNone;
-        if (CloseQuery()) {
-          action = TCloseAction::caHide;
-          DoClose(action);
-        }
-        if (action == TCloseAction::caNone) FModalResult = mrNone;
-      }
-    } while (FModalResult == mrNone);
-    TModalResult result = FModalResult;
-    Hide();
-    restore();
-    return result;
-  } catch (...) {
+  auto leave = ScopeExit([&] {
     if (watch.Freed()) {
       enableOthers();
-      throw;
+      return;
     }
     if (FVisible) SetVisible(false);
     restore();
-    throw;
-  }
+  });
+  Show();
+  FModalResult = mrNone;
+  do {
+    Application->HandleMessage();
+    if (watch.Freed()) return mrCancel;
+    if (Application->Terminated()) FModalResult = mrCancel;
+    else if (FModalResult != mrNone) {
+      // The modal result closes the form unless the close is refused.
+      TCloseAction action = TCloseAction::caNone;
+      if (CloseQuery()) {
+        action = TCloseAction::caHide;
+        DoClose(action);
+      }
+      if (action == TCloseAction::caNone) FModalResult = mrNone;
+    }
+  } while (FModalResult == mrNone);
+  TModalResult result = FModalResult;
+  Hide();
+  return result;
 }
 
 bool TCustomForm::CloseQuery() {

@@ -143,27 +143,17 @@ class TCustomForm : public TScrollingWinControl {
   // A form of class F with its form descriptions read (F's and its ancestors').
   template <class F>
   static F* Create(TComponent* AOwner) {
-    F* f = new F(AOwner);
-    try {
-      f->InitInstance();
-      f->AfterConstruction();
-    } catch (...) {
-      delete f;
-      throw;
-    }
-    return f;
+    std::unique_ptr<F> f(new F(AOwner));
+    f->InitInstance();
+    f->AfterConstruction();
+    return f.release();
   }
   // A form of class F without reading any description.
   template <class F>
   static F* CreateNew(TComponent* AOwner) {
-    F* f = new F(AOwner);
-    try {
-      f->AfterConstruction();
-    } catch (...) {
-      delete f;
-      throw;
-    }
-    return f;
+    std::unique_ptr<F> f(new F(AOwner));
+    f->AfterConstruction();
+    return f.release();
   }
   // Freeing a form (Free, its owner, delete) runs OnDestroy with the window still there, then
   // destroys the window, both before any destructor; the form's window events (activation,

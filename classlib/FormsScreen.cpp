@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/DeviceContext.h"
+
 // ======================= Screen =======================
 
 RECT TMonitor::BoundsRect() const {
@@ -56,10 +58,7 @@ void TScreen::SetCursor(TCursor Value) {
 }
 
 int TScreen::PixelsPerInch() const {
-  HDC dc = GetDC(nullptr);
-  int v = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return v;
+  return GetDeviceCaps(TWindowDC(), LOGPIXELSY);
 }
 
 RECT TScreen::WorkAreaRect() const {

@@ -4,6 +4,8 @@
 // for the frame's components win.
 #pragma once
 
+#include <memory>
+
 #include "classlib/Forms.h"
 
 class TCustomFrame : public TScrollingWinControl {
@@ -14,14 +16,9 @@ class TCustomFrame : public TScrollingWinControl {
   // A frame of class F with its descriptions read (F's and its ancestors' below TFrame).
   template <class F>
   static F* Create(TComponent* AOwner) {
-    F* f = new F(AOwner);
-    try {
-      f->ReadFrameDescriptions();
-    } catch (...) {
-      delete f;
-      throw;
-    }
-    return f;
+    std::unique_ptr<F> f(new F(AOwner));
+    f->ReadFrameDescriptions();
+    return f.release();
   }
   // Reads the descriptions of this frame's class chain, the ancestors' first; raises EResNotFound
   // naming the class when a class below TFrame has none at all.

@@ -5,10 +5,13 @@
 #include <cstring>
 #include <csetjmp>
 #include <cstdlib>
+#include <utility>
 
 // The JPEG library's configuration uses the platform's own boolean (unsigned char).
 #include <jpeglib.h>
 
+#include "base/DeviceContext.h"
+#include "base/KernelHandle.h"
 #include "classlib/Filer.h"
 #include "classlib/ResStrings.h"
 
@@ -16,26 +19,24 @@ namespace {
 
 int ScreenLogPixelsY() {
   static int dpi = [] {
-    HDC dc = GetDC(nullptr);
-    int v = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    const int v = GetDeviceCaps(TWindowDC(), LOGPIXELSY);
     return v > 0 ? v : 96;
   }();
   return dpi;
 }
 
 std::vector<unsigned char> ReadWholeFile(const WideString& FileName) {
-  HANDLE h = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Datei kann nicht geöffnet werden");
+  TKernelHandle file(
+      CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) throw EFOpenError("Datei kann nicht geöffnet werden");
   std::vector<unsigned char> data;
-  DWORD size = GetFileSize(h, nullptr);
+  DWORD size = GetFileSize(file.Get(), nullptr);
   if (size != INVALID_FILE_SIZE) {
     data.resize(size);
     DWORD got = 0;
-    if (size && !ReadFile(h, data.data(), size, &got, nullptr)) got = 0;
+    if (size && !ReadFile(file.Get(), data.data(), size, &got, nullptr)) got = 0;
     data.resize(got);
   }
-  CloseHandle(h);
   return data;
 }
 
@@ -73,15 +74,8 @@ void TGraphicsObject::FreeObject() {
 // The owner (a canvas that has the object selected) hears of the change first and selects it
 // out: a GDI object still selected into a device context cannot be deleted and would leak.
 void TGraphicsObject::Changed() {
-  HGDIOBJ old = FObject;
-  FObject = nullptr;
-  try {
-    if (OnChange) OnChange(this);
-  } catch (...) {
-    if (old) DeleteObject(old);
-    throw;
-  }
-  if (old) DeleteObject(old);
+  TGdiObject<HGDIOBJ> old(std::exchange(FObject, nullptr));
+  if (OnChange) OnChange(this);
 }
 
 // ---- TFont ----
@@ -454,17 +448,21 @@ void TGraphic::LoadFromResourceData(HINSTANCE Instance, const wchar_t* Name) {
 
 // ---- TBitmap ----
 
+// A memory context with the bitmap selected into it: what the canvas draws through, and where a
+// bitmap without a canvas is copied from.
+struct TBitmap::TSelectedBitmap {
+  TSelectedBitmap(HBITMAP Bitmap, HDC Like) : DC(Like), Selected(DC, Bitmap) {}
+  TMemoryDC DC;
+  TSelectedObject Selected;
+};
+
 TBitmap::TBitmap() = default;
 
 TBitmap::~TBitmap() { FreeImage(); }
 
 void TBitmap::FreeImage() {
   FCanvas.reset();
-  if (FDC) {
-    SelectObject(FDC, FOldBitmap);
-    DeleteDC(FDC);
-    FDC = nullptr;
-  }
+  FDC.reset();
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
   FWidth = FHeight = 0;
@@ -492,14 +490,8 @@ void TBitmap::Assign(TPersistent* Source) {
 void TBitmap::SetSize(int W, int H) {
   FreeImage();
   if (W > 0 && H > 0) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = W;
-    bi.bmiHeader.biHeight = -H;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    FHandle = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    FHandle = CreateTopDownSection(nullptr, W, H, 24, &bits);
     if (!FHandle) throw EOutOfResources("Nicht genügend Speicher für das Bild");
     FWidth = W;
     FHeight = H;
@@ -520,11 +512,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
 
 HBITMAP TBitmap::ReleaseHandle() {
   FCanvas.reset();
-  if (FDC) {
-    SelectObject(FDC, FOldBitmap);
-    DeleteDC(FDC);
-    FDC = nullptr;
-  }
+  FDC.reset();
   HBITMAP h = FHandle;
   FHandle = nullptr;
   FWidth = FHeight = 0;
@@ -533,10 +521,9 @@ HBITMAP TBitmap::ReleaseHandle() {
 
 TCanvas* TBitmap::Canvas() {
   if (!FCanvas) {
-    FDC = CreateCompatibleDC(nullptr);
-    FOldBitmap = FHandle ? SelectObject(FDC, FHandle) : nullptr;
+    FDC = std::make_unique<TSelectedBitmap>(FHandle, nullptr);
     FCanvas.reset(new TCanvas);
-    FCanvas->SetHandle(FDC);
+    FCanvas->SetHandle(FDC->DC);
   }
   return FCanvas.get();
 }
@@ -547,21 +534,12 @@ TColor TBitmap::Pixel(int X, int Y) {
 
 void TBitmap::Draw(TCanvas* ACanvas, const RECT& Rect) {
   if (!FHandle) return;
-  HDC src = FDC;
-  HDC temp = nullptr;
-  HGDIOBJ old = nullptr;
-  if (!src) {
-    temp = CreateCompatibleDC(ACanvas->Handle());
-    old = SelectObject(temp, FHandle);
-    src = temp;
-  }
+  std::unique_ptr<TSelectedBitmap> temp;
+  if (!FDC) temp = std::make_unique<TSelectedBitmap>(FHandle, ACanvas->Handle());
+  const HDC src = FDC ? FDC->DC.Get() : temp->DC.Get();
   SetStretchBltMode(ACanvas->Handle(), COLORONCOLOR);
   StretchBlt(ACanvas->Handle(), Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, src, 0, 0,
              FWidth, FHeight, SRCCOPY);
-  if (temp) {
-    SelectObject(temp, old);
-    DeleteDC(temp);
-  }
 }
 
 void TBitmap::LoadFromMemory(const void* Data, size_t Size) {
@@ -572,9 +550,7 @@ void TBitmap::LoadFromMemory(const void* Data, size_t Size) {
   std::memcpy(&fh, p, sizeof fh);
   const auto* info = reinterpret_cast<const BITMAPINFO*>(p + sizeof fh);
   if (fh.bfOffBits >= Size) throw EInvalidGraphic("Bitmap ist ungültig");
-  HDC dc = GetDC(nullptr);
-  HBITMAP h = CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, p + fh.bfOffBits, info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, dc);
+  HBITMAP h = CreateDIBitmap(TWindowDC(), &info->bmiHeader, CBM_INIT, p + fh.bfOffBits, info, DIB_RGB_COLORS);
   if (!h) throw EInvalidGraphic("Bitmap ist ungültig");
   SetHandle(h);
 }
@@ -611,6 +587,8 @@ void TIcon::SetHandle(HICON Value, bool Shared) {
   if (Value) {
     ICONINFO ii{};
     if (GetIconInfo(Value, &ii)) {
+      // The two bitmaps are copies made for the caller.
+      TGdiObject<HBITMAP> color(ii.hbmColor), mask(ii.hbmMask);
       BITMAP bm{};
       if (ii.hbmColor && GetObjectA(ii.hbmColor, sizeof bm, &bm)) {
         FWidth = bm.bmWidth;
@@ -619,8 +597,6 @@ void TIcon::SetHandle(HICON Value, bool Shared) {
         FWidth = bm.bmWidth;
         FHeight = bm.bmHeight / 2;
       }
-      if (ii.hbmColor) DeleteObject(ii.hbmColor);
-      if (ii.hbmMask) DeleteObject(ii.hbmMask);
     }
   }
   Changed();

@@ -287,8 +287,8 @@ class TBitmap : public TGraphic {
   HBITMAP FHandle = nullptr;
   int FWidth = 0, FHeight = 0;
   std::unique_ptr<TCanvas> FCanvas;
-  HDC FDC = nullptr;
-  HGDIOBJ FOldBitmap = nullptr;
+  struct TSelectedBitmap;
+  std::unique_ptr<TSelectedBitmap> FDC;
 };
 
 class TIcon : public TGraphic {

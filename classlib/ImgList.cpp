@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/DeviceContext.h"
+
 namespace {
 
 void InitImageLists() {
@@ -17,14 +19,10 @@ void InitImageLists() {
 HBITMAP MakeMask(TBitmap* Image, COLORREF MaskColor) {
   const int w = Image->Width(), h = Image->Height();
   HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
-  HDC src = CreateCompatibleDC(nullptr), dst = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldSrc = SelectObject(src, Image->Handle()), oldDst = SelectObject(dst, mask);
+  TMemoryDC src, dst;
+  TSelectedObject image(src, Image->Handle()), target(dst, mask);
   ::SetBkColor(src, MaskColor);
   BitBlt(dst, 0, 0, w, h, src, 0, 0, SRCCOPY);
-  SelectObject(src, oldSrc);
-  SelectObject(dst, oldDst);
-  DeleteDC(src);
-  DeleteDC(dst);
   return mask;
 }
 
@@ -92,22 +90,17 @@ int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
   if (!FMasked) return Add(Image, nullptr);
   // The image's pixels of the mask colour are made black, so they add nothing where the mask lets
   // the background through.
-  HBITMAP mask = MakeMask(Image, ColorToRGB(MaskColor));
+  TGdiObject<HBITMAP> mask(MakeMask(Image, ColorToRGB(MaskColor)));
   TBitmap copy;
   copy.Assign(Image);
   {
-    HDC dc = CreateCompatibleDC(nullptr), mdc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, copy.Handle()), oldMask = SelectObject(mdc, mask);
+    TMemoryDC dc, mdc;
+    TSelectedObject image(dc, copy.Handle()), masking(mdc, mask);
     ::SetBkColor(dc, RGB(255, 255, 255));
     SetTextColor(dc, RGB(0, 0, 0));
     BitBlt(dc, 0, 0, copy.Width(), copy.Height(), mdc, 0, 0, 0x00220326 /* DSna */);
-    SelectObject(dc, old);
-    SelectObject(mdc, oldMask);
-    DeleteDC(dc);
-    DeleteDC(mdc);
   }
   const int added = ImageList_Add(Handle(), copy.Handle(), mask);
-  DeleteObject(mask);
   if (added < 0) throw EInvalidOperation("Das Bild kann nicht zur Bildliste hinzugefügt werden");
   Change();
   return first;
@@ -158,15 +151,11 @@ void TCustomImageList::Clear() {
 void TCustomImageList::GetBitmap(int Index, TBitmap* Image) {
   if (!Image || Index < 0 || Index >= Count()) return;
   Image->SetSize(FWidth, FHeight);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Image->Handle());
+  TMemoryDC dc;
+  TSelectedObject selected(dc, Image->Handle());
   RECT r{0, 0, FWidth, FHeight};
-  HBRUSH b = CreateSolidBrush(ColorToRGB(FBkColor == clNone ? clBtnFace : FBkColor));
-  FillRect(dc, &r, b);
-  DeleteObject(b);
+  FillRect(dc, &r, TGdiObject<HBRUSH>(CreateSolidBrush(ColorToRGB(FBkColor == clNone ? clBtnFace : FBkColor))));
   ImageList_Draw(FHandle, Index, dc, 0, 0, ILD_TRANSPARENT);
-  SelectObject(dc, old);
-  DeleteDC(dc);
 }
 
 void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/DeviceContext.h"
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 #include "classlib/Themes.h"
 
@@ -10,6 +12,27 @@ namespace {
 // CreateWindowExA refuses a title whose length modulo 65536 lies between 32767 and 65535, so a
 // long text is given to the window after it exists.
 constexpr size_t MaxCreationText = 32000;
+
+// Text drawn and measured by the platform call of its kind, for painting that serves 8-bit and wide
+// captions alike.
+void DrawTextOf(HDC DC, const AnsiString& Text, RECT& Rect, UINT Flags) {
+  DrawTextA(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, Flags);
+}
+void DrawTextOf(HDC DC, const WideString& Text, RECT& Rect, UINT Flags) {
+  DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, Flags);
+}
+SIZE TextExtentOf(HDC DC, const AnsiString& Text) {
+  SIZE size{0, 0};
+  GetTextExtentPoint32A(DC, Text.c_str(), static_cast<int>(Text.size()), &size);
+  return size;
+}
+SIZE TextExtentOf(HDC DC, const WideString& Text) {
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(DC, Text.c_str(), static_cast<int>(Text.size()), &size);
+  return size;
+}
+WideString WideOf(const AnsiString& Text) { return WidenAcp(Text); }
+const WideString& WideOf(const WideString& Text) { return Text; }
 
 }  // namespace
 
@@ -297,9 +320,13 @@ TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
 
 AnsiString TCustomLabel::GetLabelText() { return Caption(); }
 
-void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
-  AnsiString text = GetLabelText();
-  if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == "&"))) text += ' ';
+void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) { DrawLabelText(GetLabelText(), Rect, Flags); }
+
+template <class S>
+void TCustomLabel::DrawLabelText(S Text, RECT& Rect, UINT Flags) {
+  using C = typename S::value_type;
+  // A label without visible text is measured one line high.
+  if ((Flags & DT_CALCRECT) && (Text.empty() || (FShowAccelChar && Text == S(1, C('&'))))) Text += C(' ');
   if (!FShowAccelChar) Flags |= DT_NOPREFIX;
   Flags |= DrawTextBiDiModeFlagsReadingOnly();
   TCanvas* c = Canvas();
@@ -310,12 +337,15 @@ void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
   if (!FEnabled) {
     OffsetRect(&Rect, 1, 1);
     SetTextColor(dc, ColorToRGB(clBtnHighlight));
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
+    DrawTextOf(dc, Text, Rect, Flags);
     OffsetRect(&Rect, -1, -1);
     SetTextColor(dc, ColorToRGB(clBtnShadow));
   }
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
+  DrawTextOf(dc, Text, Rect, Flags);
 }
+
+template void TCustomLabel::DrawLabelText(AnsiString, RECT&, UINT);
+template void TCustomLabel::DrawLabelText(WideString, RECT&, UINT);
 
 void TCustomLabel::Paint() {
   TCanvas* c = Canvas();
@@ -338,16 +368,12 @@ void TCustomLabel::Paint() {
 
 void TCustomLabel::AdjustBounds() {
   if (!FAutoSize || HasState(csLoading)) return;
-  HDC dc = GetDC(nullptr);
   RECT r = ClientRect();
-  try {
-    TCanvasHandleLoan loan(Canvas(), dc);
+  {
+    TWindowDC screen;
+    TCanvasHandleLoan loan(Canvas(), screen);
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
-  } catch (...) {
-    ReleaseDC(nullptr, dc);
-    throw;
   }
-  ReleaseDC(nullptr, dc);
   int x = FLeft;
   const int w = r.right - r.left;
   if (FAlignment == TAlignment::taRightJustify) x += FWidth - w;
@@ -990,12 +1016,14 @@ bool TCustomComboBox::SelectMatchingItem(const AnsiString& S) {
     SetSelStart(static_cast<int>(S.size()));
     SetSelLength(static_cast<int>(Text().size() - S.size()));
   }
-  if (changed) {
-    TFreeWatch watch(this);
-    Click();
-    if (!watch.Freed()) Select();
-  }
+  if (changed) SelectedByTyping();
   return true;
+}
+
+void TCustomComboBox::SelectedByTyping() {
+  TFreeWatch watch(this);
+  Click();
+  if (!watch.Freed()) Select();
 }
 
 int TCustomComboBox::ItemIndex() {
@@ -1276,13 +1304,10 @@ void TRadioButton::Dispatch(TMessage& Message) {
       TFreeWatch watch(this);
       const bool outer = !FPressing;
       FPressing = true;
-      try {
-        TButtonControl::Dispatch(Message);
-      } catch (...) {
+      auto pressed = ScopeExit([&] {
         if (!watch.Freed() && outer) FPressing = false;
-        throw;
-      }
-      if (!watch.Freed() && outer) FPressing = false;
+      });
+      TButtonControl::Dispatch(Message);
       break;
     }
     case CM_DIALOGCHAR: FocusOnAccelerator(Message); break;
@@ -1311,28 +1336,33 @@ void TCustomGroupBox::CreateParams(TCreateParams& Params) {
 void TCustomGroupBox::AdjustClientRect(RECT& Rect) {
   TCustomControl::AdjustClientRect(Rect);
   Canvas()->Font()->Assign(Font());
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FFont->Handle());
   TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TWindowDC screen;
+    TSelectedObject font(screen, FFont->Handle());
+    GetTextMetricsA(screen, &tm);
+  }
   Rect.top += tm.tmHeight;
   InflateRect(&Rect, -1, -1);
   if (Ctl3D()) InflateRect(&Rect, -1, -1);
 }
 
 void TCustomGroupBox::Paint() {
+  Canvas()->Font()->Assign(Font());
+  Canvas()->RequiredState(csHandleValid | csFontValid | csBrushValid);
+  PaintBox(Caption());
+}
+
+template <class S>
+void TCustomGroupBox::PaintBox(const S& Text) {
+  using C = typename S::value_type;
   TCanvas* c = Canvas();
-  c->Font()->Assign(Font());
-  c->RequiredState(csHandleValid | csFontValid | csBrushValid);
   HDC dc = c->Handle();
-  const AnsiString text = Caption();
-  const int h = c->TextHeight("0");
+  const int h = TextExtentOf(dc, S(1, C('0'))).cy;
   if (ThemeServices()->ThemesEnabled()) {
     RECT cap{0, 0, 0, 0};
-    if (!text.empty()) {
-      SIZE sz = c->TextExtent(text);
+    if (!Text.empty()) {
+      SIZE sz = TextExtentOf(dc, Text);
       cap = RECT{0, 0, sz.cx, sz.cy};
       if (UseRightToLeftReading()) OffsetRect(&cap, FWidth - 8 - sz.cx, 0);
       else OffsetRect(&cap, 8, 0);
@@ -1344,7 +1374,7 @@ void TCustomGroupBox::Paint() {
                                                                 : TThemedButton::tbGroupBoxDisabled);
     ThemeServices()->DrawElement(dc, details, frame);
     SelectClipRgn(dc, nullptr);
-    if (!text.empty()) ThemeServices()->DrawText(dc, details, WidenAcp(text), cap, DT_SINGLELINE);
+    if (!Text.empty()) ThemeServices()->DrawText(dc, details, WideOf(Text), cap, DT_SINGLELINE);
     return;
   }
   RECT r{0, h / 2 - 1, FWidth, FHeight};
@@ -1359,19 +1389,22 @@ void TCustomGroupBox::Paint() {
     c->Brush()->SetColor(clWindowFrame);
   }
   c->FrameRect(r);
-  if (text.empty()) return;
-  const int w = c->TextWidth(text);
+  if (Text.empty()) return;
+  c->RequiredState(csHandleValid | csFontValid);
+  const int w = TextExtentOf(dc, Text).cx;
   r = UseRightToLeftReading() ? RECT{r.right - w - 8, 0, 0, h} : RECT{8, 0, 0, h};
   const UINT flags = DT_SINGLELINE | DrawTextBiDiModeFlagsReadingOnly();
-  c->RequiredState(csHandleValid | csFontValid);
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags | DT_CALCRECT);
+  DrawTextOf(dc, Text, r, flags | DT_CALCRECT);
   c->Brush()->SetColor(FColor);
   c->RequiredState(csHandleValid | csBrushValid);
   SetBkColor(dc, ColorToRGB(FColor));
   SetBkMode(dc, OPAQUE);
   SetTextColor(dc, ColorToRGB(Font()->Color()));
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  DrawTextOf(dc, Text, r, flags);
 }
+
+template void TCustomGroupBox::PaintBox(const AnsiString&);
+template void TCustomGroupBox::PaintBox(const WideString&);
 
 void TCustomGroupBox::CMDialogChar(TMessage& Message) {
   if (IsAccel(LOWORD(Message.WParam), Caption()) && CanFocus()) {
@@ -1427,33 +1460,11 @@ VGT_PUBLISH(TEdit) {
 
 VGT_PUBLISH(TCustomLabel) {}
 
-VGT_PUBLISH(TLabel) {
-  P.Prop(L"Caption", &TControl::Caption, &TControl::SetCaption)
-      .Prop(L"Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment)
-      .Prop(L"AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
-      .Prop(L"FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
-      .Prop(L"Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout)
-      .Prop(L"ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
-      .Prop(L"Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
-      .Prop(L"WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
-}
+VGT_PUBLISH(TLabel) { PublishLabelOptions(P.Prop(L"Caption", &TControl::Caption, &TControl::SetCaption)); }
 
 VGT_PUBLISH(TCustomMemo) {}
 
-VGT_PUBLISH(TMemo) {
-  P.Prop(L"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines)
-      .Prop(L"Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment)
-      .Prop(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
-      .Prop(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection)
-      .Prop(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
-      .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
-      .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
-      .Prop(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
-      .Prop(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
-      .Prop(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs)
-      .Prop(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
-      .Event(L"OnChange", &TCustomEdit::OnChange);
-}
+VGT_PUBLISH(TMemo) { PublishMemoOptions(P.Prop(L"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines)); }
 
 VGT_PUBLISH(TCustomComboBox) {}
 

@@ -161,6 +161,10 @@ class TCustomLabel : public TGraphicControl {
   // Draws (or with DT_CALCRECT measures) the caption into Rect with DrawText Flags.
   virtual void DoDrawText(RECT& Rect, UINT Flags);
   virtual AnsiString GetLabelText();
+  // Draws Text (with DT_CALCRECT: measures it) as the label shows it, in its font, with its
+  // accelerator setting and, when disabled, embossed. For 8-bit and wide text alike.
+  template <class S>
+  void DrawLabelText(S Text, RECT& Rect, UINT Flags);
   void Paint() override;
   virtual void AdjustBounds();
   void Loaded() override;
@@ -180,6 +184,19 @@ class TLabel : public TCustomLabel {
  public:
   explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
 };
+
+// A label's properties in form descriptions after its caption (8-bit or wide, published first by
+// each label class).
+template <class C>
+TPublisher<C>& PublishLabelOptions(TPublisher<C>& P) {
+  return P.Prop(L"Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment)
+      .Prop(L"AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
+      .Prop(L"FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
+      .Prop(L"Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout)
+      .Prop(L"ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
+      .Prop(L"Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
+      .Prop(L"WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
+}
 
 // ======================= Multi-line edit =======================
 
@@ -252,6 +269,23 @@ class TMemo : public TCustomMemo {
  public:
   explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };
+
+// A memo's properties in form descriptions after its lines (8-bit or wide, published first by
+// each memo class).
+template <class C>
+TPublisher<C>& PublishMemoOptions(TPublisher<C>& P) {
+  return P.Prop(L"Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment)
+      .Prop(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
+      .Prop(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection)
+      .Prop(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
+      .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
+      .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
+      .Prop(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
+      .Prop(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
+      .Prop(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs)
+      .Prop(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
+      .Event(L"OnChange", &TCustomEdit::OnChange);
+}
 
 // ======================= Combo box =======================
 
@@ -368,6 +402,8 @@ class TCustomComboBox : public TWinControl {
   bool SearchPauseElapsed(DWORD& LastKeyTime);
   // Selects the first item that begins with S (from the top); true when there was one.
   bool SelectMatchingItem(const AnsiString& S);
+  // Tells of an item that typing chose: Click, then Select unless Click freed the box.
+  void SelectedByTyping();
   virtual void Change();
   virtual void Select();
   virtual void DropDown();
@@ -482,6 +518,10 @@ class TCustomGroupBox : public TCustomControl {
 
  protected:
   void Paint() override;
+  // Paints the frame and Text (8-bit or wide) as its caption: themed or classic, the caption at
+  // the reading side. The canvas has the box's font.
+  template <class S>
+  void PaintBox(const S& Text);
   void CreateParams(TCreateParams& Params) override;
   // Alt and the caption's accelerator focus the first child that can take the focus.
   void CMDialogChar(TMessage& Message);

@@ -4,23 +4,12 @@
 #include <numeric>
 #include <utility>
 
+#include "base/Scope.h"
 #include "classlib/Filer.h"
 #include "classlib/Lists.h"
 #include "classlib/ResStrings.h"
 
 namespace {
-
-// Keeps BeginUpdate/EndUpdate paired when an operation inside the bracket raises.
-class TUpdateBracket {
- public:
-  explicit TUpdateBracket(TStrings* List) : FList(List) { FList->BeginUpdate(); }
-  ~TUpdateBracket() { FList->EndUpdate(); }
-  TUpdateBracket(const TUpdateBracket&) = delete;
-  TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
- private:
-  TStrings* FList;
-};
 
 int CompareAnsi(const AnsiString& S1, const AnsiString& S2, DWORD Flags) {
   int r = CompareStringA(LOCALE_USER_DEFAULT, Flags, S1.data(), static_cast<int>(S1.size()), S2.data(),
@@ -78,7 +67,7 @@ void TStrings::InsertObject(int Index, const AnsiString& S, TObject* AObject) {
 
 void TStrings::AddStrings(TStrings* Strings) {
   if (!Strings) return;
-  TUpdateBracket update(this);
+  TUpdateBracket<TStrings> update(this);
   // The count is taken once, so adding a list to itself doubles it instead of running forever.
   const int n = Strings->GetCount();
   for (int i = 0; i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
@@ -87,7 +76,7 @@ void TStrings::AddStrings(TStrings* Strings) {
 void TStrings::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TStrings*>(Source)) {
     if (src == this) return;
-    TUpdateBracket update(this);
+    TUpdateBracket<TStrings> update(this);
     Clear();
     FNameValueSeparator = src->FNameValueSeparator;
     AddStrings(src);
@@ -149,7 +138,7 @@ void TStrings::Exchange(int Index1, int Index2) {
   TObject* o1 = GetObject(Index1);
   const AnsiString s2 = Get(Index2);
   TObject* o2 = GetObject(Index2);
-  TUpdateBracket update(this);
+  TUpdateBracket<TStrings> update(this);
   Put(Index1, s2);
   PutObject(Index1, o2);
   Put(Index2, s1);
@@ -162,7 +151,7 @@ void TStrings::Move(int CurIndex, int NewIndex) {
   TObject* obj = GetObject(CurIndex);
   // Checked before the item leaves the list: a bad target must not lose it.
   if (NewIndex < 0 || NewIndex >= GetCount()) IndexError(NewIndex);
-  TUpdateBracket update(this);
+  TUpdateBracket<TStrings> update(this);
   Delete(CurIndex);
   InsertObject(NewIndex, s, obj);
 }
@@ -181,7 +170,7 @@ AnsiString TStrings::GetTextStr() const {
 }
 
 void TStrings::SetTextStr(const AnsiString& Value) {
-  TUpdateBracket update(this);
+  TUpdateBracket<TStrings> update(this);
   Clear();
   const size_t n = Value.size();
   size_t p = 0;
@@ -216,7 +205,7 @@ AnsiString TStrings::CommaText() const {
 }
 
 void TStrings::SetCommaText(const AnsiString& Value) {
-  TUpdateBracket update(this);
+  TUpdateBracket<TStrings> update(this);
   Clear();
   const size_t n = Value.size();
   auto blank = [&](size_t i) {
@@ -497,7 +486,7 @@ void TStrings::DefineProperties(TFiler* Filer) {
   Filer->DefineProperty(
       L"Strings",
       [this](TReader* Reader) {
-        TUpdateBracket update(this);
+        TUpdateBracket<TStrings> update(this);
         Clear();
         Reader->ReadListBegin();
         while (!Reader->EndOfList()) Add(Reader->ReadString());

@@ -1,5 +1,15 @@
 #include "classlib/ToolWin.h"
 
+#include "base/DeviceContext.h"
+
+TToolWindow::TToolWindow(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 150;
+  FAlign = TAlign::alTop;
+  FColor = clBtnFace;
+  FParentColor = false;
+  FBrush->SetColor(FColor);
+}
+
 void TToolWindow::SetEdgeBorders(TEdgeBorders Value) {
   if (ChangeField(FEdgeBorders, Value)) EdgesChanged();
 }
@@ -42,7 +52,7 @@ void TToolWindow::Dispatch(TMessage& Message) {
     case WM_NCPAINT: {
       DefaultHandler(Message);
       if (FEdgeBorders.Empty()) break;
-      HDC dc = GetWindowDC(FHandle);
+      TWholeWindowDC dc(FHandle);
       RECT r;
       GetWindowRect(FHandle, &r);
       OffsetRect(&r, -r.left, -r.top);
@@ -54,7 +64,6 @@ void TToolWindow::Dispatch(TMessage& Message) {
       if (FEdgeBorders.Contains(TEdgeBorder::ebRight)) sides |= BF_RIGHT;
       if (FEdgeBorders.Contains(TEdgeBorder::ebBottom)) sides |= BF_BOTTOM;
       DrawEdge(dc, &r, inner[static_cast<int>(FEdgeInner)] | outer[static_cast<int>(FEdgeOuter)], sides);
-      ReleaseDC(FHandle, dc);
       Message.Result = 0;
       break;
     }

@@ -13,7 +13,8 @@ VGT_ENUM(TEdgeStyle, L"esNone", L"esRaised", L"esLowered");
 class TToolWindow : public TWinControl {
   VGT_CLASS(TToolWindow, TWinControl)
  public:
-  explicit TToolWindow(TComponent* AOwner) : TWinControl(AOwner) {}
+  // A bar along the top of its parent, in the colour of buttons.
+  explicit TToolWindow(TComponent* AOwner);
 
   TEdgeBorders EdgeBorders() const { return FEdgeBorders; }
   void SetEdgeBorders(TEdgeBorders Value);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 #include "unicode/UtxClasses.h"
 #include "unicode/UtxWindows.h"
@@ -28,11 +29,11 @@ std::vector<WideString> SubFolders(const WideString& Folder) {
   WIN32_FIND_DATAW fd;
   HANDLE h = WideFindFirstFile((Folder + L"*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return result;
+  auto close = ScopeExit([h] { FindClose(h); });
   do {
     WideString name = fd.cFileName;
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") result.push_back(name);
   } while (WideFindNextFile(h, &fd));
-  FindClose(h);
   return result;
 }
 

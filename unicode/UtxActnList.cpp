@@ -1,5 +1,6 @@
 #include "unicode/UtxActnList.h"
 
+#include "base/Scope.h"
 #include "unicode/UtxClasses.h"
 
 
@@ -51,14 +52,9 @@ void SetWideActionCaption(TCustomAction* Action, const WideString& Value) {
   h->PreviousCaption = GetWideActionCaption(Action);
   h->NewCaption = NarrowText(Value);
   h->CaptionUpdating = true;
-  try {
-    StoreHeldWideText(Value, h->Caption, Action->TCustomAction::Caption(),
-                      [Action](const AnsiString& s) { Action->TCustomAction::SetCaption(s); });
-  } catch (...) {
-    h->CaptionUpdating = false;
-    throw;
-  }
-  h->CaptionUpdating = false;
+  auto updated = ScopeExit([h] { h->CaptionUpdating = false; });
+  StoreHeldWideText(Value, h->Caption, Action->TCustomAction::Caption(),
+                    [Action](const AnsiString& s) { Action->TCustomAction::SetCaption(s); });
 }
 
 void SetWideActionHint(TCustomAction* Action, const WideString& Value) {
@@ -70,14 +66,9 @@ void SetWideActionHint(TCustomAction* Action, const WideString& Value) {
   h->PreviousHint = GetWideActionHint(Action);
   h->NewHint = NarrowText(Value);
   h->HintUpdating = true;
-  try {
-    StoreHeldWideText(Value, h->Hint, Action->TCustomAction::Hint(),
-                      [Action](const AnsiString& s) { Action->TCustomAction::SetHint(s); });
-  } catch (...) {
-    h->HintUpdating = false;
-    throw;
-  }
-  h->HintUpdating = false;
+  auto updated = ScopeExit([h] { h->HintUpdating = false; });
+  StoreHeldWideText(Value, h->Hint, Action->TCustomAction::Hint(),
+                    [Action](const AnsiString& s) { Action->TCustomAction::SetHint(s); });
 }
 
 WideString LinkedWideActionCaption(TCustomAction* Action, const WideString& V) {

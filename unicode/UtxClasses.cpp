@@ -3,26 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxSystem.h"
 #include "unicode/UtxWindows.h"
-
-namespace {
-
-// Brackets a batch of changes; EndUpdate runs also when the batch fails.
-class TUtxUpdateBracket {
- public:
-  explicit TUtxUpdateBracket(TUtxStrings* List) : FList(List) { FList->BeginUpdate(); }
-  ~TUtxUpdateBracket() { FList->EndUpdate(); }
-  TUtxUpdateBracket(const TUtxUpdateBracket&) = delete;
-  TUtxUpdateBracket& operator=(const TUtxUpdateBracket&) = delete;
-
- private:
-  TUtxStrings* FList;
-};
-
-}  // namespace
 
 // ======================================================================================
 // Wide string lists
@@ -46,7 +31,7 @@ void TUtxStrings::Assign(TPersistent* Source) {
   if (auto* view = dynamic_cast<TAnsiStringsForWideStrings*>(Source)) Source = view->WideStrings();
   if (Source == this) return;
   if (auto* source = dynamic_cast<TUtxStrings*>(Source)) {
-    TUtxUpdateBracket update(this);
+    TUpdateBracket<TUtxStrings> update(this);
     Clear();
     FDefined = source->FDefined;
     FNameValueSeparator = source->FNameValueSeparator;
@@ -65,17 +50,11 @@ void TUtxStrings::DefineProperties(TFiler* Filer) {
   Filer->DefineProperty(
       L"Strings",
       [this](TReader* Reader) {
-        BeginUpdate();
-        try {
-          Clear();
-          Reader->ReadListBegin();
-          while (!Reader->EndOfList()) Add(Reader->ReadWideString());
-          Reader->ReadListEnd();
-        } catch (...) {
-          EndUpdate();
-          throw;
-        }
-        EndUpdate();
+        TUpdateBracket<TUtxStrings> update(this);
+        Clear();
+        Reader->ReadListBegin();
+        while (!Reader->EndOfList()) Add(Reader->ReadWideString());
+        Reader->ReadListEnd();
       },
       nullptr, GetCount() > 0);
 }
@@ -120,7 +99,7 @@ void TUtxStrings::SetItemObject(int, TObject*) {}
 void TUtxStrings::SetCapacity(int) {}
 
 void TUtxStrings::SetTextStr(const WideString& S) {
-  TUtxUpdateBracket update(this);
+  TUpdateBracket<TUtxStrings> update(this);
   Clear();
   const wchar_t* p = S.c_str();
   while (*p) {
@@ -166,14 +145,14 @@ int TUtxStrings::AddObject(const WideString& S, TObject* Obj) {
 }
 
 void TUtxStrings::AddStrings(TUtxStrings* Source) {
-  TUtxUpdateBracket update(this);
+  TUpdateBracket<TUtxStrings> update(this);
   // Measured once: adding a list to itself copies what it held at the start.
   const int count = Source->GetCount();
   for (int i = 0; i < count; ++i) AddObject(Source->GetString(i), Source->GetItemObject(i));
 }
 
 void TUtxStrings::Exchange(int Index1, int Index2) {
-  TUtxUpdateBracket update(this);
+  TUpdateBracket<TUtxStrings> update(this);
   const WideString s1 = GetString(Index1);
   TObject* o1 = GetItemObject(Index1);
   PutString(Index1, GetString(Index2));
@@ -218,17 +197,14 @@ void TUtxStrings::InsertObject(int Index, const WideString& S, TObject* Obj) {
 
 void TUtxStrings::MoveItem(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
-  TUtxUpdateBracket update(this);
+  TUpdateBracket<TUtxStrings> update(this);
   const WideString s = GetString(CurIndex);
   TObject* obj = GetItemObject(CurIndex);
   Delete(CurIndex);
-  try {
-    InsertObject(NewIndex, s, obj);
-  } catch (...) {
-    // A target out of range must not cost the item: put it back where it was.
-    InsertObject(CurIndex, s, obj);
-    throw;
-  }
+  // A target out of range must not cost the item: put it back where it was.
+  auto putBack = ScopeExit([&] { InsertObject(CurIndex, s, obj); });
+  InsertObject(NewIndex, s, obj);
+  putBack.Dismiss();
 }
 
 void TUtxStrings::SetTextBuffer(const wchar_t* P) {

@@ -1,5 +1,6 @@
 #include "unicode/UtxComCtrls.h"
 
+#include "base/Scope.h"
 #include "unicode/UtxWindows.h"
 
 // ======================= Tab sheet =======================
@@ -10,14 +11,10 @@ void TUtxTabSheet::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_SETTEXT && UnicodePlatform() && !HandleAllocated() && !FSettingText) {
     const char* text = Message.LParam ? reinterpret_cast<const char*>(Message.LParam) : "";
     if (AnsiString(text) != NarrowText(GetWideControlText(this))) {
-      FSettingText = true;
-      try {
+      {
+        TFlagGuard setting(FSettingText);
         SetWideControlText(this, WidenText(text));
-      } catch (...) {
-        FSettingText = false;
-        throw;
       }
-      FSettingText = false;
       Message.Result = 1;
       return;
     }

@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "base/Scope.h"
 #include "classlib/ActnList.h"
 #include "unicode/UtxGraphics.h"
 #include "unicode/UtxSysUtils.h"
@@ -297,6 +298,8 @@ static LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LP
   TWinControl* control = CreationControl;
   if (!control) return DefWindowProcW(Wnd, Msg, WParam, LParam);
   try {
+    // Taken before anything else can run, a failure's report included.
+    auto taken = ScopeExit([] { CreationControl = nullptr; });
     control->SetWindowHandle(Wnd);
     PendingTraps().push_back(FindOrCreateTrap(control));
     SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
@@ -304,11 +307,9 @@ static LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LP
       SetWindowLongPtrW(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
     BindControlWindow(Wnd, control);
   } catch (...) {
-    CreationControl = nullptr;
     HandleCurrentException(control);
     return 0;  // the window creation fails
   }
-  CreationControl = nullptr;
   return CallWindowProcW(&StdWndProc, Wnd, Msg, WParam, LParam);
 }
 
@@ -358,17 +359,14 @@ void CreateWideWindowHandle(TWinControl* Control, const TCreateParams& Params,
   else
     Control->SetDefWndProc(&DefWindowProcW);
   const WideString className = RegisterUnicodeWindowClass(Params);
-  GCreatingControl = Control;
   HWND h = nullptr;
-  try {
+  {
+    GCreatingControl = Control;
+    auto created = ScopeExit([] { GCreatingControl = nullptr; });
     h = CreateWindowExW(Params.ExStyle, className.c_str(), nullptr, Params.Style, Params.X,
                         Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
                         UtxModule(), Params.Param);
-  } catch (...) {
-    GCreatingControl = nullptr;
-    throw;
   }
-  GCreatingControl = nullptr;
   if (!h) RaiseLastOSErrorW();
   Control->SetWindowHandle(h);
   SubClassUnicodeControl(Control, Params.Caption ? AnsiString(Params.Caption) : AnsiString(),
@@ -456,14 +454,11 @@ bool TWinControlTrap::InWindowMethodChain() {
   if (current.SameCode(OwnMethod())) return true;
   FProbeActive = true;
   FProbeSeen = false;
-  TMessage probe{};
-  try {
+  {
+    auto probed = ScopeExit([this] { FProbeActive = false; });
+    TMessage probe{};
     current(probe);
-  } catch (...) {
-    FProbeActive = false;
-    throw;
   }
-  FProbeActive = false;
   return FProbeSeen;
 }
 
@@ -483,15 +478,16 @@ void TWinControlTrap::Detach() {
 LRESULT TWinControlTrap::PlatformProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   const WNDPROC previous = FPrevWndProc;
   LRESULT result = 0;
-  ++FNesting;
-  try {
-    if (Msg == WM_DESTROY) Detach();
-    if (FHandle) FLastPlatformMessage = Msg;
-    result = CallWindowProcW(previous, Wnd, Msg, WParam, LParam);
-  } catch (...) {
-    HandleCurrentException(FControl);
+  {
+    TCounterGuard nesting(FNesting);
+    try {
+      if (Msg == WM_DESTROY) Detach();
+      if (FHandle) FLastPlatformMessage = Msg;
+      result = CallWindowProcW(previous, Wnd, Msg, WParam, LParam);
+    } catch (...) {
+      HandleCurrentException(FControl);
+    }
   }
-  --FNesting;
   if (FNesting == 0 && FDestroyPending) delete this;
   return result;
 }
@@ -584,13 +580,8 @@ void TUtxHintWindow::Paint() {
 
 void TUtxHintWindow::ActivateHint(RECT Rect, const AnsiString& AHint) {
   FActivating = true;
-  try {
-    THintWindow::ActivateHint(Rect, AHint);
-  } catch (...) {
-    FActivating = false;
-    throw;
-  }
-  FActivating = false;
+  auto activated = ScopeExit([this] { FActivating = false; });
+  THintWindow::ActivateHint(Rect, AHint);
 }
 
 void TUtxHintWindow::ActivateHintData(RECT Rect, const AnsiString& AHint, void* AData) {
@@ -598,18 +589,16 @@ void TUtxHintWindow::ActivateHintData(RECT Rect, const AnsiString& AHint, void* 
     THintWindow::ActivateHintData(Rect, AHint, AData);
     return;
   }
-  FActivating = true;
-  FWideDataActivating = true;
-  try {
+  {
+    FActivating = true;
+    FWideDataActivating = true;
+    auto activated = ScopeExit([this] {
+      FActivating = false;
+      FWideDataActivating = false;
+    });
     SetCaption(WideHintFromHintData(static_cast<const THintInfo*>(AData)));
     THintWindow::ActivateHintData(Rect, AHint, AData);
-  } catch (...) {
-    FActivating = false;
-    FWideDataActivating = false;
-    throw;
   }
-  FActivating = false;
-  FWideDataActivating = false;
   Invalidate();
 }
 

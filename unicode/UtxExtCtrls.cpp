@@ -26,24 +26,7 @@ void TUtxCustomPanel::DrawPanel() {
     return;
   }
   TCanvas* c = Canvas();
-  RECT r = ClientRect();
-  TColor top, bottom;
-  if (FBevelOuter != TBevelCut::bvNone) {
-    GetBevelColors(FBevelOuter, top, bottom);
-    Frame3D(c, r, top, bottom, FBevelWidth);
-  }
-  const bool parentBackground = ShowsParentBackground();
-  if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
-  else Frame3D(c, r, FColor, FColor, FBorderWidth);
-  if (FBevelInner != TBevelCut::bvNone) {
-    GetBevelColors(FBevelInner, top, bottom);
-    Frame3D(c, r, top, bottom, FBevelWidth);
-  }
-  if (!parentBackground) {
-    c->Brush()->SetColor(FColor);
-    c->Brush()->SetStyle(TBrushStyle::bsSolid);
-    c->FillRect(r);
-  }
+  RECT r = PaintFrame();
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   c->Font()->Assign(Font());
   // One line of the font, centred vertically whatever the font.
@@ -83,14 +66,6 @@ VGT_PUBLISH(TUtxPanel) {
 
 VGT_PUBLISH(TUtxCustomControlBar) { PublishWideHint(P); }
 
-VGT_PUBLISH(TUtxControlBar) {
-  P.Prop(L"AutoSize", &TCustomControlBar::AutoSize, &TCustomControlBar::SetAutoSize)
-      .Prop(L"BevelInner", &TCustomControlBar::BevelInner, &TCustomControlBar::SetBevelInner)
-      .Prop(L"BevelOuter", &TCustomControlBar::BevelOuter, &TCustomControlBar::SetBevelOuter)
-      .Prop(L"Picture", &TCustomControlBar::Picture, &TCustomControlBar::SetPicture)
-      .Prop(L"RowSize", &TCustomControlBar::RowSize, &TCustomControlBar::SetRowSize)
-      .Prop(L"RowSnap", &TCustomControlBar::RowSnap, &TCustomControlBar::SetRowSnap)
-      .Event(L"OnPaint", &TCustomControlBar::OnPaint);
-}
+VGT_PUBLISH(TUtxControlBar) { PublishControlBar(P); }
 
 VGT_UNIT_ANCHOR(UtxExtCtrls)

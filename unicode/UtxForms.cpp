@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/Scope.h"
 #include "unicode/UtxClasses.h"
 #include "unicode/UtxSysUtils.h"
 #include "unicode/UtxSystem.h"
@@ -76,14 +77,8 @@ void TUtxScrollBox::Dispatch(TMessage& Message) {
     return;
   }
   // Scroll bars that come and go re-enter the size handling; it stops at depth 32.
-  ++FSizeDepth;
-  try {
-    if (FSizeDepth < 32) TUtxControlBase::Dispatch(Message);
-  } catch (...) {
-    --FSizeDepth;
-    throw;
-  }
-  --FSizeDepth;
+  TCounterGuard depth(FSizeDepth);
+  if (FSizeDepth < 32) TUtxControlBase::Dispatch(Message);
 }
 
 VGT_PUBLISH(TUtxScrollBox) { PublishWideHint(P); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/Scope.h"
 #include "classlib/ResStrings.h"
 #include "classlib/SysUtils.h"
 #include "unicode/UtxGraphics.h"
@@ -439,11 +440,7 @@ bool TUtxCustomComboBox::SelectMatchingItem(const WideString& S, bool UniqueOnly
     SetSelStart(static_cast<int>(S.size()));
     SetSelLength(static_cast<int>(GetWideControlText(this).size()) - SelStart());
   }
-  if (changed) {
-    TFreeWatch watch(this);
-    Click();
-    if (!watch.Freed()) Select();
-  }
+  if (changed) SelectedByTyping();
   return true;
 }
 
@@ -527,15 +524,8 @@ bool TUtxCustomComboBox::ChildMessage(TMessage& Message, HWND Child, WNDPROC Chi
 }
 
 void TUtxCustomComboBox::KeyPress(char& Key) {
-  const bool autoComplete = FAutoComplete;
-  FAutoComplete = false;
-  try {
-    TCustomComboBox::KeyPress(Key);
-  } catch (...) {
-    FAutoComplete = autoComplete;
-    throw;
-  }
-  FAutoComplete = autoComplete;
+  TFlagGuard noAutoComplete(FAutoComplete, false);
+  TCustomComboBox::KeyPress(Key);
 }
 
 void TUtxCustomComboBox::HandleEditChar(TMessage& Message) {
@@ -622,24 +612,7 @@ void TUtxCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
     TCustomLabel::DoDrawText(Rect, Flags);
     return;
   }
-  WideString text = GetWideLabelText();
-  // A label without visible text is measured one line high.
-  if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&"))) text += L' ';
-  if (!FShowAccelChar) Flags |= DT_NOPREFIX;
-  Flags |= DrawTextBiDiModeFlagsReadingOnly();
-  TCanvas* c = Canvas();
-  c->Font()->Assign(Font());
-  c->RequiredState(csHandleValid | csFontValid);
-  HDC dc = c->Handle();
-  SetBkMode(dc, TRANSPARENT);
-  if (!FEnabled) {
-    OffsetRect(&Rect, 1, 1);
-    SetTextColor(dc, ColorToRGB(clBtnHighlight));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
-    OffsetRect(&Rect, -1, -1);
-    SetTextColor(dc, ColorToRGB(clBtnShadow));
-  }
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
+  DrawLabelText(GetWideLabelText(), Rect, Flags);
 }
 
 void TUtxCustomLabel::Dispatch(TMessage& Message) {
@@ -699,35 +672,13 @@ VGT_PUBLISH(TUtxEdit) {
 
 VGT_PUBLISH(TUtxCustomMemo) { PublishWideHint(P); }
 
-VGT_PUBLISH(TUtxMemo) {
-  P.Prop(L"Lines", &TUtxCustomMemo::Lines, &TUtxCustomMemo::SetLines)
-      .Prop(L"Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment)
-      .Prop(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
-      .Prop(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection)
-      .Prop(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
-      .Prop(L"OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert)
-      .Prop(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
-      .Prop(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
-      .Prop(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
-      .Prop(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs)
-      .Prop(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
-      .Event(L"OnChange", &TCustomEdit::OnChange);
-}
+VGT_PUBLISH(TUtxMemo) { PublishMemoOptions(P.Prop(L"Lines", &TUtxCustomMemo::Lines, &TUtxCustomMemo::SetLines)); }
 
 VGT_PUBLISH(TUtxCustomComboBox) { PublishWideHint(P); }
 
 VGT_PUBLISH(TUtxCustomLabel) { PublishWideHint(P); }
 
-VGT_PUBLISH(TUtxLabel) {
-  PublishWideText(P)
-      .Prop(L"Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment)
-      .Prop(L"AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
-      .Prop(L"FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
-      .Prop(L"Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout)
-      .Prop(L"ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
-      .Prop(L"Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
-      .Prop(L"WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
-}
+VGT_PUBLISH(TUtxLabel) { PublishLabelOptions(PublishWideText(P)); }
 
 VGT_PUBLISH(TUtxButton) { PublishWideHint(PublishWideText(P)); }
 

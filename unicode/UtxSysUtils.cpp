@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/Scope.h"
+
 // ---- zero-terminated wide buffers ----
 
 wchar_t* WideStrEnd(const wchar_t* P) {
@@ -164,14 +166,6 @@ WORD GetWideCharType(wchar_t Ch, DWORD InfoType) {
   return type;
 }
 
-bool HasAnsiEquivalent(wchar_t Ch) {
-  BOOL usedDefault = FALSE;
-  char bytes[8];
-  const int n = WideCharToMultiByte(ConversionCodePage(), 0, &Ch, 1, bytes, sizeof bytes, nullptr,
-                                    &usedDefault);
-  return n > 0 && !usedDefault;
-}
-
 // ---- paths ----
 
 bool WideIsPathDelimiter(const WideString& S, int Index) {
@@ -276,8 +270,13 @@ void RaiseOSErrorCode(DWORD Code) {
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, Code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  WideString message = n && text ? WideString(text, n) : WideString();
-  if (text) LocalFree(text);
+  WideString message;
+  {
+    auto release = ScopeExit([text] {
+      if (text) LocalFree(text);
+    });
+    if (n && text) message.assign(text, n);
+  }
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
                               message.back() == L' ' || message.back() == L'.'))
     message.pop_back();

@@ -61,7 +61,6 @@ WideString AdjustWideLineBreaks(const WideString& S, TTextLineBreakStyle Style =
 bool IsWordDelimiter(wchar_t Ch);
 // The type word of Ch (raises EOSError when the platform refuses).
 WORD GetWideCharType(wchar_t Ch, DWORD InfoType);
-bool HasAnsiEquivalent(wchar_t Ch);
 
 // ---- paths (1-based indexes, as the texts are counted everywhere in the layer) ----
 

@@ -48,8 +48,10 @@ struct TAnsiArg {
   AnsiString FText;
 };
 
+}  // namespace
+
 // Narrowing one character reports whether the code page had to fall back to its default character.
-bool HasEightBitForm(wchar_t Ch) {
+bool HasAnsiEquivalent(wchar_t Ch) {
   BOOL usedDefault = FALSE;
   char bytes[8];
   const int n = WideCharToMultiByte(ConversionCodePage(), 0, &Ch, 1, bytes, sizeof bytes, nullptr,
@@ -57,8 +59,10 @@ bool HasEightBitForm(wchar_t Ch) {
   return n > 0 && !usedDefault;
 }
 
+namespace {
+
 wchar_t UpperEightBit(wchar_t Ch) {
-  if (!HasEightBitForm(Ch)) return Ch;
+  if (!HasAnsiEquivalent(Ch)) return Ch;
   char bytes[8] = {};
   const int n = WideCharToMultiByte(ConversionCodePage(), 0, &Ch, 1, bytes, sizeof bytes - 1,
                                     nullptr, nullptr);

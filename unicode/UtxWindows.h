@@ -23,6 +23,8 @@ AnsiString NarrowText(const wchar_t* Text, int Length = -1);
 AnsiString NarrowText(const WideString& Text);
 WideString WidenText(const char* Text, int Length = -1);
 WideString WidenText(const AnsiString& Text);
+// Whether Ch has a form in the conversion code page (not only its default character).
+bool HasAnsiEquivalent(wchar_t Ch);
 
 // Test hook: makes the process look like the 8-bit family (or NT) with a chosen conversion code
 // page until the object is destroyed, so the 8-bit paths run on an NT host. Nests.
