@@ -266,24 +266,7 @@ void TtrvPanel::Paint() {
   if (!UnicodePlatform()) {
     TUtxPanel::Paint();
   } else {
-    RECT r = ClientRect();
-    TColor top, bottom;
-    if (FBevelOuter != TBevelCut::bvNone) {
-      GetBevelColors(FBevelOuter, top, bottom);
-      Frame3D(c, r, top, bottom, FBevelWidth);
-    }
-    const bool parentBackground = ShowsParentBackground();
-    if (parentBackground) InflateRect(&r, -FBorderWidth, -FBorderWidth);
-    else Frame3D(c, r, FColor, FColor, FBorderWidth);
-    if (FBevelInner != TBevelCut::bvNone) {
-      GetBevelColors(FBevelInner, top, bottom);
-      Frame3D(c, r, top, bottom, FBevelWidth);
-    }
-    if (!parentBackground) {
-      c->Brush()->SetColor(FColor);
-      c->Brush()->SetStyle(TBrushStyle::bsSolid);
-      c->FillRect(r);
-    }
+    RECT r = PaintFrame();
     const WideString caption = GetWideControlText(this);
     if (!caption.empty()) {
       c->Brush()->SetStyle(TBrushStyle::bsClear);

@@ -16,8 +16,6 @@ class TUtxCustomGroupBox : public TUtxControlBase<TCustomGroupBox> {
   void Paint() override;
 
  private:
-  void PaintThemed(const WideString& Text);
-  void PaintClassic(const WideString& Text);
   // Alt and the wide caption's accelerator focus the first child that can take the focus.
   void WideDialogChar(TMessage& Message);
 };

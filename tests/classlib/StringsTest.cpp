@@ -184,6 +184,19 @@ TEST(StringList, NotificationsOncePerChangeOrBatch) {
   L.SetDuplicates(TDuplicates::dupError);
   EXPECT_THROW(L.SetText("a\r\na"), EStringListError);
   EXPECT_EQ(L.UpdateCount(), 0);
+
+  // A listener that raises when the batch closes: its error reaches the caller (the program goes
+  // on), and when the batch closes on the way out of another error, that first error is the one
+  // the caller sees.
+  TStringList M;
+  M.SetSorted(true);
+  M.SetDuplicates(TDuplicates::dupError);
+  M.OnChange = [](TObject*) { throw EStringListError("listener"); };
+  EXPECT_EQ(RaisedMessage<EStringListError>([&] { M.AddStrings(&src); }), "listener");
+  EXPECT_EQ(M.UpdateCount(), 0);
+  EXPECT_EQ(M.Count(), 3);
+  EXPECT_NE(RaisedMessage<EStringListError>([&] { M.SetText("a\r\na"); }), "listener");
+  EXPECT_EQ(M.UpdateCount(), 0);
 }
 
 TEST(StringList, SortedFindAndDuplicates) {
