@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "base/OwnedHandle.h"
+
 // GetDC/ReleaseDC. A null window is the screen.
 class TWindowDC {
  public:
@@ -82,32 +84,20 @@ class TSavedDCState {
   int FSaved;
 };
 
-// A GDI object (bitmap, brush, pen, font, region) owned and deleted.
+// A GDI object (bitmap, brush, pen, font, region) owned and deleted; it passes for the raw
+// handle where GDI calls take one.
 template <class H>
-class TGdiObject {
- public:
-  TGdiObject() = default;
-  explicit TGdiObject(H Object) : FObject(Object) {}
-  ~TGdiObject() { Reset(); }
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  TGdiObject(TGdiObject&& Other) noexcept : FObject(std::exchange(Other.FObject, nullptr)) {}
-  TGdiObject& operator=(TGdiObject&& Other) noexcept {
-    if (this != &Other) Reset(std::exchange(Other.FObject, nullptr));
-    return *this;
-  }
-  H Get() const { return FObject; }
-  operator H() const { return FObject; }
-  explicit operator bool() const { return FObject != nullptr; }
-  // Gives the object up to a new owner.
-  H Release() { return std::exchange(FObject, nullptr); }
-  void Reset(H Object = nullptr) {
-    if (FObject) DeleteObject(FObject);
-    FObject = Object;
-  }
+struct TGdiObjectTraits {
+  using Handle = H;
+  static bool Valid(H Object) { return Object != nullptr; }
+  static void Close(H Object) { DeleteObject(Object); }
+};
 
- private:
-  H FObject = nullptr;
+template <class H>
+class TGdiObject : public TOwnedHandle<TGdiObjectTraits<H>> {
+ public:
+  using TOwnedHandle<TGdiObjectTraits<H>>::TOwnedHandle;
+  operator H() const { return this->Get(); }
 };
 
 // A top-down device-independent section of Width x Height at BitCount bits a pixel; Bits receives

@@ -3,31 +3,14 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "base/OwnedHandle.h"
 
 // The system answers "no handle" with null from some calls and with INVALID_HANDLE_VALUE from
 // others (files, snapshots): both count as none, so neither is ever closed.
-class TKernelHandle {
- public:
-  TKernelHandle() = default;
-  explicit TKernelHandle(HANDLE Handle) : FHandle(Handle) {}
-  ~TKernelHandle() { Reset(); }
-  TKernelHandle(const TKernelHandle&) = delete;
-  TKernelHandle& operator=(const TKernelHandle&) = delete;
-  TKernelHandle(TKernelHandle&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
-  TKernelHandle& operator=(TKernelHandle&& Other) noexcept {
-    if (this != &Other) Reset(std::exchange(Other.FHandle, nullptr));
-    return *this;
-  }
-
-  HANDLE Get() const { return FHandle; }
-  explicit operator bool() const { return FHandle && FHandle != INVALID_HANDLE_VALUE; }
-  // Closes the handle held and holds Handle instead.
-  void Reset(HANDLE Handle = nullptr) {
-    if (*this) CloseHandle(FHandle);
-    FHandle = Handle;
-  }
-
- private:
-  HANDLE FHandle = nullptr;
+struct TKernelHandleTraits {
+  using Handle = HANDLE;
+  static bool Valid(HANDLE Value) { return Value && Value != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE Value) { CloseHandle(Value); }
 };
+
+using TKernelHandle = TOwnedHandle<TKernelHandleTraits>;
