@@ -1,12 +1,13 @@
 // The application object: its hidden window, the message loop and idle processing, exception
 // handling and hints; and the program's Application and Screen objects.
 #include "classlib/FormsApplication.h"
-#include "classlib/ResStrings.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <utility>
+
+#include "classlib/ResStrings.h"
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);

@@ -1,9 +1,9 @@
 #include "classlib/ResStrings.h"
 
-#include "base/TextConversion.h"
-
 #include <string>
 #include <utility>
+
+#include "base/TextConversion.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "classlib/TypInfo.h"
 
-#include "base/TextConversion.h"
-
 #include <map>
+
+#include "base/TextConversion.h"
 
 namespace {
 
