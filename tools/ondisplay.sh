@@ -52,6 +52,19 @@ trap 'exit 143' TERM INT
 # Under tools/test.sh every program runs in a copy of the run's prefix with a wineserver of its
 # own (tools/winenv.sh): registry, zone settings, registered classes and the global atom table
 # are the program's own, so programs that change them run side by side.
+# Run by ctest directly after winenv_start, without tools/test.sh's sealing: the first launcher
+# seals the run's prefix (under a lock, once per run), so programs still never share a registry.
+if [ -z "${VGT_TEST_PREFIXES:-}" ] && [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+  (
+    flock 8
+    if [ ! -e "$WINEPREFIX/.vgt-sealed" ]; then
+      winenv_end_server
+      mkdir -p "$WINEPREFIX-copies"
+      touch "$WINEPREFIX/.vgt-sealed"
+    fi
+  ) 8>>"$WINEPREFIX.seal-lock" 9>&-
+  export VGT_TEST_PREFIXES="$WINEPREFIX-copies"
+fi
 if [ -n "${VGT_TEST_PREFIXES:-}" ]; then
   prefix=$(mktemp -d "$VGT_TEST_PREFIXES/XXXXXX")
   echo "prefix $prefix" >&9

@@ -151,6 +151,9 @@ winenv_start() {
 # for each copy.
 winenv_versions() {
   local list=$1 reg exe ver
+  # The build's program folder names the list beside it.
+  [ -d "$list" ] && list=$list/../winversions.txt
+  [ -f "$list" ] || return 0
   reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n' >"$reg"
   while read -r exe ver; do
