@@ -13,6 +13,15 @@ namespace {
 // "There are still live COM objects; end anyway?" (ComServ.rc).
 constexpr UINT SNoCloseActiveServer = 64048;
 
+// The platform key of a type library's registration: what this program's own bitness reads.
+#ifdef _WIN64
+constexpr SYSKIND ThisSysKind = SYS_WIN64;
+const wchar_t* const PlatformKey = L"win64";
+#else
+constexpr SYSKIND ThisSysKind = SYS_WIN32;
+const wchar_t* const PlatformKey = L"win32";
+#endif
+
 // The command line's arguments after the program name; quotes group, as the runtime splits them.
 std::vector<WideString> CommandLineArguments(const wchar_t* Line) {
   std::vector<WideString> args;
@@ -223,20 +232,20 @@ void TComServer::RegisterTypeLibrary() {
   const TLibIdentity id = IdentityOf(FTypeLib.Get());
   // The platform's marshaller may look for the library under the neutral locale only; a library
   // of another locale is found there too.
-  if (id.Locale != 0) CreateRegKey(id.VersionKey() + L"\\0\\win32", L"", FFileName);
+  if (id.Locale != 0) CreateRegKey(id.VersionKey() + L"\\0\\" + PlatformKey, L"", FFileName);
 }
 
 void TComServer::UnregisterTypeLibrary() {
   if (!FTypeLib) return;
   const TLibIdentity id = IdentityOf(FTypeLib.Get());
   if (id.Locale != 0) {
-    DeleteRegKey(id.VersionKey() + L"\\0\\win32");
+    DeleteRegKey(id.VersionKey() + L"\\0\\" + PlatformKey);
     DeleteRegKey(id.VersionKey() + L"\\0");
   }
-  HRESULT hr = ::UnRegisterTypeLib(id.Guid, id.Major, id.Minor, id.Locale, SYS_WIN32);
+  HRESULT hr = ::UnRegisterTypeLib(id.Guid, id.Major, id.Minor, id.Locale, ThisSysKind);
   if (FAILED(hr)) {
     if (auto forUser = OleAutFunction<TUnregisterForUser>("UnRegisterTypeLibForUser"))
-      forUser(id.Guid, id.Major, id.Minor, id.Locale, SYS_WIN32);
+      forUser(id.Guid, id.Major, id.Minor, id.Locale, ThisSysKind);
   }
 }
 

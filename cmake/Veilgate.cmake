@@ -119,12 +119,14 @@ function(vgt_add_bench name)
   file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/benches.txt CONTENT "${lines}\n" @ONLY)
 endfunction()
 
-# A COM type library compiled from an IDL file by widl (the platform's IDL files and its standard
-# OLE library come from Wine's development and runtime packages): the static library <target>
-# holds the identifiers and gives its users the generated header <idl name>_h.h.
-find_program(VGT_WIDL NAMES i686-w64-mingw32-widl widl REQUIRED)
+# A COM type library compiled from an IDL file by the target's widl (the platform's IDL files and
+# its standard OLE library come from Wine's development and runtime packages; the OLE library's
+# types are the same in either target's copy): the static library <target> holds the identifiers
+# and gives its users the generated header <idl name>_h.h.
+find_program(VGT_WIDL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-widl REQUIRED)
 set(VGT_WIDL_INCLUDE /usr/include/wine/wine/windows)
-set(VGT_WIDL_LIBRARY /usr/lib/i386-linux-gnu/wine/i386-windows)
+find_path(VGT_WIDL_LIBRARY stdole2.tlb NO_CMAKE_FIND_ROOT_PATH REQUIRED PATHS
+  /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 function(vgt_type_library target idl)
   get_filename_component(name ${idl} NAME_WE)
   get_filename_component(idl ${idl} ABSOLUTE)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build and the test suite need on a fresh Debian 12 machine, and builds
-# the third-party target libraries from Debian's source packages into a cache outside the checkout.
+# the third-party target libraries from Debian's source packages into a cache outside the checkout,
+# for both targets: i686 (what ships) and x86_64. Runs one 32-bit program first to find out whether
+# this host can run the i686 build; 32-bit Wine is installed only where it can.
 # Idempotent: a second run only checks. Every step says what failed and what to do about it.
 set -euo pipefail
 
@@ -10,6 +12,7 @@ as_root=""
 [ "$(id -u)" -eq 0 ] || as_root="sudo"
 
 fail() { echo "setup: $*" >&2; exit 1; }
+. "$here/tools/targets.sh"
 
 # Where apt keeps its lists, which release this is, and the pause between retries (seconds per
 # try): the system's own unless a test of this script names others.
@@ -18,10 +21,19 @@ os_release=${VEILGATE_OS_RELEASE:-/etc/os-release}
 pause=${VEILGATE_RETRY_PAUSE:-5}
 
 # fonts-wine draws Wine's caption buttons (its Marlett); fonts-wqy-microhei draws CJK text.
-packages=(g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine32:i386 xvfb xauth
-          gettext cmake ninja-build googletest dpkg-dev zip unzip
+packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
+          wine wine64 xvfb xauth gettext cmake ninja-build googletest dpkg-dev zip unzip
           fonts-wine fonts-wqy-microhei)
 source_packages=(libjpeg-turbo libxml2)
+if vgt_probe_32bit; then
+  runs32=1
+  echo "setup: this host runs 32-bit programs: the suite runs for i686 and x86_64"
+  packages+=(wine32:i386)
+else
+  runs32=
+  echo "setup: this host runs no 32-bit programs (a 32-bit program ended with: $VGT_PROBE_32BIT_SAYS);"
+  echo "setup: the shipped i686 files are built, and the suite runs for x86_64 only"
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -50,7 +62,7 @@ has_source_entries() {
 }
 
 need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ -n "$runs32" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $as_root dpkg --add-architecture i386
   need_update=1
 fi
@@ -97,26 +109,25 @@ if [ ${#missing[@]} -gt 0 ] && ! apt_install "${missing[@]}"; then
   failed index above, the package mirror may be mid-sync: run tools/setup.sh again in a few minutes."
 fi
 
-toolchain="$here/cmake/mingw-i686.cmake"
 mkdir -p "$cache"
 
-# Builds one Debian source package for the target, once per version.
+# Builds one Debian source package for one target, once per version, into $cache/<target>.
 build_source_package() {
-  local name=$1; shift
+  local name=$1 target=$2
   local version
   version=$(apt-cache showsrc "$name" 2>/dev/null | awk '/^Version:/ {print $2; exit}')
   if [ -z "$version" ]; then
     # Already built once: keep using that build rather than failing without the index.
-    local built; built=$(ls -d "$cache/$name"-*/.done 2>/dev/null | tail -n 1)
+    local built; built=$(ls -d "$cache/$target/$name"-*/.done 2>/dev/null | tail -n 1)
     [ -n "$built" ] && return 0
     fail "no source package $name in apt's lists; check the deb-src entries in $src_list
   (or $src_list_legacy), run apt-get update, then run tools/setup.sh again"
   fi
-  local prefix="$cache/$name-${version//:/_}"
+  local prefix="$cache/$target/$name-${version//:/_}"
   if [ -f "$prefix/.done" ]; then return 0; fi
-  local work="$cache/build/src-$name-${version//:/_}"
+  local work="$cache/build/src-$target-$name-${version//:/_}"
   rm -rf "$work" "$prefix"; mkdir -p "$work"
-  local log="$cache/build/$name.log" try
+  local log="$cache/build/$target-$name.log" try
   for try in 1 2 3; do
     if ( cd "$work" && apt-get source --download-only -q "$name=$version" ) >"$log" 2>&1; then break; fi
     [ $try -lt 3 ] || fail "apt-get source $name=$version failed; its output:
@@ -125,15 +136,15 @@ $(tail -n 15 "$log")"
   done
   ( cd "$work" && dpkg-source --no-check -x ./*.dsc src ) >>"$log" 2>&1 \
     || fail "unpacking $name $version failed; see $log"
-  "build_$name" "$work/src" "$prefix" "$work/build" >>"$log" 2>&1 \
-    || fail "building $name $version for the target failed; see $log"
+  "build_$name" "$work/src" "$prefix" "$work/build" "$here/cmake/mingw-$target.cmake" >>"$log" 2>&1 \
+    || fail "building $name $version for $target failed; see $log"
   touch "$prefix/.done"
   rm -rf "$work"
-  echo "built $name $version into $prefix"
+  echo "built $name $version for $target into $prefix"
 }
 
 build_libjpeg-turbo() {
-  local src=$1 prefix=$2 build=$3
+  local src=$1 prefix=$2 build=$3 toolchain=$4
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -Wno-dev \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DWITH_SIMD=0 \
     -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_TURBOJPEG=0 -DWITH_JPEG8=0
@@ -142,7 +153,7 @@ build_libjpeg-turbo() {
 
 # The page host's HTML parser: libxml2's HTML reader, static, without optional codecs.
 build_libxml2() {
-  local src=$1 prefix=$2 build=$3
+  local src=$1 prefix=$2 build=$3 toolchain=$4
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
     -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_ZLIB=OFF \
@@ -152,13 +163,15 @@ build_libxml2() {
   cmake --build "$build" --target install
 }
 
-for s in "${source_packages[@]}"; do build_source_package "$s"; done
-
-# Where the build finds them; written only when it changes, so the build does not reconfigure.
-deps=$(printf 'set(VEILGATE_JPEG_PREFIX "%s")\nset(VEILGATE_XML2_PREFIX "%s")\n' \
-  "$(dirname "$(ls -d "$cache"/libjpeg-turbo-*/.done | tail -n 1)")" \
-  "$(dirname "$(ls -d "$cache"/libxml2-*/.done | tail -n 1)")")
-if [ "$(cat "$cache/deps.cmake" 2>/dev/null)" != "$deps" ]; then
-  printf '%s\n' "$deps" > "$cache/deps.cmake"
-fi
+for target in i686 x86_64; do
+  for s in "${source_packages[@]}"; do build_source_package "$s" "$target"; done
+  # Where that target's build finds them; written only when it changes, so the build does not
+  # reconfigure.
+  deps=$(printf 'set(VEILGATE_JPEG_PREFIX "%s")\nset(VEILGATE_XML2_PREFIX "%s")\n' \
+    "$(dirname "$(ls -d "$cache/$target"/libjpeg-turbo-*/.done | tail -n 1)")" \
+    "$(dirname "$(ls -d "$cache/$target"/libxml2-*/.done | tail -n 1)")")
+  if [ "$(cat "$cache/deps-$target.cmake" 2>/dev/null)" != "$deps" ]; then
+    printf '%s\n' "$deps" > "$cache/deps-$target.cmake"
+  fi
+done
 echo "setup done: dependencies in $cache"

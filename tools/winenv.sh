@@ -6,13 +6,33 @@
 # ever runs in it.
 
 # The environment of every Wine program we start (tools/ondisplay.sh sources this file too, and
-# keeps what a test program's own environment says).
+# keeps what a test program's own environment says). VGT_TARGET names the build's target: i686
+# (the default; 32-bit Wine) or x86_64 (64-bit Wine, reached through its own loader, since
+# Debian's wine and its tool scripts start the 32-bit loader whenever 32-bit Wine is installed).
 winenv_environment() {
   export WINEDEBUG=-all
-  export WINEARCH=win32
+  if [ "${VGT_TARGET:-i686}" = x86_64 ]; then
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    VGT_WINE=/usr/lib/wine/wine64
+  else
+    export WINEARCH=win32
+    unset WINELOADER
+    VGT_WINE=wine
+  fi
   # No Mono or Gecko: nothing of ours needs them, and their installers would ask. No menu builder:
   # wineboot starts it in the background, and it writes menu entries into the host's home.
   export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+}
+
+# wine ...: a program under the target's Wine.
+wine() { "$VGT_WINE" "$@"; }
+
+# winenv_path PATH: the Windows name of a host path (drive Z: is the host's root in every prefix).
+winenv_path() {
+  local p
+  p=$(realpath -m "$1")
+  p=${p//\//\\}
+  echo "Z:$p"
 }
 
 # winenv_copy FROM TO: a prefix copy. The system's programs, libraries and tables are never
@@ -20,6 +40,7 @@ winenv_environment() {
 # .ini files, whatever a program may rewrite in place) is copied, so no program reaches FROM.
 winenv_copy() {
   local from=$1 to=$2 files
+  [ -f "$from/system.reg" ] || { echo "winenv: $from is no Wine prefix (no system.reg)" >&2; return 1; }
   mkdir -p "$to"
   cp -al "$from/." "$to/"
   mapfile -t files < <(cd "$from" && find . -type f ! \( -name '*.dll' -o -name '*.exe' -o \
@@ -62,9 +83,26 @@ winenv_prepared() {
     rm -rf "$prepared" "$prepared.new" "$prepared.stamp"
     mkdir -p "$prepared.new"
     export WINEPREFIX="$prepared.new"
-    # Wine's service processes inherit the pipes of whoever starts them; keep them off ours.
+    # Wine's service processes inherit the pipes of whoever starts them; keep them off ours (the
+    # loader's own words go to a file, to be shown if the prefix cannot be made).
+    local said="$build/wineprefix-prepared.log" status=0
     wineserver -p </dev/null >/dev/null 2>&1
-    wine wineboot </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >"$said" 2>&1 || status=$?
+    if [ $status -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      winenv_end_server
+      {
+        echo "winenv: Wine could not make a prefix for the ${VGT_TARGET:-i686} build" \
+             "('$VGT_WINE wineboot' ended with status $status). It said:"
+        grep -v '^[[:space:]]*$' "$said" | tail -n 15 | sed 's/^/  /'
+        if [ "${VGT_TARGET:-i686}" = i686 ]; then
+          echo "A 32-bit loader that cannot start ('Exec format error') means this host runs no 32-bit"
+          echo "programs: run the x86_64 build (tools/test.sh does, and says which targets it ran)."
+        fi
+        echo "Check that tools/setup.sh finished, and that $VGT_WINE runs: $VGT_WINE --version"
+      } >&2
+      rm -rf "$prepared.new"
+      exit 1
+    fi
     # There is no window manager on a private display: with Wine's managed windows, hiding a
     # top-level window waits for one that never answers (the Managed value below; winenv_start
     # takes it out again for a display of the caller's).
@@ -88,12 +126,12 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 REG
-    wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+    wine regedit /S "$(winenv_path "$reg")" </dev/null >/dev/null 2>&1
     rm -f "$reg"
     winenv_end_server
     mv "$prepared.new" "$prepared"
     echo "$stamp" >"$prepared.stamp"
-  ) 9>"$build/wineprefix-prepared.lock"
+  ) 9>"$build/wineprefix-prepared.lock" || return 1
   echo "$prepared"
 }
 
@@ -125,14 +163,14 @@ winenv_xvfb() {
 winenv_start() {
   local build=$1 keep_display=${2:-} prepared
   winenv_environment
-  prepared=$(winenv_prepared "${VGT_BUILD:-$build}")
+  prepared=$(winenv_prepared "${VGT_BUILD:-$build}") || return 1
   export WINEPREFIX="$build/wineprefix"
   # Names this run, so a test can tell its own earlier repeats from what another run left behind.
   VGT_RUN_ID="$(date +%s)-$$-$RANDOM"
   export VGT_RUN_ID
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
-  winenv_copy "$prepared" "$WINEPREFIX"
+  winenv_copy "$prepared" "$WINEPREFIX" || return 1
 
   if [ "$keep_display" != keep-display ]; then
     winenv_xvfb || return 1
@@ -161,7 +199,7 @@ winenv_versions() {
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
       "$exe" "$ver" >>"$reg"
   done <"$list"
-  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  wine regedit /S "$(winenv_path "$reg")" </dev/null >/dev/null 2>&1
   rm -f "$reg"
 }
 
