@@ -4,6 +4,9 @@
 # figure of the same run, divided run by run; the median of those ratios). Ratios are what to
 # compare between machines and between loaded and quiet runs; absolute times depend on both.
 #
+# They run on the shipped i686 build where this host runs 32-bit programs, on the x86_64 build
+# elsewhere; VGT_TARGET chooses.
+#
 # Usage: tools/bench.sh [-n RUNS] [--bin DIR] [--no-build] [NAME-PATTERN...]
 #   -n RUNS      runs of each benchmark (default 3)
 #   --bin DIR    run the benchmarks found in DIR instead of <build>/bin (for example a copy kept
@@ -13,15 +16,18 @@
 # The raw output of every run is kept in <build>/bench/<name>.<run>.log.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${VGT_BUILD:-$here/build}
-export VGT_BUILD=$build
+. "$here/tools/targets.sh"
+VGT_TARGET=$(vgt_main_target)
+export VGT_TARGET
+build=$(vgt_target_build "${VGT_BUILD:-$here/build}" "$VGT_TARGET")
+export VGT_TARGET_BUILD=$build
 runs=3 bin= build_first=1 patterns=()
 while [ $# -gt 0 ]; do
   case "$1" in
     -n) runs=$2; shift 2 ;;
     --bin) bin=$(cd "$2" && pwd); shift 2 ;;
     --no-build) build_first=; shift ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) patterns+=("$1"); shift ;;
   esac
 done

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/tools/targets.sh"
 target=${VGT_TARGET:-i686}
 case "$target" in
-  i686) emulator=wine ;;
+  i686) emulator=/usr/lib/wine/wine ;;
   x86_64) emulator=/usr/lib/wine/wine64 ;;
   *) echo "build: no target '$target' (i686 or x86_64)" >&2; exit 2 ;;
 esac

@@ -9,7 +9,7 @@ build=${VGT_BUILD:-$here/build}
 export VGT_BUILD=$build
 
 "$here/tools/setup.sh" >/dev/null
-"$here/tools/build.sh" --target vgt_release >/dev/null
+VGT_TARGET=i686 "$here/tools/build.sh" --target vgt_release >/dev/null
 zip=$(ls -t "$build"/release/Veilgate-*.zip | head -n 1)
 folder=${zip%.zip}
 echo "Installable folder: $folder"

@@ -8,17 +8,24 @@
 # dialog and the browser window. Without one it runs on a private X server, saves a picture of the
 # dialog, prints the page's rows (domain, zone, features) and where the picture is, and ends.
 #
+# It runs the shipped i686 build where this host runs 32-bit programs, and the x86_64 build
+# elsewhere (VGT_TARGET chooses).
+#
 # Usage: tools/run.sh [page file | URL]     (default: the sample news page with frames)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${VGT_BUILD:-$here/build}
-export VGT_BUILD=$build
+top=${VGT_BUILD:-$here/build}
+. "$here/tools/targets.sh"
 
 "$here/tools/setup.sh"
+VGT_TARGET=$(vgt_main_target)
+export VGT_TARGET
+build=$(vgt_target_build "$top" "$VGT_TARGET")
+export VGT_TARGET_BUILD=$build
 "$here/tools/build.sh" --target VgtDialog Veilgate Tunewright vgt_catalogs PageHost WindowShot \
   pagehost_pages
 bin=$build/bin
-echo "Built: $(cd "$bin" && ls VgtDialog.exe Veilgate.dll Tunewright.exe | tr '\n' ' ')"
+echo "Built for $VGT_TARGET: $(cd "$bin" && ls VgtDialog.exe Veilgate.dll Tunewright.exe | tr '\n' ' ')"
 
 page=${1:-http://www.dailyherald.example/}
 case "$page" in
@@ -29,7 +36,7 @@ esac
 
 . "$here/tools/winenv.sh"
 trap winenv_stop EXIT
-run=$build/run
+run=$top/run
 mkdir -p "$run"
 user_display=${DISPLAY:-}
 if [ -n "$user_display" ]; then winenv_start "$run" keep-display; else winenv_start "$run"; fi
@@ -38,7 +45,7 @@ cd "$bin"
 wine VgtDialog.exe /regserver </dev/null
 wine regsvr32 /s Veilgate.dll </dev/null
 case "$page" in
-  /*) page=$(winepath -w "$page" 2>/dev/null) ;;
+  /*) page=$(winenv_path "$page") ;;
 esac
 host=(wine PageHost.exe /observer Veilgate.vgtBrowserObserver /button Veilgate.vgtToolbutton
       /press /wait "$page")
@@ -52,7 +59,7 @@ if [ -z "$user_display" ]; then
   "${host[@]}" </dev/null >"$run/pagehost.log" 2>&1 &
   host_pid=$!
   status=0
-  wine WindowShot.exe /owner VeilgatePageHostWindow /out "$(winepath -w "$picture")" \
+  wine WindowShot.exe /owner VeilgatePageHostWindow /out "$(winenv_path "$picture")" \
     /timeout 120 /close </dev/null | tr -d '\r' || status=$?
   wait "$host_pid" || true
   if [ $status -ne 0 ] || [ ! -s "$picture" ]; then

@@ -35,3 +35,11 @@ vgt_probe_32bit() {
 vgt_run_targets() {
   if vgt_probe_32bit >/dev/null 2>&1; then echo "i686 x86_64"; else echo "x86_64"; fi
 }
+
+# vgt_main_target: the target a single run uses (the main job, the benchmarks): VGT_TARGET if set,
+# else the shipped i686 build where the host runs it, x86_64 elsewhere.
+vgt_main_target() {
+  if [ -n "${VGT_TARGET:-}" ]; then echo "$VGT_TARGET"
+  elif vgt_probe_32bit >/dev/null 2>&1; then echo i686
+  else echo x86_64; fi
+}

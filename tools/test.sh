@@ -22,11 +22,11 @@ VGT_TARGET=x86_64 "$here/tools/build.sh"
 # <target build>/last-test.log.
 suite() (
   export VGT_TARGET=$1; shift
-  export VGT_BUILD
-  VGT_BUILD=$(vgt_target_build "$build" "$VGT_TARGET")
+  export VGT_TARGET_BUILD
+  VGT_TARGET_BUILD=$(vgt_target_build "$build" "$VGT_TARGET")
   # Each run has a folder of its own under runs/, so two runs in one build tree do not meet;
   # what a run that was killed left behind goes at the next start.
-  local runs=$VGT_BUILD/runs old
+  local runs=$VGT_TARGET_BUILD/runs old
   mkdir -p "$runs"
   for old in "$runs"/*/; do
     [ -d "$old" ] || continue
@@ -41,21 +41,21 @@ suite() (
   }
   trap cleanup EXIT
   winenv_start "$run"
-  winenv_versions "$VGT_BUILD/winversions.txt"
+  winenv_versions "$VGT_TARGET_BUILD/winversions.txt"
   winenv_seal
 
   # Programs the launcher had to end after their tests (tools/ondisplay.sh); the goal is none.
   export VGT_GUARD_LOG="$run/ended-by-harness.log"
-  cd "$VGT_BUILD"
+  cd "$VGT_TARGET_BUILD"
   local status=0 ended=0
-  ctest --output-on-failure -j "$(nproc)" "$@" 2>&1 | tee "$VGT_BUILD/last-test.log" || status=$?
+  ctest --output-on-failure -j "$(nproc)" "$@" 2>&1 | tee "$VGT_TARGET_BUILD/last-test.log" || status=$?
   [ -f "$VGT_GUARD_LOG" ] && ended=$(wc -l <"$VGT_GUARD_LOG")
   echo "Programs the harness had to end after their tests ($VGT_TARGET): $ended"
   if [ "$ended" -gt 0 ]; then
     cat "$VGT_GUARD_LOG"
-    cp "$VGT_GUARD_LOG" "$VGT_BUILD/ended-by-harness.log"
-    cp "$VGT_GUARD_LOG.details" "$VGT_BUILD/ended-by-harness.log.details" 2>/dev/null || true
-    echo "(what their threads were doing: $VGT_BUILD/ended-by-harness.log.details)"
+    cp "$VGT_GUARD_LOG" "$VGT_TARGET_BUILD/ended-by-harness.log"
+    cp "$VGT_GUARD_LOG.details" "$VGT_TARGET_BUILD/ended-by-harness.log.details" 2>/dev/null || true
+    echo "(what their threads were doing: $VGT_TARGET_BUILD/ended-by-harness.log.details)"
   fi
   return $status
 )

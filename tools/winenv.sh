@@ -17,7 +17,7 @@ winenv_environment() {
   else
     export WINEARCH=win32
     unset WINELOADER
-    VGT_WINE=wine
+    VGT_WINE=/usr/lib/wine/wine
   fi
   # No Mono or Gecko: nothing of ours needs them, and their installers would ask. No menu builder:
   # wineboot starts it in the background, and it writes menu entries into the host's home.
@@ -88,14 +88,15 @@ winenv_prepared() {
     local said="$build/wineprefix-prepared.log" status=0
     wineserver -p </dev/null >/dev/null 2>&1
     wine wineboot </dev/null >"$said" 2>&1 || status=$?
-    if [ $status -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # (The registry is written out later, as the server ends; the system folder is there at once.)
+    if [ $status -ne 0 ] || [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
       winenv_end_server
       {
         echo "winenv: Wine could not make a prefix for the ${VGT_TARGET:-i686} build" \
              "('$VGT_WINE wineboot' ended with status $status). It said:"
         grep -v '^[[:space:]]*$' "$said" | tail -n 15 | sed 's/^/  /'
         if [ "${VGT_TARGET:-i686}" = i686 ]; then
-          echo "A 32-bit loader that cannot start ('Exec format error') means this host runs no 32-bit"
+          echo "A 32-bit loader that is missing or cannot start ('Exec format error') means this host runs no 32-bit"
           echo "programs: run the x86_64 build (tools/test.sh does, and says which targets it ran)."
         fi
         echo "Check that tools/setup.sh finished, and that $VGT_WINE runs: $VGT_WINE --version"
@@ -159,11 +160,12 @@ winenv_xvfb() {
 }
 
 # winenv_start DIR [keep-display]: the prefix is DIR/wineprefix; with keep-display the programs
-# use the caller's DISPLAY instead of a private Xvfb.
+# use the caller's DISPLAY instead of a private Xvfb. The prepared prefix it copies is kept in the
+# target's build tree, VGT_TARGET_BUILD (else DIR).
 winenv_start() {
   local build=$1 keep_display=${2:-} prepared
   winenv_environment
-  prepared=$(winenv_prepared "${VGT_BUILD:-$build}") || return 1
+  prepared=$(winenv_prepared "${VGT_TARGET_BUILD:-$build}") || return 1
   export WINEPREFIX="$build/wineprefix"
   # Names this run, so a test can tell its own earlier repeats from what another run left behind.
   VGT_RUN_ID="$(date +%s)-$$-$RANDOM"
@@ -221,10 +223,13 @@ winenv_end_prefix() {
   # The server's folder for this prefix (named by the prefix folder's device and inode).
   [ -f "$1/wineserver" ] &&
     server="/tmp/$(cat "$1/wineserver")/server-$(stat -c %D "$1")-$(printf %x "$(stat -c %i "$1")")"
-  # (The search itself runs without the variable, so it never finds itself.)
-  for f in $(env -u WINEPREFIX grep -lzxF "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
-    f=${f#/proc/}
-    pids+=("${f%/environ}")
+  # (The search itself runs without the variable, so it never finds itself.) Threads are searched,
+  # not processes: a process whose main thread has ended shows no environment, yet a thread of
+  # its own may live on and keep the program's output open (64-bit Wine's USB driver host leaves
+  # its event thread so); a signal to any thread ends the whole process.
+  for f in $(env -u WINEPREFIX grep -lzxF "WINEPREFIX=$1" /proc/[0-9]*/task/[0-9]*/environ 2>/dev/null); do
+    f=${f%/environ}
+    pids+=("${f##*/}")
   done
   [ ${#pids[@]} -eq 0 ] || kill -9 "${pids[@]}" 2>/dev/null
   # The server's folder goes first: once the prefix is gone its inode may name the server folder

@@ -3,11 +3,18 @@
 # deliverables, a catalog for every translation and the read-me; the programs pass the checks of
 # check-imports.sh; and in a Wine prefix of its own "VgtDialog.exe /regserver" and
 # "regsvr32 Veilgate.dll" register the classes from that folder, and unregistering removes them.
-# Usage: install-from-zip.sh ZIP SOURCE_LOCALE_DIR CHECK_IMPORTS_SCRIPT
+# Usage: install-from-zip.sh i686|x86_64 ZIP SOURCE_LOCALE_DIR CHECK_IMPORTS_SCRIPT WINENV_SCRIPT
 set -u
-zip=$1 locale_src=$2 check=$3
+export VGT_TARGET=$1
+zip=$2 locale_src=$3 check=$4
+. "$5"
+winenv_environment
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+# The launcher gives every test program a prefix of its own; run by hand, the script makes one.
+[ -n "${WINEPREFIX:-}" ] && [ -f "$WINEPREFIX/system.reg" ] || export WINEPREFIX=$work/prefix
+# The type library's key is the one of the server's own bitness.
+platform=win32
+[ "$VGT_TARGET" = x86_64 ] && platform=win64
 cleanup() {
   wineserver -k >/dev/null 2>&1
   rm -rf "$work"
@@ -31,12 +38,13 @@ if [ "$(sort <<<"$expected")" != "$(sort <<<"$found")" ]; then
   diff <(sort <<<"$expected") <(sort <<<"$found")
 fi
 grep -q $'\r$' "$folder/ReadMe.txt" || fail "ReadMe.txt has no Windows line ends"
-bash "$check" "$folder/VgtDialog.exe" "$folder/Tunewright.exe" "$folder/Veilgate.dll" || status=1
+bash "$check" "$VGT_TARGET" "$folder/VgtDialog.exe" "$folder/Tunewright.exe" "$folder/Veilgate.dll" || status=1
 
-wineboot -i >/dev/null 2>&1 </dev/null || { echo "FAIL: no Wine prefix"; exit 1; }
-win() { winepath -w "$1" 2>/dev/null; }
-exe=$(win "$folder/VgtDialog.exe")
-dll=$(win "$folder/Veilgate.dll")
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wine wineboot -i </dev/null || { echo "FAIL: no Wine prefix"; exit 1; }
+fi
+exe=$(winenv_path "$folder/VgtDialog.exe")
+dll=$(winenv_path "$folder/Veilgate.dll")
 # reg_value KEY [VALUE]: the value's data (the default value without VALUE), or nothing.
 reg_value() {
   local out
@@ -57,8 +65,8 @@ same_path "$(reg_value "$zone_dialog\\LocalServer32")" "$exe" \
   || fail "ZoneDialog's server is '$(reg_value "$zone_dialog\\LocalServer32")', not $exe"
 [ "$(reg_value 'HKCR\VgtDialog.ZoneDialog\Clsid')" = '{63B29DC0-66BF-4D1D-A9CB-516C6588A74C}' ] \
   || fail "the ProgID VgtDialog.ZoneDialog does not name the class"
-same_path "$(reg_value "$type_library\\1.0\\0\\win32")" "$exe" \
-  || fail "the type library is at '$(reg_value "$type_library\\1.0\\0\\win32")', not $exe"
+same_path "$(reg_value "$type_library\\1.0\\0\\$platform")" "$exe" \
+  || fail "the type library is at '$(reg_value "$type_library\\1.0\\0\\$platform")', not $exe"
 for c in "$button" "$observer"; do
   same_path "$(reg_value "$c\\InprocServer32")" "$dll" \
     || fail "$c's server is '$(reg_value "$c\\InprocServer32")', not $dll"

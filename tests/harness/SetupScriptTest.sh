@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The set-up script against the machines it meets: apt lists in either style, a list left empty by
-# an interrupted run, a package mirror caught mid-sync, and a source download that fails. apt and
-# dpkg are stand-ins on PATH that log their calls; nothing on this machine is changed.
+# an interrupted run, a package mirror caught mid-sync, a source download that fails, and hosts
+# that do and do not run 32-bit programs. apt and dpkg are stand-ins on PATH that log their calls,
+# and so is the 32-bit probe; nothing on this machine is changed.
 # Usage: SetupScriptTest.sh path/to/tools/setup.sh
 set -u
 setup=$1
+targets_sh=$(dirname "$setup")/targets.sh
 failures=0
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
@@ -17,9 +19,14 @@ echo "install ok installed"
 EOF
 cat >"$root/bin/dpkg" <<'EOF'
 #!/bin/sh
-[ "$1" = --print-foreign-architectures ] && echo i386
+echo "dpkg $*" >>"$FAKE_LOG"
+[ "$1" = --print-foreign-architectures ] && [ -z "${FAKE_NO_I386:-}" ] && echo i386
 exit 0
 EOF
+# The 32-bit probes: a host that runs 32-bit programs, and one whose kernel refuses them.
+printf '#!/bin/sh\nexit 0\n' >"$root/runs32"
+printf '#!/bin/sh\necho "cannot execute binary file: Exec format error" >&2\nexit 126\n' >"$root/no32"
+chmod +x "$root/runs32" "$root/no32"
 cat >"$root/bin/apt-cache" <<'EOF'
 #!/bin/sh
 [ "$1" = showsrc ] && [ -z "${FAKE_NO_SRC:-}" ] && printf 'Package: %s\nVersion: 1.0-1\n' "$2"
@@ -46,12 +53,18 @@ new_machine() {
   export FAKE_LOG="$case_dir/log" VEILGATE_APT_ETC="$case_dir/apt" VEILGATE_DEPS="$case_dir/deps"
   export VEILGATE_OS_RELEASE="$case_dir/os-release" VEILGATE_RETRY_PAUSE=0
   unset FAKE_MISSING FAKE_NO_SRC FAKE_UPDATE_RC FAKE_INSTALL_RC FAKE_INSTALL_T_RC FAKE_SOURCE_RC
-  export FAKE_MISSING=""
+  unset FAKE_NO_I386
+  export FAKE_MISSING="" VEILGATE_32BIT_PROBE="$root/runs32"
   : >"$FAKE_LOG"
 }
 built_deps() {
-  mkdir -p "$case_dir/deps/libjpeg-turbo-1.0-1" "$case_dir/deps/libxml2-1.0-1"
-  touch "$case_dir/deps/libjpeg-turbo-1.0-1/.done" "$case_dir/deps/libxml2-1.0-1/.done"
+  local t l
+  for t in i686 x86_64; do
+    for l in libjpeg-turbo libxml2; do
+      mkdir -p "$case_dir/deps/$t/$l-1.0-1"
+      touch "$case_dir/deps/$t/$l-1.0-1/.done"
+    done
+  done
 }
 run_setup() {
   PATH="$root/bin:$PATH" bash "$setup" >"$case_dir/out" 2>&1
@@ -114,5 +127,32 @@ export FAKE_NO_SRC=1
 run_setup
 check "libraries built once are used when apt cannot list their sources" test "$status" -eq 0
 
-echo "$((8 - failures)) passed, $failures failed"
+# Both kinds of host: what is installed for each, what set-up says, and which targets the suite
+# then runs.
+new_machine; built_deps; deb_debian_sources
+export FAKE_MISSING="wine32:i386 wine64" FAKE_NO_I386=1
+run_setup
+check "a host that runs 32-bit programs gets 32-bit Wine, and the suite runs for both targets" \
+  test "$status" -eq 0 -a -n "$(grep ' install .*wine32:i386' "$FAKE_LOG")" \
+       -a -n "$(grep 'dpkg --add-architecture i386' "$FAKE_LOG")" \
+       -a -n "$(grep 'runs 32-bit programs: the suite runs for i686 and x86_64' "$case_dir/out")" \
+       -a "$(. "$targets_sh"; vgt_run_targets)" = "i686 x86_64"
+
+new_machine; built_deps; deb_debian_sources
+export FAKE_MISSING="wine32:i386 wine64 g++-mingw-w64-i686-posix" FAKE_NO_I386=1
+export VEILGATE_32BIT_PROBE="$root/no32"
+run_setup
+check "a host that runs no 32-bit programs says so, builds both and runs the x86_64 suite alone" \
+  test "$status" -eq 0 -a -n "$(grep ' install .*wine64' "$FAKE_LOG")" \
+       -a -n "$(grep ' install .*g++-mingw-w64-i686-posix' "$FAKE_LOG")" \
+       -a -z "$(grep 'wine32\|add-architecture' "$FAKE_LOG")" \
+       -a -n "$(grep 'runs no 32-bit programs (a 32-bit program ended with: Exec format error)' "$case_dir/out")" \
+       -a "$(. "$targets_sh"; vgt_run_targets)" = "x86_64"
+
+# The real probe: whatever this host is, it answers, and the suite's targets always hold x86_64.
+unset VEILGATE_32BIT_PROBE
+check "the real 32-bit probe runs and x86_64 is always a target" \
+  bash -c '. "$1"; vgt_run_targets | grep -qx "i686 x86_64\|x86_64"' probe "$targets_sh"
+
+echo "$((11 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

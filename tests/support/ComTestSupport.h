@@ -20,6 +20,14 @@ WideString TestProgramFolder();
 // The full path of the test-only local server.
 WideString TestServerPath();
 
+// The platform key under a type library's version and locale: the one of the server's bitness,
+// which is this test program's own.
+#ifdef _WIN64
+inline const WideString TypeLibPlatformKey = L"win64";
+#else
+inline const WideString TypeLibPlatformKey = L"win32";
+#endif
+
 // The full path of a program beside the test program.
 WideString ProgramBesideTest(const WideString& Name);
 
