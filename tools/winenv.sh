@@ -88,6 +88,8 @@ winenv_prepared() {
     local said="$build/wineprefix-prepared.log" status=0
     wineserver -p </dev/null >/dev/null 2>&1
     wine wineboot </dev/null >"$said" 2>&1 || status=$?
+    # The server writes the registry out only as it ends (or half a minute after a change).
+    winenv_end_server
     if [ $status -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
       winenv_end_server
       {
