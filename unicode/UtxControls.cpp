@@ -28,7 +28,9 @@ wchar_t UpperOf(wchar_t c) {
 
 void MakeCharParam8BitSafe(WPARAM& WParam) {
   const WORD ch = LOWORD(WParam);
-  if (ch > 0xFF) WParam = static_cast<WPARAM>(MAKELONG(0xFF, ch));
+  // MAKEWPARAM, not MAKELONG: a signed LONG from a character of $8000 and up would widen into
+  // the upper half of a 64-bit parameter.
+  if (ch > 0xFF) WParam = MAKEWPARAM(0xFF, ch);
 }
 
 void RestoreCharParam(WPARAM& WParam) {
