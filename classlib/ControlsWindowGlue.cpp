@@ -311,7 +311,8 @@ LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   c->FHandle = Wnd;
   BindControlWindow(Wnd, c);
   SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
-  if ((GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongA(Wnd, GWL_ID) == 0)
-    SetWindowLongPtrA(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
+  // A child's identifier is pointer-sized (it shares its slot with a menu handle).
+  if ((GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrA(Wnd, GWLP_ID) == 0)
+    SetWindowLongPtrA(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
   return StdWndProc(Wnd, Msg, WParam, LParam);
 }

@@ -305,8 +305,8 @@ static LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LP
     control->SetWindowHandle(Wnd);
     PendingTraps().push_back(FindOrCreateTrap(control));
     SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
-      SetWindowLongPtrW(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
+    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrW(Wnd, GWLP_ID) == 0)
+      SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
     BindControlWindow(Wnd, control);
   } catch (...) {
     HandleCurrentException(control);
