@@ -51,8 +51,10 @@ void HandleCurrentException(TObject* Sender) noexcept {
 void InitControls() {
   if (ControlAtom) return;
   char name[64];
-  std::snprintf(name, sizeof name, "ControlOfs%.8lX%.8lX",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
+  // The module's address in all its digits: modules of a 64-bit process may differ only above
+  // the low 32 bits (8 digits, as before, in a 32-bit one).
+  std::snprintf(name, sizeof name, "ControlOfs%.*llX%.8lX", static_cast<int>(2 * sizeof(uintptr_t)),
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
                 static_cast<unsigned long>(GetCurrentThreadId()));
   ControlAtom = GlobalAddAtomA(name);
   std::snprintf(name, sizeof name, "VgtWindowOf%.8lX", static_cast<unsigned long>(GetCurrentProcessId()));
