@@ -33,7 +33,9 @@ TEST_F(ZoneDialogTypeLib, TheLibraryIsNamedVgtDialog) {
   EXPECT_EQ(attr->wMajorVerNum, 1);
   EXPECT_EQ(attr->wMinorVerNum, 0);
   EXPECT_EQ(attr->lcid, 0x0409u);
-  EXPECT_EQ(attr->syskind, SYS_WIN32);
+  // Built for the program's own bitness, so that registering it writes the platform key its
+  // clients' marshaller reads (win64 for a 64-bit build).
+  EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
   Lib->ReleaseTLibAttr(attr);
   TBstr name, help;
   ASSERT_EQ(Lib->GetDocumentation(-1, name.Out(), help.Out(), nullptr, nullptr), S_OK);
