@@ -370,7 +370,7 @@ void TvgtBrowserObserver::ShowZoneDialog() {
     if (quit.Seen) PostQuitMessage(quit.ExitCode);
   });
   ComPtr<IZoneDialog> dialog = CoZoneDialog::Create();
-  OleCheck(dialog->SetParentWindow(static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(window))));
+  OleCheck(dialog->SetParentWindow(HandleToULong(window)));
   CollectDomains(dialog.Get());
   {
     auto enable = ScopeExit([&] { EnableWindow(window, TRUE); });

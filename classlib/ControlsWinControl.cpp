@@ -839,7 +839,7 @@ void TWinControl::WMChar(TMessage& Message) {
   char key = static_cast<char>(Message.WParam & 0xFF);
   const char before = key;
   if (DoKeyPress(key)) return;
-  if (key != before) Message.WParam = (Message.WParam & 0xFFFF0000u) | static_cast<unsigned char>(key);
+  if (key != before) Message.WParam = (Message.WParam & ~WPARAM{0xFFFF}) | static_cast<unsigned char>(key);
   DefaultHandler(Message);
 }
 

@@ -51,8 +51,10 @@ void HandleCurrentException(TObject* Sender) noexcept {
 void InitControls() {
   if (ControlAtom) return;
   char name[64];
-  std::snprintf(name, sizeof name, "ControlOfs%.8lX%.8lX",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
+  // The module's address in all its digits: modules of a 64-bit process may differ only above
+  // the low 32 bits (8 digits, as before, in a 32-bit one).
+  std::snprintf(name, sizeof name, "ControlOfs%.*llX%.8lX", static_cast<int>(2 * sizeof(uintptr_t)),
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
                 static_cast<unsigned long>(GetCurrentThreadId()));
   ControlAtom = GlobalAddAtomA(name);
   std::snprintf(name, sizeof name, "VgtWindowOf%.8lX", static_cast<unsigned long>(GetCurrentProcessId()));
@@ -311,7 +313,8 @@ LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   c->FHandle = Wnd;
   BindControlWindow(Wnd, c);
   SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
-  if ((GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongA(Wnd, GWL_ID) == 0)
-    SetWindowLongPtrA(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
+  // A child's identifier is pointer-sized (it shares its slot with a menu handle).
+  if ((GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrA(Wnd, GWLP_ID) == 0)
+    SetWindowLongPtrA(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
   return StdWndProc(Wnd, Msg, WParam, LParam);
 }

@@ -28,7 +28,7 @@ struct TMessage {
 struct TWMKey {
   TMessage& M;
   WORD CharCode() const { return LOWORD(M.WParam); }
-  void SetCharCode(WORD c) { M.WParam = (M.WParam & 0xFFFF0000u) | c; }
+  void SetCharCode(WORD c) { M.WParam = (M.WParam & ~WPARAM{0xFFFF}) | c; }
   LPARAM KeyData() const { return M.LParam; }
 };
 

@@ -933,7 +933,7 @@ bool TCustomComboBox::ChildMessage(TMessage& Message, HWND Child, WNDPROC) {
       const char before = key;
       TFreeWatch watch(this);
       if (DoKeyPress(key) || watch.Freed()) return true;
-      if (key != before) Message.WParam = (Message.WParam & 0xFFFF0000u) | static_cast<unsigned char>(key);
+      if (key != before) Message.WParam = (Message.WParam & ~WPARAM{0xFFFF}) | static_cast<unsigned char>(key);
       TMessage copy = Message;
       HandleEditChar(copy);
       if (watch.Freed() || LOWORD(copy.WParam) == 0) return true;
@@ -972,7 +972,7 @@ void TCustomComboBox::HandleEditChar(TMessage& Message) {
   AnsiString text = Text();
   const int start = SelStart();
   if (start + SelLength() != static_cast<int>(text.size())) return;
-  if (SelectMatchingItem(text.substr(0, static_cast<size_t>(start)) + c)) Message.WParam &= 0xFFFF0000u;
+  if (SelectMatchingItem(text.substr(0, static_cast<size_t>(start)) + c)) Message.WParam &= ~WPARAM{0xFFFF};
 }
 
 void TCustomComboBox::HandleListChar(TMessage& Message) {
@@ -992,7 +992,7 @@ void TCustomComboBox::HandleListChar(TMessage& Message) {
   if (SearchPauseElapsed(FLastKeyTime)) FFilter.clear();
   if (SelectMatchingItem(FFilter + c)) {
     FFilter += c;
-    Message.WParam &= 0xFFFF0000u;
+    Message.WParam &= ~WPARAM{0xFFFF};
   }
 }
 

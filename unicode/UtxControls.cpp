@@ -28,7 +28,9 @@ wchar_t UpperOf(wchar_t c) {
 
 void MakeCharParam8BitSafe(WPARAM& WParam) {
   const WORD ch = LOWORD(WParam);
-  if (ch > 0xFF) WParam = static_cast<WPARAM>(MAKELONG(0xFF, ch));
+  // MAKEWPARAM, not MAKELONG: a signed LONG from a character of $8000 and up would widen into
+  // the upper half of a 64-bit parameter.
+  if (ch > 0xFF) WParam = MAKEWPARAM(0xFF, ch);
 }
 
 void RestoreCharParam(WPARAM& WParam) {
@@ -303,8 +305,8 @@ static LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LP
     control->SetWindowHandle(Wnd);
     PendingTraps().push_back(FindOrCreateTrap(control));
     SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc));
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
-      SetWindowLongPtrW(Wnd, GWL_ID, reinterpret_cast<LONG_PTR>(Wnd));
+    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrW(Wnd, GWLP_ID) == 0)
+      SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
     BindControlWindow(Wnd, control);
   } catch (...) {
     HandleCurrentException(control);

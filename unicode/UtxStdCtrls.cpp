@@ -485,7 +485,7 @@ bool TUtxCustomComboBox::ChildMessage(TMessage& Message, HWND Child, WNDPROC Chi
       const char before = key;
       TFreeWatch watch(this);
       if (DoKeyPress(key) || watch.Freed()) return true;
-      if (key != before) Message.WParam = (Message.WParam & 0xFFFF0000u) | static_cast<unsigned char>(key);
+      if (key != before) Message.WParam = (Message.WParam & ~WPARAM{0xFFFF}) | static_cast<unsigned char>(key);
       TMessage copy = Message;
       HandleEditChar(copy);
       if (watch.Freed() || LOWORD(copy.WParam) == 0) return true;

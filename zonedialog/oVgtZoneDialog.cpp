@@ -147,8 +147,10 @@ void TZoneDialog::MakeDialog(HWND ParentWnd) {
 }
 
 HRESULT TZoneDialog::SetParentWindow(ULONG wnd) {
+  // A window handle crosses as its 32 significant bits; a 64-bit receiver widens it with its sign,
+  // as the system does (zero-filled, a handle with the top bit set would name no window).
   return SafeCall([&] {
-    BeginCall(); MakeDialog(reinterpret_cast<HWND>(static_cast<UINT_PTR>(wnd))); });
+    BeginCall(); MakeDialog(static_cast<HWND>(LongToHandle(static_cast<LONG>(wnd)))); });
 }
 
 HRESULT TZoneDialog::ShowDialog() {

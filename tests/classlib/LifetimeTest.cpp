@@ -655,8 +655,9 @@ TEST_F(Windows, AControlFreedWhileItsHintShowsTakesTheHintWithIt) {
 // The names InitControls gives the atoms of a process whose main thread is ThreadId.
 std::vector<std::string> AtomNames(DWORD ProcessId, DWORD ThreadId) {
   char control[64], window[64];
-  std::snprintf(control, sizeof control, "ControlOfs%.8lX%.8lX",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
+  // The module's address in all its digits (16 in a 64-bit process).
+  std::snprintf(control, sizeof control, "ControlOfs%.*llX%.8lX", static_cast<int>(2 * sizeof(uintptr_t)),
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ClassLibInstance())),
                 static_cast<unsigned long>(ThreadId));
   std::snprintf(window, sizeof window, "VgtWindowOf%.8lX", static_cast<unsigned long>(ProcessId));
   return {control, window};

@@ -20,14 +20,6 @@ WideString TestProgramFolder();
 // The full path of the test-only local server.
 WideString TestServerPath();
 
-// The platform key under a type library's version and locale: the one of the server's bitness,
-// which is this test program's own.
-#ifdef _WIN64
-inline const WideString TypeLibPlatformKey = L"win64";
-#else
-inline const WideString TypeLibPlatformKey = L"win32";
-#endif
-
 // The full path of a program beside the test program.
 WideString ProgramBesideTest(const WideString& Name);
 
@@ -67,6 +59,11 @@ bool MakeVolatileKey(HKEY Root, const WideString& Path);
 
 // The same below HKEY_CLASSES_ROOT, where registrations are read.
 WideString RegText(const WideString& Key, const wchar_t* Value = nullptr);
+
+// The platform key under which a type library's path is registered for a program of this
+// build's bitness ("<version>\<locale>\win32" or "\win64"): a 64-bit client's marshaller looks
+// under win64.
+inline const wchar_t* TypeLibPlatformKey() { return sizeof(void*) == 8 ? L"win64" : L"win32"; }
 
 // An EXCEPINFO for IDispatch::Invoke to fill; its texts are freed with it.
 struct TExcepInfo : EXCEPINFO {

@@ -203,8 +203,9 @@ TEST(ZoneDialogProgram, RegistersItsTypeLibraryAndRemovesItWithoutATrace) {
   ASSERT_EQ(RunAndWait(program, L"/RegServer"), 0u);
   const WideString lib = L"TypeLib\\" + GuidText(LIBID_VgtDialog) + L"\\1.0";
   EXPECT_EQ(RegText(lib), L"VgtDialog Bibliothek");
-  EXPECT_TRUE(SamePath(RegText(lib + L"\\409\\" + TypeLibPlatformKey), program));
-  EXPECT_TRUE(SamePath(RegText(lib + L"\\0\\" + TypeLibPlatformKey), program));
+  const WideString platform = TypeLibPlatformKey();
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\409\\" + platform), program));
+  EXPECT_TRUE(SamePath(RegText(lib + L"\\0\\" + platform), program));
   EXPECT_TRUE(SamePath(RegText(lib + L"\\HELPDIR"), program.substr(0, program.find_last_of(L'\\'))));
   const WideString intf = L"Interface\\" + GuidText(IID_IZoneDialog);
   EXPECT_EQ(RegText(intf), L"IZoneDialog");

@@ -60,9 +60,10 @@ TEST_F(ComServerTest, RegistrationWritesTheClassTheProgIDAndTheTypeLibrary) {
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"ComTestServer.TestObject\\Clsid"), GuidText(CLSID_TestObject));
   const WideString libKey = L"TypeLib\\" + GuidText(LIBID_ComTestServer) + L"\\1.0";
   EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, libKey), L"ComTestServer Bibliothek");
-  EXPECT_EQ(lstrcmpiW(RegText(HKEY_CLASSES_ROOT, libKey + L"\\409\\" + TypeLibPlatformKey).c_str(), TestServerPath().c_str()), 0);
+  const WideString platform = TypeLibPlatformKey();
+  EXPECT_EQ(lstrcmpiW(RegText(HKEY_CLASSES_ROOT, libKey + L"\\409\\" + platform).c_str(), TestServerPath().c_str()), 0);
   // The neutral-locale key the platform's marshaller looks for.
-  EXPECT_EQ(lstrcmpiW(RegText(HKEY_CLASSES_ROOT, libKey + L"\\0\\" + TypeLibPlatformKey).c_str(), TestServerPath().c_str()), 0);
+  EXPECT_EQ(lstrcmpiW(RegText(HKEY_CLASSES_ROOT, libKey + L"\\0\\" + platform).c_str(), TestServerPath().c_str()), 0);
 }
 
 TEST_F(ComServerTest, EachActivationRunsInAProcessOfItsOwnThatEndsAtTheRelease) {

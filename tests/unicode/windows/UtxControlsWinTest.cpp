@@ -15,6 +15,11 @@ TEST(UtxCharMessage, CharAboveFFTravelsAsFFWithTheRealCharInTheHighWord) {
   EXPECT_EQ(WideCharOfCharParam(w), L'\x4E2D');
   RestoreCharParam(w);
   EXPECT_EQ(w, static_cast<WPARAM>(0x4E2D));
+  // A character of $8000 and up leaves the rest of a 64-bit parameter empty.
+  w = 0xAC00;
+  MakeCharParam8BitSafe(w);
+  EXPECT_EQ(w, static_cast<WPARAM>(0xAC0000FFu));
+  EXPECT_EQ(WideCharOfCharParam(w), L'\xAC00');
 }
 
 TEST(UtxCharMessage, CharsUpToFFAndStrayHighWordsPassAsTheyAre) {

@@ -267,15 +267,18 @@ TEST_F(UtxWideMessages, GetLineCopiesTheLineWithinTheCallersRoom) {
 
 // ---- Combo box and list box ----
 
+// The error value is a message result: kept as one, it reads -1 in either build (as an unsigned
+// 32-bit number it would widen to 4294967295 in the 64-bit one).
 struct TItemMessages {
-  UINT Add, Insert, Find, FindExact, Select, GetText, GetTextLen, GetCount, GetSel, GetData, Err;
+  UINT Add, Insert, Find, FindExact, Select, GetText, GetTextLen, GetCount, GetSel, GetData;
+  LRESULT Err;
 };
 const TItemMessages kCombo{CB_ADDSTRING,  CB_INSERTSTRING,  CB_FINDSTRING, CB_FINDSTRINGEXACT,
                            CB_SELECTSTRING, CB_GETLBTEXT,   CB_GETLBTEXTLEN, CB_GETCOUNT,
-                           CB_GETCURSEL,  CB_GETITEMDATA,   static_cast<UINT>(CB_ERR)};
+                           CB_GETCURSEL,  CB_GETITEMDATA,   CB_ERR};
 const TItemMessages kList{LB_ADDSTRING,  LB_INSERTSTRING, LB_FINDSTRING, LB_FINDSTRINGEXACT,
                           LB_SELECTSTRING, LB_GETTEXT,     LB_GETTEXTLEN, LB_GETCOUNT,
-                          LB_GETCURSEL,  LB_GETITEMDATA,  static_cast<UINT>(LB_ERR)};
+                          LB_GETCURSEL,  LB_GETITEMDATA,  LB_ERR};
 
 LPARAM Text(const char* S) { return reinterpret_cast<LPARAM>(S); }
 
@@ -308,7 +311,7 @@ TEST_P(UtxWideItemMessages, ItemsFromTheLibraryReadBackWholeThroughTheWideCalls)
   EXPECT_EQ(ItemW(h, M(), 1), kCafeWide);
   EXPECT_EQ(box->Perform(M().FindExact, static_cast<WPARAM>(-1), Text("CAF\xC9")), 1);  // no regard to case
   EXPECT_EQ(box->Perform(M().Find, static_cast<WPARAM>(-1), Text("xy")), 0);
-  EXPECT_EQ(box->Perform(M().FindExact, static_cast<WPARAM>(-1), Text("nothing")), static_cast<LRESULT>(M().Err));
+  EXPECT_EQ(box->Perform(M().FindExact, static_cast<WPARAM>(-1), Text("nothing")), M().Err);
   EXPECT_EQ(box->Perform(M().Select, static_cast<WPARAM>(-1), Text("ca")), 1);
   EXPECT_EQ(SendMessageW(h, M().GetSel, 0, 0), 1);
 }
@@ -327,17 +330,18 @@ TEST_P(UtxWideItemMessages, WideItemsStayWideAndTheLibraryReadsTheir8BitForm) {
   EXPECT_STREQ(buf.Data(), narrow.c_str());
   EXPECT_TRUE(buf.GuardIntact());
   // Errors pass through as the box gives them.
-  EXPECT_EQ(box->Perform(M().GetTextLen, 5, 0), static_cast<LRESULT>(M().Err));
-  EXPECT_EQ(box->Perform(M().GetText, 5, reinterpret_cast<LPARAM>(buf.Data())), static_cast<LRESULT>(M().Err));
+  EXPECT_EQ(box->Perform(M().GetTextLen, 5, 0), M().Err);
+  EXPECT_EQ(box->Perform(M().GetText, 5, reinterpret_cast<LPARAM>(buf.Data())), M().Err);
   // The wide item is still found by the library's own 8-bit text.
   EXPECT_EQ(box->Perform(M().FindExact, static_cast<WPARAM>(-1), Text(narrow.c_str())),
-            UnicodePlatform() ? static_cast<LRESULT>(M().Err) : 0);
+            UnicodePlatform() ? M().Err : 0);
 }
 
 TEST_P(UtxWideItemMessages, OwnerDrawnBoxWithoutStringsKeepsTheValuesAsGiven) {
   TUtxTestPlatformControl* box = MakeBox(IsCombo() ? CBS_OWNERDRAWFIXED : LBS_OWNERDRAWFIXED);
   const HWND h = box->WindowHandle();
-  const LPARAM value = 0x12345678;
+  // Every bit of the parameter's width: an item value is pointer-sized.
+  const LPARAM value = static_cast<LPARAM>(~ULONG_PTR{0} / 3);
   ASSERT_EQ(box->Perform(M().Add, 0, value), 0);
   EXPECT_EQ(SendMessageW(h, M().GetData, 0, 0), value);
   LPARAM back = 0;
