@@ -58,6 +58,9 @@ if [ -z "${VGT_TEST_PREFIXES:-}" ] && [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPRE
   (
     flock 8
     if [ ! -e "$WINEPREFIX/.vgt-sealed" ]; then
+      # CTest runs each program in its folder of the build: the Windows-version copies' list is
+      # found from there.
+      winenv_versions "$PWD"
       winenv_end_server
       mkdir -p "$WINEPREFIX-copies"
       touch "$WINEPREFIX/.vgt-sealed"

@@ -24,8 +24,12 @@ winenv_environment() {
   export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 }
 
-# wine ...: a program under the target's Wine.
-wine() { "$VGT_WINE" "$@"; }
+# wine ...: a program under the target's Wine (the environment is set on first use, for scripts
+# that source this file and start Wine programs without winenv_start).
+wine() {
+  [ -n "${VGT_WINE:-}" ] || winenv_environment
+  "$VGT_WINE" "$@"
+}
 
 # winenv_path PATH: the Windows name of a host path (drive Z: is the host's root in every prefix).
 winenv_path() {
@@ -191,8 +195,11 @@ winenv_start() {
 # for each copy.
 winenv_versions() {
   local list=$1 reg exe ver
-  # The build's program folder names the list beside it.
-  [ -d "$list" ] && list=$list/../winversions.txt
+  # A folder of the build's programs (bin/, or a folder of its own below it) names the list at the
+  # top of the build tree, the nearest above it.
+  if [ -d "$list" ]; then
+    list=$(cd "$list" && while [ "$PWD" != / ] && [ ! -f winversions.txt ]; do cd ..; done; echo "$PWD/winversions.txt")
+  fi
   [ -f "$list" ] || return 0
   reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n' >"$reg"
