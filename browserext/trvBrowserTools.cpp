@@ -15,7 +15,11 @@ int WideMessageBox(HWND Wnd, const WideString& Text, const WideString& Caption, 
   return MessageBoxA(Wnd, text.c_str(), caption.c_str(), Type);
 }
 
-WideString GUIDToWideString(const GUID& Guid) { return GuidText(Guid); }
+WideString GUIDToWideString(const GUID& Guid) {
+  const WideString text = GuidText(Guid);
+  if (text.empty()) throw ETRVException(L"GUIDToWideString: should not happen");
+  return text;
+}
 
 bool SameComObject(IUnknown* A, IUnknown* B) {
   auto identity = [](IUnknown* p) {

@@ -31,6 +31,10 @@ class TBasicAction : public TComponent {
   virtual bool Execute();
   // Brings the action's state up to date; true when something handled it.
   virtual bool Update();
+  // Whether the action acts on targets (HandlesTarget, UpdateTarget, ExecuteTarget): only such an
+  // action is offered a form's controls when nothing else updates or executes it, a walk over
+  // every control of the form. A class that overrides HandlesTarget answers true.
+  virtual bool HasTargets() const { return false; }
   virtual bool HandlesTarget(TObject*) { return false; }
   virtual void UpdateTarget(TObject*) {}
   virtual void ExecuteTarget(TObject*) {}

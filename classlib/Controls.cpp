@@ -71,6 +71,8 @@ void TControl::ChangeScale(int M, int D) {
 void TControl::BeforeDestruction() {
   TFreeWatch::ControlFreed(this);
   if (CaptureControl == this) CaptureControl = nullptr;
+  // Gone from the owner's idle update at once, also when the delete waits for a busy control.
+  if (FActionLink) controls_detail::ActionClientChanged(this, false);
   TComponent::BeforeDestruction();
 }
 
@@ -78,6 +80,7 @@ TControl::~TControl() {
   TFreeWatch::ControlFreed(this);
   Destroying();
   if (CaptureControl == this) CaptureControl = nullptr;
+  if (FActionLink) controls_detail::ActionClientChanged(this, false);
   delete FActionLink;
   FActionLink = nullptr;
   if (FParent) FParent->RemoveControl(this);
@@ -382,11 +385,16 @@ TBasicAction* TControl::Action() const { return FActionLink ? FActionLink->Actio
 
 void TControl::SetAction(TBasicAction* Value) {
   if (!Value) {
+    if (!FActionLink) return;
+    controls_detail::ActionClientChanged(this, false);
     delete FActionLink;
     FActionLink = nullptr;
     return;
   }
-  if (!FActionLink) FActionLink = GetActionLinkClass()->Create(this);
+  if (!FActionLink) {
+    FActionLink = GetActionLinkClass()->Create(this);
+    controls_detail::ActionClientChanged(this, true);
+  }
   FActionLink->SetAction(Value);
   FActionLink->OnChange = [this](TObject* Sender) { DoActionChange(Sender); };
   ActionChange(Value, HasState(csLoading));

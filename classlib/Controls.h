@@ -300,7 +300,8 @@ class TControl : public TComponent {
   virtual TControlActionLinkClass GetActionLinkClass();
   // The action's properties have changed (CheckDefaults: only where the control keeps defaults).
   virtual void ActionChange(TObject* Sender, bool CheckDefaults);
-  // Runs the action's update (at idle).
+  // Runs the action's update (at idle). The owning form's idle update calls it only for controls
+  // with an action link: an override must not do work of its own without one.
   virtual void InitiateAction();
 
   // ---- Events ----

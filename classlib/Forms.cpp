@@ -621,7 +621,30 @@ void TCustomForm::SetFocusedControl(TWinControl* Control) {
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TScrollingWinControl::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
+  // A linked control changing owners leaves the one form's update and joins the other's.
+  if (Operation == TOperation::opRemove) {
+    // Compared as components: a control in its last stage of freeing is no control any more.
+    for (TControl* c : FActionClients)
+      if (c == AComponent) {
+        FActionClients.RemoveOnce(c);
+        break;
+      }
+  } else if (auto* c = dynamic_cast<TControl*>(AComponent); c && c->ActionLink() && c->Owner() == this &&
+                                                               !FActionClients.Contains(c)) {
+    FActionClients.push_back(c);
+  }
 }
+
+namespace controls_detail {
+
+void ActionClientChanged(TControl* Control, bool Linked) {
+  auto* form = dynamic_cast<TCustomForm*>(Control->Owner());
+  if (!form) return;
+  if (!Linked) form->FActionClients.RemoveOnce(Control);
+  else if (!form->FActionClients.Contains(Control)) form->FActionClients.push_back(Control);
+}
+
+}  // namespace controls_detail
 
 bool TCustomForm::PreviewKeyDown(WORD& Key, TShiftState Shift) {
   return FKeyPreview && TWinControl::DoKeyDown(Key, Shift);
@@ -675,13 +698,17 @@ void TCustomForm::WMActivate(TMessage& Message) {
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
-// Update handlers may free controls, actions or the form itself: the walk skips what went.
+// Update handlers may free controls, actions or the form itself: the walk skips the controls that
+// went (they leave the list as they start being freed) and stops once the form starts being freed
+// (busy, it stays readable until the walk is over).
 void TCustomForm::UpdateActions() {
   TBusyScope busy(this);
   InitiateAction();
   if (HasState(csDestroying)) return;
-  ForEachComponent([](TComponent* Component) {
-    if (auto* c = dynamic_cast<TControl*>(Component); c && c->Visible()) c->InitiateAction();
+  TWeakRef<TComponent> self(this);
+  FActionClients.FindFirst([&](TControl* c) {
+    if (c->Visible()) c->InitiateAction();
+    return !self;
   });
 }
 
@@ -692,6 +719,8 @@ bool TCustomForm::DispatchAction(UINT Msg, TBasicAction* Action) {
     else Action->UpdateTarget(c);
     return true;
   };
+  // Only an action that acts on targets can be handled by a control.
+  if (!Action || !Action->HasTargets()) return false;
   TBusyScope busy(this);
   if (tryControl(FActiveControl)) return true;
   if (HasState(csDestroying)) return false;

@@ -16,6 +16,10 @@ class TCustomForm;
 class THintWindow;
 class TTimerWindow;
 
+namespace controls_detail {
+void ActionClientChanged(TControl* Control, bool Linked);
+}
+
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
                        mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrAll = mrNo + 1,
@@ -208,9 +212,11 @@ class TCustomForm : public TScrollingWinControl {
   TColor TransparentColorValue() const { return FTransparentColorValue; }
   void SetTransparentColorValue(TColor Value);
 
-  // Updates the actions of the controls this form owns (the application calls it at idle).
+  // Updates the actions of the controls this form owns that have an action link (the application
+  // calls it at idle).
   virtual void UpdateActions();
-  // Lets the active control, the form and then every control try to execute/update Action.
+  // Lets the active control, the form and then every control try to execute/update Action, when
+  // Action acts on targets (HasTargets).
   bool DispatchAction(UINT Msg, TBasicAction* Action);
 
   void Dispatch(TMessage& Message) override;
@@ -281,6 +287,14 @@ class TCustomForm : public TScrollingWinControl {
   BYTE FAlphaBlendValue = 255;
   bool FTransparentColor = false;
   TColor FTransparentColorValue = 0;
+
+ private:
+  friend void controls_detail::ActionClientChanged(TControl* Control, bool Linked);
+  // The owned controls with an action link, in the order they got it: what the idle update
+  // visits. A form of many rows owns thousands of controls and only a few have a link; the update
+  // runs after every burst of messages, so a walk over all of them would cost each burst as much
+  // as the rows.
+  TLiveList<TControl> FActionClients;
 };
 
 class TForm : public TCustomForm {

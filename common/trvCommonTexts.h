@@ -12,8 +12,8 @@ enum class TtrvMessageButton { OK, Yes, Retry, Ignore, SaveLater, CreateNew, No,
 
 WideString GetButtonCaption(TtrvMessageButton Button);
 
-// The translation of the empty identifier: a catalog's legal notice, if it gives one as a
-// translation (the catalog header is not one).
+// The legal notice of the About window: the translation of the empty identifier, which is always
+// empty, since a catalog keeps its header under that identifier and the header is never a text.
 WideString GetLegalWarningText();
 // "About %1" with the product name.
 WideString GetAboutCaption(const WideString& ProductName);

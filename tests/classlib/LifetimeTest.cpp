@@ -448,6 +448,103 @@ TEST_F(Windows, AFormFreedByAnUpdateHandlerIsDeletedWhenItsUpdateIsDone) {
   EXPECT_EQ(Handled, 0);
 }
 
+// A windowless control that counts the idle update's visits.
+class TVisited : public TGraphicControl {
+  VGT_CLASS(TVisited, TGraphicControl)
+ public:
+  TVisited(TComponent* AOwner, int& Visits) : TGraphicControl(AOwner), FVisits(Visits) {}
+  void InitiateAction() override {
+    ++FVisits;
+    TGraphicControl::InitiateAction();
+  }
+
+ private:
+  int& FVisits;
+};
+
+// A form of many rows owns thousands of controls, of which a few have an action link; the idle
+// update runs after every burst of messages and must not cost the rows each time.
+TEST_F(Windows, TheIdleUpdateVisitsTheLinkedControlsOnly) {
+  int unlinkedVisits = 0, linkedVisits = 0;
+  for (int i = 0; i < 40; ++i) (new TVisited(Host, unlinkedVisits))->SetParent(Host);
+  auto* list = new TActionList(Host);
+  std::vector<TVisited*> linked;
+  std::vector<int> updates(5, 0);
+  for (int i = 0; i < 5; ++i) {
+    auto* action = new TAction(list);
+    action->SetActionList(list);
+    action->OnUpdate = [&updates, i](TObject*) { ++updates[i]; };
+    auto* c = new TVisited(Host, linkedVisits);
+    c->SetParent(Host);
+    c->SetAction(action);
+    linked.push_back(c);
+  }
+  Host->UpdateActions();
+  EXPECT_EQ(unlinkedVisits, 0);
+  EXPECT_EQ(updates, (std::vector<int>{1, 1, 1, 1, 1}));
+
+  // One's update frees the next linked control: that one is passed over, the others are not.
+  static_cast<TAction*>(linked[0]->Action())->OnUpdate = [&](TObject*) {
+    ++updates[0];
+    delete std::exchange(linked[1], nullptr);
+  };
+  // A control that lost its link, and one that is hidden, have nothing to update.
+  linked[2]->SetAction(nullptr);
+  linked[3]->SetVisible(false);
+  updates.assign(5, 0);
+  Host->UpdateActions();
+  EXPECT_EQ(updates, (std::vector<int>{1, 0, 0, 0, 1}));
+  updates.assign(5, 0);
+  Host->UpdateActions();
+  EXPECT_EQ(updates, (std::vector<int>{1, 0, 0, 0, 1}));
+
+  // A linked control given to another form is updated by that form only.
+  std::unique_ptr<TForm> other(TCustomForm::CreateNew<TForm>(nullptr));
+  Host->RemoveComponent(linked[4]);
+  other->InsertComponent(linked[4]);
+  updates.assign(5, 0);
+  Host->UpdateActions();
+  EXPECT_EQ(updates, (std::vector<int>{1, 0, 0, 0, 0}));
+  other->UpdateActions();
+  EXPECT_EQ(updates, (std::vector<int>{1, 0, 0, 0, 1}));
+  EXPECT_EQ(unlinkedVisits, 0);
+  EXPECT_EQ(Handled, 0);
+}
+
+// An action updated or executed by nobody is offered the form's controls only when it acts on
+// targets; the others would cost a walk over every control and find none.
+class TTargetedAction : public TAction {
+  VGT_CLASS(TTargetedAction, TAction)
+ public:
+  TTargetedAction(TComponent* AOwner, bool Targets) : TAction(AOwner), FTargets(Targets) {}
+  bool HasTargets() const override { return FTargets; }
+  bool HandlesTarget(TObject* Target) override {
+    ++Asked;
+    return Target == Wanted;
+  }
+  void UpdateTarget(TObject* Target) override { Updated = Target; }
+  int Asked = 0;
+  TObject* Wanted = nullptr;
+  TObject* Updated = nullptr;
+
+ private:
+  bool FTargets;
+};
+
+TEST_F(Windows, OnlyAnActionWithTargetsIsOfferedTheFormsControls) {
+  std::vector<TEdit*> edits;
+  for (int i = 0; i < 6; ++i) edits.push_back(MakeEdit(10 + 25 * i));
+  TTargetedAction plain(nullptr, false), targeted(nullptr, true);
+  plain.Wanted = targeted.Wanted = edits[4];
+  EXPECT_FALSE(Host->DispatchAction(CM_ACTIONUPDATE, &plain));
+  EXPECT_EQ(plain.Asked, 0);
+  EXPECT_EQ(plain.Updated, nullptr);
+  EXPECT_TRUE(Host->DispatchAction(CM_ACTIONUPDATE, &targeted));
+  EXPECT_GE(targeted.Asked, 1);
+  EXPECT_EQ(targeted.Updated, edits[4]);
+  EXPECT_EQ(Handled, 0);
+}
+
 // A control whose window will not go.
 class TStubborn : public TWinControl {
   VGT_CLASS(TStubborn, TWinControl)

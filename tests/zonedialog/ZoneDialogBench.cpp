@@ -1,13 +1,13 @@
-// Figures of the zone dialog (built, not run by the suite):
-//  1. across processes, as a client sees it: COM starting VgtDialog.exe (activation), apart from
-//     our own work on 1,000 domains: SetParentWindow, the AddDomain calls, ShowDialog until the
-//     dialog is up, and the release until the process has ended; the private memory of the
-//     program while it shows the 1,000 rows, against the same dialog with no rows;
-//  2. in this process: building rows (AddDomain calls and ShowDialog) and freeing them, at 100,
-//     1,000 and 5,000 rows, each size against the one before (flat cost a row shows as ratios of
-//     10 and 5).
-// Usage: ZoneDialogBench [rounds]   (VGT_BENCH_ROWS=100,1000 limits the sizes in this process;
-//                                    VGT_BENCH_ROWS_ONLY=1 leaves out the part across processes)
+// Figures of the zone dialog (built, not run by the suite), across processes as a client sees them:
+// COM starting VgtDialog.exe (activation), then what the user waits for at 10, 100, 1,000 and
+// 5,000 domains, phase by phase: the AddDomain calls, ShowDialog, the time from ShowDialog's return
+// until the dialog answers a sent message (WM_NULL through SendMessageTimeout) and until it has
+// painted, and the release until the process has ended; once it has painted, how long it takes
+// to answer while messages keep coming (each message is followed by the program's idle work,
+// which a user moving the mouse over the dialog waits for). Each size's figures stand
+// against the size before (rows that cost the same each show as ratios of 10 and 5); beside them
+// the processor time of the program, and its private memory with 1,000 rows against none.
+// Usage: ZoneDialogBench   (VGT_BENCH_ROWS=100,1000 limits the sizes)
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,104 +16,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/BenchFigures.h"
 #include "tests/support/ComTestSupport.h"
 #include "tests/support/ZoneDialogServerProcess.h"
 #include "ZoneDialogTestSupport.h"
-#include "tests/support/BenchFigures.h"
-#include "unicode/UtxForms.h"
 
 namespace {
 
 WideString Name(int I) { return L"bench" + std::to_wstring(I) + L".vgt-zd-bench.example"; }
 
-constexpr int kAcrossRows = 1000;
-
-struct TAcross {
-  double Activation = 0, Work = 0, MemoryMb = 0;
-  bool Shown = false;
-};
-
-// One activation: Rows domains added and shown, the program's private memory read, released.
-bool OneAcross(int Rows, TAcross& R) {
-  TActivatedZoneDialog d;
-  const double t0 = bench::NowMs();
-  if (FAILED(ActivateZoneDialog(d))) return false;
-  const double t1 = bench::NowMs();
-  d.Object->SetParentWindow(0);
-  for (int i = 0; i < Rows; ++i) AddDomain(d.Object.Get(), Name(i), L"http://" + Name(i), 3, static_cast<ULONG>(i));
-  d.Object->ShowDialog();
-  VARIANT_BOOL done = VARIANT_TRUE;
-  d.Object->DialogDone(&done);
-  const double t2 = bench::NowMs();
-  PROCESS_MEMORY_COUNTERS m{};
-  m.cb = sizeof m;
-  if (d.Process) GetProcessMemoryInfo(d.Process, &m, sizeof m);
-  const double t3 = bench::NowMs();
-  d.Object.Reset();
-  if (d.Process) WaitForSingleObject(d.Process, 60000);
-  const double t4 = bench::NowMs();
-  R.Activation = t1 - t0;
-  R.Work = (t2 - t1) + (t4 - t3);
-  R.MemoryMb = static_cast<double>(m.PagefileUsage) / 1048576.0;
-  R.Shown = done == VARIANT_FALSE;
-  std::printf("%d rows: activation %.1f ms, added and shown %.1f ms (shown: %s), released %.1f ms, private memory "
-              "%.1f MB\n",
-              Rows, R.Activation, t2 - t1, R.Shown ? "yes" : "no", t4 - t3, R.MemoryMb);
-  return true;
-}
-
-void AcrossProcesses(int Rounds) {
-  const WideString program = ProgramBesideTest(L"VgtDialog.exe");
-  if (RunAndWait(program, L"/regserver") != 0) {
-    std::printf("registration failed\n");
-    return;
-  }
-  std::vector<double> activation, work, memory, empty;
-  for (int r = 0; r < Rounds; ++r) {
-    TAcross none, full;
-    if (!OneAcross(0, none) || !OneAcross(kAcrossRows, full)) {
-      std::printf("activation failed\n");
-      break;
-    }
-    activation.push_back(full.Activation);
-    work.push_back(full.Work);
-    memory.push_back(full.MemoryMb);
-    empty.push_back(none.MemoryMb);
-  }
-  RunAndWait(program, L"/unregserver");
-  if (work.empty()) return;
-  bench::Figure("zone dialog: activation of VgtDialog.exe", bench::Median(activation));
-  bench::Figure("zone dialog: 1,000 domains added, shown, released (beyond activation)", bench::Median(work));
-  bench::Figure("zone dialog: VgtDialog.exe private memory, dialog with no rows", bench::Median(empty), "MB");
-  bench::Figure("zone dialog: VgtDialog.exe private memory with 1,000 rows", bench::Median(memory), "MB",
-                "zone dialog: VgtDialog.exe private memory, dialog with no rows");
-  bench::Figure("zone dialog: private memory of 1,000 rows (beyond the dialog with none)",
-                bench::Median(memory) - bench::Median(empty), "MB");
-}
-
-std::vector<int> RowSizes() {
-  std::vector<int> sizes;
-  const char* env = std::getenv("VGT_BENCH_ROWS");
-  std::string list = env && *env ? env : "100,1000,5000";
-  for (size_t at = 0; at < list.size();) {
-    const size_t comma = list.find(',', at);
-    const int n = std::atoi(list.substr(at, comma - at).c_str());
-    if (n > 0) sizes.push_back(n);
-    at = comma == std::string::npos ? list.size() : comma + 1;
-  }
-  return sizes;
-}
-
-// The processor time this process has used (user and kernel), in ms: unlike the wall clock, it
-// leaves out the waits for the window server and for a loaded machine.
-double CpuMs() {
-  FILETIME created, ended, kernel, user;
-  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
-  auto ms = [](const FILETIME& F) {
-    return static_cast<double>((static_cast<unsigned long long>(F.dwHighDateTime) << 32) | F.dwLowDateTime) / 10000.0;
-  };
-  return ms(kernel) + ms(user);
-}
+// A dialog that has not answered by then counts as not answering at all.
+constexpr UINT kAnswerTimeoutMs = 120000;
+// Messages sent one after the other once the dialog has painted.
+constexpr int kStreamRounds = 50;
 
 std::string Thousands(int N) {
   const std::string digits = std::to_string(N);
@@ -125,56 +40,172 @@ std::string Thousands(int N) {
   return s;
 }
 
-void InThisProcess() {
-  Application->Initialize();
-  UtxFormsStart();
-  {  // Catalogs, classes and fonts loaded once, outside the figures.
-    ComPtr<IZoneDialog> warm = NewZoneDialog();
-    warm->SetParentWindow(0);
-    AddDomain(warm.Get(), Name(0), L"http://" + Name(0), 3, 0);
-    warm->ShowDialog();
-    warm.Reset();
-    Application->ProcessMessages();
+// The processor time a process has used (user and kernel), in ms: unlike the wall clock, it
+// leaves out the waits for the window server and for a loaded machine.
+double CpuMs(HANDLE Process) {
+  FILETIME created, ended, kernel, user;
+  if (!Process || !GetProcessTimes(Process, &created, &ended, &kernel, &user)) return 0;
+  auto ms = [](const FILETIME& F) {
+    return static_cast<double>((static_cast<unsigned long long>(F.dwHighDateTime) << 32) | F.dwLowDateTime) / 10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+// The visible top-level window of the process: the dialog (the program's own window stays hidden).
+HWND VisibleWindowOf(DWORD ProcessId) {
+  struct TSearch {
+    DWORD Pid;
+    HWND Found;
+  } search{ProcessId, nullptr};
+  EnumWindows(
+      [](HWND Wnd, LPARAM Param) -> BOOL {
+        auto* s = reinterpret_cast<TSearch*>(Param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(Wnd, &pid);
+        if (pid != s->Pid || !IsWindowVisible(Wnd)) return TRUE;
+        s->Found = Wnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+struct TPhases {
+  double Activation = 0, Adding = 0, Showing = 0, Answer = 0, Painted = 0, StreamAnswer = 0, Release = 0;
+  double MemoryMb = 0;
+  double CpuAdding = 0, CpuShowing = 0, CpuAnswer = 0;
+  bool Answered = false;
+};
+
+// One activation with Rows domains, every phase timed. False when the program could not be used.
+bool OneDialog(int Rows, TPhases& R) {
+  TActivatedZoneDialog d;
+  const double t0 = bench::NowMs();
+  if (FAILED(ActivateZoneDialog(d)) || !d.Process) return false;
+  R.Activation = bench::NowMs() - t0;
+  if (FAILED(d.Object->SetParentWindow(0))) return false;
+  const double c0 = CpuMs(d.Process), t1 = bench::NowMs();
+  for (int i = 0; i < Rows; ++i)
+    if (FAILED(AddDomain(d.Object.Get(), Name(i), L"http://" + Name(i), 3, static_cast<ULONG>(i)))) return false;
+  const double c1 = CpuMs(d.Process), t2 = bench::NowMs();
+  if (FAILED(d.Object->ShowDialog())) return false;
+  const double c2 = CpuMs(d.Process), t3 = bench::NowMs();
+  const HWND dialog = VisibleWindowOf(d.ProcessId);
+  DWORD_PTR unused = 0;
+  R.Answered = dialog && SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &unused) != 0;
+  const double c3 = CpuMs(d.Process), t4 = bench::NowMs();
+  double t5 = t4;
+  if (R.Answered) {
+    // Paints whatever is still waiting, in the dialog's own thread: back once nothing is.
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    t5 = bench::NowMs();
+    // Messages that keep coming (the mouse over the dialog): after each the queue has run dry,
+    // and the program does its idle work before it takes the next.
+    const double s0 = bench::NowMs();
+    for (int i = 0; i < kStreamRounds; ++i)
+      if (!SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &unused)) break;
+    R.StreamAnswer = (bench::NowMs() - s0) / kStreamRounds;
+    PROCESS_MEMORY_COUNTERS m{};
+    m.cb = sizeof m;
+    if (GetProcessMemoryInfo(d.Process, &m, sizeof m)) R.MemoryMb = static_cast<double>(m.PagefileUsage) / 1048576.0;
+  } else if (HANDLE kill = OpenProcess(PROCESS_TERMINATE, FALSE, d.ProcessId)) {
+    // A program that does not answer would not answer the release either.
+    TerminateProcess(kill, 1);
+    CloseHandle(kill);
   }
+  const double t6 = bench::NowMs();
+  d.Object.Reset();
+  WaitForSingleObject(d.Process, 60000);
+  const double t7 = bench::NowMs();
+  R.Adding = t2 - t1;
+  R.Showing = t3 - t2;
+  R.Answer = t4 - t3;
+  R.Painted = t5 - t3;
+  R.Release = t7 - t6;
+  R.CpuAdding = c1 - c0;
+  R.CpuShowing = c2 - c1;
+  R.CpuAnswer = c3 - c2;
+  if (R.Answered)
+    std::printf("%d rows: activation %.1f ms, adding %.1f ms, showing %.1f ms, first answer %.1f ms after show, "
+                "painted %.1f ms after show, an answer while messages keep coming %.2f ms, release %.1f ms; processor "
+                "time of the program: adding %.1f ms, showing %.1f ms, until the answer %.1f ms\n",
+                Rows, R.Activation, R.Adding, R.Showing, R.Answer, R.Painted, R.StreamAnswer, R.Release, R.CpuAdding,
+                R.CpuShowing, R.CpuAnswer);
+  else
+    std::printf("%d rows: activation %.1f ms, adding %.1f ms, showing %.1f ms, no answer within %u s\n", Rows,
+                R.Activation, R.Adding, R.Showing, kAnswerTimeoutMs / 1000);
+  std::fflush(stdout);
+  return true;
+}
+
+std::vector<int> RowSizes() {
+  std::vector<int> sizes;
+  const char* env = std::getenv("VGT_BENCH_ROWS");
+  std::string list = env && *env ? env : "10,100,1000,5000";
+  for (size_t at = 0; at < list.size();) {
+    const size_t comma = list.find(',', at);
+    const int n = std::atoi(list.substr(at, comma - at).c_str());
+    if (n > 0) sizes.push_back(n);
+    at = comma == std::string::npos ? list.size() : comma + 1;
+  }
+  return sizes;
+}
+
+void Rows() {
+  const WideString program = ProgramBesideTest(L"VgtDialog.exe");
+  if (RunAndWait(program, L"/regserver") != 0) {
+    std::printf("registration failed\n");
+    return;
+  }
+  TPhases none;
+  if (!OneDialog(0, none)) {
+    std::printf("activation failed\n");
+    RunAndWait(program, L"/unregserver");
+    return;
+  }
+  bench::Figure("zone dialog: activation of VgtDialog.exe", none.Activation);
+  bench::Figure("zone dialog: VgtDialog.exe private memory, dialog with no rows", none.MemoryMb, "MB");
   int previous = 0;
   for (int rows : RowSizes()) {
-    ComPtr<IZoneDialog> object = NewZoneDialog();
-    object->SetParentWindow(0);
-    const double c0 = CpuMs(), t0 = bench::NowMs();
-    for (int i = 0; i < rows; ++i) AddDomain(object.Get(), Name(i), L"http://" + Name(i), 3, static_cast<ULONG>(i));
-    const double tAdded = bench::NowMs(), cAdded = CpuMs();
-    object->ShowDialog();
-    const double tShown = bench::NowMs(), cShown = CpuMs();
-    std::printf("%d rows: added %.1f ms (processor %.1f ms), shown %.1f ms (processor %.1f ms)\n", rows, tAdded - t0,
-                cAdded - c0, tShown - tAdded, cShown - cAdded);
-    const double t1 = bench::NowMs();
-    object.Reset();
-    Application->ProcessMessages();
-    const double t2 = bench::NowMs(), c2 = CpuMs();
-    std::printf("%d rows: built and shown %.1f ms (%.3f ms a row), freed %.1f ms (%.3f ms a row)\n", rows, t1 - t0,
-                (t1 - t0) / rows, t2 - t1, (t2 - t1) / rows);
-    const std::string n = Thousands(rows), p = Thousands(previous);
-    bench::Figure(("rows: " + n + " built and shown").c_str(), t1 - t0, "ms",
-                  previous ? ("rows: " + p + " built and shown").c_str() : nullptr);
-    bench::Figure(("rows: " + n + " freed").c_str(), t2 - t1, "ms", previous ? ("rows: " + p + " freed").c_str() : nullptr);
-    bench::Figure(("rows: " + n + ", cost a row (built, shown, freed)").c_str(), (t2 - t0) / rows, "ms",
-                  previous ? ("rows: " + p + ", cost a row (built, shown, freed)").c_str() : nullptr);
-    bench::Figure(("rows: " + n + ", processor time a row of this process").c_str(), (c2 - c0) / rows, "ms",
-                  previous ? ("rows: " + p + ", processor time a row of this process").c_str() : nullptr);
+    TPhases r;
+    if (!OneDialog(rows, r)) {
+      std::printf("%d rows: a call failed\n", rows);
+      break;
+    }
+    const std::string n = "rows: " + Thousands(rows), p = "rows: " + Thousands(previous);
+    auto figure = [&](const std::string& What, double Value, const char* Unit = "ms") {
+      bench::Figure((n + What).c_str(), Value, Unit, previous ? (p + What).c_str() : nullptr);
+    };
+    figure(", adding (the AddDomain calls)", r.Adding);
+    figure(", showing (ShowDialog)", r.Showing);
+    if (!r.Answered) {
+      std::printf("%s: no answer, no further figures\n", n.c_str());
+      break;
+    }
+    figure(", first answer after ShowDialog returned", r.Answer);
+    figure(", painted after ShowDialog returned", r.Painted);
+    figure(", whole wait (first AddDomain to an answering, painted dialog)", r.Adding + r.Showing + r.Painted);
+    figure(", an answer while messages keep coming (each)", r.StreamAnswer);
+    figure(", release until the program ended", r.Release);
+    figure(", processor time of the program until its first answer", r.CpuAdding + r.CpuShowing + r.CpuAnswer);
+    if (rows == 1000) {
+      bench::Figure("zone dialog: VgtDialog.exe private memory with 1,000 rows", r.MemoryMb, "MB",
+                    "zone dialog: VgtDialog.exe private memory, dialog with no rows");
+      bench::Figure("zone dialog: private memory of 1,000 rows (beyond the dialog with none)",
+                    r.MemoryMb - none.MemoryMb, "MB");
+    }
     previous = rows;
   }
-  UtxFormsStop();
+  RunAndWait(program, L"/unregserver");
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+int main() {
   CoInitialize(nullptr);
   {
     TKeptSettings kept;
-    if (!std::getenv("VGT_BENCH_ROWS_ONLY")) AcrossProcesses(rounds);
-    InThisProcess();
+    Rows();
   }
   CoUninitialize();
   return 0;

@@ -16,8 +16,10 @@
 #include "base/DeviceContext.h"
 #include "base/RegKey.h"
 #include "classlib/Themes.h"
+#include "common/trvCommonTexts.h"
 #include "common/trvRegistry.h"
 #include "tests/support/ComEnvironment.h"
+#include "tests/support/ComTestSupport.h"
 #include "tests/support/Input.h"
 #include "tools/winshot/Screenshot.h"
 #include "unicode/GnuGettext.h"
@@ -785,6 +787,60 @@ TEST_F(ZoneDialogWin, OptionsCancelChangesNothing) {
   EXPECT_EQ(selected, L"");
   EXPECT_EQ(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L"<none>"), L"xx_NOPE");
   EXPECT_EQ(GetWideControlText(d->cmdClose), before);
+}
+
+// The product's key taken away and its parent made volatile: "lang" reads as missing, and
+// neither the key nor the value can be written until the key is given back.
+class TUnwritableProductKey {
+ public:
+  TUnwritableProductKey() {
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tervana\\Veilgate");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tervana");
+    FMade = MakeVolatileKey(HKEY_CURRENT_USER, L"Software\\Tervana");
+  }
+  ~TUnwritableProductKey() { RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tervana"); }
+  TUnwritableProductKey(const TUnwritableProductKey&) = delete;
+  TUnwritableProductKey& operator=(const TUnwritableProductKey&) = delete;
+  bool Made() const { return FMade; }
+
+ private:
+  bool FMade = false;
+};
+
+TEST_F(ZoneDialogWin, OptionsOkWhoseLanguageCannotBeStoredIsReportedAndClosesWithOk) {
+  WriteRegistryString(ProductRegistryKey, ProductLanguageValue, L"de");
+  TfrmVgtDialog* d = Open();
+  ASSERT_TRUE(d);
+  ASSERT_EQ(AddDomain(Object.Get(), L"one." + kHost, HttpUrl(L"one"), 3), S_OK);
+  ASSERT_EQ(Object->ShowDialog(), S_OK);
+  ASSERT_EQ(GetWideControlText(d->cmdClose), L"Schlie\x00DF" L"en");
+  {
+    const TUnwritableProductKey unwritable;
+    ASSERT_TRUE(unwritable.Made());
+    ASSERT_THROW(WriteRegistryString(ProductRegistryKey, ProductLanguageValue, L"de"), ETRVException);
+    TMessageBoxReader boxes;
+    TModalAnswer answer([&](TCustomForm* Form) {
+      auto* options = dynamic_cast<TfrmVgtOptions*>(Form);
+      if (!options) return false;
+      options->cboLanguage->SelectLanguageCode(L"de");
+      SendMessageW(options->cmdOK->Handle(), BM_CLICK, 0, 0);
+      return true;
+    });
+    d->actOptions->Execute();
+    EXPECT_EQ(answer.Answered(), 1);
+    // The failure is shown by the application's handling, titled with the product name.
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Last().Text.find(L"Cannot create Key: " + ProductRegistryKey), std::wstring::npos)
+        << NarrowText(boxes.Last().Text);
+    EXPECT_EQ(boxes.Last().Caption, ProductName);
+    // Closed with OK all the same: the dialog speaks the language stored, which is none now (a
+    // dialog left alone, or one taking the choice that was not stored, would still speak German).
+    EXPECT_EQ(GetWideControlText(d->cmdClose), L"Close");
+    EXPECT_EQ(GetWideControlText(d->Entries(0)->TrustedRadio), L"Trusted");
+    EXPECT_TRUE(d->sbEntries->Visible());
+    for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_FALSE(dynamic_cast<TfrmVgtOptions*>(Screen->Forms(i)));
+  }
+  EXPECT_EQ(ReadRegistryString(ProductRegistryKey, ProductLanguageValue, L"<none>"), L"<none>");
 }
 
 TEST_F(ZoneDialogWin, AboutShowsItsPictureAndVersion) {
