@@ -51,22 +51,24 @@ double CpuMs(HANDLE Process) {
   return ms(kernel) + ms(user);
 }
 
+struct TWindowSearch {
+  DWORD Pid;
+  HWND Found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND Wnd, LPARAM Param) {
+  auto* s = reinterpret_cast<TWindowSearch*>(Param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(Wnd, &pid);
+  if (pid != s->Pid || !IsWindowVisible(Wnd)) return TRUE;
+  s->Found = Wnd;
+  return FALSE;
+}
+
 // The visible top-level window of the process: the dialog (the program's own window stays hidden).
 HWND VisibleWindowOf(DWORD ProcessId) {
-  struct TSearch {
-    DWORD Pid;
-    HWND Found;
-  } search{ProcessId, nullptr};
-  EnumWindows(
-      [](HWND Wnd, LPARAM Param) -> BOOL {
-        auto* s = reinterpret_cast<TSearch*>(Param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(Wnd, &pid);
-        if (pid != s->Pid || !IsWindowVisible(Wnd)) return TRUE;
-        s->Found = Wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TWindowSearch search{ProcessId, nullptr};
+  EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
